@@ -1,0 +1,28 @@
+# Top-level driver: installs what is missing, builds with CMake and Ninja,
+# runs the demo or the tests.
+#   make demo   - set up, build and run the main job
+#   make test   - set up, build and run every test
+BUILD ?= build
+CMAKE_FLAGS ?=
+DEMO_DB ?= sqlite:gaeb-demo.db
+
+.PHONY: deps configure build demo test clean
+
+deps:
+	./scripts/deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD)
+
+demo: build
+	$(BUILD)/bin/gaeb --db $(DEMO_DB) init
+	$(BUILD)/bin/gaeb --db $(DEMO_DB) oz-levels 1233PPPPI
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j2
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,21 @@
+// Conversion of UTF-8 text into the single-byte code pages of the GAEB files:
+// 1252 (ANSI, Windows Western) and 850 (OEM, DOS Western Europe), and back.
+// Every character becomes exactly one byte, so fixed columns stay fixed: a
+// character the code page lacks becomes its nearest one-byte equivalent (é
+// without accent where the page lacks it, typographic quotes as plain ones)
+// or "?".
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace gaeb {
+
+enum class Codepage { Utf8, Cp1252, Cp850 };
+
+// UTF-8 to the code page (Utf8 returns the text unchanged).
+std::string NachCodepage(std::string_view utf8, Codepage cp);
+// Code page bytes to UTF-8.
+std::string AusCodepage(std::string_view bytes, Codepage cp);
+
+}  // namespace gaeb

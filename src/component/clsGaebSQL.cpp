@@ -1,0 +1,70 @@
+#include "component/clsGaebSQL.h"
+
+#include "base/fehler.h"
+#include "gaeb2000/oz.h"
+
+namespace gaeb {
+
+clsGaebSQL::clsGaebSQL(std::shared_ptr<const Objektfabrik> fabrik)
+    : k_(std::make_unique<Kontext>(std::move(fabrik))), m_PosNr_Trennzeichen(k_->m_PosNr_Trennzeichen) {
+  Ignoriere([&] { k_->belegdatenobjekt = k_->fabrik->Erzeuge<Belegdaten>(klassen::Belegdaten); });
+  Ignoriere([&] { k_->belegnummernobjekt = k_->fabrik->Erzeuge<Belegnummern>(klassen::Belegnummern); });
+  k_->satz.ImportTyp.clear();
+}
+
+clsGaebSQL::~clsGaebSQL() {
+  Ignoriere([&] { k_->belegdatenobjekt.reset(); });
+  Ignoriere([&] { k_->belegnummernobjekt.reset(); });
+  Ignoriere([&] { k_->pGL_OptionenObj.reset(); });
+  Ignoriere([&] { k_->pGL_TextFormat.reset(); });
+  Ignoriere([&] { k_->textkonverter.reset(); });
+}
+
+void clsGaebSQL::Init(const std::string& /*pDMY*/, const std::string& pConnectstring, Verbindung* pConnection,
+                      std::shared_ptr<HostObjekt> pGL_OptionenObj, std::shared_ptr<HostObjekt> pGL_TextFormat,
+                      const std::string& pAppExeDir) {
+  try {
+    k_->pConnection = pConnection;
+    k_->pConnectstring = pConnectstring;
+    k_->pGL_OptionenObj = std::move(pGL_OptionenObj);
+    k_->pGL_TextFormat = std::move(pGL_TextFormat);
+    k_->appExeDir = pAppExeDir;
+  } catch (const Fehler& e) {
+    Ignoriere([&] { k_->Meldungen().FehlerMelden("clsGaebSQL", "Init", e.Nummer(), e.Beschreibung(), true); });
+  } catch (const std::exception& e) {
+    Ignoriere([&] { k_->Meldungen().FehlerMelden("clsGaebSQL", "Init", 0, e.what(), true); });
+  }
+}
+
+Variant clsGaebSQL::Init_Datenfelder() {
+  Geschützt(*k_, "Init_Datenfelder", [&] { k_->satz.Zurücksetzen(); });
+  return Variant();
+}
+
+Variant clsGaebSQL::Parameter_Beleg(const std::string& pGL_Landeswährung, const std::string& pGL_BenutzerID,
+                                    const std::string& pGL_jmtVerarbeitungsdatum,
+                                    const std::string& pGL_tmjVerarbeitungsdatum,
+                                    const std::string& pGL_ÄnderungsdatumMwstjmt, double pGL_Mittellohn,
+                                    double pGL_Materialzuschlag, double pGL_Lohnzuschlag, double pGL_Fremdzuschlag,
+                                    const std::string& pGL_UnserZeichen, bool pGL_MitRaumAufmass) {
+  Geschützt(*k_, "Parameter_Beleg", [&] {
+    Dokumentvorgaben& v = k_->vorgaben;
+    v.pGL_Landeswährung = pGL_Landeswährung;
+    v.pGL_BenutzerID = pGL_BenutzerID;
+    v.pGL_jmtVerarbeitungsdatum = pGL_jmtVerarbeitungsdatum;
+    v.pGL_tmjVerarbeitungsdatum = pGL_tmjVerarbeitungsdatum;
+    // An empty date of the last VAT change stands for "never": later than any real date.
+    v.pGL_ÄnderungsdatumMwstjmt = pGL_ÄnderungsdatumMwstjmt.empty() ? "99999999" : pGL_ÄnderungsdatumMwstjmt;
+    v.pGL_Mittellohn = pGL_Mittellohn;
+    v.pGL_Materialzuschlag = pGL_Materialzuschlag;
+    v.pGL_Lohnzuschlag = pGL_Lohnzuschlag;
+    v.pGL_Fremdzuschlag = pGL_Fremdzuschlag;
+    v.pGL_UnserZeichen = pGL_UnserZeichen;
+    v.pGL_MitRaumAufmass = pGL_MitRaumAufmass;
+  });
+  return Variant();
+}
+
+std::string clsGaebSQL::OZMaske_Stufen(std::string OZMaske) { return gaeb::OZMaske_Stufen(*k_, OZMaske); }
+
+}  // namespace gaeb

@@ -1,0 +1,183 @@
+// The host as the component sees it: one abstract class per host object, each
+// operation with its contract. The component reaches the database, the
+// document logic, the number ranges, the settings, the messages and the dates
+// only through these classes; src/host implements them for the stand-alone
+// program, tests may implement or wrap them.
+//
+// Every operation may throw gaeb::Fehler when the host fails; the calling
+// procedure of the component catches and reports it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/variant.h"
+
+namespace gaeb {
+
+// Base of every object the object factory hands out.
+class HostObjekt {
+ public:
+  virtual ~HostObjekt() = default;
+};
+
+// The result rows of a selection; columns by name, values in column order.
+struct Ergebnis {
+  std::vector<std::string> spalten;
+  std::vector<std::vector<Variant>> zeilen;
+
+  bool Leer() const { return zeilen.empty(); }
+  // Value of column `name` in row `zeile`; throws gaeb::Fehler for an unknown column.
+  const Variant& Wert(std::size_t zeile, std::string_view name) const;
+};
+
+// The host's open database connection. Statements use "?" placeholders; every
+// value from outside is bound, never pasted into the text.
+class Verbindung : public HostObjekt {
+ public:
+  // Opens the connection named by a connection text ("sqlite:PATH",
+  // "sqlite::memory:", "postgresql://..."). Throws when it cannot.
+  virtual void Öffnen(std::string_view verbindungstext) = 0;
+  // Runs a statement. Returns the records it touched, or for a selection the
+  // records it returned.
+  virtual long Ausführen(std::string_view sql, std::span<const Variant> parameter = {}) = 0;
+  // Runs a selection and returns its rows.
+  virtual Ergebnis Abfrage(std::string_view sql, std::span<const Variant> parameter = {}) = 0;
+  // Transactions; they do not nest.
+  virtual void Beginne() = 0;
+  virtual void Bestätige() = 0;
+  virtual void Verwerfe() = 0;
+  virtual bool InTransaktion() const = 0;
+  // The connection text it was opened with.
+  virtual std::string Verbindungstext() const = 0;
+};
+
+// Texts of numbered messages, with "%1", "%2" ... replaced by the inserts.
+class Meldungstexte : public HostObjekt {
+ public:
+  virtual std::string Text(long nummer, const std::vector<std::string>& einfügungen) = 0;
+};
+
+// Shows messages to the user.
+class Meldungsdienst : public HostObjekt {
+ public:
+  // Shows a message. art is as a rule 3, extra as a rule the Long 1992;
+  // an Empty extra stands for the omitted value.
+  virtual void Zeige(const std::string& text, std::int16_t art, const Variant& extra) = 0;
+  // Reports a run-time error of a procedure.
+  virtual void FehlerMelden(const std::string& modul, const std::string& prozedur, long nummer,
+                            const std::string& beschreibung, bool anzeigen) = 0;
+};
+
+// Date services of the host.
+class Datumsdienst : public HostObjekt {
+ public:
+  // A stored date ("JJJJMMTT", "TT.MM.JJJJ" or empty) as the date text that
+  // goes into an output file ("TT.MM.JJJJ"); empty in, empty out.
+  virtual std::string DatumFürAusgabe(std::string_view datum) = 0;
+  // value rounded half away from zero to a multiple of schritt (schritt > 0).
+  virtual double RundeAufSchritt(double wert, double schritt) = 0;
+};
+
+// The settings store, created by its program identifier "VRBSetting.VRSettings".
+class Einstellungen : public HostObjekt {
+ public:
+  // Binds the store to a connection and a profile. The connection is passed
+  // by reference; the store may hand back another one.
+  virtual void Init(std::int16_t modus, Verbindung*& verbindung, const std::string& profil) = 0;
+  // Reads section/key of the profile into wert: the stored text, or an empty
+  // string when there is none.
+  virtual void GetSetting(const std::string& abschnitt, const std::string& schlüssel, std::string& wert,
+                          const std::string& profil, const std::string& vorgabe) = 0;
+};
+
+// One record of the host document: the header, a position or a closing row.
+// Fields are named; a position's fields carry the names of the position record
+// properties where they correspond to one. An unknown name throws gaeb::Fehler.
+class Datensatz {
+ public:
+  virtual ~Datensatz() = default;
+  virtual Variant Feld(std::string_view name) const = 0;
+  virtual void SetzeFeld(std::string_view name, const Variant& wert) = 0;
+};
+
+// The ordinal-number formats of a document: each a string of "0" whose length
+// is the digit count of that part, and the separator between the parts.
+class OZFormatobjekt {
+ public:
+  virtual ~OZFormatobjekt() = default;
+  // Makes the formats current; the argument is the host's business.
+  virtual bool Laden(bool neu) = 0;
+  virtual std::string LosFormat() = 0;
+  virtual std::string GewerkFormat() = 0;
+  virtual std::string TitelFormat() = 0;
+  virtual std::string PositionFormat() = 0;
+  virtual std::string IndexFormat() = 0;
+  virtual std::string Trennzeichen() = 0;
+  virtual void SetzeTrennzeichen(const std::string& trennzeichen) = 0;
+};
+
+// The document-level defaults of the current user and company, handed to the
+// document data object whenever it is opened.
+struct Dokumentvorgaben {
+  std::string pGL_Landeswährung;
+  std::string pGL_BenutzerID;
+  std::string pGL_jmtVerarbeitungsdatum;
+  std::string pGL_tmjVerarbeitungsdatum;
+  std::string pGL_ÄnderungsdatumMwstjmt;
+  double pGL_Mittellohn = 0;
+  double pGL_Materialzuschlag = 0;
+  double pGL_Lohnzuschlag = 0;
+  double pGL_Fremdzuschlag = 0;
+  std::string pGL_UnserZeichen;
+  bool pGL_MitRaumAufmass = false;
+};
+
+// The document data object: one document of the host database in memory.
+class Belegdaten : public HostObjekt {
+ public:
+  // Opens the object on the database (modus "0").
+  virtual void Öffnen(const std::string& modus, const std::string& verbindungstext, Verbindung* verbindung) = 0;
+  // Takes the document defaults; answers with a success flag.
+  virtual bool Vorgaben(const Dokumentvorgaben& vorgaben) = 0;
+
+  // The type under which document `belegnummer` is kept, 0 when none.
+  virtual std::int16_t BelegartVon(std::int32_t belegnummer, bool flag) = 0;
+  // Loads the document (header, positions, closing rows) and makes it current;
+  // false when it does not exist or cannot be read.
+  virtual bool LeseKopf(std::int16_t belegart, std::int32_t belegnummer, bool flag) = 0;
+  // -1 when another workstation holds the current document, else 0.
+  virtual std::int16_t Bearbeitungsstatus() = 0;
+
+  // The header of the current document. Throws when no document is current.
+  virtual Datensatz& Kopf() = 0;
+
+  // The document's stored OZ mask.
+  virtual std::string OZMaske() = 0;
+  virtual void SetzeOZMaske(const std::string& maske) = 0;
+  // Structure of the current document.
+  virtual bool MitLosen() = 0;
+  virtual bool MitGewerken() = 0;
+  virtual bool MitTiteln() = 0;
+  virtual OZFormatobjekt& OZFormat() = 0;
+};
+
+// Number ranges of the host.
+class Belegnummern : public HostObjekt {
+ public:
+  virtual void Öffnen(const std::string& modus, const std::string& verbindungstext, Verbindung* verbindung) = 0;
+  // True when the host gives every user a number range of its own.
+  virtual bool BenutzerNummernkreise() = 0;
+  // The number range of a user for a document type.
+  virtual std::int16_t NummernkreisVon(const std::string& benutzer, std::int16_t belegart) = 0;
+  // The next number of the range (range 0 = the global one); reserves nothing.
+  virtual std::int32_t NächsteNummer(std::int16_t belegart, std::int16_t nummernkreis) = 0;
+  // Reserves a number so that the range does not hand it out again.
+  virtual void Reserviere(std::int16_t belegart, std::int32_t nummer, std::int16_t nummernkreis) = 0;
+};
+
+}  // namespace gaeb

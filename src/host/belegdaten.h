@@ -1,0 +1,66 @@
+// The document data object of the stand-alone host: opens one document of the
+// database into memory, hands its header, positions and closing rows to the
+// component, and keeps the locks between workstations (a row of Belegsperren
+// with its holder; a document held by another holder is "being edited
+// elsewhere").
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "component/host.h"
+#include "host/dokument.h"
+
+namespace gaeb::host {
+
+// Who holds a lock: user, machine and process, so that two workstations (or
+// two processes on one machine) are told apart.
+std::string LockInhaber(const std::string& benutzer);
+
+class BelegdatenHost : public Belegdaten {
+ public:
+  BelegdatenHost();
+  ~BelegdatenHost() override;
+
+  void Öffnen(const std::string& modus, const std::string& verbindungstext, Verbindung* verbindung) override;
+  bool Vorgaben(const Dokumentvorgaben& vorgaben) override;
+  std::int16_t BelegartVon(std::int32_t belegnummer, bool flag) override;
+  bool LeseKopf(std::int16_t belegart, std::int32_t belegnummer, bool flag) override;
+  std::int16_t Bearbeitungsstatus() override;
+  Datensatz& Kopf() override;
+  std::string OZMaske() override;
+  void SetzeOZMaske(const std::string& maske) override;
+  bool MitLosen() override;
+  bool MitGewerken() override;
+  bool MitTiteln() override;
+  OZFormatobjekt& OZFormat() override;
+
+  // Host side, for the program and tests.
+  Dokument& Aktuell();
+  bool HatDokument() const { return dokument_.has_value(); }
+  const std::string& Inhaber() const { return inhaber_; }
+
+ private:
+  Verbindung& Db() const;
+  bool HatArt(std::int16_t art);
+
+  Verbindung* verbindung_ = nullptr;
+  std::string verbindungstext_;
+  Dokumentvorgaben vorgaben_;
+  std::string inhaber_;
+  std::optional<Dokument> dokument_;
+  std::unique_ptr<OZFormatobjekt> ozformat_;
+};
+
+// Level formats and separator derived from a stored OZ mask, in the digit
+// notation ("1233PPPPI": 1..3 the used levels from outermost to innermost, P
+// position, I index) or the letter notation an import writes ("GLTTPPPPU|.|":
+// G lot, L trade, T title, P position, U index; the separator between the
+// first two "|").
+struct OZFormate {
+  std::string los, gewerk, titel, position, index, trennzeichen;
+};
+OZFormate FormateAusMaske(const std::string& maske);
+
+}  // namespace gaeb::host

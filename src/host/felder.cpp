@@ -1,0 +1,125 @@
+#include "host/felder.h"
+
+#include "base/text.h"
+
+namespace gaeb::host {
+
+namespace {
+
+using T = Variant::Typ;
+
+Feld S(std::string_view n, std::string_view v = "") { return {n, T::String, Variant(std::string(v))}; }
+Feld I(std::string_view n, std::int16_t v = 0) { return {n, T::Integer, Variant(v)}; }
+Feld L(std::string_view n, std::int32_t v = 0) { return {n, T::Long, Variant(v)}; }
+Feld D(std::string_view n, double v = 0) { return {n, T::Double, Variant(v)}; }
+Feld B(std::string_view n, bool v = false) { return {n, T::Boolean, Variant(v)}; }
+
+}  // namespace
+
+std::string Spaltenname(std::string_view feldname) {
+  std::string s(feldname);
+  s = text::Ersetze(s, "ä", "ae");
+  s = text::Ersetze(s, "ö", "oe");
+  s = text::Ersetze(s, "ü", "ue");
+  s = text::Ersetze(s, "Ä", "Ae");
+  s = text::Ersetze(s, "Ö", "Oe");
+  s = text::Ersetze(s, "Ü", "Ue");
+  s = text::Ersetze(s, "ß", "ss");
+  return s;
+}
+
+Katalog::Katalog(std::string tabelle, std::vector<Feld> felder)
+    : tabelle_(std::move(tabelle)), felder_(std::move(felder)) {
+  for (std::size_t i = 0; i < felder_.size(); ++i) {
+    spalten_.push_back(Spaltenname(felder_[i].name));
+    index_.emplace(felder_[i].name, static_cast<int>(i));
+  }
+}
+
+int Katalog::Index(std::string_view name) const {
+  auto it = index_.find(name);
+  return it == index_.end() ? -1 : it->second;
+}
+
+Variant AlsFeldtyp(const Variant& wert, Variant::Typ typ) {
+  switch (typ) {
+    case T::String: return Variant(wert.ToString());
+    case T::Integer: return Variant(wert.ToInt16());
+    case T::Long: return Variant(wert.ToInt32());
+    case T::Double: return Variant(wert.ToDouble());
+    case T::Boolean: return Variant(wert.ToBool());
+    case T::Empty: break;
+  }
+  return wert;
+}
+
+const Katalog& KopfKatalog() {
+  static const Katalog k("Belegkopfkolvar", {
+      L("Belegnummer"), I("Belegart"), S("Projektnummer"), S("KundenNummer"),
+      S("Belegbezeichnung"),           // kind of document as text ("Angebot")
+      S("InformationProjekt"), I("Nummernkreis"), S("InformationProjektRTF"),
+      S("Belegdatum"),                 // document date, JJJJMMTT
+      S("Unser_Zeichen"), S("Währung"),
+      B("Kopfschalter1"), B("Kopfschalter2"), B("Kopfschalter3"), B("Kopfschalter4"),
+      // Level switches: four groups of three, one per structure level.
+      B("Stufe1Ebene1"), B("Stufe1Ebene2"), B("Stufe1Ebene3"),
+      B("Stufe2Ebene1"), B("Stufe2Ebene2"), B("Stufe2Ebene3"),
+      B("Stufe3Ebene1"), B("Stufe3Ebene2"), B("Stufe3Ebene3"),
+      B("Stufe4Ebene1"), B("Stufe4Ebene2"), B("Stufe4Ebene3"),
+      S("OZMaske"),                    // mask, optionally followed by "|" separator "|"
+      S("OZTrennzeichen"),             // separator when the mask carries none
+      D("Kopfwert1"), B("Kopfschalter5"), D("Kopfwert2"),
+      B("MitLangtextfassung"), S("Kopftext1"), S("DateiUrsprung"), D("Kopfwert3"), D("Kopfwert4"),
+      S("Erfassungsdatum"), S("Benutzer"),
+      S("KopfInformationAG"), S("NotizenLV"),
+      // Additional fields of an imported bill.
+      S("DatumAngebotsabgabe"), S("VergabenummerAG"), I("Datenphase"), S("DVNrAG"), S("BieterNrAG"),
+      S("VergabenummerAN"), S("DVNrAN"), S("Ausgabejahr"), S("BezeichnungLV"), S("DatumLV"),
+      S("DatumZuschlagsfrist"), B("LVmitPreisen"), B("LVmitLohn"), S("InformationAG"), S("InformationAN"),
+      S("ZA06"), S("ZA07"), S("Dateiname"), B("MitLos"), S("BezWährung"), S("Zeichensatz"),
+      S("Metallart"), D("Metalltagespreis"),
+      // Currency and GAEB data of the document.
+      S("Währungduplikat"), S("GAEBDaVersion"), I("Währungsmodus"), S("Währung2"),
+      // Names and addresses.
+      S("Projektname"), S("Projektbeschreibung"), S("LVName"),
+      B("Kurzlangtext"),               // the document carries short and long texts
+      B("Preisanteile"),               // unit prices are split into material and wage shares
+      D("UmsatzsteuerProzent", 19.0),
+      I("Speicherstatus"),
+  });
+  return k;
+}
+
+const Katalog& PositionsKatalog() {
+  static const Katalog k("Belegpositionen", {
+      I("Positionstyp"), I("HierarchieEbene"), S("Positionsnummer"), S("Artikelnummer"), I("Nachtrag"),
+      B("Alternativposition"), B("Bedarfsposition"), B("Garantieposition"), B("Pauschalpreis"),
+      S("Kurztext1"), S("Kurztext1RTF"), S("Kurztext3"), S("Kurztext3RTF"), S("Langtext"), S("LangtextRTF"),
+      B("Langtextdruck"),              // print the long text
+      S("KennNr_Langtext"), S("DruckKnz"), S("KnzVbSb"), B("KnzVertragsbedingungen"),
+      B("FürSummenspeicher1"), B("FürSummenspeicher2"),
+      D("Menge"), D("MengePaketteil"), B("Paket"), D("Paketbetrag"),
+      S("Kennzeichen"),                // "3" on package rows and the header's own row
+      S("Mengeneinheit"), S("Mengeneinheit2"), D("Preiseinheit", 1.0), D("Preiseinheit2", 1.0),
+      D("Zeit"), D("Zeit2"), I("WelcherBetragZuAbschlag"), I("ZuschlagAuf"),
+      B("Festschalter1"), B("Festschalter2"), S("Festbuchstabe"), S("Festtext"), D("Festbetrag1"),
+      D("Festbetrag2"),
+      D("Materialpreis"), D("Lohnpreis"), D("Einzelpreis"), D("Gesamtpreis"), D("AufAbschlagProzent"),
+      S("Materialpreiskennzeichen"), S("Lohnpreiskennzeichen"), S("Kalkulationskennzeichen"),
+      B("KnzFreieMenge"), I("KnzGaeb"),
+      S("Textschlüssel"),              // text key given when the row was inserted
+      S("Komponente"),                 // component descriptor (GAEB 90 record 30)
+      D("Rabattprozent"), D("Rabattbetrag"), S("Zusatztext"), B("ZusatztextDruck"),
+  });
+  return k;
+}
+
+const Katalog& SchlusszeilenKatalog() {
+  static const Katalog k("Belegschlusszeilen", {
+      I("Positionstyp"), S("Langtext"), S("LangtextRTF"), S("KnzVbSb"), B("Schalter"),
+      D("Summe"), D("UST"), D("USTBetrag"), D("SummeBrutto"),
+  });
+  return k;
+}
+
+}  // namespace gaeb::host

@@ -1,0 +1,26 @@
+#include "host/host.h"
+
+#include "host/belegdaten.h"
+#include "host/belegnummern.h"
+#include "host/verbindung.h"
+
+namespace gaeb::host {
+
+void RegistriereHost(Objektfabrik& fabrik, HostOptionen optionen) {
+  fabrik.Registriere(klassen::Verbindung, [] { return NeueVerbindung(); });
+  fabrik.Registriere(klassen::Belegdaten, [] { return std::make_unique<BelegdatenHost>(); });
+  fabrik.Registriere(klassen::Belegnummern, [] { return std::make_unique<BelegnummernHost>(); });
+  fabrik.Registriere(klassen::Meldungstexte, [] { return std::make_unique<MeldungstexteHost>(); });
+  fabrik.Registriere(klassen::Meldungsdienst,
+                     [aus = optionen.meldungsausgabe] { return std::make_unique<MeldungsdienstHost>(aus); });
+  fabrik.Registriere(klassen::Datumsdienst, [] { return std::make_unique<DatumsdienstHost>(); });
+  fabrik.Registriere(klassen::Einstellungen, [] { return std::make_unique<EinstellungenHost>(); });
+}
+
+std::shared_ptr<Objektfabrik> NeueFabrik(HostOptionen optionen) {
+  auto f = std::make_shared<Objektfabrik>();
+  RegistriereHost(*f, std::move(optionen));
+  return f;
+}
+
+}  // namespace gaeb::host
