@@ -138,7 +138,18 @@ Datensatz& BelegdatenHost::Kopf() { return Aktuell().kopf; }
 
 std::string BelegdatenHost::OZMaske() { return Aktuell().kopf.Feld("OZMaske").ToString(); }
 
-void BelegdatenHost::SetzeOZMaske(const std::string& maske) { Aktuell().kopf.SetzeFeld("OZMaske", maske); }
+void BelegdatenHost::SetzeOZMaske(const std::string& maske) {
+  Satz& kopf = Aktuell().kopf;
+  // A separator carried by the mask ("...|.|") outlives a mask stored without it.
+  std::string alt = FormateAusMaske(kopf.Feld("OZMaske").ToString()).trennzeichen;
+  std::string neu = FormateAusMaske(maske).trennzeichen;
+  if (!neu.empty()) {
+    kopf.SetzeFeld("OZTrennzeichen", neu);
+  } else if (!alt.empty() && kopf.Feld("OZTrennzeichen").ToString().empty()) {
+    kopf.SetzeFeld("OZTrennzeichen", alt);
+  }
+  kopf.SetzeFeld("OZMaske", maske);
+}
 
 bool BelegdatenHost::HatArt(std::int16_t art) {
   for (const Satz& p : Aktuell().positionen)

@@ -1,0 +1,166 @@
+// OZ mask and field formatting, with Ermittle_OZMaske against the real host.
+#include "gaeb2000/oz.h"
+
+#include <gtest/gtest.h>
+
+#include "testhost.h"
+
+namespace gaeb {
+namespace {
+
+using test::TestHost;
+
+TEST(OZ, MaskLevelsCountTheFiveCharacters) {
+  TestHost h;
+  auto k = h.Komponente();
+  EXPECT_EQ(k->OZMaske_Stufen("1233PPPPI"), "11241");
+  EXPECT_EQ(k->OZMaske_Stufen("PPPPPPPPI"), "00081");
+  EXPECT_EQ(k->OZMaske_Stufen("12PPPPI0000000"), "11041");
+  EXPECT_EQ(k->OZMaske_Stufen(""), "00000");
+  EXPECT_EQ(k->OZMaske_Stufen("ppii11"), "20000");
+  EXPECT_EQ(k->OZMaske_Stufen("GGLTPU"), "00010");
+  // Counts of ten and more are written as they are.
+  EXPECT_EQ(k->OZMaske_Stufen(std::string(12, 'P')), "000120");
+  EXPECT_TRUE(h.Meldungen().empty());
+}
+
+TEST(OZ, MaskCheck) {
+  EXPECT_TRUE(Prüfe_OZMaske("1233PPPPI"));
+  EXPECT_TRUE(Prüfe_OZMaske("1PPPI|.|"));
+  EXPECT_FALSE(Prüfe_OZMaske("PPPPPPPPI"));
+  EXPECT_FALSE(Prüfe_OZMaske("GLT1PPPPU"));
+  EXPECT_FALSE(Prüfe_OZMaske("11PPPPU"));
+  EXPECT_FALSE(Prüfe_OZMaske(""));
+  EXPECT_TRUE(Prüfe_OZMaske("g1"));  // lower-case letters are not the older notation
+}
+
+TEST(OZ, FormatPosNrDropsTheSeparatorOnly) {
+  TestHost h;
+  auto k = h.Komponente();
+  Kontext& c = k->kontext();
+  c.m_PosNr_Trennzeichen = ".";
+  EXPECT_EQ(Format_PosNr(c, "01.02.0010"), "01020010");
+  EXPECT_EQ(Format_PosNr(c, "1.2"), "12");
+  EXPECT_EQ(Format_PosNr(c, "0010"), "0010");
+  c.m_PosNr_Trennzeichen = "";
+  EXPECT_EQ(Format_PosNr(c, "01.02"), "01.02");
+  c.m_PosNr_Trennzeichen = "..";
+  EXPECT_EQ(Format_PosNr(c, "01..02"), "01..02");
+  c.m_PosNr_Trennzeichen = "·";  // a separator of two bytes is still one character
+  EXPECT_EQ(Format_PosNr(c, "01·02·ä"), "0102ä");
+}
+
+TEST(OZ, FeldStringCutsAndPadsByCharacters) {
+  TestHost h;
+  auto k = h.Komponente();
+  Kontext& c = k->kontext();
+  auto f = [&](const std::string& t, std::int16_t w) { return Feld_String(c, t, w); };
+  EXPECT_EQ(f("ABC", 5), "ABC  ");
+  EXPECT_EQ(f("ABCDEF", 4), "ABCD");
+  EXPECT_EQ(f("", 3), "   ");
+  EXPECT_EQ(f("ABC", 0), "");
+  EXPECT_EQ(f("Müller", 3), "Mül");
+  EXPECT_EQ(f("Öl", 4), "Öl  ");
+  EXPECT_TRUE(h.Meldungen().empty());
+  EXPECT_EQ(f("ABC", -1), "");
+  EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("Feld_String")});
+}
+
+TEST(OZ, FeldNumRemovesSignAndFirstComma) {
+  TestHost h;
+  auto k = h.Komponente();
+  Kontext& c = k->kontext();
+  EXPECT_EQ(Feld_Num(c, "-1234,50"), "123450");
+  EXPECT_EQ(Feld_Num(c, "12"), "12");
+  EXPECT_EQ(Feld_Num(c, "--5"), "-5");
+  EXPECT_EQ(Feld_Num(c, "1,2,3"), "12,3");
+  EXPECT_EQ(Feld_Num(c, ""), "");
+  EXPECT_EQ(Feld_Num(c, " 5,00-"), " 500-");
+}
+
+// Opens document (1, nr) in the component's document data object.
+void Öffne(clsGaebSQL& k, std::int32_t nr) {
+  Belegdaten& b = k.kontext().Beleg();
+  b.Öffnen("0", "", k.kontext().pConnection);
+  ASSERT_TRUE(b.LeseKopf(1, nr, true));
+}
+
+TEST(OZ, ErmittleMaskDefaultsByStructure) {
+  TestHost h;
+  h.LegeBelegAn(1, 1, "", {20, 21, 22, 40});
+  h.LegeBelegAn(1, 2, "", {21, 22, 40});
+  h.LegeBelegAn(1, 3, "", {22, 40});
+  h.LegeBelegAn(1, 4, "", {40, 50});
+  const char* erwartet[] = {"1233PPPPI", "122PPPPPI", "11PPPPPPI", "PPPPPPPPI"};
+  for (int nr = 1; nr <= 4; ++nr) {
+    auto k = h.Komponente();
+    Öffne(*k, nr);
+    EXPECT_EQ(Ermittle_OZMaske(k->kontext()), erwartet[nr - 1]) << nr;
+    EXPECT_EQ(k->kontext().Beleg().OZMaske(), erwartet[nr - 1]);
+  }
+  EXPECT_TRUE(h.Meldungen().empty());
+}
+
+TEST(OZ, ErmittleMaskKeepsAValidMaskWithoutItsSuffix) {
+  TestHost h;
+  h.LegeBelegAn(1, 1, "1233PPPPI|,|", {40});
+  auto k = h.Komponente();
+  Öffne(*k, 1);
+  EXPECT_EQ(Ermittle_OZMaske(k->kontext()), "1233PPPPI");
+  EXPECT_EQ(k->m_PosNr_Trennzeichen, ",");
+  // Settling it again gives the same.
+  EXPECT_EQ(Ermittle_OZMaske(k->kontext()), "1233PPPPI");
+  EXPECT_EQ(k->m_PosNr_Trennzeichen, ",");
+}
+
+TEST(OZ, ErmittleMaskRebuildsFromTheFormats) {
+  TestHost h;
+  // Trades without lots; trade format 00, title 000, position 0000, index 0.
+  h.LegeBelegAn(1, 1, "LLTTTPPPPU|.|", {21, 22, 40});
+  // The letter notation an import writes, with lots.
+  h.LegeBelegAn(1, 2, "GGLLTTTPPPPU|/|", {20, 21, 22, 40});
+  // No level digit: rebuilt, not kept.
+  h.LegeBelegAn(1, 3, "PPPPPPPPI", {40}, ".");
+  // Titles only.
+  h.LegeBelegAn(1, 4, "TTPPPU", {22, 40});
+  struct Fall {
+    std::int32_t nr;
+    const char* maske;
+    const char* trenn;
+    const char* stufen;
+  } fälle[] = {{1, "11222PPPPI0000", ".", "23041"},
+               {2, "1122333PPPPI00", "/", "22341"},
+               {3, "PPPPPPPPI00000", ".", "00081"},
+               {4, "11PPPI00000000", "", "20031"}};
+  for (const Fall& f : fälle) {
+    auto k = h.Komponente();
+    Öffne(*k, f.nr);
+    EXPECT_EQ(Ermittle_OZMaske(k->kontext()), f.maske) << f.nr;
+    EXPECT_EQ(k->m_PosNr_Trennzeichen, f.trenn) << f.nr;
+    EXPECT_EQ(k->OZMaske_Stufen(k->kontext().Beleg().OZMaske()), f.stufen) << f.nr;
+  }
+  EXPECT_TRUE(h.Meldungen().empty());
+}
+
+TEST(OZ, ErmittleMaskSkipsFailingStepsSilently) {
+  // Fail the 1st, 2nd, ... call of the document data object until no call
+  // fails: the procedure never reports and never throws.
+  for (long n = 1;; ++n) {
+    TestHost h;
+    h.LegeBelegAn(1, 1, "LLTTTPPPPU|.|", {21, 22, 40});
+    auto k = h.Komponente();
+    Öffne(*k, 1);
+    h.störung->aufrufe = 0;
+    h.störung->failAt = n;
+    std::string maske = Ermittle_OZMaske(k->kontext());
+    EXPECT_TRUE(h.Meldungen().empty()) << n;
+    if (h.störung->aufrufe < n) {
+      EXPECT_EQ(maske, "11222PPPPI0000");  // no fault fired: the full result
+      break;
+    }
+    ASSERT_LT(n, 200);
+  }
+}
+
+}  // namespace
+}  // namespace gaeb

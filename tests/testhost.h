@@ -1,0 +1,117 @@
+// The real stand-alone host on an in-memory SQLite database, for tests of the
+// component: a factory with the host registered, the connection with the
+// schema, a component handed its context, and the messages it was shown.
+// StörBelegdaten wraps the host's document data object and fails its Nth call,
+// so every failure path runs against the real host.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "component/clsGaebSQL.h"
+#include "host/belegdaten.h"
+#include "host/dienste.h"
+#include "host/dokument.h"
+#include "host/host.h"
+#include "host/schema.h"
+#include "host/verbindung.h"
+
+namespace gaeb::test {
+
+// Counts the calls of wrapped host objects; the call with number failAt throws.
+struct Störzähler {
+  long aufrufe = 0;
+  long failAt = 0;  // 0: never fail
+
+  void Aufruf() {
+    ++aufrufe;
+    if (failAt != 0 && aufrufe == failAt) throw Fehler(kFehlerHost, "Störung bei Aufruf " + std::to_string(aufrufe));
+  }
+};
+
+class StörBelegdaten : public Belegdaten {
+ public:
+  StörBelegdaten(std::unique_ptr<Belegdaten> ziel, std::shared_ptr<Störzähler> z)
+      : ziel_(std::move(ziel)), z_(std::move(z)) {}
+
+  void Öffnen(const std::string& m, const std::string& t, Verbindung* v) override {
+    z_->Aufruf();
+    ziel_->Öffnen(m, t, v);
+  }
+  bool Vorgaben(const Dokumentvorgaben& v) override { return (z_->Aufruf(), ziel_->Vorgaben(v)); }
+  std::int16_t BelegartVon(std::int32_t n, bool f) override { return (z_->Aufruf(), ziel_->BelegartVon(n, f)); }
+  bool LeseKopf(std::int16_t a, std::int32_t n, bool f) override { return (z_->Aufruf(), ziel_->LeseKopf(a, n, f)); }
+  std::int16_t Bearbeitungsstatus() override { return (z_->Aufruf(), ziel_->Bearbeitungsstatus()); }
+  Datensatz& Kopf() override { return (z_->Aufruf(), ziel_->Kopf()); }
+  std::string OZMaske() override { return (z_->Aufruf(), ziel_->OZMaske()); }
+  void SetzeOZMaske(const std::string& m) override {
+    z_->Aufruf();
+    ziel_->SetzeOZMaske(m);
+  }
+  bool MitLosen() override { return (z_->Aufruf(), ziel_->MitLosen()); }
+  bool MitGewerken() override { return (z_->Aufruf(), ziel_->MitGewerken()); }
+  bool MitTiteln() override { return (z_->Aufruf(), ziel_->MitTiteln()); }
+  OZFormatobjekt& OZFormat() override { return (z_->Aufruf(), ziel_->OZFormat()); }
+
+  Belegdaten& Ziel() { return *ziel_; }
+
+ private:
+  std::unique_ptr<Belegdaten> ziel_;
+  std::shared_ptr<Störzähler> z_;
+};
+
+class TestHost {
+ public:
+  TestHost() : fabrik(host::NeueFabrik()), db(host::ÖffneVerbindung("sqlite::memory:")) {
+    host::ErstelleSchema(*db);
+    fabrik->Registriere(klassen::Belegdaten, [z = störung] {
+      return std::make_unique<StörBelegdaten>(std::make_unique<host::BelegdatenHost>(), z);
+    });
+  }
+
+  // A component with Init and Parameter_Beleg done, as a host does it.
+  std::unique_ptr<clsGaebSQL> Komponente() {
+    auto k = std::make_unique<clsGaebSQL>(fabrik);
+    k->Init("", "sqlite::memory:", db.get(), nullptr, nullptr, GAEB_BIN_DIR);
+    k->Parameter_Beleg("EUR", "tester", "20261205", "05122026", "", 20.5, 10, 15, 5, "XY", false);
+    return k;
+  }
+
+  host::MeldungsdienstHost& Meldungsdienst() {
+    return dynamic_cast<host::MeldungsdienstHost&>(fabrik->Dienst<gaeb::Meldungsdienst>(klassen::Meldungsdienst));
+  }
+  std::vector<std::string> Meldungen() {
+    std::vector<std::string> out;
+    for (const auto& m : Meldungsdienst().Meldungen()) out.push_back(m.text);
+    return out;
+  }
+
+  // The text of message 10055 with one insert, as the catalogue words it.
+  static std::string M10055(const std::string& einfügung) {
+    return host::MeldungstexteHost().Text(10055, {einfügung});
+  }
+
+  // Stores a document with positions of the given kinds and an OZ mask.
+  void LegeBelegAn(std::int16_t art, std::int32_t nr, const std::string& maske, std::vector<std::int16_t> arten,
+                   const std::string& trennzeichen = "") {
+    host::Dokument d;
+    d.belegart = art;
+    d.belegnummer = nr;
+    d.kopf.SetzeFeld("OZMaske", maske);
+    d.kopf.SetzeFeld("OZTrennzeichen", trennzeichen);
+    for (std::int16_t a : arten) {
+      d.positionen.emplace_back(host::PositionsKatalog());
+      d.positionen.back().SetzeFeld("Positionstyp", a);
+    }
+    db->Beginne();
+    host::SpeichereDokument(*db, d);
+    db->Bestätige();
+  }
+
+  std::shared_ptr<Störzähler> störung = std::make_shared<Störzähler>();
+  std::shared_ptr<Objektfabrik> fabrik;
+  std::unique_ptr<Verbindung> db;
+};
+
+}  // namespace gaeb::test
