@@ -53,6 +53,28 @@ class StörBelegdaten : public Belegdaten {
   bool MitGewerken() override { return (z_->Aufruf(), ziel_->MitGewerken()); }
   bool MitTiteln() override { return (z_->Aufruf(), ziel_->MitTiteln()); }
   OZFormatobjekt& OZFormat() override { return (z_->Aufruf(), ziel_->OZFormat()); }
+  void ÖffneFürAusgabe(std::int16_t& a, std::int32_t& n, bool& f) override {
+    z_->Aufruf();
+    ziel_->ÖffneFürAusgabe(a, n, f);
+  }
+  std::int32_t Öffnungsstatus() override { return (z_->Aufruf(), ziel_->Öffnungsstatus()); }
+  std::int32_t SetzeAusgabewährung(bool& l) override { return (z_->Aufruf(), ziel_->SetzeAusgabewährung(l)); }
+  std::int32_t Sperren(std::int16_t a, std::int32_t n, bool f) override { return (z_->Aufruf(), ziel_->Sperren(a, n, f)); }
+  std::int32_t Entsperren(std::int16_t& a, std::int32_t& n) override { return (z_->Aufruf(), ziel_->Entsperren(a, n)); }
+  std::int32_t LetzterPositionsindex() override { return (z_->Aufruf(), ziel_->LetzterPositionsindex()); }
+  void WählePosition(std::int32_t i) override {
+    z_->Aufruf();
+    ziel_->WählePosition(i);
+  }
+  std::int32_t AktuellerPositionsindex() override { return (z_->Aufruf(), ziel_->AktuellerPositionsindex()); }
+  Belegposition& AktuellePosition() override { return (z_->Aufruf(), ziel_->AktuellePosition()); }
+  std::int32_t LetzterSchlusszeilenindex() override { return (z_->Aufruf(), ziel_->LetzterSchlusszeilenindex()); }
+  void WähleSchlusszeile(std::int32_t i) override {
+    z_->Aufruf();
+    ziel_->WähleSchlusszeile(i);
+  }
+  Datensatz& AktuelleSchlusszeile() override { return (z_->Aufruf(), ziel_->AktuelleSchlusszeile()); }
+  Datensatz& Adresse(std::int16_t a) override { return (z_->Aufruf(), ziel_->Adresse(a)); }
 
   Belegdaten& Ziel() { return *ziel_; }
 

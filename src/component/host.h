@@ -105,6 +105,15 @@ class Datensatz {
   virtual void SetzeFeld(std::string_view name, const Variant& wert) = 0;
 };
 
+// A position of the host document: its fields and its computation.
+class Belegposition : public Datensatz {
+ public:
+  // Computes the position against its document (total = quantity x unit
+  // price / price unit, rounded to cents; a package head from its parts).
+  // False when it cannot be computed.
+  virtual bool Berechnen(std::int16_t flag, bool neuBerechnen) = 0;
+};
+
 // The ordinal-number formats of a document: each a string of "0" whose length
 // is the digit count of that part, and the separator between the parts.
 class OZFormatobjekt {
@@ -164,6 +173,34 @@ class Belegdaten : public HostObjekt {
   virtual bool MitGewerken() = 0;
   virtual bool MitTiteln() = 0;
   virtual OZFormatobjekt& OZFormat() = 0;
+
+  // Locks and output.
+  // Loads the document for an output and locks it for this holder.
+  virtual void ÖffneFürAusgabe(std::int16_t& belegart, std::int32_t& belegnummer, bool& flag) = 0;
+  // After ÖffneFürAusgabe: 0 the document could not be locked (held elsewhere
+  // or missing), -1 ready, any other value: not kept in a currency the output
+  // can be written in.
+  virtual std::int32_t Öffnungsstatus() = 0;
+  // Prepares the amounts for an output in the home currency (true) or in the
+  // document's own currency (false).
+  virtual std::int32_t SetzeAusgabewährung(bool& landeswährung) = 0;
+  // Locks a document number for this holder; 0 when another holder has it.
+  virtual std::int32_t Sperren(std::int16_t belegart, std::int32_t belegnummer, bool flag) = 0;
+  // Releases this holder's lock; 0 when that failed.
+  virtual std::int32_t Entsperren(std::int16_t& belegart, std::int32_t& belegnummer) = 0;
+
+  // Positions in document order, index 0 first; -1 when there are none.
+  virtual std::int32_t LetzterPositionsindex() = 0;
+  virtual void WählePosition(std::int32_t index) = 0;
+  virtual std::int32_t AktuellerPositionsindex() = 0;
+  virtual Belegposition& AktuellePosition() = 0;
+  // Closing rows (90 totals, 140 closing texts), index 0 first; -1 when none.
+  virtual std::int32_t LetzterSchlusszeilenindex() = 0;
+  virtual void WähleSchlusszeile(std::int32_t index) = 0;
+  virtual Datensatz& AktuelleSchlusszeile() = 0;
+  // An address of the document by kind (2 = client): Name1, Name2, Name3,
+  // Strasse, Plz, Ort, Telefon, Fax, Email.
+  virtual Datensatz& Adresse(std::int16_t adressart) = 0;
 };
 
 // Number ranges of the host.

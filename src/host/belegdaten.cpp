@@ -6,6 +6,8 @@
 
 #include "base/fehler.h"
 #include "base/text.h"
+#include "base/zahlformat.h"
+#include "host/berechnung.h"
 
 namespace gaeb::host {
 
@@ -46,7 +48,35 @@ class OZFormatHost : public OZFormatobjekt {
   bool geladen_ = false;
 };
 
+// The selected position of the document as the component sees it.
+class PositionsSicht : public Belegposition {
+ public:
+  PositionsSicht(Dokument& d, std::size_t index) : d_(d), index_(index) {}
+  Variant Feld(std::string_view name) const override { return d_.positionen.at(index_).Feld(name); }
+  void SetzeFeld(std::string_view name, const Variant& wert) override { d_.positionen.at(index_).SetzeFeld(name, wert); }
+  bool Berechnen(std::int16_t, bool) override { return BerechnePosition(d_, index_); }
+
+ private:
+  Dokument& d_;
+  std::size_t index_;
+};
+
+[[noreturn]] void Außerhalb(const char* was, std::int32_t index) {
+  throw Fehler(9, std::string("Index außerhalb des gültigen Bereichs: ") + was + " " + std::to_string(index));
+}
+
+// Amount fields converted for an output in another currency.
+constexpr const char* kPositionsbeträge[] = {"Einzelpreis", "Gesamtpreis", "Materialpreis", "Lohnpreis",
+                                             "Rabattbetrag"};
+constexpr const char* kSchlussbeträge[] = {"Summe", "USTBetrag", "SummeBrutto"};
+
 }  // namespace
+
+std::string Sperrinhaber(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer) {
+  const Variant p[] = {Variant(belegart), Variant(belegnummer)};
+  Ergebnis e = v.Abfrage("SELECT Inhaber FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ?", p);
+  return e.Leer() ? std::string() : e.zeilen[0][0].ToString();
+}
 
 OZFormate FormateAusMaske(const std::string& gespeichert) {
   OZFormate f;
@@ -97,6 +127,8 @@ void BelegdatenHost::Öffnen(const std::string&, const std::string& verbindungst
   verbindungstext_ = verbindungstext;
   dokument_.reset();
   ozformat_.reset();
+  position_.reset();
+  positionsindex_ = schlusszeilenindex_ = -1;
 }
 
 bool BelegdatenHost::Vorgaben(const Dokumentvorgaben& vorgaben) {
@@ -117,16 +149,109 @@ bool BelegdatenHost::LeseKopf(std::int16_t belegart, std::int32_t belegnummer, b
   if (!LadeDokument(Db(), belegart, belegnummer, d)) return false;
   dokument_ = std::move(d);
   ozformat_.reset();
+  position_.reset();
+  positionsindex_ = schlusszeilenindex_ = -1;
   return true;
 }
 
 std::int16_t BelegdatenHost::Bearbeitungsstatus() {
   Dokument& d = Aktuell();
-  const Variant p[] = {Variant(d.belegart), Variant(d.belegnummer)};
-  Ergebnis e = Db().Abfrage("SELECT Inhaber FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ?", p);
-  if (e.Leer()) return 0;
+  std::string wer = Sperrinhaber(Db(), d.belegart, d.belegnummer);
+  if (wer.empty()) return 0;
   if (inhaber_.empty()) inhaber_ = LockInhaber(vorgaben_.pGL_BenutzerID);
-  return e.zeilen[0][0].ToString() == inhaber_ ? 0 : -1;
+  return wer == inhaber_ ? 0 : -1;
+}
+
+std::int32_t BelegdatenHost::Sperren(std::int16_t belegart, std::int32_t belegnummer, bool) {
+  if (inhaber_.empty()) inhaber_ = LockInhaber(vorgaben_.pGL_BenutzerID);
+  const Variant p[] = {Variant(belegart), Variant(belegnummer), Variant(inhaber_), Variant(vorgaben_.pGL_jmtVerarbeitungsdatum)};
+  // Taking the lock is one statement, so two workstations cannot both get it.
+  Db().Ausführen("INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber, Seit) VALUES (?, ?, ?, ?) "
+                 "ON CONFLICT DO NOTHING",
+                 p);
+  return Sperrinhaber(Db(), belegart, belegnummer) == inhaber_ ? -1 : 0;
+}
+
+std::int32_t BelegdatenHost::Entsperren(std::int16_t& belegart, std::int32_t& belegnummer) {
+  if (inhaber_.empty()) inhaber_ = LockInhaber(vorgaben_.pGL_BenutzerID);
+  const Variant p[] = {Variant(belegart), Variant(belegnummer), Variant(inhaber_)};
+  long n = Db().Ausführen("DELETE FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ? AND Inhaber = ?", p);
+  return n > 0 ? -1 : 0;
+}
+
+void BelegdatenHost::ÖffneFürAusgabe(std::int16_t& belegart, std::int32_t& belegnummer, bool&) {
+  öffnungsstatus_ = 0;
+  positionsindex_ = schlusszeilenindex_ = -1;
+  position_.reset();
+  if (!LeseKopf(belegart, belegnummer, true)) return;  // a missing document cannot be locked
+  if (Sperren(belegart, belegnummer, true) == 0) return;
+  BerechneDokument(*dokument_);
+  // A document in a foreign currency without exchange rate cannot be written
+  // in either currency.
+  const Satz& kopf = dokument_->kopf;
+  std::string währung = kopf.Feld("Währung").ToString();
+  bool fremd = !währung.empty() && währung != vorgaben_.pGL_Landeswährung && !vorgaben_.pGL_Landeswährung.empty();
+  öffnungsstatus_ = (fremd && kopf.Feld("Währungskurs").ToDouble() == 0.0) ? 1 : -1;
+}
+
+std::int32_t BelegdatenHost::Öffnungsstatus() { return öffnungsstatus_; }
+
+std::int32_t BelegdatenHost::SetzeAusgabewährung(bool& landeswährung) {
+  Dokument& d = Aktuell();
+  std::string währung = d.kopf.Feld("Währung").ToString();
+  const std::string& heim = vorgaben_.pGL_Landeswährung;
+  if (!landeswährung || währung.empty() || heim.empty() || währung == heim) return 0;
+  double kurs = d.kopf.Feld("Währungskurs").ToDouble();
+  if (kurs == 0.0) return 1;
+  for (Satz& p : d.positionen)
+    for (const char* f : kPositionsbeträge) p.SetzeFeld(f, Runde(p.Feld(f).ToDouble() * kurs, 2));
+  for (Satz& s : d.schlusszeilen)
+    for (const char* f : kSchlussbeträge) s.SetzeFeld(f, Runde(s.Feld(f).ToDouble() * kurs, 2));
+  d.kopf.SetzeFeld("Währung2", währung);
+  d.kopf.SetzeFeld("Währung", heim);
+  d.kopf.SetzeFeld("Währungskurs", 1.0);
+  return 0;
+}
+
+std::int32_t BelegdatenHost::LetzterPositionsindex() { return static_cast<std::int32_t>(Aktuell().positionen.size()) - 1; }
+
+void BelegdatenHost::WählePosition(std::int32_t index) {
+  Dokument& d = Aktuell();
+  if (index < 0 || index >= static_cast<std::int32_t>(d.positionen.size())) Außerhalb("Position", index);
+  positionsindex_ = index;
+  position_ = std::make_unique<PositionsSicht>(d, static_cast<std::size_t>(index));
+}
+
+std::int32_t BelegdatenHost::AktuellerPositionsindex() { return positionsindex_; }
+
+Belegposition& BelegdatenHost::AktuellePosition() {
+  if (!position_) throw Fehler(kFehlerObjekt, "Keine Position gewählt");
+  return *position_;
+}
+
+std::int32_t BelegdatenHost::LetzterSchlusszeilenindex() {
+  return static_cast<std::int32_t>(Aktuell().schlusszeilen.size()) - 1;
+}
+
+void BelegdatenHost::WähleSchlusszeile(std::int32_t index) {
+  if (index < 0 || index >= static_cast<std::int32_t>(Aktuell().schlusszeilen.size())) Außerhalb("Schlusszeile", index);
+  schlusszeilenindex_ = index;
+}
+
+Datensatz& BelegdatenHost::AktuelleSchlusszeile() {
+  Dokument& d = Aktuell();
+  if (schlusszeilenindex_ < 0 || schlusszeilenindex_ >= static_cast<std::int32_t>(d.schlusszeilen.size()))
+    throw Fehler(kFehlerObjekt, "Keine Schlusszeile gewählt");
+  return d.schlusszeilen[schlusszeilenindex_];
+}
+
+Datensatz& BelegdatenHost::Adresse(std::int16_t adressart) {
+  for (Satz& a : Aktuell().adressen)
+    if (a.Feld("Adressart").ToInt16() == adressart) return a;
+  // No address of that kind: an empty one.
+  leereAdresse_ = std::make_unique<Satz>(AdressKatalog());
+  leereAdresse_->SetzeFeld("Adressart", adressart);
+  return *leereAdresse_;
 }
 
 Dokument& BelegdatenHost::Aktuell() {

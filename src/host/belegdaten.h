@@ -18,6 +18,9 @@ namespace gaeb::host {
 // two processes on one machine) are told apart.
 std::string LockInhaber(const std::string& benutzer);
 
+// The lock holder of a document, empty when it is not locked.
+std::string Sperrinhaber(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer);
+
 class BelegdatenHost : public Belegdaten {
  public:
   BelegdatenHost();
@@ -36,6 +39,20 @@ class BelegdatenHost : public Belegdaten {
   bool MitTiteln() override;
   OZFormatobjekt& OZFormat() override;
 
+  void ÖffneFürAusgabe(std::int16_t& belegart, std::int32_t& belegnummer, bool& flag) override;
+  std::int32_t Öffnungsstatus() override;
+  std::int32_t SetzeAusgabewährung(bool& landeswährung) override;
+  std::int32_t Sperren(std::int16_t belegart, std::int32_t belegnummer, bool flag) override;
+  std::int32_t Entsperren(std::int16_t& belegart, std::int32_t& belegnummer) override;
+  std::int32_t LetzterPositionsindex() override;
+  void WählePosition(std::int32_t index) override;
+  std::int32_t AktuellerPositionsindex() override;
+  Belegposition& AktuellePosition() override;
+  std::int32_t LetzterSchlusszeilenindex() override;
+  void WähleSchlusszeile(std::int32_t index) override;
+  Datensatz& AktuelleSchlusszeile() override;
+  Datensatz& Adresse(std::int16_t adressart) override;
+
   // Host side, for the program and tests.
   Dokument& Aktuell();
   bool HatDokument() const { return dokument_.has_value(); }
@@ -51,6 +68,11 @@ class BelegdatenHost : public Belegdaten {
   std::string inhaber_;
   std::optional<Dokument> dokument_;
   std::unique_ptr<OZFormatobjekt> ozformat_;
+  std::int32_t öffnungsstatus_ = 0;
+  std::int32_t positionsindex_ = -1;
+  std::int32_t schlusszeilenindex_ = -1;
+  std::unique_ptr<Belegposition> position_;  // view on the selected position
+  std::unique_ptr<Satz> leereAdresse_;
 };
 
 // Level formats and separator derived from a stored OZ mask, in the digit

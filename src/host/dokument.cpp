@@ -99,28 +99,30 @@ bool LadeDokument(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer
     d.positionen.emplace_back(pk);
     Fülle(d.positionen.back(), pos, z);
   }
-  const Katalog& sk = SchlusszeilenKatalog();
-  Ergebnis sch = v.Abfrage("SELECT " + Spaltenliste(sk, false, false) + " FROM " + sk.Tabelle() +
+  for (auto [k, ziel] : {std::pair{&SchlusszeilenKatalog(), &d.schlusszeilen}, {&AdressKatalog(), &d.adressen}}) {
+    Ergebnis e = v.Abfrage("SELECT " + Spaltenliste(*k, false, false) + " FROM " + k->Tabelle() +
                                " WHERE Belegart = ? AND Belegnummer = ? ORDER BY Zeile",
                            key);
-  for (std::size_t z = 0; z < sch.zeilen.size(); ++z) {
-    d.schlusszeilen.emplace_back(sk);
-    Fülle(d.schlusszeilen.back(), sch, z);
+    for (std::size_t z = 0; z < e.zeilen.size(); ++z) {
+      ziel->emplace_back(*k);
+      Fülle(ziel->back(), e, z);
+    }
   }
   return true;
 }
 
 void SpeichereDokument(Verbindung& v, const Dokument& d) {
   const Variant key[] = {Variant(d.belegart), Variant(d.belegnummer)};
-  for (const Katalog* k : {&KopfKatalog(), &PositionsKatalog(), &SchlusszeilenKatalog()})
+  for (const Katalog* k : {&KopfKatalog(), &PositionsKatalog(), &SchlusszeilenKatalog(), &AdressKatalog()})
     v.Ausführen("DELETE FROM " + k->Tabelle() + " WHERE Belegart = ? AND Belegnummer = ?", key);
   Schreibe(v, Einfügen(KopfKatalog(), false), d, d.kopf, -1);
   std::string sqlPos = Einfügen(PositionsKatalog(), true);
   for (std::size_t i = 0; i < d.positionen.size(); ++i)
     Schreibe(v, sqlPos, d, d.positionen[i], static_cast<int>(i));
-  std::string sqlSchluss = Einfügen(SchlusszeilenKatalog(), true);
-  for (std::size_t i = 0; i < d.schlusszeilen.size(); ++i)
-    Schreibe(v, sqlSchluss, d, d.schlusszeilen[i], static_cast<int>(i));
+  for (auto [k, rows] : {std::pair{&SchlusszeilenKatalog(), &d.schlusszeilen}, {&AdressKatalog(), &d.adressen}}) {
+    std::string sql = Einfügen(*k, true);
+    for (std::size_t i = 0; i < rows->size(); ++i) Schreibe(v, sql, d, (*rows)[i], static_cast<int>(i));
+  }
 }
 
 std::int16_t BelegartVonNummer(Verbindung& v, std::int32_t belegnummer) {

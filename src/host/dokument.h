@@ -40,6 +40,7 @@ struct Dokument {
   Satz kopf;
   std::vector<Satz> positionen;
   std::vector<Satz> schlusszeilen;
+  std::vector<Satz> adressen;
 };
 
 // Reads a document; false when it has no header row.

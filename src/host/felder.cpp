@@ -80,6 +80,7 @@ const Katalog& KopfKatalog() {
       S("Metallart"), D("Metalltagespreis"),
       // Currency and GAEB data of the document.
       S("Währungduplikat"), S("GAEBDaVersion"), I("Währungsmodus"), S("Währung2"),
+      D("Währungskurs", 1.0),          // home currency per unit of the document's currency
       // Names and addresses.
       S("Projektname"), S("Projektbeschreibung"), S("LVName"),
       B("Kurzlangtext"),               // the document carries short and long texts
@@ -97,7 +98,7 @@ const Katalog& PositionsKatalog() {
       S("Kurztext1"), S("Kurztext1RTF"), S("Kurztext3"), S("Kurztext3RTF"), S("Langtext"), S("LangtextRTF"),
       B("Langtextdruck"),              // print the long text
       S("KennNr_Langtext"), S("DruckKnz"), S("KnzVbSb"), B("KnzVertragsbedingungen"),
-      B("FürSummenspeicher1"), B("FürSummenspeicher2"),
+      B("FürSummenspeicher1", true), B("FürSummenspeicher2", true),
       D("Menge"), D("MengePaketteil"), B("Paket"), D("Paketbetrag"),
       S("Kennzeichen"),                // "3" on package rows and the header's own row
       S("Mengeneinheit"), S("Mengeneinheit2"), D("Preiseinheit", 1.0), D("Preiseinheit2", 1.0),
@@ -110,6 +111,14 @@ const Katalog& PositionsKatalog() {
       S("Textschlüssel"),              // text key given when the row was inserted
       S("Komponente"),                 // component descriptor (GAEB 90 record 30)
       D("Rabattprozent"), D("Rabattbetrag"), S("Zusatztext"), B("ZusatztextDruck"),
+  });
+  return k;
+}
+
+const Katalog& AdressKatalog() {
+  static const Katalog k("Belegadressen", {
+      I("Adressart"), S("Name1"), S("Name2"), S("Name3"), S("Strasse"), S("Plz"), S("Ort"), S("Telefon"),
+      S("Fax"), S("Email"),
   });
   return k;
 }

@@ -49,6 +49,9 @@ const Katalog& PositionsKatalog();
 // Closing rows: totals (kind 90) and closing texts (kind 140) (table Belegschlusszeilen).
 const Katalog& SchlusszeilenKatalog();
 
+// Addresses of a document by kind (2 = client) (table Belegadressen).
+const Katalog& AdressKatalog();
+
 // Converts a value to the type of a field (error 13 when it does not convert).
 Variant AlsFeldtyp(const Variant& wert, Variant::Typ typ);
 

@@ -87,11 +87,6 @@ const char* kFesteTabellen[] = {
     "Nummernkreis INTEGER NOT NULL, PRIMARY KEY (Benutzer, Belegart))",
     "CREATE TABLE IF NOT EXISTS Belegsperren (Belegart INTEGER NOT NULL, Belegnummer INTEGER NOT NULL, "
     "Inhaber TEXT NOT NULL, Seit TEXT NOT NULL DEFAULT '', PRIMARY KEY (Belegart, Belegnummer))",
-    "CREATE TABLE IF NOT EXISTS Adressen (Belegart INTEGER NOT NULL, Belegnummer INTEGER NOT NULL, Adressart "
-    "INTEGER NOT NULL, Name1 TEXT NOT NULL DEFAULT '', Name2 TEXT NOT NULL DEFAULT '', Name3 TEXT NOT NULL "
-    "DEFAULT '', Strasse TEXT NOT NULL DEFAULT '', Plz TEXT NOT NULL DEFAULT '', Ort TEXT NOT NULL DEFAULT '', "
-    "Telefon TEXT NOT NULL DEFAULT '', Fax TEXT NOT NULL DEFAULT '', Email TEXT NOT NULL DEFAULT '', "
-    "PRIMARY KEY (Belegart, Belegnummer, Adressart))",
 };
 
 }  // namespace
@@ -114,8 +109,9 @@ void ErstelleSchema(Verbindung& v) {
     KatalogTabelle(v, KopfKatalog(), "Belegart, Belegnummer", "Belegart INTEGER NOT NULL, Belegnummer INTEGER NOT NULL");
     KatalogTabelle(v, PositionsKatalog(), "Belegart, Belegnummer, Zeile",
                    "Belegart INTEGER NOT NULL, Belegnummer INTEGER NOT NULL, Zeile INTEGER NOT NULL");
-    KatalogTabelle(v, SchlusszeilenKatalog(), "Belegart, Belegnummer, Zeile",
-                   "Belegart INTEGER NOT NULL, Belegnummer INTEGER NOT NULL, Zeile INTEGER NOT NULL");
+    for (const Katalog* k : {&SchlusszeilenKatalog(), &AdressKatalog()})
+      KatalogTabelle(v, *k, "Belegart, Belegnummer, Zeile",
+                     "Belegart INTEGER NOT NULL, Belegnummer INTEGER NOT NULL, Zeile INTEGER NOT NULL");
     if (version < kSchemaversion) {
       v.Ausführen("DELETE FROM Schemaversion");
       const Variant p[] = {Variant(static_cast<std::int32_t>(kSchemaversion))};

@@ -3,6 +3,7 @@
 
 #include "base/fehler.h"
 #include "host/belegdaten.h"
+#include "host/berechnung.h"
 #include "host/belegnummern.h"
 #include "host/dienste.h"
 #include "host/dokument.h"
@@ -202,6 +203,150 @@ TEST(Dienste, MessagesDatesAndRounding) {
   EXPECT_DOUBLE_EQ(d.RundeAufSchritt(-7.25, 0.5), -7.5);
   EXPECT_DOUBLE_EQ(d.RundeAufSchritt(0.3, 0.1), 0.3);
   EXPECT_THROW(d.RundeAufSchritt(1, 0), Fehler);
+}
+
+}  // namespace
+}  // namespace gaeb::host
+
+namespace gaeb::host {
+namespace {
+
+Satz Zeile(std::int16_t art, double menge = 0, double ep = 0) {
+  Satz s(PositionsKatalog());
+  s.SetzeFeld("Positionstyp", art);
+  s.SetzeFeld("Menge", menge);
+  s.SetzeFeld("Einzelpreis", ep);
+  return s;
+}
+
+TEST(Berechnung, PositionsPackagesAreasSumsAndTotals) {
+  Dokument d;
+  d.kopf.SetzeFeld("UmsatzsteuerProzent", 19.0);
+  d.positionen.push_back(Zeile(21));              // 0 trade
+  d.positionen.push_back(Zeile(22));              // 1 title
+  d.positionen.push_back(Zeile(40, 3, 1.005));    // 2: 3.015 -> 3.02
+  d.positionen.push_back(Zeile(45, 2));           // 3 package head
+  d.positionen.push_back(Zeile(47, 1, 10));       // 4 parts: 10 + 2.5
+  d.positionen.push_back(Zeile(47, 0.5, 5));      // 5
+  Satz alt = Zeile(40, 1, 1000);                  // 6 alternative: computed, not counted
+  alt.SetzeFeld("Alternativposition", true);
+  d.positionen.push_back(alt);
+  Satz pe = Zeile(40, 250, 8);                    // 7 price unit 100: 20.00
+  pe.SetzeFeld("Preiseinheit", 100.0);
+  d.positionen.push_back(pe);
+  Satz zs = Zeile(60);                            // 8 subtotal of the title
+  zs.SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{3});
+  d.positionen.push_back(zs);
+  Satz zu = Zeile(70);                            // 9 surcharge 10 % of the bill
+  zu.SetzeFeld("AufAbschlagProzent", 10.0);
+  d.positionen.push_back(zu);
+  Satz ab = Zeile(80, 0, 5);                      // 10 discount of a fixed 5.00
+  ab.SetzeFeld("AufAbschlagProzent", 100.0);
+  d.positionen.push_back(ab);
+  BerechneDokument(d);
+  auto gp = [&](int i) { return d.positionen[i].Feld("Gesamtpreis").ToDouble(); };
+  EXPECT_DOUBLE_EQ(gp(2), 3.02);
+  EXPECT_DOUBLE_EQ(d.positionen[3].Feld("Einzelpreis").ToDouble(), 12.5);
+  EXPECT_DOUBLE_EQ(gp(3), 25.0);
+  EXPECT_DOUBLE_EQ(gp(6), 1000.0);
+  EXPECT_DOUBLE_EQ(gp(7), 20.0);
+  EXPECT_DOUBLE_EQ(gp(8), 48.02);                 // 3.02 + 25 + 20
+  EXPECT_DOUBLE_EQ(gp(9), 4.8);                   // 10 % of 48.02, rounded
+  EXPECT_DOUBLE_EQ(gp(10), -5.0);
+  EXPECT_DOUBLE_EQ(gp(1), 47.82);                 // title: 48.02 + 4.80 - 5.00
+  EXPECT_DOUBLE_EQ(gp(0), 47.82);
+  EXPECT_EQ(d.positionen[0].Feld("HierarchieEbene").ToInt16(), 2);
+  EXPECT_EQ(d.positionen[2].Feld("HierarchieEbene").ToInt16(), 4);
+  ASSERT_EQ(d.schlusszeilen.size(), 1u);          // a totals row was added
+  const Satz& s = d.schlusszeilen[0];
+  EXPECT_DOUBLE_EQ(s.Feld("Summe").ToDouble(), 47.82);
+  EXPECT_DOUBLE_EQ(s.Feld("USTBetrag").ToDouble(), 9.09);
+  EXPECT_DOUBLE_EQ(s.Feld("SummeBrutto").ToDouble(), 56.91);
+  BerechneDokument(d);
+  EXPECT_EQ(d.schlusszeilen.size(), 1u);          // and only once
+}
+
+TEST(Belegdaten, OutputOpensLocksWalksAndUnlocks) {
+  Db db;
+  Dokument d;
+  d.belegart = 1;
+  d.belegnummer = 3;
+  d.positionen.push_back(Zeile(40, 2, 3));
+  d.positionen.push_back(Zeile(50));
+  Satz adr(AdressKatalog());
+  adr.SetzeFeld("Adressart", std::int16_t{2});
+  adr.SetzeFeld("Name1", "Stadt Köln");
+  d.adressen.push_back(adr);
+  db.v->Beginne();
+  SpeichereDokument(*db.v, d);
+  db.v->Bestätige();
+
+  BelegdatenHost a, b;
+  Dokumentvorgaben va, vb;
+  va.pGL_BenutzerID = "anna";
+  vb.pGL_BenutzerID = "bert";
+  va.pGL_Landeswährung = vb.pGL_Landeswährung = "EUR";
+  a.Öffnen("0", "", db.v.get());
+  b.Öffnen("0", "", db.v.get());
+  a.Vorgaben(va);
+  b.Vorgaben(vb);
+  std::int16_t art = 1;
+  std::int32_t nr = 3;
+  bool f = true;
+  a.ÖffneFürAusgabe(art, nr, f);
+  EXPECT_EQ(a.Öffnungsstatus(), -1);
+  b.ÖffneFürAusgabe(art, nr, f);
+  EXPECT_EQ(b.Öffnungsstatus(), 0);  // anna holds it
+  EXPECT_EQ(b.Bearbeitungsstatus(), -1);  // being edited elsewhere
+  ASSERT_EQ(a.LetzterPositionsindex(), 1);
+  a.WählePosition(0);
+  EXPECT_DOUBLE_EQ(a.AktuellePosition().Feld("Gesamtpreis").ToDouble(), 6.0);
+  EXPECT_THROW(a.WählePosition(2), Fehler);
+  ASSERT_EQ(a.LetzterSchlusszeilenindex(), 0);
+  a.WähleSchlusszeile(0);
+  EXPECT_DOUBLE_EQ(a.AktuelleSchlusszeile().Feld("Summe").ToDouble(), 6.0);
+  EXPECT_EQ(a.Adresse(2).Feld("Name1").ToString(), "Stadt Köln");
+  EXPECT_EQ(a.Adresse(1).Feld("Name1").ToString(), "");
+  EXPECT_EQ(b.Entsperren(art, nr), 0);  // not bert's lock
+  EXPECT_EQ(a.Entsperren(art, nr), -1);
+  EXPECT_EQ(a.Entsperren(art, nr), 0);  // already released
+  b.ÖffneFürAusgabe(art, nr, f);
+  EXPECT_EQ(b.Öffnungsstatus(), -1);
+  std::int32_t fehlt = 99;
+  a.ÖffneFürAusgabe(art, fehlt, f);
+  EXPECT_EQ(a.Öffnungsstatus(), 0);
+}
+
+TEST(Belegdaten, ForeignCurrencyNeedsARate) {
+  Db db;
+  Dokument d;
+  d.belegart = 1;
+  d.belegnummer = 4;
+  d.kopf.SetzeFeld("Währung", "CHF");
+  d.kopf.SetzeFeld("Währungskurs", 0.0);
+  d.positionen.push_back(Zeile(40, 1, 10));
+  db.v->Beginne();
+  SpeichereDokument(*db.v, d);
+  db.v->Bestätige();
+  BelegdatenHost a;
+  Dokumentvorgaben v;
+  v.pGL_Landeswährung = "EUR";
+  a.Öffnen("0", "", db.v.get());
+  a.Vorgaben(v);
+  std::int16_t art = 1;
+  std::int32_t nr = 4;
+  bool f = true;
+  a.ÖffneFürAusgabe(art, nr, f);
+  EXPECT_EQ(a.Öffnungsstatus(), 1);
+  a.Entsperren(art, nr);
+  db.v->Ausführen("UPDATE Belegkopfkolvar SET Waehrungskurs = 1.1");
+  a.ÖffneFürAusgabe(art, nr, f);
+  EXPECT_EQ(a.Öffnungsstatus(), -1);
+  bool heim = true;
+  a.SetzeAusgabewährung(heim);
+  a.WählePosition(0);
+  EXPECT_DOUBLE_EQ(a.AktuellePosition().Feld("Gesamtpreis").ToDouble(), 11.0);
+  EXPECT_EQ(a.Kopf().Feld("Währung").ToString(), "EUR");
 }
 
 }  // namespace

@@ -1,0 +1,34 @@
+// How the host computes a document: positions, package heads from their parts,
+// structure rows and sum rows from what they hold, and the totals row.
+//
+//  - position (40) and package part (47): total = quantity x unit price /
+//    price unit, rounded to cents;
+//  - package head (45): unit price = sum of the totals of the parts that
+//    follow it, total = quantity x unit price / price unit;
+//  - a row counts in the sums when it is a position, package head, surcharge
+//    or discount that is neither alternative nor contingency and has the
+//    first sum store set;
+//  - lot, trade, title (20, 21, 22): total of the counted rows inside;
+//  - subtotal (60): the counted amount so far of the whole bill
+//    (WelcherBetragZuAbschlag 0) or of the open area of that level (1..3);
+//  - surcharge (70) and discount (80): percentage of that amount, or a fixed
+//    amount (unit price with 100 percent); a discount is negative;
+//  - totals row (90): net total, VAT rate of the header, VAT amount and gross
+//    total. A document without one gets one in front of its closing rows.
+// The hierarchy level of every row is set on the way: 1 to 3 for lots,
+// trades and titles, one more than the enclosing area for the other rows.
+#pragma once
+
+#include <cstddef>
+
+#include "host/dokument.h"
+
+namespace gaeb::host {
+
+// Computes one position (kinds 40, 45, 47); false for another kind.
+bool BerechnePosition(Dokument& d, std::size_t index);
+
+// Computes the whole document.
+void BerechneDokument(Dokument& d);
+
+}  // namespace gaeb::host
