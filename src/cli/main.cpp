@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
   Programm programm(optionen);
   int exitcode = kErfolg;
   RegistriereGrundbefehle(app, programm, exitcode);
+  RegistriereExport(app, programm, exitcode);
 
   try {
     app.parse(argc, argv);

@@ -1,0 +1,70 @@
+#include <functional>
+#include <iostream>
+#include <map>
+
+#include "base/fehler.h"
+#include "cli/befehle.h"
+#include "cli/fortschritt.h"
+#include "component/ausgabeoptionen.h"
+
+namespace gaeb::cli {
+
+namespace {
+
+using Exportfunktion = std::function<bool(clsGaebSQL&, std::int16_t belegart, std::int32_t belegnummer,
+                                          const std::string& datei, std::int16_t datenphase, const Ausgabeoptionen&)>;
+
+// The export procedure of each --format.
+const std::map<std::string, Exportfunktion>& Exportformate() {
+  static const std::map<std::string, Exportfunktion> formate = {
+  };
+  return formate;
+}
+
+std::string FormatListe() {
+  std::string s;
+  for (const auto& [name, f] : Exportformate()) s += (s.empty() ? "" : ", ") + name;
+  return s.empty() ? "(none yet)" : s;
+}
+
+}  // namespace
+
+bool Exportiere(Programm& programm, const std::string& format, std::int16_t belegart, std::int32_t belegnummer,
+                const std::string& datei, std::int16_t datenphase, const Ausgabeoptionen& optionen) {
+  auto it = Exportformate().find(format);
+  if (it == Exportformate().end())
+    throw CLI::ValidationError("--format", "unknown format " + format + "; known: " + FormatListe());
+  auto komponente = programm.Komponente();
+  Fortschrittsanzeige anzeige("GAEB " + format);
+  komponente->Verbinde(&anzeige);
+  bool ok = it->second(*komponente, belegart, belegnummer, datei, datenphase, optionen);
+  komponente->Verbinde(nullptr);
+  return ok;
+}
+
+void RegistriereExport(CLI::App& app, Programm& programm, int& exitcode) {
+  CLI::App* cmd = app.add_subcommand("export", "Write one document as a GAEB file");
+  static std::int16_t belegart = 0, datenphase = 83;
+  static std::int32_t belegnummer = 0;
+  static std::string format, datei;
+  static Ausgabeoptionen o;
+  cmd->add_option("--type", belegart, "Document type (Belegart)")->required();
+  cmd->add_option("--number", belegnummer, "Document number (Belegnummer)")->required();
+  cmd->add_option("--format", format, "Output format: 2000, 90 or xml")->required();
+  cmd->add_option("--dp", datenphase, "GAEB data type (81 to 86; 11 and 12 quantity calculations)")
+      ->capture_default_str();
+  cmd->add_option("--out", datei, "Target file")->required();
+  cmd->add_flag("--prices", o.chkMitPreise, "Write prices (always on for data type 84)");
+  cmd->add_flag("--packages-as-items", o.chkPaketalsLeistung, "Write package heads as plain items without parts");
+  cmd->add_flag("--times", o.chkMitZeiten, "Write time values");
+  cmd->add_flag("--rtf", o.chkMitRTFAusgabe, "Use the RTF variants of texts");
+  cmd->add_flag("--article-numbers", o.chkMitArtikelnummerAusgabe, "Write article numbers");
+  cmd->add_flag("--home-currency", o.AusgabeLandeswährung, "Write amounts in the home currency");
+  cmd->callback([&] {
+    bool ok = Exportiere(programm, format, belegart, belegnummer, datei, datenphase, o);
+    if (Fortschrittsanzeige::Abgebrochen()) std::cerr << "gaeb: abgebrochen\n";
+    exitcode = ok ? kErfolg : kAbgelehnt;
+  });
+}
+
+}  // namespace gaeb::cli
