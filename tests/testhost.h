@@ -19,14 +19,26 @@
 
 namespace gaeb::test {
 
-// Counts the calls of wrapped host objects; the call with number failAt throws.
+// Counts the calls of wrapped host objects. The call with number failAt
+// throws; so does the opFailAt-th call of the operation named op.
 struct Störzähler {
   long aufrufe = 0;
   long failAt = 0;  // 0: never fail
+  std::string op;
+  long opAufrufe = 0;
+  long opFailAt = 1;
+  std::string nein;  // this operation answers false (or 0) without asking the host
 
-  void Aufruf() {
+  void Aufruf(const char* name) {
     ++aufrufe;
     if (failAt != 0 && aufrufe == failAt) throw Fehler(kFehlerHost, "Störung bei Aufruf " + std::to_string(aufrufe));
+    if (!op.empty() && op == name && ++opAufrufe == opFailAt) throw Fehler(kFehlerHost, std::string("Störung in ") + name);
+  }
+  // Makes the nth call of operation name fail.
+  void Störe(const std::string& name, long n = 1) {
+    op = name;
+    opAufrufe = 0;
+    opFailAt = n;
   }
 };
 
@@ -36,45 +48,69 @@ class StörBelegdaten : public Belegdaten {
       : ziel_(std::move(ziel)), z_(std::move(z)) {}
 
   void Öffnen(const std::string& m, const std::string& t, Verbindung* v) override {
-    z_->Aufruf();
+    z_->Aufruf(__func__);
     ziel_->Öffnen(m, t, v);
   }
-  bool Vorgaben(const Dokumentvorgaben& v) override { return (z_->Aufruf(), ziel_->Vorgaben(v)); }
-  std::int16_t BelegartVon(std::int32_t n, bool f) override { return (z_->Aufruf(), ziel_->BelegartVon(n, f)); }
-  bool LeseKopf(std::int16_t a, std::int32_t n, bool f) override { return (z_->Aufruf(), ziel_->LeseKopf(a, n, f)); }
-  std::int16_t Bearbeitungsstatus() override { return (z_->Aufruf(), ziel_->Bearbeitungsstatus()); }
-  Datensatz& Kopf() override { return (z_->Aufruf(), ziel_->Kopf()); }
-  std::string OZMaske() override { return (z_->Aufruf(), ziel_->OZMaske()); }
+  bool Vorgaben(const Dokumentvorgaben& v) override { return (z_->Aufruf(__func__), ziel_->Vorgaben(v)); }
+  std::int16_t BelegartVon(std::int32_t n, bool f) override { return (z_->Aufruf(__func__), ziel_->BelegartVon(n, f)); }
+  bool LeseKopf(std::int16_t a, std::int32_t n, bool f) override {
+    z_->Aufruf(__func__);
+    return z_->nein == __func__ ? false : ziel_->LeseKopf(a, n, f);
+  }
+  std::int16_t Bearbeitungsstatus() override { return (z_->Aufruf(__func__), ziel_->Bearbeitungsstatus()); }
+  Datensatz& Kopf() override { return (z_->Aufruf(__func__), ziel_->Kopf()); }
+  std::string OZMaske() override { return (z_->Aufruf(__func__), ziel_->OZMaske()); }
   void SetzeOZMaske(const std::string& m) override {
-    z_->Aufruf();
+    z_->Aufruf(__func__);
     ziel_->SetzeOZMaske(m);
   }
-  bool MitLosen() override { return (z_->Aufruf(), ziel_->MitLosen()); }
-  bool MitGewerken() override { return (z_->Aufruf(), ziel_->MitGewerken()); }
-  bool MitTiteln() override { return (z_->Aufruf(), ziel_->MitTiteln()); }
-  OZFormatobjekt& OZFormat() override { return (z_->Aufruf(), ziel_->OZFormat()); }
+  bool MitLosen() override { return (z_->Aufruf(__func__), ziel_->MitLosen()); }
+  bool MitGewerken() override { return (z_->Aufruf(__func__), ziel_->MitGewerken()); }
+  bool MitTiteln() override { return (z_->Aufruf(__func__), ziel_->MitTiteln()); }
+  OZFormatobjekt& OZFormat() override { return (z_->Aufruf(__func__), ziel_->OZFormat()); }
   void ÖffneFürAusgabe(std::int16_t& a, std::int32_t& n, bool& f) override {
-    z_->Aufruf();
+    z_->Aufruf(__func__);
     ziel_->ÖffneFürAusgabe(a, n, f);
   }
-  std::int32_t Öffnungsstatus() override { return (z_->Aufruf(), ziel_->Öffnungsstatus()); }
-  std::int32_t SetzeAusgabewährung(bool& l) override { return (z_->Aufruf(), ziel_->SetzeAusgabewährung(l)); }
-  std::int32_t Sperren(std::int16_t a, std::int32_t n, bool f) override { return (z_->Aufruf(), ziel_->Sperren(a, n, f)); }
-  std::int32_t Entsperren(std::int16_t& a, std::int32_t& n) override { return (z_->Aufruf(), ziel_->Entsperren(a, n)); }
-  std::int32_t LetzterPositionsindex() override { return (z_->Aufruf(), ziel_->LetzterPositionsindex()); }
+  std::int32_t Öffnungsstatus() override { return (z_->Aufruf(__func__), ziel_->Öffnungsstatus()); }
+  std::int32_t SetzeAusgabewährung(bool& l) override { return (z_->Aufruf(__func__), ziel_->SetzeAusgabewährung(l)); }
+  std::int32_t Sperren(std::int16_t a, std::int32_t n, bool f) override { return (z_->Aufruf(__func__), ziel_->Sperren(a, n, f)); }
+  std::int32_t Entsperren(std::int16_t& a, std::int32_t& n) override { return (z_->Aufruf(__func__), ziel_->Entsperren(a, n)); }
+  std::int32_t LetzterPositionsindex() override { return (z_->Aufruf(__func__), ziel_->LetzterPositionsindex()); }
   void WählePosition(std::int32_t i) override {
-    z_->Aufruf();
+    z_->Aufruf(__func__);
     ziel_->WählePosition(i);
   }
-  std::int32_t AktuellerPositionsindex() override { return (z_->Aufruf(), ziel_->AktuellerPositionsindex()); }
-  Belegposition& AktuellePosition() override { return (z_->Aufruf(), ziel_->AktuellePosition()); }
-  std::int32_t LetzterSchlusszeilenindex() override { return (z_->Aufruf(), ziel_->LetzterSchlusszeilenindex()); }
+  std::int32_t AktuellerPositionsindex() override { return (z_->Aufruf(__func__), ziel_->AktuellerPositionsindex()); }
+  Belegposition& AktuellePosition() override { return (z_->Aufruf(__func__), ziel_->AktuellePosition()); }
+  std::int32_t LetzterSchlusszeilenindex() override { return (z_->Aufruf(__func__), ziel_->LetzterSchlusszeilenindex()); }
   void WähleSchlusszeile(std::int32_t i) override {
-    z_->Aufruf();
+    z_->Aufruf(__func__);
     ziel_->WähleSchlusszeile(i);
   }
-  Datensatz& AktuelleSchlusszeile() override { return (z_->Aufruf(), ziel_->AktuelleSchlusszeile()); }
-  Datensatz& Adresse(std::int16_t a) override { return (z_->Aufruf(), ziel_->Adresse(a)); }
+  Datensatz& AktuelleSchlusszeile() override { return (z_->Aufruf(__func__), ziel_->AktuelleSchlusszeile()); }
+  Datensatz& Adresse(std::int16_t a) override { return (z_->Aufruf(__func__), ziel_->Adresse(a)); }
+  std::int32_t PrüfeAusgabewährung(bool l) override { return (z_->Aufruf(__func__), ziel_->PrüfeAusgabewährung(l)); }
+  Projektteil& Projekt() override { return (z_->Aufruf(__func__), ziel_->Projekt()); }
+  bool ErzeugeBeleg(std::int16_t a, std::int32_t n, const std::string& p, const std::string& kd, bool g, bool mk,
+                    const std::string& t, std::int32_t w) override {
+    return (z_->Aufruf(__func__), ziel_->ErzeugeBeleg(a, n, p, kd, g, mk, t, w));
+  }
+  Datensatz& KopfPosition() override { return (z_->Aufruf(__func__), ziel_->KopfPosition()); }
+  bool DarfEinfügen(std::int16_t a) override { return (z_->Aufruf(__func__), ziel_->DarfEinfügen(a)); }
+  bool FügeStrukturzeileEin(std::int16_t a, std::int16_t e) override {
+    return (z_->Aufruf(__func__), ziel_->FügeStrukturzeileEin(a, e));
+  }
+  bool FügePositionEin(std::int16_t a, const std::string& t) override { return (z_->Aufruf(__func__), ziel_->FügePositionEin(a, t)); }
+  bool DarfSchlusszeileEinfügen(std::int16_t a) override { return (z_->Aufruf(__func__), ziel_->DarfSchlusszeileEinfügen(a)); }
+  bool FügeSchlusszeileEin(std::int16_t a) override { return (z_->Aufruf(__func__), ziel_->FügeSchlusszeileEin(a)); }
+  std::int32_t Währungsprüfung(bool n) override { return (z_->Aufruf(__func__), ziel_->Währungsprüfung(n)); }
+  void RechneWährungUm() override {
+    z_->Aufruf(__func__);
+    ziel_->RechneWährungUm();
+  }
+  std::int32_t PrüfeUndKorrigiere() override { return (z_->Aufruf(__func__), ziel_->PrüfeUndKorrigiere()); }
+  bool Speichern(bool a, bool b, bool c, bool d, bool e) override { return (z_->Aufruf(__func__), ziel_->Speichern(a, b, c, d, e)); }
 
   Belegdaten& Ziel() { return *ziel_; }
 
@@ -85,7 +121,9 @@ class StörBelegdaten : public Belegdaten {
 
 class TestHost {
  public:
-  TestHost() : fabrik(host::NeueFabrik()), db(host::ÖffneVerbindung("sqlite::memory:")) {
+  // Each host has a database of its own in memory, shared by the connections
+  // of this process that open the same connection text.
+  TestHost() : verbindungstext(NeuerName()), fabrik(host::NeueFabrik()), db(host::ÖffneVerbindung(verbindungstext)) {
     host::ErstelleSchema(*db);
     fabrik->Registriere(klassen::Belegdaten, [z = störung] {
       return std::make_unique<StörBelegdaten>(std::make_unique<host::BelegdatenHost>(), z);
@@ -95,7 +133,7 @@ class TestHost {
   // A component with Init and Parameter_Beleg done, as a host does it.
   std::unique_ptr<clsGaebSQL> Komponente() {
     auto k = std::make_unique<clsGaebSQL>(fabrik);
-    k->Init("", "sqlite::memory:", db.get(), nullptr, nullptr, GAEB_BIN_DIR);
+    k->Init("", verbindungstext, db.get(), nullptr, nullptr, GAEB_BIN_DIR);
     k->Parameter_Beleg("EUR", "tester", "20261205", "05122026", "", 20.5, 10, 15, 5, "XY", false);
     return k;
   }
@@ -131,7 +169,13 @@ class TestHost {
     db->Bestätige();
   }
 
+  static std::string NeuerName() {
+    static int zähler = 0;
+    return "sqlite:file:gaebtest" + std::to_string(++zähler) + "?mode=memory&cache=shared";
+  }
+
   std::shared_ptr<Störzähler> störung = std::make_shared<Störzähler>();
+  std::string verbindungstext;
   std::shared_ptr<Objektfabrik> fabrik;
   std::unique_ptr<Verbindung> db;
 };

@@ -86,25 +86,32 @@ unsigned char Ersatz(const Tabelle& t, char32_t c) {
 }  // namespace
 
 std::string NachCodepage(std::string_view utf8, Codepage cp) {
-  if (cp == Codepage::Utf8) return std::string(utf8);
-  const Tabelle& t = TabelleFür(cp);
   std::string out;
-  out.reserve(utf8.size());
+  NachCodepage(utf8, cp, out);
+  return out;
+}
+
+void NachCodepage(std::string_view utf8, Codepage cp, std::string& out) {
+  if (cp == Codepage::Utf8) {
+    out.append(utf8);
+    return;
+  }
+  const Tabelle& t = TabelleFür(cp);
+  out.reserve(out.size() + utf8.size());
   std::size_t pos = 0;
   while (pos < utf8.size()) {
-    unsigned char b = static_cast<unsigned char>(utf8[pos]);
-    if (b < 0x80) {
-      out.push_back(static_cast<char>(b));
-      ++pos;
-      continue;
-    }
+    // Runs of ASCII are the same in every code page here.
+    std::size_t ascii = pos;
+    while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80) ++ascii;
+    out.append(utf8.substr(pos, ascii - pos));
+    pos = ascii;
+    if (pos >= utf8.size()) break;
     std::size_t n = 0;
     char32_t c = text::Dekodiere(utf8.substr(pos), &n);
     pos += n;
     auto it = t.nachByte.find(c);
     out.push_back(static_cast<char>(it != t.nachByte.end() ? it->second : Ersatz(t, c)));
   }
-  return out;
 }
 
 std::string AusCodepage(std::string_view bytes, Codepage cp) {

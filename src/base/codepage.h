@@ -15,6 +15,8 @@ enum class Codepage { Utf8, Cp1252, Cp850 };
 
 // UTF-8 to the code page (Utf8 returns the text unchanged).
 std::string NachCodepage(std::string_view utf8, Codepage cp);
+// The same, appended to out (for writers that reuse one buffer per line).
+void NachCodepage(std::string_view utf8, Codepage cp, std::string& out);
 // Code page bytes to UTF-8.
 std::string AusCodepage(std::string_view bytes, Codepage cp);
 

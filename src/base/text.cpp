@@ -8,7 +8,7 @@ namespace {
 std::size_t Offset(std::string_view s, std::size_t i) {
   std::size_t pos = 0;
   while (i > 0 && pos < s.size()) {
-    pos += ZeichenBytes(s.substr(pos));
+    pos += static_cast<unsigned char>(s[pos]) < 0x80 ? 1 : ZeichenBytes(s.substr(pos));
     --i;
   }
   return pos;
@@ -55,6 +55,7 @@ std::string Abbilden(std::string_view s, F f) {
 }  // namespace
 
 std::size_t ZeichenBytes(std::string_view s) {
+  if (!s.empty() && static_cast<unsigned char>(s[0]) < 0x80) return 1;
   std::size_t n = 0;
   Dekodiere(s, &n);
   return n == 0 ? 1 : n;
@@ -128,7 +129,8 @@ bool IstUtf8(std::string_view s) {
 
 std::size_t Länge(std::string_view s) {
   std::size_t n = 0;
-  for (std::size_t pos = 0; pos < s.size(); pos += ZeichenBytes(s.substr(pos))) ++n;
+  for (std::size_t pos = 0; pos < s.size(); ++n)
+    pos += static_cast<unsigned char>(s[pos]) < 0x80 ? 1 : ZeichenBytes(s.substr(pos));
   return n;
 }
 

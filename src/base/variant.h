@@ -37,6 +37,9 @@ class Variant {
   double ToDouble() const;
   std::string ToString() const;
 
+  // The stored text when the value is a String, else null (no copy).
+  const std::string* Text() const { return std::get_if<std::string>(&wert_); }
+
   bool operator==(const Variant& o) const = default;
 
  private:

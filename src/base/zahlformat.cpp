@@ -1,5 +1,7 @@
 #include "base/zahlformat.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -157,6 +159,74 @@ std::string Abschnitt(double value, std::string_view sec, const Regionaleinstell
   return out;
 }
 
+// The masks of fixed digits ("0.00", "0.000", "00", "0000000000.00"): only
+// "0" before and after an optional ".". Sets the digit counts.
+bool NurNullen(std::string_view mask, int& ganz, int& bruch) {
+  std::size_t punkt = mask.find('.');
+  std::string_view g = mask.substr(0, punkt);
+  std::string_view b = punkt == std::string_view::npos ? std::string_view() : mask.substr(punkt + 1);
+  if (g.empty() || g.find_first_not_of('0') != std::string_view::npos) return false;
+  if (b.find_first_not_of('0') != std::string_view::npos) return false;
+  ganz = static_cast<int>(g.size());
+  bruch = punkt == std::string_view::npos ? -1 : static_cast<int>(b.size());
+  return true;
+}
+
+// |value| under a mask of fixed digits, without allocating on the way: the
+// same digits as Zerlege and Abschnitt give (15 significant digits, halves
+// away from zero, at least `ganz` integer digits). bruch -1: no separator.
+std::string FesteStellen(double value, int ganz, int bruch, const Regionaleinstellungen& region) {
+  double a = std::fabs(value);
+  if (!std::isfinite(a)) a = 0.0;
+  // The same text as printf's "%.14e" (both round correctly), only faster.
+  char buf[64];
+  auto [ende, fehler] = std::to_chars(buf, buf + sizeof buf - 1, a, std::chars_format::scientific, 14);
+  *ende = '\0';
+  (void)fehler;
+  char mant[15];
+  int m = 0;
+  const char* p = buf;
+  for (; *p && *p != 'e'; ++p)
+    if (*p >= '0' && *p <= '9' && m < 15) mant[m++] = *p;
+  int exp10 = std::atoi(p + 1);
+  const int stellen = bruch < 0 ? 0 : bruch;
+  // Digit k of the decimal expansion (k = 0 the units, k > 0 fraction, k < 0 tens ...).
+  auto ziffer = [&](int k) {
+    int i = exp10 + k;  // index into mant
+    return (i >= 0 && i < m) ? mant[i] : '0';
+  };
+  // Integer digits from the highest, `stellen` fraction digits and the one after them.
+  char z[400];
+  int n = 0;
+  for (int k = -std::max(exp10, 0); k <= stellen + 1 && n < 398; ++k) z[n++] = ziffer(k);
+  // z[n - 1] is the first digit beyond the mask: round on it and drop it.
+  bool auf = z[n - 1] >= '5';
+  --n;
+  if (auf) {
+    int i = n - 1;
+    while (i >= 0 && z[i] == '9') z[i--] = '0';
+    if (i >= 0) {
+      ++z[i];
+    } else {
+      std::memmove(z + 1, z, static_cast<std::size_t>(n));
+      z[0] = '1';
+      ++n;
+    }
+  }
+  int ganzstellen = n - stellen;
+  int führend = 0;
+  while (führend < ganzstellen && z[führend] == '0') ++führend;
+  std::string out;
+  int vorhanden = ganzstellen - führend;
+  if (vorhanden < ganz) out.append(static_cast<std::size_t>(ganz - vorhanden), '0');
+  out.append(z + führend, static_cast<std::size_t>(vorhanden));
+  if (bruch >= 0) {
+    out += region.dezimaltrennzeichen;
+    out.append(z + ganzstellen, static_cast<std::size_t>(stellen));
+  }
+  return out;
+}
+
 }  // namespace
 
 const Regionaleinstellungen& AktuelleRegion() { return tRegion; }
@@ -165,6 +235,13 @@ void SetzeRegion(const Regionaleinstellungen& region) { tRegion = region; }
 std::string FormatZahl(double value, std::string_view mask) { return FormatZahl(value, mask, tRegion); }
 
 std::string FormatZahl(double value, std::string_view mask, const Regionaleinstellungen& region) {
+  int ganz = 0, bruch = 0;
+  if (NurNullen(mask, ganz, bruch)) {
+    // The common amounts and quantities of the exports, the quick way.
+    std::string s = FesteStellen(value, ganz, bruch, region);
+    if (value < 0.0) s.insert(0, "-");
+    return s;
+  }
   std::vector<std::string_view> sec = Abschnitte(mask);
   if (value == 0.0 && sec.size() >= 3 && !sec[2].empty()) return Abschnitt(0.0, sec[2], region);
   if (value < 0.0 && sec.size() >= 2 && !sec[1].empty()) return Abschnitt(value, sec[1], region);
@@ -177,6 +254,18 @@ std::string FormatZahl(double value, std::string_view mask, const Regionaleinste
 }
 
 double Runde(double value, int decimals) {
+  // Fast path: far enough from a half, the 15-digit step cannot change the
+  // result, and plain arithmetic gives it.
+  if (decimals >= 0 && decimals <= 9 && std::fabs(value) < 1e9) {
+    static constexpr double kPotenz[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    double skaliert = std::fabs(value) * kPotenz[decimals];
+    double ganz = std::floor(skaliert);
+    double rest = skaliert - ganz;
+    if (std::fabs(rest - 0.5) > 1e-6) {
+      double r = (rest > 0.5 ? ganz + 1 : ganz) / kPotenz[decimals];
+      return value < 0 ? -r : r;
+    }
+  }
   Dezimal d = Zerlege(value, decimals);
   std::string t = d.ziffern.empty() ? "0" : d.ziffern;
   double r = std::strtod(t.c_str(), nullptr) / std::pow(10.0, decimals);

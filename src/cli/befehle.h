@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/programm.h"
+#include "cli/zeilendatei_json.h"
 #include "component/ausgabeoptionen.h"
 
 namespace gaeb::cli {
@@ -13,11 +14,31 @@ namespace gaeb::cli {
 // init, project add, settings set/get, oz-levels.
 void RegistriereGrundbefehle(CLI::App& app, Programm& programm, int& exitcode);
 
+// import-rows, show, read, locks.
+void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode);
+
+struct Importergebnis {
+  std::int32_t belegnummer = 0;  // 0 when no number could be locked
+  bool alleGespeichert = false;  // every row answered True
+  bool abgebrochen = false;      // Ctrl-C
+};
+// The import sequence of a host: Init_BelegVorlauf, Sperren_Belegnummer (drawn
+// again when another workstation took the number), then per row
+// Init_Datenfelder, the row's properties and Speichern_Belegdaten.
+Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeile>& zeilen, std::int16_t belegart);
+
+// demo: the main job of the README.
+void RegistriereDemo(CLI::App& app, Programm& programm, Optionen& optionen, int& exitcode);
+
 // export: one document as a GAEB file.
 void RegistriereExport(CLI::App& app, Programm& programm, int& exitcode);
 // Runs the export of one format with a progress bar on a terminal; true when
 // the component answered True. Throws CLI::ValidationError for an unknown format.
 bool Exportiere(Programm& programm, const std::string& format, std::int16_t belegart, std::int32_t belegnummer,
                 const std::string& datei, std::int16_t datenphase, const Ausgabeoptionen& optionen);
+// The formats the program can write, and the file extension of a format and
+// data type (".p83", ".d83", ".x83").
+std::vector<std::string> Exportformatnamen();
+std::string Dateiendung(const std::string& format, std::int16_t datenphase);
 
 }  // namespace gaeb::cli

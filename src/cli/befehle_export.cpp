@@ -17,6 +17,10 @@ using Exportfunktion = std::function<bool(clsGaebSQL&, std::int16_t belegart, st
 // The export procedure of each --format.
 const std::map<std::string, Exportfunktion>& Exportformate() {
   static const std::map<std::string, Exportfunktion> formate = {
+      {"90", [](clsGaebSQL& k, std::int16_t art, std::int32_t nr, const std::string& datei, std::int16_t dp,
+                const Ausgabeoptionen& o) { return k.Ausgabe_BelegdatenDA90(art, nr, datei, dp, o); }},
+      {"2000", [](clsGaebSQL& k, std::int16_t art, std::int32_t nr, const std::string& datei, std::int16_t dp,
+                  const Ausgabeoptionen& o) { return k.Ausgabe_BelegdatenDA2000(art, nr, datei, dp, o); }},
   };
   return formate;
 }
@@ -28,6 +32,17 @@ std::string FormatListe() {
 }
 
 }  // namespace
+
+std::vector<std::string> Exportformatnamen() {
+  std::vector<std::string> namen;
+  for (const auto& [name, f] : Exportformate()) namen.push_back(name);
+  return namen;
+}
+
+std::string Dateiendung(const std::string& format, std::int16_t datenphase) {
+  std::string buchstabe = format == "90" ? "d" : format == "xml" ? "x" : "p";
+  return "." + buchstabe + std::to_string(datenphase);
+}
 
 bool Exportiere(Programm& programm, const std::string& format, std::int16_t belegart, std::int32_t belegnummer,
                 const std::string& datei, std::int16_t datenphase, const Ausgabeoptionen& optionen) {

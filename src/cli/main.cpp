@@ -25,7 +25,9 @@ int main(int argc, char** argv) {
   Programm programm(optionen);
   int exitcode = kErfolg;
   RegistriereGrundbefehle(app, programm, exitcode);
+  RegistriereBelegbefehle(app, programm, exitcode);
   RegistriereExport(app, programm, exitcode);
+  RegistriereDemo(app, programm, optionen, exitcode);
 
   try {
     app.parse(argc, argv);

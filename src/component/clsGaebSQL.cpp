@@ -1,7 +1,10 @@
 #include "component/clsGaebSQL.h"
 
 #include "base/fehler.h"
+#include "gaeb2000/export.h"
 #include "gaeb2000/oz.h"
+#include "gaeb90/export.h"
+#include "store/store.h"
 
 namespace gaeb {
 
@@ -63,6 +66,41 @@ Variant clsGaebSQL::Parameter_Beleg(const std::string& pGL_Landeswährung, const
     v.pGL_MitRaumAufmass = pGL_MitRaumAufmass;
   });
   return Variant();
+}
+
+std::int32_t clsGaebSQL::Ermittle_Belegnummer(std::int16_t belegart) { return gaeb::Ermittle_Belegnummer(*k_, belegart); }
+
+std::int32_t clsGaebSQL::Sperren_Belegnummer(std::int16_t belegart) { return gaeb::Sperren_Belegnummer(*k_, belegart); }
+
+Variant clsGaebSQL::Init_BelegVorlauf(std::int16_t pBelegart, const std::string& pModus) {
+  return gaeb::Init_BelegVorlauf(*k_, pBelegart, pModus);
+}
+
+bool clsGaebSQL::Default_ProjektMappe(const std::string& pProjektnummer) {
+  return gaeb::Default_ProjektMappe(*k_, pProjektnummer);
+}
+
+bool clsGaebSQL::Speichern_Belegdaten(std::int16_t belegart, std::int32_t belegnummer) {
+  return gaeb::Speichern_Belegdaten(*k_, belegart, belegnummer);
+}
+
+bool clsGaebSQL::Lese_Beleg(std::int16_t& belegart, std::int32_t belegnummer) {
+  return gaeb::Lese_Beleg(*k_, belegart, belegnummer);
+}
+
+bool clsGaebSQL::PrüfenAusgabeWährung(std::int16_t belegart, std::int32_t belegnummer, bool AusgabeLandeswährung) {
+  return gaeb::PrüfenAusgabeWährung(*k_, belegart, belegnummer, AusgabeLandeswährung);
+}
+
+bool clsGaebSQL::Ausgabe_BelegdatenDA90(std::int16_t belegart, std::int32_t belegnummer, const std::string& tmpPfadDatei,
+                                        std::int16_t tmpDatenphase, const Ausgabeoptionen& optionen) {
+  return gaeb90::Ausgabe_BelegdatenDA90(*k_, belegart, belegnummer, tmpPfadDatei, tmpDatenphase, optionen);
+}
+
+bool clsGaebSQL::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegnummer,
+                                          const std::string& tmpPfadDatei, std::int16_t tmpDatenphase,
+                                          const Ausgabeoptionen& optionen) {
+  return gaeb2000::Ausgabe_BelegdatenDA2000(*k_, belegart, belegnummer, tmpPfadDatei, tmpDatenphase, optionen);
 }
 
 std::string clsGaebSQL::OZMaske_Stufen(std::string OZMaske) { return gaeb::OZMaske_Stufen(*k_, OZMaske); }

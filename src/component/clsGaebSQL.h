@@ -13,6 +13,7 @@
 #include <string>
 
 #include "base/variant.h"
+#include "component/ausgabeoptionen.h"
 #include "component/ereignisse.h"
 #include "component/host.h"
 #include "component/kontext.h"
@@ -58,7 +59,32 @@ class clsGaebSQL {
                           const std::string& pGL_ÄnderungsdatumMwstjmt, double pGL_Mittellohn,
                           double pGL_Materialzuschlag, double pGL_Lohnzuschlag, double pGL_Fremdzuschlag,
                           const std::string& pGL_UnserZeichen, bool pGL_MitRaumAufmass);
+  // The next number of the user's range for a document type; reserves nothing.
+  std::int32_t Ermittle_Belegnummer(std::int16_t belegart);
+  // Finds the next free number, reserves and locks it; 0 when the lock failed.
+  std::int32_t Sperren_Belegnummer(std::int16_t belegart);
+  // Prepares an import; Variant True, or False after an error.
+  Variant Init_BelegVorlauf(std::int16_t pBelegart, const std::string& pModus);
+  // True when a project with that number exists.
+  bool Default_ProjektMappe(const std::string& pProjektnummer);
+  // Stores the row the record holds into the new document.
+  bool Speichern_Belegdaten(std::int16_t belegart, std::int32_t belegnummer);
+  // Opens a document and copies ten header values into the record; belegart
+  // comes back as the stored type.
+  bool Lese_Beleg(std::int16_t& belegart, std::int32_t belegnummer);
+  // True when the document may be written in the requested currency.
+  bool PrüfenAusgabeWährung(std::int16_t belegart, std::int32_t belegnummer, bool AusgabeLandeswährung = false);
 
+  // Writes the document as a GAEB 90 bill of quantities at tmpPfadDatei in
+  // data type tmpDatenphase (81 to 86; 11 and 12 are refused for now); True
+  // when the file was written to the end.
+  bool Ausgabe_BelegdatenDA90(std::int16_t belegart, std::int32_t belegnummer, const std::string& tmpPfadDatei,
+                              std::int16_t tmpDatenphase, const Ausgabeoptionen& optionen = {});
+
+  // Writes the document as a GAEB 2000 file at tmpPfadDatei in data phase
+  // tmpDatenphase (81 to 86); True when the file was written.
+  bool Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegnummer, const std::string& tmpPfadDatei,
+                                std::int16_t tmpDatenphase, const Ausgabeoptionen& optionen = {});
   // The five level lengths of an OZ mask ("1233PPPPI" -> "11241").
   std::string OZMaske_Stufen(std::string OZMaske);
 

@@ -130,6 +130,18 @@ class OZFormatobjekt {
   virtual void SetzeTrennzeichen(const std::string& trennzeichen) = 0;
 };
 
+// The project part of the document data object: the host's projects.
+class Projektteil {
+ public:
+  virtual ~Projektteil() = default;
+  // Looks a project up; false when there is none with that number.
+  virtual bool Lese(const std::string& projektnummer) = 0;
+  // True when the project found carries a customer.
+  virtual bool MitKunde() = 0;
+  // The customer number of the project found, for an address kind (20: customer).
+  virtual std::string KundenNummer(std::int16_t adressart) = 0;
+};
+
 // The document-level defaults of the current user and company, handed to the
 // document data object whenever it is opened.
 struct Dokumentvorgaben {
@@ -185,7 +197,9 @@ class Belegdaten : public HostObjekt {
   // document's own currency (false).
   virtual std::int32_t SetzeAusgabewährung(bool& landeswährung) = 0;
   // Locks a document number for this holder; 0 when another holder has it.
-  virtual std::int32_t Sperren(std::int16_t belegart, std::int32_t belegnummer, bool flag) = 0;
+  // bestehend False locks the number of a new document: 0 as well when a
+  // document with that number is stored already.
+  virtual std::int32_t Sperren(std::int16_t belegart, std::int32_t belegnummer, bool bestehend) = 0;
   // Releases this holder's lock; 0 when that failed.
   virtual std::int32_t Entsperren(std::int16_t& belegart, std::int32_t& belegnummer) = 0;
 
@@ -201,6 +215,50 @@ class Belegdaten : public HostObjekt {
   // An address of the document by kind (2 = client): Name1, Name2, Name3,
   // Strasse, Plz, Ort, Telefon, Fax, Email.
   virtual Datensatz& Adresse(std::int16_t adressart) = 0;
+
+  // Reading and import.
+  // Whether the document can be written in the currency the output needs
+  // (home currency when landeswährung); not 0 when it can.
+  virtual std::int32_t PrüfeAusgabewährung(bool landeswährung) = 0;
+  virtual Projektteil& Projekt() = 0;
+  // Creates a new document in memory and makes it current (nothing reaches
+  // the database before Speichern). False when it cannot be created.
+  virtual bool ErzeugeBeleg(std::int16_t belegart, std::int32_t belegnummer, const std::string& projektnummer,
+                            const std::string& kundennummer, bool projektGefunden, bool mitKunde,
+                            const std::string& text, std::int32_t wert) = 0;
+  // The header's own position row.
+  virtual Datensatz& KopfPosition() = 0;
+  // Whether a row of the kind may be appended at the end of the document
+  // (20, 21, 22 structure rows; 40, 45, 47, 60, 70, 80 positions; 50 text).
+  virtual bool DarfEinfügen(std::int16_t art) = 0;
+  // Appends a structure row of the kind at its level and selects it.
+  virtual bool FügeStrukturzeileEin(std::int16_t art, std::int16_t ebene) = 0;
+  // Appends a row of the kind with a text key and selects it.
+  virtual bool FügePositionEin(std::int16_t art, const std::string& textschlüssel) = 0;
+  // Closing rows of the kind (140 closing text).
+  virtual bool DarfSchlusszeileEinfügen(std::int16_t art) = 0;
+  virtual bool FügeSchlusszeileEin(std::int16_t art) = 0;
+  // Currency of a new document: the check of the currency mode, and the
+  // conversion of its amounts.
+  virtual std::int32_t Währungsprüfung(bool neu) = 0;
+  virtual void RechneWährungUm() = 0;
+  // Checks the document and corrects what it can; 0 when it is not in order.
+  virtual std::int32_t PrüfeUndKorrigiere() = 0;
+  // Computes and saves the document in one database transaction.
+  virtual bool Speichern(bool neuBerechnen, bool prüfen, bool drucken, bool freigeben, bool schließen) = 0;
+};
+
+// The formatting object of the host: brings all positions of a document into
+// the host's form after an import.
+class Formatierung : public HostObjekt {
+ public:
+  virtual void Init(const std::string& verbindungstext, Verbindung* verbindung, std::shared_ptr<HostObjekt> optionen,
+                    std::shared_ptr<HostObjekt> textformat) = 0;
+  virtual bool Vorbereiten() = 0;
+  // Formats every position of the document; hands the document object back
+  // through beleg. alleFormatiert tells whether every position was formatted.
+  virtual void FormatiereAllePositionen(std::unique_ptr<Belegdaten>& beleg, std::int16_t modus, bool vorbereitet,
+                                        bool& alleFormatiert) = 0;
 };
 
 // Number ranges of the host.

@@ -110,11 +110,13 @@ GTC_EXPORT int32_t gtcAsciiAddLineML(int32_t h, const char* text, const gtcWChar
 GTC_EXPORT int32_t gtcAscii2gxml(int32_t h, const gtcWChar** xml, const gtcWChar** fehler);
 
 /* Convert a GAEB XML text fragment back to RTF: the short text (K), the long
- * text (L) or the text of a label element such as LblTx or ArtOutline (ML).
- * The result is a complete RTF document in 7-bit characters. It is null when
- * the fragment holds no text of that part. gtcGxml2RtfL with flag -1 writes
- * the gaps of the text as bookmarks "TB<label>" (bidder) and "TA<label>"
- * (owner) around their content; with flag 0 the content is plain text. */
+ * text (L) or the text of a label element such as LblTx or ArtOutline (ML:
+ * the short text, or the long text when there is none). The result is a
+ * complete RTF document in 7-bit characters. It is null when the fragment
+ * holds no text of that part. The gaps of a text are written as bookmarks
+ * "TB<label>" (bidder) and "TA<label>" (owner) around their content, as the
+ * RTF reader reads them; gtcGxml2RtfL does so with flag -1 only and writes
+ * their content as plain text with flag 0. */
 GTC_EXPORT int32_t gtcGxml2RtfK(int32_t h, const gtcWChar* xml, const char** rtf,
                                 const gtcWChar** fehler);
 GTC_EXPORT int32_t gtcGxml2RtfL(int32_t h, const gtcWChar* xml, const char** rtf, int32_t flag,

@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "base/zahlformat.h"
 #include "host/berechnung.h"
+#include "component/kontext.h"
 
 namespace gaeb::host {
 
@@ -54,12 +55,74 @@ class PositionsSicht : public Belegposition {
   PositionsSicht(Dokument& d, std::size_t index) : d_(d), index_(index) {}
   Variant Feld(std::string_view name) const override { return d_.positionen.at(index_).Feld(name); }
   void SetzeFeld(std::string_view name, const Variant& wert) override { d_.positionen.at(index_).SetzeFeld(name, wert); }
-  bool Berechnen(std::int16_t, bool) override { return BerechnePosition(d_, index_); }
+  // Positions compute themselves; any other row recomputes the sums of the document.
+  bool Berechnen(std::int16_t, bool) override {
+    if (BerechnePosition(d_, index_)) return true;
+    BerechneDokument(d_);
+    return true;
+  }
 
  private:
   Dokument& d_;
   std::size_t index_;
 };
+
+// The header; setting the currency also sets the currency mode (2 for a
+// currency other than the home currency, else 0).
+class KopfSicht : public Datensatz {
+ public:
+  KopfSicht(Dokument& d, const std::string& heim) : d_(d), heim_(heim) {}
+  Variant Feld(std::string_view name) const override { return d_.kopf.Feld(name); }
+  void SetzeFeld(std::string_view name, const Variant& wert) override {
+    d_.kopf.SetzeFeld(name, wert);
+    if (name == "Währung") {
+      std::string w = d_.kopf.Feld("Währung").ToString();
+      bool fremd = !w.empty() && !heim_.empty() && w != heim_;
+      d_.kopf.SetzeFeld("Währungsmodus", static_cast<std::int16_t>(fremd ? 2 : 0));
+    }
+  }
+
+ private:
+  Dokument& d_;
+  std::string heim_;
+};
+
+// The header's own position row, kept in two header fields.
+class KopfPositionSicht : public Datensatz {
+ public:
+  explicit KopfPositionSicht(Dokument& d) : d_(d) {}
+  Variant Feld(std::string_view name) const override { return d_.kopf.Feld(Name(name)); }
+  void SetzeFeld(std::string_view name, const Variant& wert) override { d_.kopf.SetzeFeld(Name(name), wert); }
+
+ private:
+  static std::string_view Name(std::string_view name) {
+    if (name == "Positionstyp") return "KopfPositionstyp";
+    if (name == "Kennzeichen") return "KopfKennzeichen";
+    throw Fehler(438, "Objekt unterstützt diese Eigenschaft oder Methode nicht: Kopfposition." + std::string(name));
+  }
+  Dokument& d_;
+};
+
+class ProjektteilHost : public Projektteil {
+ public:
+  explicit ProjektteilHost(Verbindung& v) : v_(v) {}
+  bool Lese(const std::string& nummer) override {
+    const Variant p[] = {Variant(nummer)};
+    e_ = v_.Abfrage("SELECT Projektnummer, KundenNummer, MitKunde FROM ProjekteKolvar WHERE Projektnummer = ?", p);
+    return !e_.Leer();
+  }
+  bool MitKunde() override { return !e_.Leer() && e_.Wert(0, "MitKunde").ToBool(); }
+  std::string KundenNummer(std::int16_t) override { return e_.Leer() ? std::string() : e_.Wert(0, "KundenNummer").ToString(); }
+
+ private:
+  Verbindung& v_;
+  Ergebnis e_;
+};
+
+std::string OhneEndleerraum(std::string s) {
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\r' || s.back() == '\n' || s.back() == '\t')) s.pop_back();
+  return s;
+}
 
 [[noreturn]] void Außerhalb(const char* was, std::int32_t index) {
   throw Fehler(9, std::string("Index außerhalb des gültigen Bereichs: ") + was + " " + std::to_string(index));
@@ -128,6 +191,9 @@ void BelegdatenHost::Öffnen(const std::string&, const std::string& verbindungst
   dokument_.reset();
   ozformat_.reset();
   position_.reset();
+  kopfSicht_.reset();
+  kopfPosition_.reset();
+  projekt_.reset();
   positionsindex_ = schlusszeilenindex_ = -1;
 }
 
@@ -150,7 +216,10 @@ bool BelegdatenHost::LeseKopf(std::int16_t belegart, std::int32_t belegnummer, b
   dokument_ = std::move(d);
   ozformat_.reset();
   position_.reset();
+  kopfSicht_.reset();
+  kopfPosition_.reset();
   positionsindex_ = schlusszeilenindex_ = -1;
+  Einfügezustand();
   return true;
 }
 
@@ -162,8 +231,13 @@ std::int16_t BelegdatenHost::Bearbeitungsstatus() {
   return wer == inhaber_ ? 0 : -1;
 }
 
-std::int32_t BelegdatenHost::Sperren(std::int16_t belegart, std::int32_t belegnummer, bool) {
+std::int32_t BelegdatenHost::Sperren(std::int16_t belegart, std::int32_t belegnummer, bool bestehend) {
   if (inhaber_.empty()) inhaber_ = LockInhaber(vorgaben_.pGL_BenutzerID);
+  const Variant key[] = {Variant(belegart), Variant(belegnummer)};
+  // The number of a new document cannot be locked once a document has it
+  // (another workstation stored it between the search and the lock).
+  if (!bestehend && Db().Ausführen("SELECT Belegnummer FROM Belegkopfkolvar WHERE Belegart = ? AND Belegnummer = ?", key) != 0)
+    return 0;
   const Variant p[] = {Variant(belegart), Variant(belegnummer), Variant(inhaber_), Variant(vorgaben_.pGL_jmtVerarbeitungsdatum)};
   // Taking the lock is one statement, so two workstations cannot both get it.
   Db().Ausführen("INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber, Seit) VALUES (?, ?, ?, ?) "
@@ -192,6 +266,8 @@ void BelegdatenHost::ÖffneFürAusgabe(std::int16_t& belegart, std::int32_t& bel
   std::string währung = kopf.Feld("Währung").ToString();
   bool fremd = !währung.empty() && währung != vorgaben_.pGL_Landeswährung && !vorgaben_.pGL_Landeswährung.empty();
   öffnungsstatus_ = (fremd && kopf.Feld("Währungskurs").ToDouble() == 0.0) ? 1 : -1;
+  // A document that cannot be written is not kept locked: the output ends here.
+  if (öffnungsstatus_ == 1) Entsperren(belegart, belegnummer);
 }
 
 std::int32_t BelegdatenHost::Öffnungsstatus() { return öffnungsstatus_; }
@@ -259,7 +335,193 @@ Dokument& BelegdatenHost::Aktuell() {
   return *dokument_;
 }
 
-Datensatz& BelegdatenHost::Kopf() { return Aktuell().kopf; }
+Datensatz& BelegdatenHost::Kopf() {
+  if (!kopfSicht_) kopfSicht_ = std::make_unique<KopfSicht>(Aktuell(), vorgaben_.pGL_Landeswährung);
+  return *kopfSicht_;
+}
+
+Datensatz& BelegdatenHost::KopfPosition() {
+  if (!kopfPosition_) kopfPosition_ = std::make_unique<KopfPositionSicht>(Aktuell());
+  return *kopfPosition_;
+}
+
+Projektteil& BelegdatenHost::Projekt() {
+  if (!projekt_) projekt_ = std::make_unique<ProjektteilHost>(Db());
+  return *projekt_;
+}
+
+std::int32_t BelegdatenHost::PrüfeAusgabewährung(bool landeswährung) {
+  const Satz& kopf = Aktuell().kopf;
+  std::string währung = kopf.Feld("Währung").ToString();
+  bool fremd = !währung.empty() && !vorgaben_.pGL_Landeswährung.empty() && währung != vorgaben_.pGL_Landeswährung;
+  if (fremd && landeswährung && kopf.Feld("Währungskurs").ToDouble() == 0.0) return 0;
+  return -1;
+}
+
+bool BelegdatenHost::ErzeugeBeleg(std::int16_t belegart, std::int32_t belegnummer, const std::string& projektnummer,
+                                  const std::string& kundennummer, bool projektGefunden, bool mitKunde,
+                                  const std::string& text, std::int32_t wert) {
+  if (belegart == 0 || belegnummer <= 0) return false;
+  const Variant key[] = {Variant(belegart), Variant(belegnummer)};
+  if (Db().Ausführen("SELECT Belegnummer FROM Belegkopfkolvar WHERE Belegart = ? AND Belegnummer = ?", key) != 0)
+    return false;  // the number is taken
+  Dokument d;
+  d.belegart = belegart;
+  d.belegnummer = belegnummer;
+  d.neu = true;
+  d.kopf.SetzeFeld("Belegart", belegart);
+  d.kopf.SetzeFeld("Belegnummer", belegnummer);
+  d.kopf.SetzeFeld("Projektnummer", projektnummer);
+  d.kopf.SetzeFeld("KundenNummer", kundennummer);
+  d.kopf.SetzeFeld("Projektgefunden", projektGefunden);
+  d.kopf.SetzeFeld("MitKunde", mitKunde);
+  d.kopf.SetzeFeld("Erzeugungstext", text);
+  d.kopf.SetzeFeld("Erzeugungswert", wert);
+  d.kopf.SetzeFeld("Währung", vorgaben_.pGL_Landeswährung);
+  const Variant ust[] = {Variant("Standard"), Variant("Allgemein"), Variant("UmsatzsteuerProzent")};
+  Ergebnis e = Db().Abfrage("SELECT Wert FROM Einstellungen WHERE Profil = ? AND Abschnitt = ? AND Schluessel = ?", ust);
+  if (!e.Leer()) d.kopf.SetzeFeld("UmsatzsteuerProzent", e.zeilen[0][0]);
+  dokument_ = std::move(d);
+  ozformat_.reset();
+  position_.reset();
+  kopfSicht_.reset();
+  kopfPosition_.reset();
+  positionsindex_ = schlusszeilenindex_ = -1;
+  Einfügezustand();
+  return true;
+}
+
+void BelegdatenHost::Einfügezustand() {
+  for (int l = 0; l < 4; ++l) benutzt_[l] = offen_[l] = false;
+  letzteArt_ = 0;
+  ebene_ = 0;
+  for (const Satz& p : Aktuell().positionen) {
+    std::int16_t art = p.Feld("Positionstyp").ToInt16();
+    NachEinfügen(art, p.Feld("HierarchieEbene").ToInt16());
+  }
+}
+
+void BelegdatenHost::NachEinfügen(std::int16_t art, std::int16_t ebene) {
+  if (art == 20 || art == 21 || art == 22) {
+    int l = art - 19;
+    (void)ebene;
+    benutzt_[l] = offen_[l] = true;
+    for (int tiefer = l + 1; tiefer <= 3; ++tiefer) offen_[tiefer] = false;
+    ebene_ = static_cast<std::int16_t>(l);
+  }
+  letzteArt_ = art;
+}
+
+bool BelegdatenHost::DarfEinfügen(std::int16_t art) {
+  Aktuell();
+  auto obenOffen = [&](int bis) {
+    for (int l = 1; l <= bis; ++l)
+      if (benutzt_[l] && !offen_[l]) return false;
+    return true;
+  };
+  switch (art) {
+    case 20: case 21: case 22: return obenOffen(art - 20);
+    case 40: case 45: case 60: case 70: case 80: return obenOffen(3);
+    case 47: return letzteArt_ == 45 || letzteArt_ == 47;
+    case 50: return true;
+    default: return false;
+  }
+}
+
+bool BelegdatenHost::FügeStrukturzeileEin(std::int16_t art, std::int16_t ebene) {
+  Dokument& d = Aktuell();
+  if (art != 20 && art != 21 && art != 22) return false;
+  d.positionen.emplace_back(PositionsKatalog());
+  d.positionen.back().SetzeFeld("Positionstyp", art);
+  d.positionen.back().SetzeFeld("HierarchieEbene", ebene);
+  NachEinfügen(art, ebene);
+  WählePosition(static_cast<std::int32_t>(d.positionen.size()) - 1);
+  return true;
+}
+
+bool BelegdatenHost::FügePositionEin(std::int16_t art, const std::string& textschlüssel) {
+  Dokument& d = Aktuell();
+  d.positionen.emplace_back(PositionsKatalog());
+  Satz& p = d.positionen.back();
+  p.SetzeFeld("Positionstyp", art);
+  p.SetzeFeld("Textschlüssel", textschlüssel);
+  p.SetzeFeld("HierarchieEbene", static_cast<std::int16_t>(ebene_ + 1));
+  NachEinfügen(art, 0);
+  WählePosition(static_cast<std::int32_t>(d.positionen.size()) - 1);
+  return true;
+}
+
+bool BelegdatenHost::DarfSchlusszeileEinfügen(std::int16_t art) {
+  Aktuell();
+  return art == 140;
+}
+
+bool BelegdatenHost::FügeSchlusszeileEin(std::int16_t art) {
+  Dokument& d = Aktuell();
+  d.schlusszeilen.emplace_back(SchlusszeilenKatalog());
+  d.schlusszeilen.back().SetzeFeld("Positionstyp", art);
+  schlusszeilenindex_ = static_cast<std::int32_t>(d.schlusszeilen.size()) - 1;
+  return true;
+}
+
+std::int32_t BelegdatenHost::Währungsprüfung(bool) {
+  const Satz& kopf = Aktuell().kopf;
+  bool fremd = kopf.Feld("Währungsmodus").ToInt16() == 2;
+  return (fremd && kopf.Feld("Währungskurs").ToDouble() == 0.0) ? 0 : -1;
+}
+
+void BelegdatenHost::RechneWährungUm() {
+  // Amounts stay in the document's own currency; its second currency text
+  // names the home currency they convert to with Währungskurs.
+  Dokument& d = Aktuell();
+  d.kopf.SetzeFeld("Währung2", vorgaben_.pGL_Landeswährung);
+}
+
+std::int32_t BelegdatenHost::PrüfeUndKorrigiere() {
+  Dokument& d = Aktuell();
+  BerechneDokument(d);
+  return d.kopf.Feld("Projektnummer").ToString().empty() ? 0 : -1;
+}
+
+bool BelegdatenHost::Speichern(bool, bool, bool, bool, bool) {
+  Dokument& d = Aktuell();
+  BerechneDokument(d);
+  Verbindung& v = Db();
+  try {
+    v.Beginne();
+    const Variant key[] = {Variant(d.belegart), Variant(d.belegnummer)};
+    if (d.neu && v.Ausführen("SELECT Belegnummer FROM Belegkopfkolvar WHERE Belegart = ? AND Belegnummer = ?", key) != 0) {
+      // Another workstation stored a document under this number meanwhile.
+      v.Verwerfe();
+      return false;
+    }
+    SpeichereDokument(v, d);
+    v.Bestätige();
+  } catch (const Fehler&) {
+    if (v.InTransaktion()) Ignoriere([&] { v.Verwerfe(); });
+    return false;
+  }
+  d.neu = false;
+  d.kopf.SetzeFeld("Speicherstatus", std::int16_t{1});
+  return true;
+}
+
+void FormatierungHost::Init(const std::string&, Verbindung*, std::shared_ptr<HostObjekt>, std::shared_ptr<HostObjekt>) {}
+
+bool FormatierungHost::Vorbereiten() { return true; }
+
+void FormatierungHost::FormatiereAllePositionen(std::unique_ptr<Belegdaten>& beleg, std::int16_t, bool,
+                                                bool& alleFormatiert) {
+  alleFormatiert = false;
+  if (!beleg) return;
+  std::int32_t letzte = beleg->LetzterPositionsindex();
+  for (std::int32_t i = 0; i <= letzte; ++i) {
+    beleg->WählePosition(i);
+    Belegposition& p = beleg->AktuellePosition();
+    for (const char* f : {"Kurztext1", "Kurztext3", "Langtext"}) p.SetzeFeld(f, OhneEndleerraum(p.Feld(f).ToString()));
+  }
+  alleFormatiert = true;
+}
 
 std::string BelegdatenHost::OZMaske() { return Aktuell().kopf.Feld("OZMaske").ToString(); }
 

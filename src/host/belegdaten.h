@@ -53,6 +53,22 @@ class BelegdatenHost : public Belegdaten {
   Datensatz& AktuelleSchlusszeile() override;
   Datensatz& Adresse(std::int16_t adressart) override;
 
+  std::int32_t PrüfeAusgabewährung(bool landeswährung) override;
+  Projektteil& Projekt() override;
+  bool ErzeugeBeleg(std::int16_t belegart, std::int32_t belegnummer, const std::string& projektnummer,
+                    const std::string& kundennummer, bool projektGefunden, bool mitKunde, const std::string& text,
+                    std::int32_t wert) override;
+  Datensatz& KopfPosition() override;
+  bool DarfEinfügen(std::int16_t art) override;
+  bool FügeStrukturzeileEin(std::int16_t art, std::int16_t ebene) override;
+  bool FügePositionEin(std::int16_t art, const std::string& textschlüssel) override;
+  bool DarfSchlusszeileEinfügen(std::int16_t art) override;
+  bool FügeSchlusszeileEin(std::int16_t art) override;
+  std::int32_t Währungsprüfung(bool neu) override;
+  void RechneWährungUm() override;
+  std::int32_t PrüfeUndKorrigiere() override;
+  bool Speichern(bool neuBerechnen, bool prüfen, bool drucken, bool freigeben, bool schließen) override;
+
   // Host side, for the program and tests.
   Dokument& Aktuell();
   bool HatDokument() const { return dokument_.has_value(); }
@@ -73,7 +89,37 @@ class BelegdatenHost : public Belegdaten {
   std::int32_t schlusszeilenindex_ = -1;
   std::unique_ptr<Belegposition> position_;  // view on the selected position
   std::unique_ptr<Satz> leereAdresse_;
+  std::unique_ptr<Projektteil> projekt_;
+  std::unique_ptr<Datensatz> kopfSicht_, kopfPosition_;
+
+  // Insert rules: which structure levels the document uses and which are open.
+  void Einfügezustand();
+  void NachEinfügen(std::int16_t art, std::int16_t ebene);
+  bool benutzt_[4] = {};
+  bool offen_[4] = {};
+  std::int16_t letzteArt_ = 0;
+  std::int16_t ebene_ = 0;
 };
+
+// The formatting object: after an import it trims trailing blanks and line
+// breaks from the texts of every position.
+class FormatierungHost : public Formatierung {
+ public:
+  void Init(const std::string& verbindungstext, Verbindung* verbindung, std::shared_ptr<HostObjekt> optionen,
+            std::shared_ptr<HostObjekt> textformat) override;
+  bool Vorbereiten() override;
+  void FormatiereAllePositionen(std::unique_ptr<Belegdaten>& beleg, std::int16_t modus, bool vorbereitet,
+                                bool& alleFormatiert) override;
+};
+
+// The insert rules of the host, in one place:
+//  - a lot, trade or title may be appended when every structure level above
+//    it that the document uses is open;
+//  - a position, package head, subtotal, surcharge or discount when every
+//    structure level the document uses is open;
+//  - a package part only right after a package head or another part;
+//  - a text row and a closing text always.
+// A structure row opens its level and closes the levels below it.
 
 // Level formats and separator derived from a stored OZ mask, in the digit
 // notation ("1233PPPPI": 1..3 the used levels from outermost to innermost, P

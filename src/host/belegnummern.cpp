@@ -43,14 +43,13 @@ std::int32_t BelegnummernHost::NächsteNummer(std::int16_t belegart, std::int16_
 }
 
 void BelegnummernHost::Reserviere(std::int16_t belegart, std::int32_t nummer, std::int16_t nummernkreis) {
-  const Variant p[] = {Variant(belegart), Variant(nummernkreis)};
-  Ergebnis e = Db().Abfrage("SELECT NaechsteNummer FROM Nummernkreise WHERE Belegart = ? AND Nummernkreis = ?", p);
-  const Variant w[] = {Variant(static_cast<std::int32_t>(nummer + 1)), Variant(belegart), Variant(nummernkreis)};
-  if (e.Leer()) {
-    Db().Ausführen("INSERT INTO Nummernkreise (NaechsteNummer, Belegart, Nummernkreis) VALUES (?, ?, ?)", w);
-  } else if (e.zeilen[0][0].ToInt32() <= nummer) {
-    Db().Ausführen("UPDATE Nummernkreise SET NaechsteNummer = ? WHERE Belegart = ? AND Nummernkreis = ?", w);
-  }
+  // One statement, so that two workstations reserving at once cannot collide.
+  const Variant p[] = {Variant(belegart), Variant(nummernkreis), Variant(static_cast<std::int32_t>(nummer + 1))};
+  Db().Ausführen(
+      "INSERT INTO Nummernkreise (Belegart, Nummernkreis, NaechsteNummer) VALUES (?, ?, ?) "
+      "ON CONFLICT (Belegart, Nummernkreis) DO UPDATE SET NaechsteNummer = CASE WHEN Nummernkreise.NaechsteNummer "
+      "< excluded.NaechsteNummer THEN excluded.NaechsteNummer ELSE Nummernkreise.NaechsteNummer END",
+      p);
 }
 
 }  // namespace gaeb::host

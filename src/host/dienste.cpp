@@ -55,6 +55,10 @@ std::string DatumsdienstHost::DatumFürAusgabe(std::string_view datum) {
   if (d.empty()) return {};
   if (d.size() == 8 && NurZiffern(d))  // JJJJMMTT
     return d.substr(6, 2) + "." + d.substr(4, 2) + "." + d.substr(0, 4);
+  // JJJJMMTT followed by a time ("2026120510:00"), as a bid deadline is stored.
+  if (d.size() > 8 && NurZiffern(d.substr(0, 8)) &&
+      d.find_first_not_of("0123456789:. ", 8) == std::string::npos)
+    return d.substr(6, 2) + "." + d.substr(4, 2) + "." + d.substr(0, 4);
   if (d.size() == 10 && d[2] == '.' && d[5] == '.') return d;  // TT.MM.JJJJ
   if (d.size() == 10 && d[4] == '-' && d[7] == '-')            // JJJJ-MM-TT
     return d.substr(8, 2) + "." + d.substr(5, 2) + "." + d.substr(0, 4);

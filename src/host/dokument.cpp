@@ -1,5 +1,7 @@
 #include "host/dokument.h"
 
+#include <algorithm>
+
 #include "base/fehler.h"
 
 namespace gaeb::host {
@@ -19,11 +21,47 @@ std::string Spaltenliste(const Katalog& k, bool mitSchlüssel, bool mitZeile) {
   return s;
 }
 
-void Fülle(Satz& satz, const Ergebnis& e, std::size_t zeile) {
-  const Katalog& k = satz.katalog();
+// Column of each catalogue field in a result (looked up once per result).
+std::vector<std::size_t> Spaltenindex(const Katalog& k, const Ergebnis& e) {
+  std::vector<std::size_t> index(k.Anzahl());
   for (std::size_t i = 0; i < k.Anzahl(); ++i) {
-    const Variant& w = e.Wert(zeile, k.Spalte(i));
-    satz.SetzeWert(i, w.IstLeer() ? k.Felder()[i].vorgabe : w);
+    auto it = std::find(e.spalten.begin(), e.spalten.end(), k.Spalte(i));
+    if (it == e.spalten.end()) e.Wert(0, k.Spalte(i));  // throws: unknown column
+    index[i] = static_cast<std::size_t>(it - e.spalten.begin());
+  }
+  return index;
+}
+
+// Moves the values of one result row into satz.
+void Fülle(Satz& satz, Ergebnis& e, const std::vector<std::size_t>& spalte, std::size_t zeile) {
+  const Katalog& k = satz.katalog();
+  std::vector<Variant>& werte = e.zeilen[zeile];
+  for (std::size_t i = 0; i < k.Anzahl(); ++i) {
+    Variant& w = werte[spalte[i]];
+    if (!w.IstLeer()) satz.SetzeWert(i, std::move(w));
+  }
+}
+
+// Reads the rows of a document table in order into ziel, a block of rows per
+// query, so that only one block of raw results is in memory at a time.
+void LeseZeilen(Verbindung& v, const Katalog& k, std::int16_t belegart, std::int32_t belegnummer,
+                std::vector<Satz>& ziel) {
+  constexpr std::int32_t kBlock = 2000;
+  const std::string sql = "SELECT Zeile, " + Spaltenliste(k, false, false) + " FROM " + k.Tabelle() +
+                          " WHERE Belegart = ? AND Belegnummer = ? AND Zeile > ? ORDER BY Zeile LIMIT " +
+                          std::to_string(kBlock);
+  std::int32_t nach = -1;
+  for (;;) {
+    const Variant p[] = {Variant(belegart), Variant(belegnummer), Variant(nach)};
+    Ergebnis e = v.Abfrage(sql, p);
+    if (e.Leer()) return;
+    std::vector<std::size_t> spalte = Spaltenindex(k, e);
+    for (std::size_t z = 0; z < e.zeilen.size(); ++z) {
+      ziel.emplace_back(k);
+      Fülle(ziel.back(), e, spalte, z);
+    }
+    nach = e.zeilen.back()[0].ToInt32();
+    if (e.zeilen.size() < static_cast<std::size_t>(kBlock)) return;
   }
 }
 
@@ -61,9 +99,33 @@ void Schreibe(Verbindung& v, const std::string& sql, const Dokument& d, const Sa
 
 }  // namespace
 
-Satz::Satz(const Katalog& katalog) : katalog_(&katalog) {
-  werte_.reserve(katalog.Anzahl());
-  for (const auto& f : katalog.Felder()) werte_.push_back(f.vorgabe);
+const Variant& Satz::Wert(std::size_t i) const {
+  auto it = std::lower_bound(werte_.begin(), werte_.end(), i,
+                             [](const auto& eintrag, std::size_t j) { return eintrag.first < j; });
+  if (it != werte_.end() && it->first == i) return it->second;
+  return katalog_->Felder()[i].vorgabe;
+}
+
+void Satz::SetzeWert(std::size_t i, Variant wert) {
+  const host::Feld& f = katalog_->Felder()[i];
+  if (wert.typ() != f.typ) wert = AlsFeldtyp(wert, f.typ);
+  auto it = std::lower_bound(werte_.begin(), werte_.end(), i,
+                             [](const auto& eintrag, std::size_t j) { return eintrag.first < j; });
+  bool da = it != werte_.end() && it->first == i;
+  if (wert == f.vorgabe) {
+    if (da) werte_.erase(it);
+  } else if (da) {
+    it->second = std::move(wert);
+  } else {
+    // Grow by a few entries, not by doubling: most records get one or two
+    // fields more after loading (the computed ones).
+    if (werte_.size() == werte_.capacity()) {
+      std::size_t stelle = static_cast<std::size_t>(it - werte_.begin());
+      werte_.reserve(werte_.size() + 4);
+      it = werte_.begin() + static_cast<std::ptrdiff_t>(stelle);
+    }
+    werte_.emplace(it, static_cast<std::uint16_t>(i), std::move(wert));
+  }
 }
 
 int Satz::Index(std::string_view name) const {
@@ -74,9 +136,9 @@ int Satz::Index(std::string_view name) const {
   return i;
 }
 
-Variant Satz::Feld(std::string_view name) const { return werte_[Index(name)]; }
+Variant Satz::Feld(std::string_view name) const { return Wert(static_cast<std::size_t>(Index(name))); }
 
-void Satz::SetzeFeld(std::string_view name, const Variant& wert) { SetzeWert(Index(name), wert); }
+void Satz::SetzeFeld(std::string_view name, const Variant& wert) { SetzeWert(static_cast<std::size_t>(Index(name)), wert); }
 
 bool LadeDokument(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer, Dokument& d) {
   const Variant key[] = {Variant(belegart), Variant(belegnummer)};
@@ -88,26 +150,16 @@ bool LadeDokument(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer
   d = Dokument();
   d.belegart = belegart;
   d.belegnummer = belegnummer;
-  Fülle(d.kopf, kopf, 0);
+  Fülle(d.kopf, kopf, Spaltenindex(kk, kopf), 0);
 
   const Katalog& pk = PositionsKatalog();
-  Ergebnis pos = v.Abfrage("SELECT " + Spaltenliste(pk, false, false) + " FROM " + pk.Tabelle() +
-                               " WHERE Belegart = ? AND Belegnummer = ? ORDER BY Zeile",
-                           key);
-  d.positionen.reserve(pos.zeilen.size());
-  for (std::size_t z = 0; z < pos.zeilen.size(); ++z) {
-    d.positionen.emplace_back(pk);
-    Fülle(d.positionen.back(), pos, z);
-  }
-  for (auto [k, ziel] : {std::pair{&SchlusszeilenKatalog(), &d.schlusszeilen}, {&AdressKatalog(), &d.adressen}}) {
-    Ergebnis e = v.Abfrage("SELECT " + Spaltenliste(*k, false, false) + " FROM " + k->Tabelle() +
-                               " WHERE Belegart = ? AND Belegnummer = ? ORDER BY Zeile",
-                           key);
-    for (std::size_t z = 0; z < e.zeilen.size(); ++z) {
-      ziel->emplace_back(*k);
-      Fülle(ziel->back(), e, z);
-    }
-  }
+  const Variant anzahlKey[] = {Variant(belegart), Variant(belegnummer)};
+  Ergebnis anzahl =
+      v.Abfrage("SELECT COUNT(*) FROM " + pk.Tabelle() + " WHERE Belegart = ? AND Belegnummer = ?", anzahlKey);
+  if (!anzahl.Leer()) d.positionen.reserve(static_cast<std::size_t>(anzahl.zeilen[0][0].ToInt32()));
+  LeseZeilen(v, pk, belegart, belegnummer, d.positionen);
+  LeseZeilen(v, SchlusszeilenKatalog(), belegart, belegnummer, d.schlusszeilen);
+  LeseZeilen(v, AdressKatalog(), belegart, belegnummer, d.adressen);
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "component/host.h"
@@ -13,23 +14,28 @@
 
 namespace gaeb::host {
 
-// One record of a catalogue.
+// One record of a catalogue. Only the values that differ from the field's
+// start value are kept (most fields of a position keep theirs), so a bill of
+// 100,000 positions fits in memory many times over.
 class Satz : public Datensatz {
  public:
-  explicit Satz(const Katalog& katalog);
+  explicit Satz(const Katalog& katalog) : katalog_(&katalog) {}
 
   Variant Feld(std::string_view name) const override;
   void SetzeFeld(std::string_view name, const Variant& wert) override;
 
   const Katalog& katalog() const { return *katalog_; }
-  const Variant& Wert(std::size_t i) const { return werte_[i]; }
-  void SetzeWert(std::size_t i, const Variant& v) { werte_[i] = AlsFeldtyp(v, katalog_->Felder()[i].typ); }
+  // Value of field i; the reference stays valid until the field is set.
+  const Variant& Wert(std::size_t i) const;
+  // Sets field i to v converted to the field's type (error 13 when it does not convert).
+  void SetzeWert(std::size_t i, Variant v);
 
  private:
   int Index(std::string_view name) const;
 
   const Katalog* katalog_;
-  std::vector<Variant> werte_;
+  // (field index, value) of the fields that differ from their start value, by index.
+  std::vector<std::pair<std::uint16_t, Variant>> werte_;
 };
 
 struct Dokument {
@@ -37,6 +43,7 @@ struct Dokument {
 
   std::int16_t belegart = 0;
   std::int32_t belegnummer = 0;
+  bool neu = false;  // created in memory and never saved: saving must not replace a stored one
   Satz kopf;
   std::vector<Satz> positionen;
   std::vector<Satz> schlusszeilen;

@@ -1,5 +1,7 @@
 #include "host/felder.h"
 
+#include <cstdint>
+
 #include "base/text.h"
 
 namespace gaeb::host {
@@ -37,8 +39,22 @@ Katalog::Katalog(std::string tabelle, std::vector<Feld> felder)
 }
 
 int Katalog::Index(std::string_view name) const {
+  // Field names mostly come as string literals, so the same name arrives with
+  // the same address: a small cache by address spares most of the hashing.
+  // A hit is confirmed by comparing the name, since a name built at run time
+  // may reuse the address of another.
+  struct Eintrag {
+    const char* text = nullptr;
+    const Katalog* katalog = nullptr;
+    int index = -1;
+  };
+  thread_local Eintrag cache[512];
+  Eintrag& e = cache[(reinterpret_cast<std::uintptr_t>(name.data()) >> 3) % 512];
+  if (e.text == name.data() && e.katalog == this && felder_[e.index].name == name) return e.index;
   auto it = index_.find(name);
-  return it == index_.end() ? -1 : it->second;
+  if (it == index_.end()) return -1;
+  e = Eintrag{name.data(), this, it->second};
+  return it->second;
 }
 
 Variant AlsFeldtyp(const Variant& wert, Variant::Typ typ) {
@@ -87,6 +103,14 @@ const Katalog& KopfKatalog() {
       B("Preisanteile"),               // unit prices are split into material and wage shares
       D("UmsatzsteuerProzent", 19.0),
       I("Speicherstatus"),
+      // The header's own position row.
+      I("KopfPositionstyp"), S("KopfKennzeichen"),
+      B("Projektgefunden"), B("MitKunde"), S("Erzeugungstext"), L("Erzeugungswert"),
+      // read by the GAEB 90 export
+      S("Komponente"),                 // unit-price component descriptor: 14-character slots at columns 4
+                                       // (time) and 18, 32, 46, 60 (components "Material", "Lohn")
+      // read by the GAEB 2000 export
+      I("AnzahlEPAnteile"),            // unit-price shares of the document: 2 = material and labour, 0 = none
   });
   return k;
 }
@@ -111,6 +135,9 @@ const Katalog& PositionsKatalog() {
       S("Textschlüssel"),              // text key given when the row was inserted
       S("Komponente"),                 // component descriptor (GAEB 90 record 30)
       D("Rabattprozent"), D("Rabattbetrag"), S("Zusatztext"), B("ZusatztextDruck"),
+      // read by the GAEB 2000 export
+      B("Bezuschlagt1"), B("Bezuschlagt2"),  // the position takes surcharge 1 / surcharge 2
+      D("AufAbschlagBetrag"),          // surcharge or discount as an amount (sum rows)
   });
   return k;
 }

@@ -9,6 +9,7 @@ namespace gaeb::host {
 void RegistriereHost(Objektfabrik& fabrik, HostOptionen optionen) {
   fabrik.Registriere(klassen::Verbindung, [] { return NeueVerbindung(); });
   fabrik.Registriere(klassen::Belegdaten, [] { return std::make_unique<BelegdatenHost>(); });
+  fabrik.Registriere(klassen::Formatierung, [] { return std::make_unique<FormatierungHost>(); });
   fabrik.Registriere(klassen::Belegnummern, [] { return std::make_unique<BelegnummernHost>(); });
   fabrik.Registriere(klassen::Meldungstexte, [] { return std::make_unique<MeldungstexteHost>(); });
   fabrik.Registriere(klassen::Meldungsdienst,

@@ -26,7 +26,7 @@ class SqliteVerbindung : public Verbindung {
       throw Fehler(kFehlerDatenbank, "Keine SQLite-Verbindung: " + std::string(verbindungstext));
     }
     if (pfad.empty()) throw Fehler(kFehlerDatenbank, "Kein Datenbankpfad in " + std::string(verbindungstext));
-    int rc = sqlite3_open_v2(pfad.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+    int rc = sqlite3_open_v2(pfad.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
                              nullptr);
     if (rc != SQLITE_OK) {
       std::string msg = db_ ? sqlite3_errmsg(db_) : "kein Speicher";
@@ -36,7 +36,7 @@ class SqliteVerbindung : public Verbindung {
     text_ = std::string(verbindungstext);
     sqlite3_busy_timeout(db_, 15000);
     sqlite3_extended_result_codes(db_, 1);
-    if (pfad != ":memory:") {
+    if (pfad != ":memory:" && pfad.find("mode=memory") == std::string::npos) {
       // Several workstations (processes) share the file: readers do not block the writer.
       sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     }
@@ -115,8 +115,15 @@ class SqliteVerbindung : public Verbindung {
   // A prepared statement from the cache, reset, with its parameters bound.
   sqlite3_stmt* Vorbereite(std::string_view sql, std::span<const Variant> parameter) {
     OffenPrüfen();
-    std::string key(sql);
     sqlite3_stmt* st = nullptr;
+    if (letzte_ != nullptr && sql == letzterText_) {
+      // The same statement again (rows of one table in a row): no lookup.
+      st = letzte_;
+      sqlite3_reset(st);
+      sqlite3_clear_bindings(st);
+      return Binde(st, sql, parameter);
+    }
+    std::string key(sql);
     auto it = cache_.find(key);
     if (it != cache_.end()) {
       st = it->second;
@@ -132,8 +139,14 @@ class SqliteVerbindung : public Verbindung {
         throw Fehler(kFehlerDatenbank, msg + " in: " + key);
       }
       if (cache_.size() > 200) LeereCache();
-      cache_.emplace(std::move(key), st);
+      it = cache_.emplace(std::move(key), st).first;
     }
+    letzte_ = st;
+    letzterText_ = it->first;
+    return Binde(st, sql, parameter);
+  }
+
+  sqlite3_stmt* Binde(sqlite3_stmt* st, std::string_view sql, std::span<const Variant> parameter) {
     int erwartet = sqlite3_bind_parameter_count(st);
     if (static_cast<std::size_t>(erwartet) != parameter.size())
       throw Fehler(kFehlerDatenbank, "Falsche Anzahl Parameter in: " + std::string(sql));
@@ -149,8 +162,9 @@ class SqliteVerbindung : public Verbindung {
       case Variant::Typ::Long: sqlite3_bind_int(st, i, v.ToInt32()); break;
       case Variant::Typ::Double: sqlite3_bind_double(st, i, v.ToDouble()); break;
       case Variant::Typ::String: {
-        std::string s = v.ToString();
-        sqlite3_bind_text(st, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+        // The parameters outlive the statement's run: no copy.
+        const std::string* s = v.Text();
+        sqlite3_bind_text(st, i, s->data(), static_cast<int>(s->size()), SQLITE_STATIC);
         break;
       }
     }
@@ -182,6 +196,8 @@ class SqliteVerbindung : public Verbindung {
   void LeereCache() {
     for (auto& [k, st] : cache_) sqlite3_finalize(st);
     cache_.clear();
+    letzte_ = nullptr;
+    letzterText_ = {};
   }
 
   void Schließe() {
@@ -195,6 +211,8 @@ class SqliteVerbindung : public Verbindung {
   std::string text_;
   bool transaktion_ = false;
   std::unordered_map<std::string, sqlite3_stmt*> cache_;
+  sqlite3_stmt* letzte_ = nullptr;  // the statement of the last call
+  std::string_view letzterText_;    // its text, owned by the cache
 };
 
 }  // namespace

@@ -44,7 +44,7 @@ TEST(Rahmen, CreationReleaseAndInit) {
   }
   auto k = h.Komponente();
   EXPECT_EQ(k->kontext().pConnection, h.db.get());
-  EXPECT_EQ(k->kontext().pConnectstring, "sqlite::memory:");
+  EXPECT_EQ(k->kontext().pConnectstring, h.verbindungstext);
   EXPECT_EQ(k->kontext().appExeDir, GAEB_BIN_DIR);
   ASSERT_NE(k->kontext().belegdatenobjekt, nullptr);
   ASSERT_NE(k->kontext().belegnummernobjekt, nullptr);

@@ -1,0 +1,20 @@
+#!/bin/sh
+# Builds the fuzz targets of the converter library with clang, libFuzzer,
+# AddressSanitizer and UndefinedBehaviorSanitizer (not part of the normal
+# build). Usage: fuzz/build.sh [OUTPUT_DIR]   (default: build-fuzz/)
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-$root/build-fuzz}
+cxx=${CXX:-clang++}
+mkdir -p "$out"
+flags="-std=c++20 -g -O1 -Wall -Wextra -fno-omit-frame-pointer
+  -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
+  -I$root/src -I$root/fuzz $(xml2-config --cflags)"
+quellen="$root/src/gtc/gtc.cpp $root/src/gtc/modell.cpp $root/src/gtc/rtf_leser.cpp
+  $root/src/gtc/rtf_schreiber.cpp $root/src/gtc/xml_leser.cpp $root/src/gtc/xml_schreiber.cpp
+  $root/src/gtc/zeichen.cpp $root/src/gtc/zeilen.cpp"
+for ziel in rtf xml; do
+  # shellcheck disable=SC2086
+  $cxx $flags $quellen "$root/fuzz/fuzz_$ziel.cpp" $(xml2-config --libs) -o "$out/fuzz_$ziel"
+  echo "$out/fuzz_$ziel"
+done

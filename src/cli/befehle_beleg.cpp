@@ -1,0 +1,163 @@
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "base/fehler.h"
+#include "cli/befehle.h"
+#include "cli/fortschritt.h"
+#include "cli/zeilendatei_json.h"
+#include "host/dokument.h"
+
+namespace gaeb::cli {
+
+namespace {
+
+// Fields in catalogue order.
+nlohmann::ordered_json SatzAlsJson(const host::Satz& s) {
+  nlohmann::ordered_json o = nlohmann::ordered_json::object();
+  const host::Katalog& k = s.katalog();
+  for (std::size_t i = 0; i < k.Anzahl(); ++i) o[std::string(k.Felder()[i].name)] = AlsJson(s.Wert(i));
+  return o;
+}
+
+nlohmann::json LeseJsonDatei(const std::string& pfad) {
+  std::ifstream in(pfad, std::ios::binary);
+  if (!in) throw CLI::ValidationError("FILE", "cannot read " + pfad);
+  try {
+    return nlohmann::json::parse(in);
+  } catch (const nlohmann::json::parse_error& e) {
+    throw CLI::ValidationError("FILE", pfad + " is not valid JSON: " + e.what());
+  }
+}
+
+}  // namespace
+
+Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeile>& zeilen, std::int16_t belegart) {
+  auto k = programm.Komponente();
+  Importergebnis e;
+  if (!k->Init_BelegVorlauf(belegart, "").ToBool()) return e;
+  // Another workstation may take the same fresh number between the search and
+  // the lock: draw again, as a host does.
+  for (int versuch = 0; versuch < 20 && e.belegnummer == 0; ++versuch) e.belegnummer = k->Sperren_Belegnummer(belegart);
+  if (e.belegnummer == 0) return e;
+  Fortschrittsanzeige anzeige("Import");
+  anzeige.FortschrittMax(static_cast<std::int32_t>(zeilen.size()));
+  bool cancel = false;
+  e.alleGespeichert = true;
+  std::size_t n = 0;
+  for (const Importzeile& z : zeilen) {
+    k->Init_Datenfelder();
+    for (const auto& [name, wert] : z) SchreibeEigenschaft(k->kontext().satz, name, wert);
+    if (!k->Speichern_Belegdaten(belegart, e.belegnummer)) e.alleGespeichert = false;
+    if (++n % 100 == 0) {
+      anzeige.Fortschritt(100, cancel);
+      if (cancel) {
+        e.abgebrochen = true;
+        e.alleGespeichert = false;
+        break;
+      }
+    }
+  }
+  return e;
+}
+
+void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode) {
+  // gaeb import-rows
+  CLI::App* imp = app.add_subcommand("import-rows", "Store a bill of quantities given as JSON rows as a new document");
+  static std::string datei;
+  static std::int16_t art = 0;
+  imp->add_option("FILE", datei, "JSON array of rows; keys are position-record property names")->required();
+  imp->add_option("--type", art, "Document type (Belegart) of the new document")->required();
+  imp->callback([&] {
+    std::vector<Importzeile> zeilen;
+    try {
+      zeilen = LeseImportzeilen(LeseJsonDatei(datei));
+    } catch (const std::invalid_argument& e) {
+      throw CLI::ValidationError(datei, e.what());
+    }
+    Importergebnis e = ImportiereZeilen(programm, zeilen, art);
+    if (e.belegnummer != 0) std::cout << e.belegnummer << "\n";
+    if (e.abgebrochen)
+      std::cerr << "gaeb: abgebrochen; der Beleg ist nicht gespeichert und bleibt gesperrt (gaeb locks release --type "
+                << art << " --number " << e.belegnummer << ")\n";
+    exitcode = (e.belegnummer != 0 && e.alleGespeichert) ? kErfolg : kAbgelehnt;
+  });
+
+  // gaeb show
+  CLI::App* show = app.add_subcommand("show", "Print a stored document as JSON");
+  static std::int32_t nummer = 0;
+  show->add_option("--type", art, "Document type")->required();
+  show->add_option("--number", nummer, "Document number")->required();
+  show->callback([&] {
+    host::Dokument d;
+    if (!host::LadeDokument(programm.Datenbank(), art, nummer, d)) {
+      std::cerr << "gaeb: Beleg " << art << "/" << nummer << " gibt es nicht\n";
+      exitcode = kAbgelehnt;
+      return;
+    }
+    nlohmann::ordered_json j;
+    j["Belegart"] = d.belegart;
+    j["Belegnummer"] = d.belegnummer;
+    j["Kopf"] = SatzAlsJson(d.kopf);
+    j["Positionen"] = nlohmann::ordered_json::array();
+    for (const host::Satz& p : d.positionen) j["Positionen"].push_back(SatzAlsJson(p));
+    j["Schlusszeilen"] = nlohmann::ordered_json::array();
+    for (const host::Satz& s : d.schlusszeilen) j["Schlusszeilen"].push_back(SatzAlsJson(s));
+    std::cout << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    exitcode = kErfolg;
+  });
+
+  // gaeb read
+  CLI::App* read = app.add_subcommand("read", "Read a document's header the way a host does (Lese_Beleg)");
+  read->add_option("--type", art, "Document type (corrected to the stored one)")->required();
+  read->add_option("--number", nummer, "Document number")->required();
+  read->callback([&] {
+    auto k = programm.Komponente();
+    std::int16_t belegart = art;
+    bool ok = k->Lese_Beleg(belegart, nummer);
+    nlohmann::ordered_json j;
+    j["belegart"] = belegart;
+    j["ergebnis"] = ok;
+    j["InformationProjekt"] = k->InformationProjekt();
+    j["Projektnummer"] = k->Projektnummer();
+    j["DateiUrsprung"] = k->DateiUrsprung();
+    j["BezeichnungLV"] = k->BezeichnungLV();
+    j["InformationAG"] = k->InformationAG();
+    j["Dateiname"] = k->Dateiname();
+    j["Datenphase"] = k->Datenphase();
+    j["MitLos"] = k->MitLos();
+    j["Währungduplikat"] = k->Währungduplikat();
+    j["GAEBDaVersion"] = k->GAEBDaVersion();
+    std::cout << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    exitcode = ok ? kErfolg : kAbgelehnt;
+  });
+
+  // gaeb locks list / release
+  CLI::App* locks = app.add_subcommand("locks", "Locks of documents (left by an import that did not end)");
+  locks->require_subcommand(1);
+  CLI::App* list = locks->add_subcommand("list", "List the locks");
+  list->callback([&] {
+    Ergebnis e = programm.Datenbank().Abfrage(
+        "SELECT Belegart, Belegnummer, Inhaber, Seit FROM Belegsperren ORDER BY Belegart, Belegnummer");
+    for (const auto& z : e.zeilen)
+      std::cout << z[0].ToString() << "\t" << z[1].ToString() << "\t" << z[2].ToString() << "\t" << z[3].ToString()
+                << "\n";
+    exitcode = kErfolg;
+  });
+  CLI::App* release = locks->add_subcommand("release", "Release the lock of a document, whoever holds it");
+  release->add_option("--type", art, "Document type")->required();
+  release->add_option("--number", nummer, "Document number")->required();
+  release->callback([&] {
+    const Variant p[] = {Variant(art), Variant(nummer)};
+    long n = programm.Datenbank().Ausführen("DELETE FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ?", p);
+    if (n == 0) {
+      std::cerr << "gaeb: Beleg " << art << "/" << nummer << " ist nicht gesperrt\n";
+      exitcode = kAbgelehnt;
+      return;
+    }
+    std::cout << "Sperre von Beleg " << art << "/" << nummer << " aufgehoben.\n";
+    exitcode = kErfolg;
+  });
+}
+
+}  // namespace gaeb::cli

@@ -1,0 +1,89 @@
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+#include "base/fehler.h"
+#include "cli/befehle.h"
+#include "cli/beispiele.h"
+#include "host/dienste.h"
+#include "host/schema.h"
+
+namespace gaeb::cli {
+
+namespace {
+
+// Demo company data; values already set by the user stay.
+const std::pair<const char*, const char*> kFirma[] = {
+    {"Name1", "Muster Bau GmbH"},     {"Name2", "Hoch- und Tiefbau"},
+    {"Name3", "Meisterbetrieb"},      {"Straße", "Industriestraße 12"},
+    {"PlzOrt", "50667 Köln"},         {"Telefon", "0221 123456-0"},
+    {"Fax", "0221 123456-99"},        {"Email", "angebote@musterbau.example"},
+};
+
+void Vorbereiten(Verbindung& v) {
+  host::ErstelleSchema(v);
+  for (const auto& [key, wert] : kFirma) {
+    bool da = false;
+    host::LeseEinstellung(v, "Standard", "Firmendaten", key, &da);
+    if (!da) host::SchreibeEinstellung(v, "Standard", "Firmendaten", key, wert);
+  }
+  struct P {
+    const char* nummer;
+    const char* name;
+    const char* kunde;
+  } projekte[] = {{"1000", "Kita Sonnenschein", "20001"}, {"1001", "Schulzentrum Nord", ""}};
+  for (const P& p : projekte) {
+    const Variant key[] = {Variant(p.nummer)};
+    if (v.Ausführen("SELECT Projektnummer FROM ProjekteKolvar WHERE Projektnummer = ?", key) == 0) {
+      const Variant row[] = {Variant(p.nummer), Variant(p.name), Variant(p.kunde),
+                             Variant(static_cast<std::int32_t>(*p.kunde ? 1 : 0))};
+      v.Ausführen("INSERT INTO ProjekteKolvar (Projektnummer, Bezeichnung, KundenNummer, MitKunde) VALUES (?, ?, ?, ?)",
+                  row);
+    }
+  }
+  if (v.Ausführen("SELECT NEART FROM Metallarten WHERE NEART = 'CU'") == 0)
+    v.Ausführen("INSERT INTO Metallarten (NEART, Bezeichnung, Tagespreis) VALUES ('CU', 'Kupfer', 812.5)");
+}
+
+}  // namespace
+
+void RegistriereDemo(CLI::App& app, Programm& programm, Optionen& optionen, int& exitcode) {
+  CLI::App* demo = app.add_subcommand(
+      "demo", "Set up a demo database, import the demo bills and export each in every format");
+  static std::string ordner = "gaeb-demo";
+  demo->add_option("--out", ordner, "Folder for the GAEB files")->capture_default_str();
+  demo->callback([&] {
+    // The demo has a database of its own unless one is named.
+    if (optionen.db.empty() && (std::getenv("GAEB_DB") == nullptr || *std::getenv("GAEB_DB") == '\0'))
+      optionen.db = "sqlite:gaeb-demo.db";
+    Verbindung& v = programm.Datenbank();
+    Vorbereiten(v);
+    std::cout << "Datenbank: " << programm.Verbindungstext() << "\n";
+    std::filesystem::create_directories(ordner);
+    const std::int16_t belegart = 1;
+    bool alles = true;
+    for (const Beispiel& b : Beispiele()) {
+      std::vector<Importzeile> zeilen = LeseImportzeilen(nlohmann::json::parse(b.json));
+      Importergebnis e = ImportiereZeilen(programm, zeilen, belegart);
+      if (e.belegnummer == 0 || !e.alleGespeichert) {
+        std::cerr << "gaeb: Import von " << b.name << " fehlgeschlagen\n";
+        alles = false;
+        continue;
+      }
+      std::cout << b.name << ": Beleg " << belegart << "/" << e.belegnummer << "\n";
+      for (const std::string& format : Exportformatnamen()) {
+        const std::int16_t dp = 83;
+        std::filesystem::path ziel =
+            std::filesystem::path(ordner) / (std::string(b.name) + Dateiendung(format, dp));
+        Ausgabeoptionen o;
+        o.chkMitPreise = true;
+        bool ok = Exportiere(programm, format, belegart, e.belegnummer, ziel.string(), dp, o);
+        std::cout << "  GAEB " << format << ": " << ziel.string() << (ok ? "" : "  (fehlgeschlagen)") << "\n";
+        alles = alles && ok;
+      }
+    }
+    exitcode = alles ? kErfolg : kAbgelehnt;
+  });
+}
+
+}  // namespace gaeb::cli

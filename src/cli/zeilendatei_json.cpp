@@ -1,0 +1,74 @@
+#include "cli/zeilendatei_json.h"
+
+#include <limits>
+#include <stdexcept>
+
+#include "component/positionssatz.h"
+
+namespace gaeb::cli {
+
+namespace {
+
+[[noreturn]] void Falsch(std::size_t zeile, const std::string& key, const std::string& warum) {
+  throw std::invalid_argument("row " + std::to_string(zeile) + ", key \"" + key + "\": " + warum);
+}
+
+Variant Wert(std::size_t zeile, const std::string& key, const nlohmann::json& v, Eigenschaftstyp typ) {
+  switch (typ) {
+    case Eigenschaftstyp::String:
+      if (!v.is_string()) Falsch(zeile, key, "expected a string");
+      return Variant(v.get<std::string>());
+    case Eigenschaftstyp::Boolean:
+      if (!v.is_boolean()) Falsch(zeile, key, "expected true or false");
+      return Variant(v.get<bool>());
+    case Eigenschaftstyp::Double:
+      if (!v.is_number()) Falsch(zeile, key, "expected a number");
+      return Variant(v.get<double>());
+    case Eigenschaftstyp::Integer:
+    case Eigenschaftstyp::Long: {
+      if (!v.is_number_integer()) Falsch(zeile, key, "expected a whole number");
+      long long n = v.get<long long>();
+      bool kurz = typ == Eigenschaftstyp::Integer;
+      long long lo = kurz ? std::numeric_limits<std::int16_t>::min() : std::numeric_limits<std::int32_t>::min();
+      long long hi = kurz ? std::numeric_limits<std::int16_t>::max() : std::numeric_limits<std::int32_t>::max();
+      if (n < lo || n > hi) Falsch(zeile, key, "number out of range " + std::to_string(lo) + ".." + std::to_string(hi));
+      return kurz ? Variant(static_cast<std::int16_t>(n)) : Variant(static_cast<std::int32_t>(n));
+    }
+  }
+  Falsch(zeile, key, "unsupported type");
+}
+
+}  // namespace
+
+std::vector<Importzeile> LeseImportzeilen(const nlohmann::json& datei) {
+  if (!datei.is_array()) throw std::invalid_argument("the row file must hold a JSON array of objects");
+  std::vector<Importzeile> zeilen;
+  zeilen.reserve(datei.size());
+  std::size_t nr = 0;
+  for (const nlohmann::json& obj : datei) {
+    ++nr;
+    if (!obj.is_object()) throw std::invalid_argument("row " + std::to_string(nr) + " is not a JSON object");
+    Importzeile z;
+    for (auto it = obj.begin(); it != obj.end(); ++it) {
+      const Eigenschaft* e = FindeEigenschaft(it.key());
+      if (e == nullptr) Falsch(nr, it.key(), "no such property");
+      z.emplace_back(it.key(), Wert(nr, it.key(), it.value(), e->typ));
+    }
+    zeilen.push_back(std::move(z));
+  }
+  return zeilen;
+}
+
+nlohmann::json AlsJson(const Variant& v) {
+  switch (v.typ()) {
+    case Variant::Typ::Empty: return nullptr;
+    case Variant::Typ::Boolean: return v.ToBool();
+    case Variant::Typ::Integer:
+    case Variant::Typ::Long: return v.ToInt32();
+    case Variant::Typ::Double: return v.ToDouble();
+    case Variant::Typ::String: return v.ToString();
+  }
+  return nullptr;
+}
+
+}  // namespace gaeb::cli

@@ -1,0 +1,27 @@
+// Row files of the command-line import: a JSON array of objects whose keys
+// are position-record property names and whose values have the property's
+// type (numbers, booleans, strings).
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "base/variant.h"
+
+namespace gaeb::cli {
+
+// One row: property names and their values in file order.
+using Importzeile = std::vector<std::pair<std::string, Variant>>;
+
+// Checks the whole file before anything is stored. Throws CLI-friendly
+// std::invalid_argument naming the row (1-based) and key for an unknown key
+// or a value of the wrong type.
+std::vector<Importzeile> LeseImportzeilen(const nlohmann::json& datei);
+
+// A value as JSON by its type.
+nlohmann::json AlsJson(const Variant& v);
+
+}  // namespace gaeb::cli

@@ -1,0 +1,175 @@
+// The GAEB 2000 export: one document of the host written as a tagged-text
+// file (blocks "#begin[Name]" ... "#end[Name]", attributes "[Key]value[end]",
+// multi-line text attributes, "##" comments, and a closing line with the
+// counts of begin and end lines).
+//
+// An Export object is made for one call of Ausgabe_BelegdatenDA2000 and holds
+// everything of that call: options, the line buffer, counters, the open LV
+// areas and the LV totals. Its writers are member functions under the names
+// the component documents; they live in four files:
+//   schreiber.cpp  line writer, multi-line texts, finishing pass
+//   export.cpp     driver and file frame (GAEBInfo, PrjInfo, Vergabe, LVInfo)
+//   texte.cpp      Beschreibung, Hinweis/AusfBeschr and ZusText blocks
+//   lv.cpp         LV areas, positions, package parts, surcharge rows, sums
+// Every line passes through AusgabeDA2000_Zeile, which converts it into the
+// file's code page (1252 for the character set "ANSI", else 850) and ends it
+// with CR LF. The export writes into the target path with "1" appended; the
+// finishing pass Aktualisiere_LVInfo copies that file to the target and fills
+// in the LV totals.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "base/zeilendatei.h"
+#include "component/ausgabeoptionen.h"
+#include "component/kontext.h"
+
+namespace gaeb::gaeb2000 {
+
+// The totals of the bill that the finishing pass writes into LVInfo.
+struct LVSummenspeicher {
+  double Summe = 0;
+  double Nachlassbetrag = 0;  // subtracted from Summe for "[SummeNachNL]"
+  double SummeBrutto = 0;
+  double UST = 0;             // percent
+  double NachlassProz = 0;    // percent
+  double NachlassAbs = 0;
+  std::int16_t NachlassUnterart = 0;      // sub-kind of the discount row
+  std::int16_t NachlassPositionsart = 0;  // kind of the discount row
+};
+
+// The upper-case tag or key of a line ("#BEGIN[LVINFO]", "[SUMME]"), or an
+// empty string for a comment line ("##" anywhere) or a line without one. TABs
+// are removed and blanks trimmed first. Only ASCII letters are upper-cased:
+// the line is code-page bytes and the keys looked for are ASCII.
+std::string Ermittle_Schlüssel(std::string_view zeile);
+
+class Export {
+ public:
+  // k must outlive the object; the options are copied.
+  Export(Kontext& k, const Ausgabeoptionen& optionen);
+  ~Export();
+  Export(const Export&) = delete;
+  Export& operator=(const Export&) = delete;
+
+  // Writes document (belegart, belegnummer) as GAEB 2000 into tmpPfadDatei.
+  // True when the file was written; False when the data phase is refused
+  // (11, 12), the document cannot be locked or is not kept in a currency the
+  // output can use (nothing written then), or the user cancelled (a partial
+  // file stands at the target). Reports every failure through the message
+  // service; never throws.
+  bool Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegnummer, const std::string& tmpPfadDatei,
+                                std::int16_t tmpDatenphase) noexcept;
+
+  // --- Line writer (schreiber.cpp) ---
+
+  // Writes Zeilenpuffer as one line (code page by AusgabeZeichensatz, CR LF),
+  // counts it and empties the buffer. A failed write is reported and the
+  // writer goes on; always True.
+  bool AusgabeDA2000_Zeile();
+  // Writes text as the multi-line attribute schlüssel ("[Langtext]"): the key
+  // line, one line per CR LF-terminated piece of text + CR LF, and "[end]",
+  // all indented by the current position's hierarchy level + 11.
+  bool Ausgabe_TEXT(std::string text, const std::string& schlüssel);
+  // Copies the temporary file (pfad + "1") to pfad, replacing the totals
+  // inside "#begin[LVInfo]" ... "#end[LVInfo]", and deletes it. Reports
+  // nothing; when the temporary file cannot be read the target is left alone.
+  bool Aktualisiere_LVInfo(std::string pfad);
+
+  // Sends the lines into sink (borrowed; null: no output open). Used by the
+  // driver for the temporary file, and by tests to write into memory.
+  void SetzeAusgabe(Ausgabe* sink) { ausgabe_ = sink; }
+  // Hands buffered bytes to the sink; reported as AusgabeDA2000_Zeile when it fails.
+  void Leere();
+
+  // --- File frame (export.cpp) ---
+  void Ausgabe_VorlaufDA2000();
+  bool Ausgabe_GAEBINFO();
+  bool Ausgabe_PRJINFO();
+  bool Ausgabe_Vergabe();
+
+  // --- Text blocks (texte.cpp) ---
+  bool Ausgabe_LANGTEXT();
+  bool Ausgabe_KURZTEXT();
+  bool Ausgabe_BESCHREIBUNG();
+  bool Ausgabe_ZUSTEXT();
+
+  // --- LV body (lv.cpp) ---
+  bool Ausgabe_LVBEREICH(std::int16_t art);
+  bool Ausgabe_LVBEREICHEnde(const std::string& oz, std::int16_t ebene);
+  bool Ausgabe_LVSUMME(std::string& oz, double& summe, double wert1, double wert2, std::int16_t unterart,
+                       std::int16_t art);
+  bool Ausgabe_POSITION();
+  bool Ausgabe_UNTERBESCHR();
+  bool Ausgabe_ZUSCHLPOSITION();
+  bool Ausgabe_ENDLV();
+
+  // --- State of the call, public for the tests of the writers ---
+
+  // The line being assembled (indentation included); also carries the
+  // deferred "#end[Position]" of a package head.
+  std::string Zeilenpuffer;
+  // "ANSI" (code page 1252) or "OEM" (code page 850).
+  std::string AusgabeZeichensatz = "ANSI";
+  std::int32_t AnzahlBeginZeilen = 0;  // written lines containing "#begin"
+  std::int32_t AnzahlEndZeilen = 0;    // written lines containing "[end]"
+  LVSummenspeicher m_LVSummenspeicher;
+
+  bool m_MitPreise;
+  bool m_PaketAlsLeistung;
+  bool m_AusgabeLandeswährung;
+  bool m_MitZeiten;
+  bool m_MitRTF;
+  bool m_MitArtikelnummer;
+
+  // True while the file header is still due; set again after the position
+  // loop, it means the LV is still to be closed.
+  bool m_VorlaufOffen = false;
+  // Open LV areas of levels 1 to 3 (index 0 unused): ordinal number without
+  // separators (empty: none open) and the area's total.
+  std::array<std::string, 4> m_BereichOZ;
+  std::array<double, 4> m_BereichSumme{};
+  std::int16_t m_UnterbeschreibungNr = 0;
+  std::string m_LetzteOZ;
+
+ private:
+  // Sets the buffer to `blanks` blanks and text and writes it.
+  void Zeile(std::size_t blanks, std::string_view text);
+  // Writes the buffer when it holds something (a deferred "#end[Position]").
+  void PufferSchreiben();
+  // blanks, "[key]" (passed with brackets), value, "[end]".
+  void Attribut(std::size_t blanks, std::string_view schlüssel, std::string_view wert);
+  // The lines of text + CR LF at the indentation, then "[end]".
+  void TextZeilen(const std::string& text, std::size_t blanks);
+  // "#begin[Beschreibung]", the long and short text, "#end[Beschreibung]";
+  // each step reported through the calling writer's weiter.
+  void Beschreibungsblock(std::size_t blanks, WeiterBeiFehler& weiter);
+  // The sums of a sum row of sub-kind 1 or 2.
+  void Summenzeile(std::int16_t unterart);
+
+  // The current position of the document and its fields.
+  Belegposition& Position();
+  std::string PS(std::string_view feld);
+  double PD(std::string_view feld);
+  std::int16_t PI(std::string_view feld);
+  bool PB(std::string_view feld);
+  // The current position's hierarchy level.
+  std::int16_t Ebene();
+  Datensatz& Kopf();
+
+  Kontext& k_;
+  Ausgabe* ausgabe_ = nullptr;
+  std::unique_ptr<DateiAusgabe> datei_;
+  std::string bytes_;  // code-page bytes not yet handed to the sink
+};
+
+// Runs one export with a fresh Export object.
+bool Ausgabe_BelegdatenDA2000(Kontext& k, std::int16_t belegart, std::int32_t belegnummer,
+                              const std::string& tmpPfadDatei, std::int16_t tmpDatenphase,
+                              const Ausgabeoptionen& optionen) noexcept;
+
+}  // namespace gaeb::gaeb2000

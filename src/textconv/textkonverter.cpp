@@ -1,0 +1,361 @@
+// clsGaebTextkonverter (see textkonverter.h): run-time binding of the
+// converter library with dlopen/dlsym, the call orders of the four
+// conversions, and the character sets at the library's interface (code page
+// 1252 for RTF and lines, UTF-16 for XML, tags and errors).
+#include "textconv/textkonverter.h"
+
+#include <dlfcn.h>
+
+#include "base/codepage.h"
+#include "base/fehler.h"
+#include "base/text.h"
+#include "gtc/gtc.h"
+
+namespace gaeb {
+
+namespace {
+
+// Error texts of RTF input that are never shown: pictures in Windows
+// metafile format, and this remark compared with blanks trimmed.
+constexpr std::string_view kFilterMetafile = "wmetafile8";
+constexpr std::string_view kFilterTabulatoren =
+    "<gtcerrors><remarks><remark>Folge von TAB rechts + TAB links kann nicht aufgelöst "
+    "werden</remark></remarks></gtcerrors";
+
+constexpr std::string_view kTitelFehler = "Fehlercode";
+
+// Numbers the line calls pass with ordinary text lines of a short and a long text.
+constexpr std::int32_t kNummerKurztext = 60;
+constexpr std::int32_t kNummerLangtext = 61;
+
+constexpr std::int32_t kBreiteZeilen = 55;
+
+std::u16string NachUtf16(std::string_view utf8) {
+  std::u16string out;
+  std::size_t pos = 0;
+  while (pos < utf8.size()) {
+    std::size_t n = 0;
+    char32_t c = text::Dekodiere(utf8.substr(pos), &n);
+    pos += n == 0 ? 1 : n;
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(c));
+    }
+  }
+  return out;
+}
+
+bool IstRtf(std::string_view s) {
+  std::size_t i = s.find_first_not_of(" \t\r\n");
+  return i != std::string_view::npos && s.substr(i, 5) == "{\\rtf";
+}
+
+// UTF-8 text to the library's code page 1252. In RTF, a character the page
+// lacks becomes its Unicode control word, so nothing is lost; in plain text
+// it becomes its nearest equivalent or "?".
+std::string NachAnsi(const std::string& utf8) {
+  if (!IstRtf(utf8)) return NachCodepage(utf8, Codepage::Cp1252);
+  std::string out;
+  std::size_t pos = 0;
+  while (pos < utf8.size()) {
+    unsigned char b = static_cast<unsigned char>(utf8[pos]);
+    if (b < 0x80) {
+      out.push_back(static_cast<char>(b));
+      ++pos;
+      continue;
+    }
+    std::size_t n = 0;
+    char32_t c = text::Dekodiere(std::string_view(utf8).substr(pos), &n);
+    std::string zeichen = utf8.substr(pos, n);
+    pos += n;
+    std::string ansi = NachCodepage(zeichen, Codepage::Cp1252);
+    if (AusCodepage(ansi, Codepage::Cp1252) == zeichen) {
+      out += ansi;
+      continue;
+    }
+    auto einheit = [&out](unsigned v) {
+      out += "\\u" + std::to_string(v >= 0x8000 ? static_cast<int>(v) - 0x10000 : static_cast<int>(v)) + "?";
+    };
+    out += "{\\uc1";
+    if (c >= 0x10000) {
+      einheit(0xD800 + ((c - 0x10000) >> 10));
+      einheit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      einheit(c);
+    }
+    out += "}";
+  }
+  return out;
+}
+
+}  // namespace
+
+clsGaebTextkonverter::clsGaebTextkonverter(Meldungsfenster* fenster) : fenster_(fenster) {}
+
+clsGaebTextkonverter::~clsGaebTextkonverter() { Entlade_Konverter(); }
+
+bool clsGaebTextkonverter::Lade_Konverter() {
+  if (m_hKonverter == nullptr) {
+    std::string pfad = m_AppExeDir_ + "/" + kKonverterDatei;
+    m_hKonverter = dlopen(pfad.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (m_hKonverter == nullptr) {
+      if (fenster_ != nullptr) fenster_->Zeige("Laden der Datei " + pfad + " fehlgeschlagen", "");
+      return false;
+    }
+  }
+  return true;
+}
+
+void clsGaebTextkonverter::Entlade_Konverter() {
+  if (MwmIsDllLoaded()) {
+    dlclose(m_hKonverter);
+    m_hKonverter = nullptr;
+  }
+}
+
+std::string clsGaebTextkonverter::ZeigerNachStringW(const char16_t* p) {
+  std::string out;
+  if (p == nullptr) return out;
+  for (; *p != 0; ++p) {
+    char32_t c = *p;
+    if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
+      ++p;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    text::Kodiere(c, out);
+  }
+  return out;
+}
+
+std::string clsGaebTextkonverter::ZeigerNachStringA(const char* p) {
+  if (p == nullptr) return {};
+  return AusCodepage(p, Codepage::Cp1252);
+}
+
+template <typename Funktion>
+Funktion clsGaebTextkonverter::Einsprung(const char* name) const {
+  std::string datei = m_AppExeDir_ + "/" + kKonverterDatei;
+  if (m_hKonverter == nullptr) {
+    throw Fehler(kFehlerBibliothekLaden, "Fehler beim Laden der Bibliothek " + datei);
+  }
+  void* adresse = dlsym(m_hKonverter, name);
+  if (adresse == nullptr) {
+    throw Fehler(kFehlerEinsprungpunkt,
+                 "Der Einsprungpunkt " + std::string(name) + " fehlt in " + datei);
+  }
+  return reinterpret_cast<Funktion>(adresse);
+}
+
+template <typename Konvertierung>
+std::string clsGaebTextkonverter::Durchlauf(Konvertierung&& konvertierung) {
+  Lade_Konverter();
+  try {
+    std::string ergebnis = konvertierung();
+    Entlade_Konverter();
+    return ergebnis;
+  } catch (...) {
+    Entlade_Konverter();
+    throw;
+  }
+}
+
+bool clsGaebTextkonverter::Erzeuge_Instanz() {
+  m_Konverter = Einsprung<decltype(&gtcConvCreate)>("gtcConvCreate")(GTC_KENNUNG);
+  return m_Konverter != 0;
+}
+
+void clsGaebTextkonverter::Gib_Instanz_frei() {
+  if (m_Konverter == 0) return;
+  try {
+    Einsprung<decltype(&gtcConvFree)>("gtcConvFree")(m_Konverter);
+  } catch (const Fehler&) {
+    // A library without gtcConvFree keeps its instance; nothing else to do.
+  }
+  m_Konverter = 0;
+}
+
+namespace {
+
+// Frees the converter instance when a conversion leaves, also by an error.
+template <typename Freigabe>
+struct AmEnde {
+  Freigabe freigabe;
+  ~AmEnde() { freigabe(); }
+};
+template <typename Freigabe>
+AmEnde(Freigabe) -> AmEnde<Freigabe>;
+
+}  // namespace
+
+void clsGaebTextkonverter::Zeige_Fehlertext(const std::string& text, bool mitFiltern) {
+  if (mitFiltern) {
+    if (text.find(kFilterMetafile) != std::string::npos) return;
+    if (text::Trim(text) == kFilterTabulatoren) return;
+  }
+  if (fenster_ != nullptr) fenster_->Zeige(text, std::string(kTitelFehler));
+}
+
+std::string clsGaebTextkonverter::Konvertiere_RtfNachGxml(const std::string& pTextL,
+                                                          const std::string& pTextKnz,
+                                                          const std::string& pTextK) {
+  if (!Erzeuge_Instanz()) return {};
+  AmEnde frei{[this] { Gib_Instanz_frei(); }};
+  const std::string lang = NachAnsi(pTextL);
+  auto nachGxml = Einsprung<decltype(&gtcRtf2gxml)>("gtcRtf2gxml");
+  std::int32_t flag = 0;
+  if (pTextKnz == "K") {
+    Einsprung<decltype(&gtcRtfAddK)>("gtcRtfAddK")(m_Konverter, lang.c_str());
+  } else if (pTextKnz == "L") {
+    Einsprung<decltype(&gtcRtfAddL)>("gtcRtfAddL")(m_Konverter, lang.c_str());
+  } else if (pTextKnz == "KL") {
+    const std::string kurz = NachAnsi(pTextK);
+    Einsprung<decltype(&gtcRtfAddK)>("gtcRtfAddK")(m_Konverter, kurz.c_str());
+    const char16_t* xml = nullptr;
+    const char16_t* fehler = nullptr;
+    nachGxml(m_Konverter, &xml, &fehler, 0);
+    Einsprung<decltype(&gtcRtfAddL)>("gtcRtfAddL")(m_Konverter, lang.c_str());
+  } else if (pTextKnz == "A" || pTextKnz == "KA") {
+    Einsprung<decltype(&gtcRtfAddA)>("gtcRtfAddA")(m_Konverter, lang.c_str());
+    flag = -1;
+  } else if (pTextKnz == "AK") {
+    Einsprung<decltype(&gtcRtfAddAK)>("gtcRtfAddAK")(m_Konverter, lang.c_str());
+    flag = -1;
+  } else if (pTextKnz == "F") {
+    Einsprung<decltype(&gtcRtfAddF)>("gtcRtfAddF")(m_Konverter, lang.c_str(), u"Descrip");
+  } else if (pTextKnz == "ML") {
+    Einsprung<decltype(&gtcRtfAddML)>("gtcRtfAddML")(m_Konverter, lang.c_str(), u"LblTx");
+  } else if (pTextKnz == "MA") {
+    Einsprung<decltype(&gtcRtfAddML)>("gtcRtfAddML")(m_Konverter, lang.c_str(), u"ArtOutline");
+  } else {
+    return {};
+  }
+  const char16_t* xml = nullptr;
+  const char16_t* fehler = nullptr;
+  nachGxml(m_Konverter, &xml, &fehler, flag);
+  std::string ergebnis = ZeigerNachStringW(xml);
+  if (fehler != nullptr) Zeige_Fehlertext(ZeigerNachStringW(fehler), true);
+  return ergebnis;
+}
+
+std::string clsGaebTextkonverter::Konvertiere_AsciiNachGxml(const std::string& pTextL,
+                                                            const std::string& pTextKnz,
+                                                            const std::string& pMarkLbl,
+                                                            const std::string& pTextK) {
+  if (!Erzeuge_Instanz()) return {};
+  AmEnde frei{[this] { Gib_Instanz_frei(); }};
+  const std::string lang = NachAnsi(pTextL);
+  Einsprung<decltype(&gtcAsciiClear)>("gtcAsciiClear")(m_Konverter);
+  auto zeileK = [this](const std::string& t, std::uint8_t code, std::int32_t nummer) {
+    Einsprung<decltype(&gtcAsciiAddLineK)>("gtcAsciiAddLineK")(m_Konverter, t.c_str(), code, nummer);
+  };
+  auto zeileL = [this](const std::string& t, std::uint8_t code, std::int32_t nummer) {
+    Einsprung<decltype(&gtcAsciiAddLineL)>("gtcAsciiAddLineL")(m_Konverter, t.c_str(), code, nummer);
+  };
+  if (pTextKnz == "K") {
+    zeileK(lang, GTC_ZEILE_TEXT, kNummerKurztext);
+  } else if (pTextKnz == "L") {
+    zeileL(lang, GTC_ZEILE_TEXT, kNummerLangtext);
+  } else if (pTextKnz == "KL") {
+    zeileK(NachAnsi(pTextK), GTC_ZEILE_TEXT, kNummerKurztext);
+    zeileL(lang, GTC_ZEILE_TEXT, kNummerLangtext);
+  } else if (pTextKnz == "LB") {
+    auto marke = static_cast<std::int32_t>(RundeGanzzahl(TextZuZahl(pMarkLbl), INT32_MIN, INT32_MAX));
+    zeileL(lang, GTC_ZEILE_BIETER, marke);
+  } else if (pTextKnz == "A") {
+    Einsprung<decltype(&gtcAsciiAddLineAL)>("gtcAsciiAddLineAL")(m_Konverter, lang.c_str());
+  } else if (pTextKnz == "AK") {
+    Einsprung<decltype(&gtcAsciiAddLineAK)>("gtcAsciiAddLineAK")(m_Konverter, lang.c_str());
+  } else if (pTextKnz == "F") {
+    Einsprung<decltype(&gtcAsciiAddLineF)>("gtcAsciiAddLineF")(m_Konverter, lang.c_str(), u"Descrip");
+  } else if (pTextKnz == "ML") {
+    Einsprung<decltype(&gtcAsciiAddLineML)>("gtcAsciiAddLineML")(m_Konverter, lang.c_str(), u"LblTx");
+  } else if (pTextKnz == "MA") {
+    Einsprung<decltype(&gtcAsciiAddLineML)>("gtcAsciiAddLineML")(m_Konverter, lang.c_str(),
+                                                                 u"ArtOutline");
+  }
+  const char16_t* xml = nullptr;
+  const char16_t* fehler = nullptr;
+  Einsprung<decltype(&gtcAscii2gxml)>("gtcAscii2gxml")(m_Konverter, &xml, &fehler);
+  std::string ergebnis = ZeigerNachStringW(xml);
+  if (fehler != nullptr) Zeige_Fehlertext(ZeigerNachStringW(fehler), false);
+  return ergebnis;
+}
+
+std::string clsGaebTextkonverter::Konvertiere_GxmlNachRtf(const std::string& pValue,
+                                                          const std::string& pTextKnz) {
+  if (!Erzeuge_Instanz()) return {};
+  AmEnde frei{[this] { Gib_Instanz_frei(); }};
+  const std::u16string xml = NachUtf16(pValue);
+  const char* rtf = nullptr;
+  const char16_t* fehler = nullptr;
+  if (pTextKnz == "K") {
+    Einsprung<decltype(&gtcGxml2RtfK)>("gtcGxml2RtfK")(m_Konverter, xml.c_str(), &rtf, &fehler);
+  } else if (pTextKnz == "L") {
+    Einsprung<decltype(&gtcGxml2RtfL)>("gtcGxml2RtfL")(m_Konverter, xml.c_str(), &rtf, -1, &fehler);
+  } else if (pTextKnz == "ML" || pTextKnz == "MA") {
+    Einsprung<decltype(&gtcGxml2RtfML)>("gtcGxml2RtfML")(m_Konverter, xml.c_str(), &rtf, &fehler);
+  }
+  std::string ergebnis = ZeigerNachStringA(rtf);
+  if (fehler != nullptr) Zeige_Fehlertext(ZeigerNachStringW(fehler), false);
+  return ergebnis;
+}
+
+std::string clsGaebTextkonverter::Konvertiere_GxmlNachAscii(const std::string& pValue,
+                                                            const std::string& pTextKnz) {
+  if (!Erzeuge_Instanz()) return {};
+  AmEnde frei{[this] { Gib_Instanz_frei(); }};
+  const std::u16string xml = NachUtf16(pValue);
+  const char16_t* fehlerZeiger = nullptr;
+  Einsprung<decltype(&gtcGxml2Ascii)>("gtcGxml2Ascii")(m_Konverter, xml.c_str(), &fehlerZeiger,
+                                                       kBreiteZeilen);
+  // The error text is copied before the next call may replace it.
+  const bool hatFehler = fehlerZeiger != nullptr;
+  const std::string fehler = ZeigerNachStringW(fehlerZeiger);
+  std::string ergebnis;
+  const char* name = pTextKnz == "K" ? "gtcAsciiGetLineK" : pTextKnz == "L" ? "gtcAsciiGetLineL" : nullptr;
+  if (name != nullptr) {
+    auto holeZeile = Einsprung<decltype(&gtcAsciiGetLineK)>(name);
+    const char* zeile = nullptr;
+    std::int32_t code = 0;
+    std::int32_t nummer = 0;
+    while (holeZeile(m_Konverter, &zeile, &code, &nummer) > -1) ergebnis += ZeigerNachStringA(zeile);
+  }
+  if (hatFehler) Zeige_Fehlertext(fehler, false);
+  return ergebnis;
+}
+
+std::string clsGaebTextkonverter::RunGtcConverterTest_RTF_GXML(const std::string& pTextL,
+                                                               const std::string& pTextKnz,
+                                                               const Variant& pTextK) {
+  return Durchlauf([&] { return Konvertiere_RtfNachGxml(pTextL, pTextKnz, pTextK.ToString()); });
+}
+
+std::string clsGaebTextkonverter::RunGtcConverterTest_ASCII_GXML(const std::string& pTextL,
+                                                                 const std::string& pTextKnz,
+                                                                 const std::string& pMarkLbl,
+                                                                 const Variant& pTextK) {
+  return Durchlauf(
+      [&] { return Konvertiere_AsciiNachGxml(pTextL, pTextKnz, pMarkLbl, pTextK.ToString()); });
+}
+
+std::string clsGaebTextkonverter::RunGtcConverterTest_GXML_RTF(const std::string& pValue,
+                                                               const std::string& pTextKnz) {
+  return Durchlauf([&] { return Konvertiere_GxmlNachRtf(pValue, pTextKnz); });
+}
+
+std::string clsGaebTextkonverter::RunGtcConverterTest_GXML_ASCII(const std::string& pValue,
+                                                                 const std::string& pTextKnz) {
+  return Durchlauf([&] { return Konvertiere_GxmlNachAscii(pValue, pTextKnz); });
+}
+
+std::unique_ptr<DokumentFragment> clsGaebTextkonverter::CreateDocFragmentFromXMLString(
+    const std::string& pstrXMLString) const {
+  return ErzeugeDokumentFragment(pstrXMLString);
+}
+
+}  // namespace gaeb

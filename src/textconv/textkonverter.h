@@ -1,0 +1,116 @@
+// clsGaebTextkonverter: the component's public text converter class. It wraps
+// the converter library gtcConverterV31.so behind four string-to-string
+// conversions (RTF or plain lines to GAEB XML text markup, and GAEB XML text
+// markup back to RTF or plain lines) and turns XML strings into document
+// fragments for the GAEB XML export.
+//
+// The library is loaded from m_AppExeDir before and freed after every
+// conversion. All strings at this interface are UTF-8. Conversion errors the
+// library reports are shown in the message box titled "Fehlercode" (for RTF
+// input without the two harmless ones the library is known to give); the
+// partial result is still returned.
+//
+// One object converts on one thread at a time; as the library is one per
+// process, two objects must not convert at the same time either.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "base/variant.h"
+#include "textconv/meldungsfenster.h"
+#include "textconv/xml_fragment.h"
+
+namespace gaeb {
+
+// Run-time errors a conversion raises in its caller.
+inline constexpr long kFehlerBibliothekLaden = 48;   // the library is not loaded
+inline constexpr long kFehlerEinsprungpunkt = 453;   // a function is missing in it
+
+// File name of the converter library inside m_AppExeDir.
+inline constexpr const char* kKonverterDatei = "gtcConverterV31.so";
+
+class clsGaebTextkonverter {
+ public:
+  // fenster: borrowed, may be null (then nothing is shown); it must outlive
+  // the object or be replaced before it goes.
+  explicit clsGaebTextkonverter(Meldungsfenster* fenster = nullptr);
+  // Frees the library should it still be loaded.
+  ~clsGaebTextkonverter();
+  clsGaebTextkonverter(const clsGaebTextkonverter&) = delete;
+  clsGaebTextkonverter& operator=(const clsGaebTextkonverter&) = delete;
+
+  // Property m_AppExeDir: the directory that holds the library, without a
+  // trailing slash.
+  const std::string& m_AppExeDir() const { return m_AppExeDir_; }
+  void m_AppExeDir(const std::string& verzeichnis) { m_AppExeDir_ = verzeichnis; }
+
+  void Setze_Meldungsfenster(Meldungsfenster* fenster) { fenster_ = fenster; }
+
+  // The four conversions. pTextKnz is the text kind (Textmodus): "K" short
+  // text, "L" long text, "KL" both (pTextK is the short text), "A" and "KA"
+  // additional text, "AK" additional short text, "F" free description
+  // (Descrip), "ML" category label (LblTx), "MA" article outline
+  // (ArtOutline), "LB" a bidder gap with label pMarkLbl (plain lines only).
+  // A kind a conversion does not know gives the empty string.
+  //
+  // When the library cannot be loaded, the message "Laden der Datei <path>
+  // fehlgeschlagen" is shown and gaeb::Fehler (kFehlerBibliothekLaden) is
+  // thrown; a function missing in the library throws kFehlerEinsprungpunkt;
+  // a pMarkLbl that is no number for "LB" throws kFehlerTypen.
+  std::string RunGtcConverterTest_RTF_GXML(const std::string& pTextL, const std::string& pTextKnz,
+                                           const Variant& pTextK = Variant());
+  std::string RunGtcConverterTest_ASCII_GXML(const std::string& pTextL,
+                                             const std::string& pTextKnz,
+                                             const std::string& pMarkLbl,
+                                             const Variant& pTextK = Variant());
+  // "K", "L", "ML" and "MA" give RTF.
+  std::string RunGtcConverterTest_GXML_RTF(const std::string& pValue, const std::string& pTextKnz);
+  // "K" and "L" give the text's lines of at most 55 characters, each ending
+  // with CR LF.
+  std::string RunGtcConverterTest_GXML_ASCII(const std::string& pValue,
+                                             const std::string& pTextKnz);
+
+  // True while the library is loaded (only inside a conversion).
+  bool MwmIsDllLoaded() const { return m_hKonverter != nullptr; }
+
+  // A document fragment holding a deep copy of the root element of
+  // pstrXMLString, or null ("nothing") for an empty or ill-formed string or
+  // one with a document type declaration. Shows no message.
+  std::unique_ptr<DokumentFragment> CreateDocFragmentFromXMLString(
+      const std::string& pstrXMLString) const;
+
+ private:
+  bool Lade_Konverter();
+  void Entlade_Konverter();
+  static std::string ZeigerNachStringW(const char16_t* p);
+  static std::string ZeigerNachStringA(const char* p);
+
+  std::string Konvertiere_RtfNachGxml(const std::string& pTextL, const std::string& pTextKnz,
+                                      const std::string& pTextK);
+  std::string Konvertiere_AsciiNachGxml(const std::string& pTextL, const std::string& pTextKnz,
+                                        const std::string& pMarkLbl, const std::string& pTextK);
+  std::string Konvertiere_GxmlNachRtf(const std::string& pValue, const std::string& pTextKnz);
+  std::string Konvertiere_GxmlNachAscii(const std::string& pValue, const std::string& pTextKnz);
+
+  // Runs one conversion between loading and freeing the library.
+  template <typename Konvertierung>
+  std::string Durchlauf(Konvertierung&& konvertierung);
+  // The library function name; throws gaeb::Fehler when it is not there.
+  template <typename Funktion>
+  Funktion Einsprung(const char* name) const;
+  // Makes the converter instance; false when the library refuses.
+  bool Erzeuge_Instanz();
+  void Gib_Instanz_frei();
+  // Shows a library error text under "Fehlercode"; mitFiltern drops the two
+  // known harmless texts of RTF input.
+  void Zeige_Fehlertext(const std::string& text, bool mitFiltern);
+
+  std::string m_AppExeDir_;
+  void* m_hKonverter = nullptr;  // the loaded library; null when not loaded
+  std::int32_t m_Konverter = 0;  // converter instance of the running conversion
+  Meldungsfenster* fenster_;
+};
+
+}  // namespace gaeb

@@ -1,0 +1,78 @@
+// Document fragments from XML strings (see xml_fragment.h).
+#include "textconv/xml_fragment.h"
+
+#include <libxml/parser.h>
+
+#include <climits>
+
+namespace gaeb {
+
+namespace {
+
+struct Parsezustand {
+  bool dokumenttyp = false;
+};
+
+// A document type declaration stops the parser before its internal subset
+// (and with it any entity declaration) is read.
+void BeiDokumenttyp(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
+  auto* ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+  static_cast<Parsezustand*>(ctxt->_private)->dokumenttyp = true;
+  xmlStopParser(ctxt);
+}
+
+// libxml2 keeps the option of xmlDOMWrapReconcileNamespaces that drops
+// declarations already in scope out of its public header; its value is 1.
+constexpr int kNamensraumRedundantEntfernen = 1;
+
+// Parse errors end in "nothing"; they are not printed.
+void BeiFehler(void*, xmlErrorPtr) {}
+
+}  // namespace
+
+DokumentFragment::~DokumentFragment() {
+  xmlFreeNode(fragment_);
+  xmlFreeDoc(dokument_);
+}
+
+xmlNodePtr DokumentFragment::AnhängenAn(xmlNodePtr parent) const {
+  if (parent == nullptr) return nullptr;
+  xmlNodePtr kopie = xmlDocCopyNode(Element(), parent->doc, 1);
+  if (kopie == nullptr) return nullptr;
+  if (xmlAddChild(parent, kopie) == nullptr) {
+    xmlFreeNode(kopie);
+    return nullptr;
+  }
+  xmlDOMWrapReconcileNamespaces(nullptr, kopie, kNamensraumRedundantEntfernen);
+  return kopie;
+}
+
+std::unique_ptr<DokumentFragment> ErzeugeDokumentFragment(std::string_view xml) {
+  if (xml.empty() || xml.size() > static_cast<std::size_t>(INT_MAX)) return nullptr;
+  xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+  if (ctxt == nullptr) return nullptr;
+  Parsezustand zustand;
+  ctxt->_private = &zustand;
+  ctxt->sax->internalSubset = BeiDokumenttyp;
+  ctxt->sax->serror = BeiFehler;
+  xmlDocPtr doc = xmlCtxtReadMemory(ctxt, xml.data(), static_cast<int>(xml.size()), nullptr,
+                                    "UTF-8", XML_PARSE_NONET);
+  bool gut = doc != nullptr && ctxt->wellFormed && !zustand.dokumenttyp;
+  xmlFreeParserCtxt(ctxt);
+  xmlNodePtr wurzel = gut ? xmlDocGetRootElement(doc) : nullptr;
+  if (wurzel == nullptr) {
+    xmlFreeDoc(doc);
+    return nullptr;
+  }
+  xmlNodePtr fragment = xmlNewDocFragment(doc);
+  xmlNodePtr kopie = fragment != nullptr ? xmlDocCopyNode(wurzel, doc, 1) : nullptr;
+  if (kopie == nullptr || xmlAddChild(fragment, kopie) == nullptr) {
+    xmlFreeNode(kopie);
+    xmlFreeNode(fragment);
+    xmlFreeDoc(doc);
+    return nullptr;
+  }
+  return std::unique_ptr<DokumentFragment>(new DokumentFragment(doc, fragment));
+}
+
+}  // namespace gaeb

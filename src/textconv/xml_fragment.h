@@ -1,0 +1,49 @@
+// XML document fragments made from strings, the way the GAEB XML export
+// appends converted texts to its tree.
+//
+// The string is parsed without network access, without loading a DTD and
+// without expanding entities; a string with a document type declaration is
+// refused, so external entities and entity bombs never unfold.
+#pragma once
+
+#include <libxml/tree.h>
+
+#include <memory>
+#include <string_view>
+
+namespace gaeb {
+
+// A document fragment holding a deep copy of one element. It owns the private
+// document its nodes live in and frees both.
+class DokumentFragment {
+ public:
+  ~DokumentFragment();
+  DokumentFragment(const DokumentFragment&) = delete;
+  DokumentFragment& operator=(const DokumentFragment&) = delete;
+
+  // The fragment node (type XML_DOCUMENT_FRAG_NODE); owned by this object.
+  xmlNodePtr Knoten() const { return fragment_; }
+  // The copied element, the fragment's only child; owned by this object.
+  xmlNodePtr Element() const { return fragment_->children; }
+
+  // Appends a deep copy of the element as last child of parent, in parent's
+  // document, and drops namespace declarations that parent already has in
+  // scope: a GAEB text lands in the GAEB namespace of the export's tree
+  // without repeating its declaration. Returns the appended element (owned by
+  // parent's document), or null when parent is null or memory is short.
+  xmlNodePtr AnhängenAn(xmlNodePtr parent) const;
+
+ private:
+  friend std::unique_ptr<DokumentFragment> ErzeugeDokumentFragment(std::string_view xml);
+  DokumentFragment(xmlDocPtr dokument, xmlNodePtr fragment)
+      : dokument_(dokument), fragment_(fragment) {}
+
+  xmlDocPtr dokument_;
+  xmlNodePtr fragment_;
+};
+
+// The fragment of the root element of xml (UTF-8), or null when xml is empty,
+// not well-formed or carries a document type declaration.
+std::unique_ptr<DokumentFragment> ErzeugeDokumentFragment(std::string_view xml);
+
+}  // namespace gaeb

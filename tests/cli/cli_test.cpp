@@ -1,0 +1,190 @@
+// The gaeb program end to end: set-up commands, the row import with its
+// checks, show/read/locks, exit codes, and two imports running at once.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Lauf {
+  int status = -1;
+  std::string aus;  // standard output
+  std::string err;  // standard error
+};
+
+class Programm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ordner = fs::temp_directory_path() / ("gaeb_cli_" + std::to_string(::getpid()) + "_" +
+                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(ordner);
+    fs::create_directories(ordner);
+    db = "sqlite:" + (ordner / "t.db").string();
+  }
+  void TearDown() override { fs::remove_all(ordner); }
+
+  // Runs gaeb with the test database; args are passed to the shell as they stand.
+  Lauf Gaeb(const std::string& args) {
+    fs::path out = ordner / "out.txt", err = ordner / "err.txt";
+    std::string cmd = std::string(GAEB_BIN_DIR) + "/gaeb --db '" + db + "' " + args + " >'" + out.string() +
+                      "' 2>'" + err.string() + "'";
+    int rc = std::system(cmd.c_str());
+    Lauf l;
+    l.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    l.aus = Lies(out);
+    l.err = Lies(err);
+    return l;
+  }
+  static std::string Lies(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  fs::path Datei(const std::string& name, const std::string& inhalt) {
+    fs::path p = ordner / name;
+    std::ofstream(p, std::ios::binary) << inhalt;
+    return p;
+  }
+
+  fs::path ordner;
+  std::string db;
+};
+
+TEST_F(Programm, SetUpCommandsAndExitCodes) {
+  Lauf l = Gaeb("init");
+  EXPECT_EQ(l.status, 0) << l.err;
+  EXPECT_EQ(Gaeb("init").status, 0);  // idempotent
+  l = Gaeb("oz-levels 1233PPPPI");
+  EXPECT_EQ(l.aus, "11241\n");
+  EXPECT_EQ(Gaeb("project add --number 1000 --customer 4711 --name 'Neubau'").status, 0);
+  l = Gaeb("project add --number 1000");
+  EXPECT_EQ(l.status, 1);
+  EXPECT_NE(l.err.find("1000"), std::string::npos);
+  EXPECT_EQ(Gaeb("settings set Firmendaten Name1 'Bau & Söhne'").status, 0);
+  EXPECT_EQ(Gaeb("settings get Firmendaten Name1").aus, "Bau & Söhne\n");
+  EXPECT_EQ(Gaeb("settings get Firmendaten Name2").status, 1);
+  // Usage errors: one line with the reason, exit 2.
+  l = Gaeb("project add");
+  EXPECT_EQ(l.status, 2);
+  EXPECT_EQ(std::count(l.err.begin(), l.err.end(), '\n'), 1) << l.err;
+  EXPECT_EQ(Gaeb("export --type x --number 1 --format 2000 --out f").status, 2);
+  l = Gaeb("--version");
+  EXPECT_EQ(l.status, 0);
+  EXPECT_EQ(l.aus.rfind("gaeb ", 0), 0u);
+  EXPECT_EQ(Gaeb("--help").status, 0);
+}
+
+TEST_F(Programm, CommandsOnAMissingSchemaSayWhatToDo) {
+  Lauf l = Gaeb("read --type 1 --number 1");
+  EXPECT_EQ(l.status, 1);
+  EXPECT_NE(l.err.find("gaeb init"), std::string::npos) << l.err;
+}
+
+TEST_F(Programm, ImportShowReadAndLocks) {
+  ASSERT_EQ(Gaeb("init").status, 0);
+  ASSERT_EQ(Gaeb("project add --number 1000 --customer 20001").status, 0);
+  Lauf l = Gaeb("import-rows '" GAEB_EXAMPLES "/kita-rohbau.json' --type 1");
+  ASSERT_EQ(l.status, 0) << l.err;
+  EXPECT_EQ(l.aus, "1\n");
+  EXPECT_EQ(l.err, "");
+  l = Gaeb("show --type 1 --number 1");
+  ASSERT_EQ(l.status, 0);
+  EXPECT_EQ(l.aus.rfind("{\n  \"Belegart\": 1,\n  \"Belegnummer\": 1,\n  \"Kopf\": {", 0), 0u) << l.aus.substr(0, 80);
+  EXPECT_NE(l.aus.find("\"Kurztext1\": \"Baugrube ausheben, Bodenklasse 3–5\""), std::string::npos);
+  EXPECT_NE(l.aus.find("\"KundenNummer\": \"20001\""), std::string::npos);
+  l = Gaeb("read --type 7 --number 1");
+  EXPECT_EQ(l.status, 0);
+  EXPECT_NE(l.aus.find("\"belegart\": 1"), std::string::npos) << l.aus;
+  EXPECT_NE(l.aus.find("\"Datenphase\": 83"), std::string::npos);
+  EXPECT_EQ(Gaeb("read --type 1 --number 99").status, 1);
+  EXPECT_EQ(Gaeb("locks list").aus, "");
+
+  // An import without its end row leaves its lock; it can be released.
+  Datei("ohne_ende.json", R"([{"Positionstyp": 10, "Projektnummer": "1000"}])");
+  l = Gaeb("import-rows '" + (ordner / "ohne_ende.json").string() + "' --type 1");
+  EXPECT_EQ(l.status, 0);
+  EXPECT_EQ(l.aus, "2\n");
+  EXPECT_EQ(Gaeb("show --type 1 --number 2").status, 1);
+  l = Gaeb("locks list");
+  EXPECT_EQ(l.aus.rfind("1\t2\t", 0), 0u) << l.aus;
+  EXPECT_EQ(Gaeb("locks release --type 1 --number 2").status, 0);
+  EXPECT_EQ(Gaeb("locks list").aus, "");
+  EXPECT_EQ(Gaeb("locks release --type 1 --number 2").status, 1);
+}
+
+TEST_F(Programm, BadRowFilesAreRefusedBeforeAnythingIsStored) {
+  ASSERT_EQ(Gaeb("init").status, 0);
+  ASSERT_EQ(Gaeb("project add --number 1000").status, 0);
+  struct Fall {
+    const char* inhalt;
+    const char* meldung;
+  } fälle[] = {
+      {R"([{"Positionstyp": 10, "Projektnummer": "1000"}, {"Positionstyp": 40, "Mengee": 1}])", "row 2, key \"Mengee\""},
+      {R"([{"Positionstyp": 10, "Projektnummer": 1000}])", "row 1, key \"Projektnummer\""},
+      {R"([{"Positionstyp": 4.5}])", "row 1, key \"Positionstyp\""},
+      {R"([{"Positionstyp": 70000}])", "out of range"},
+      {R"([{"MitLos": "ja"}])", "key \"MitLos\""},
+      {R"({"Positionstyp": 10})", "JSON array"},
+      {R"([{"Positionstyp": 10)", "not valid JSON"},
+  };
+  for (const Fall& f : fälle) {
+    Datei("rows.json", f.inhalt);
+    Lauf l = Gaeb("import-rows '" + (ordner / "rows.json").string() + "' --type 1");
+    EXPECT_EQ(l.status, 2) << f.inhalt;
+    EXPECT_NE(l.err.find(f.meldung), std::string::npos) << l.err;
+    EXPECT_EQ(l.aus, "");
+  }
+  EXPECT_EQ(Gaeb("locks list").aus, "");  // nothing locked, nothing stored
+  EXPECT_EQ(Gaeb("import-rows '" + (ordner / "fehlt.json").string() + "' --type 1").status, 2);
+}
+
+TEST_F(Programm, FailingRowsGiveExitOneWithTheirMessages) {
+  ASSERT_EQ(Gaeb("init").status, 0);
+  Datei("rows.json", R"([{"Positionstyp": 10, "Projektnummer": "gibt es nicht"}, {"Positionstyp": 90}])");
+  Lauf l = Gaeb("import-rows '" + (ordner / "rows.json").string() + "' --type 1");
+  EXPECT_EQ(l.status, 1);
+  EXPECT_NE(l.err.find("Neuer Beleg:1"), std::string::npos) << l.err;
+}
+
+TEST_F(Programm, TwoImportsAtOnceGetDifferentNumbersAndBothComplete) {
+  ASSERT_EQ(Gaeb("init").status, 0);
+  ASSERT_EQ(Gaeb("project add --number 1000").status, 0);
+  std::string rows = "[{\"Positionstyp\": 10, \"Projektnummer\": \"1000\"}";
+  for (int i = 1; i <= 400; ++i)
+    rows += ",{\"Positionstyp\": 40, \"HierarchieEbene\": 4, \"Positionsnummer\": \"" + std::to_string(i) +
+            "\", \"Menge\": 2, \"Einzelpreis\": 1.5, \"Langtext\": \"Text\"}";
+  rows += ",{\"Positionstyp\": 90}]";
+  fs::path datei = Datei("rows.json", rows);
+  std::string cmd = std::string(GAEB_BIN_DIR) + "/gaeb --db '" + db + "' import-rows '" + datei.string() + "' --type 1";
+  std::string beide = "(" + cmd + " > '" + (ordner / "a.txt").string() + "' 2>&1 & " + cmd + " > '" +
+                      (ordner / "b.txt").string() + "' 2>&1 & wait)";
+  ASSERT_EQ(std::system(beide.c_str()), 0);
+  std::string a = Lies(ordner / "a.txt"), b = Lies(ordner / "b.txt");
+  // Each printed its number as its last line (a retry may have printed the lock message before).
+  auto nummer = [](const std::string& s) {
+    std::string t = s.substr(0, s.size() - 1);
+    return t.substr(t.rfind('\n') == std::string::npos ? 0 : t.rfind('\n') + 1);
+  };
+  ASSERT_FALSE(a.empty());
+  ASSERT_FALSE(b.empty());
+  EXPECT_NE(nummer(a), nummer(b)) << a << "|" << b;
+  for (const std::string& n : {nummer(a), nummer(b)}) {
+    Lauf l = Gaeb("show --type 1 --number " + n);
+    ASSERT_EQ(l.status, 0) << n;
+    std::size_t positionen = 0;
+    for (std::size_t p = l.aus.find("\"Positionstyp\": 40"); p != std::string::npos; p = l.aus.find("\"Positionstyp\": 40", p + 1))
+      ++positionen;
+    EXPECT_EQ(positionen, 400u) << n;
+  }
+  EXPECT_EQ(Gaeb("locks list").aus, "");
+}
+
+}  // namespace

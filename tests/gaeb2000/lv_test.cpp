@@ -1,0 +1,208 @@
+// The LV body of the GAEB 2000 export: areas and their closing, package heads
+// with their parts, the attributes of a position, surcharge rows and area
+// sums, line by line with their indentation.
+#include <gtest/gtest.h>
+
+#include "exporthelfer.h"
+
+namespace gaeb::test {
+namespace {
+
+using Z = std::vector<std::string>;
+
+// The lines after the first line equal to `nach`, count of them.
+Z Nach(const Z& z, const std::string& nach, std::size_t anzahl, std::size_t ab = 0) {
+  auto a = std::find(z.begin() + static_cast<std::ptrdiff_t>(ab), z.end(), nach);
+  if (a == z.end() || z.end() - a <= static_cast<std::ptrdiff_t>(anzahl)) return {};
+  return Z(a + 1, a + 1 + static_cast<std::ptrdiff_t>(anzahl));
+}
+
+TEST(LVBody, ALotAfterALotClosesTheDeeperAreas) {
+  TestHost h;
+  Belegbau b;
+  b.d.kopf.SetzeFeld("OZTrennzeichen", ".");
+  b.Zeile(20, "01", "Los 1");
+  b.Zeile(21, "01.02", "Rohbau");
+  b.Zeile(22, "01.02.03", "Mauerwerk").SetzeFeld("Alternativposition", true);
+  b.Position("01.02.03.0010", "Wand", 1, "m2", 1);
+  b.Zeile(20, "02", "Los 2");
+  b.Position("02.00.00.0010", "Dach", 1, "m2", 1);
+  b.Speichere(*h.db);
+  Exportlauf r = Exportiere(h, 1);
+  ASSERT_TRUE(r.ergebnis);
+  EXPECT_EQ(Anzahl(r.zeilen, L(11, "## nur Positionen (Ohne Los/Gewerk/Titel)")), 0);
+  EXPECT_EQ(Block(r.zeilen, L(9, "#begin[LVBereich]"), ""),
+            (Z{L(9, "#begin[LVBereich]"), L(14, "[OZ]010203[end]"), L(14, "[BezTx]"), L(14, "Mauerwerk"),
+               L(14, "[end]"), L(14, "[ZZVGruppeNr]1[end]"), L(14, "[ZZVLfdNr]1[end]"), ""}));
+  EXPECT_EQ(Nach(r.zeilen, L(15, "#end[Position]"), 10),
+            (Z{L(9, "#end[LVBereich]"), L(8, "#end[LVBereich]"), L(7, "#end[LVBereich]"), "",
+               L(7, "#begin[LVBereich]"), L(12, "[OZ]02[end]"), L(12, "[BezTx]"), L(12, "Los 2"), L(12, "[end]"), ""}));
+  // The end of the LV closes the open lot.
+  Z ende(r.zeilen.end() - 5, r.zeilen.end() - 1);
+  EXPECT_EQ(ende, (Z{L(13, "#end[Position]"), L(7, "#end[LVBereich]"), L(7, "#end[LV]"), L(5, "#end[Vergabe]")}));
+}
+
+void PaketBeleg(TestHost& h, bool paketZuletzt) {
+  Belegbau b;
+  b.Position("0010", "Tür komplett", 2, "St", 0, 45);
+  for (int i = 1; i <= 3; ++i) {
+    host::Satz& teil = b.Position("001" + std::to_string(i), "Teil " + std::to_string(i), i, "m", 5, 47);
+    teil.SetzeFeld("MengePaketteil", static_cast<double>(i));
+  }
+  if (!paketZuletzt) b.Position("0020", "Danach", 1, "St", 1);
+  b.Speichere(*h.db);
+}
+
+Z Teil(int nr, double menge) {
+  std::string n = std::to_string(nr);
+  std::string m = std::to_string(static_cast<int>(menge)) + ",000";
+  return {L(15, "#begin[UnterBeschr]"), L(17, "[UBNR]0" + n + "[end]"), L(17, "#begin[Beschreibung]"),
+          L(17, "[Kurztext]"),          L(17, "Teil " + n),             L(17, "[end]"),
+          L(17, "#end[Beschreibung]"),  L(17, "[Menge]" + m + "[end]"), L(17, "[ME]m[end]"),
+          L(17, "[EP]5,00[end]"),       L(15, "#end[Unterbeschr]")};
+}
+
+TEST(LVBody, PackageHeadHoldsItsPartsAndOneEnd) {
+  Ausgabeoptionen preise;
+  preise.chkMitPreise = true;
+  for (bool zuletzt : {false, true}) {
+    TestHost h;
+    PaketBeleg(h, zuletzt);
+    Exportlauf r = Exportiere(h, 1, preise);
+    ASSERT_TRUE(r.ergebnis);
+    // The head's unit price is the sum of its parts: 5 + 10 + 15.
+    Z erwartet = {L(12, "#begin[Position]"), L(15, "[OZ]0010[end]"),     L(15, "[Menge]2,000[end]"),
+                  L(15, "[ME]St[end]"),      L(15, "[EP]30,00[end]"),    L(15, "[GB]60,00[end]"),
+                  L(15, "#begin[Beschreibung]"), L(17, "[Kurztext]"), L(17, "Tür komplett"),
+                  L(17, "[end]"),            L(15, "#end[Beschreibung]"), L(15, "[LeitBeschr]J[end]")};
+    for (int i = 1; i <= 3; ++i) {
+      Z t = Teil(i, i);
+      erwartet.insert(erwartet.end(), t.begin(), t.end());
+    }
+    erwartet.push_back(L(12, "#end[Position]"));
+    erwartet.push_back(zuletzt ? L(10, "#end[LVBereich]") : L(12, "#begin[Position]"));
+    EXPECT_EQ(Block(r.zeilen, L(12, "#begin[Position]"), erwartet.back()), erwartet) << zuletzt;
+    EXPECT_EQ(Anzahl(r.zeilen, L(12, "#end[Position]")), zuletzt ? 1 : 2);
+  }
+}
+
+TEST(LVBody, PackagesAsItemsLeaveOutTheParts) {
+  TestHost h;
+  PaketBeleg(h, false);
+  Ausgabeoptionen o;
+  o.chkPaketalsLeistung = true;
+  auto k = h.Komponente();
+  Ordner ordner;
+  ASSERT_TRUE(k->Ausgabe_BelegdatenDA2000(1, 1, ordner.Datei("lv.d83"), 83, o));
+  EXPECT_EQ(k->AnzahlLeistungen(), 2);
+  Z z = Zeilen(LiesBytes(ordner.Datei("lv.d83")));
+  EXPECT_EQ(Block(z, L(12, "#begin[Position]"), L(12, "#end[Position]")),
+            (Z{L(12, "#begin[Position]"), L(15, "[OZ]0010[end]"), L(15, "[Menge]2,000[end]"), L(15, "[ME]St[end]"),
+               L(15, "#begin[Beschreibung]"), L(17, "[Kurztext]"), L(17, "Tür komplett"), L(17, "[end]"),
+               L(15, "#end[Beschreibung]"), L(12, "#end[Position]")}));
+  EXPECT_EQ(Anzahl(z, L(15, "#begin[UnterBeschr]")), 0);
+  EXPECT_EQ(Anzahl(z, L(12, "#begin[Position]")), 2);
+}
+
+TEST(LVBody, PositionAttributesFollowTheirConditions) {
+  TestHost h;
+  Belegbau b;
+  host::Satz& p = b.Position("0010", "Fenster", 3, "St", 100);
+  p.SetzeFeld("Alternativposition", true);
+  p.SetzeFeld("KnzGaeb", std::int16_t{11});
+  p.SetzeFeld("Materialpreis", 60.0);
+  p.SetzeFeld("Lohnpreis", 40.0);
+  p.SetzeFeld("Bezuschlagt2", true);
+  p.SetzeFeld("Nachtrag", std::int16_t{3});
+  p.SetzeFeld("KnzFreieMenge", true);
+  p.SetzeFeld("Rabattprozent", 5.0);
+  p.SetzeFeld("Rabattbetrag", 15.0);
+  p.SetzeFeld("Zeit", 12.5);
+  p.SetzeFeld("Artikelnummer", "ART-1234567890-XYZ");
+  host::Satz& q = b.Position("0020", "Pauschale", 1, "St", 50);
+  q.SetzeFeld("Pauschalpreis", true);
+  q.SetzeFeld("Bedarfsposition", true);
+  q.SetzeFeld("KnzFreieMenge", true);
+  b.Position("0030", "Ohne Zeit", 1, "St", 1).SetzeFeld("Bedarfsposition", true);
+  b.Speichere(*h.db);
+
+  Ausgabeoptionen alles;
+  alles.chkMitPreise = true;
+  alles.chkMitZeiten = true;
+  alles.chkMitArtikelnummerAusgabe = true;
+  Exportlauf r = Exportiere(h, 1, alles, 83);
+  ASSERT_TRUE(r.ergebnis);
+  // Data phase 83 with a free quantity: no "[Menge]".
+  EXPECT_EQ(Block(r.zeilen, L(12, "#begin[Position]"), L(12, "#end[Position]")),
+            (Z{L(12, "#begin[Position]"), L(15, "[OZ]0010[end]"), L(15, "[ZZGruppeNr]1[end]"),
+               L(15, "[ZZLfdNr]1[end]"), L(15, "[EPAufgl]J[end]"), L(15, "[EPAnteil1]60,00[end]"),
+               L(15, "[EPAnteil2]40,00[end]"), L(15, "[Bezuschl]J[end]"), L(15, "[NACHTRNR]3[end]"),
+               L(15, "[FRMenge]J[end]"), L(15, "[ME]St[end]"), L(15, "[EP]100,00[end]"),
+               L(15, "[NachlassProz]5,00[end]"), L(15, "[GB]285,00[end]"), L(15, "[ZEIT]12,50[end]"),
+               L(15, "#begin[Beschreibung]"), L(17, "[Kurztext]"), L(17, "Fenster"), L(17, "[end]"),
+               L(15, "#end[Beschreibung]"), L(15, "#begin[Produkt]"), L(17, "#begin[Artikel]"),
+               L(20, "[ArtNr]ART-1234567890-[end]"),
+               // the short text as the description block left it, with its CR LF
+               L(20, "[ArtKurztext]Fenster"), "[end]", L(17, "#end[Artikel]"), L(15, "#end[Produkt]"),
+               L(12, "#end[Position]")}));
+  // A lump sum always carries its quantity; "Psch" as unit; need with or
+  // without alternative; a zero time writes no "[ZEIT]".
+  Z zweite = Block(r.zeilen, L(15, "[OZ]0020[end]"), L(15, "#begin[Beschreibung]"));
+  EXPECT_EQ(zweite, (Z{L(15, "[OZ]0020[end]"), L(15, "[Bedarf]M[end]"), L(15, "[FRMenge]J[end]"),
+                       L(15, "[Menge]1,000[end]"), L(15, "[ME]Psch[end]"), L(15, "[EP]50,00[end]"),
+                       L(15, "[GB]50,00[end]"), L(15, "#begin[Beschreibung]")}));
+  EXPECT_EQ(Anzahl(r.zeilen, L(15, "[ZEIT]0,00[end]")), 0);
+
+  // Price shares need data phase 84 or times, not prices.
+  Ausgabeoptionen nurPreise;
+  nurPreise.chkMitPreise = true;
+  EXPECT_EQ(Anzahl(Exportiere(h, 1, nurPreise, 83).zeilen, L(15, "[EPAnteil1]60,00[end]")), 0);
+  Exportlauf angebot = Exportiere(h, 1, {}, 84);
+  EXPECT_EQ(Anzahl(angebot.zeilen, L(15, "[EPAnteil1]60,00[end]")), 1);
+  EXPECT_EQ(Anzahl(angebot.zeilen, L(15, "[Menge]3,000[end]")), 1);  // only 83 leaves a free quantity out
+}
+
+TEST(LVBody, SurchargeRowsAndAreaSums) {
+  TestHost h;
+  Belegbau b;
+  b.d.kopf.SetzeFeld("OZTrennzeichen", ".");
+  b.Zeile(21, "01", "Gewerk");
+  b.Zeile(22, "01.01", "Titel");
+  b.Position("01.01.0010", "A", 4, "St", 25);
+  host::Satz& zu = b.Zeile(70, "01.01.0020", "Wagnis");
+  zu.SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{3});
+  zu.SetzeFeld("AufAbschlagProzent", 5.0);
+  host::Satz& ab = b.Zeile(80, "01.01.0030", "Skonto");
+  ab.SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{6});
+  ab.SetzeFeld("AufAbschlagProzent", 2.0);
+  ab.SetzeFeld("Bedarfsposition", true);
+  ab.SetzeFeld("Alternativposition", true);
+  b.Zeile(60, "01.01.0040", "Summe Gewerk").SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{2});
+  b.Speichere(*h.db);
+  Ausgabeoptionen preise;
+  preise.chkMitPreise = true;
+  Exportlauf r = Exportiere(h, 1, preise);
+  ASSERT_TRUE(r.ergebnis);
+  // Surcharge of 5 % on the title's 100,00 (level 3: title, position at level 4).
+  EXPECT_EQ(Block(r.zeilen, L(15, "#begin[ZuschlPosition]"), L(15, "#end[ZuschlPosition]")),
+            (Z{L(15, "#begin[ZuschlPosition]"), L(18, "[OZ]01010020[end]"), L(18, "[ZZLfdNr]0[end]"),
+               L(18, "[ZuschlArt]A[end]"), L(18, "[Zuschlag]5,00[end]"), L(18, "[GBZuschl]100,00[end]"),
+               L(18, "[GB]105,00[end]"), L(18, "#begin[Beschreibung]"), L(20, "[Kurztext]"), L(20, "Wagnis"),
+               L(20, "[end]"), L(18, "#end[Beschreibung]"), L(15, "#end[ZuschlPosition]")}));
+  // A discount of sub-kind 6 is a "Z" row with its percentage negated.
+  Z abschlag = Block(r.zeilen, L(18, "[OZ]01010030[end]"), L(18, "[GB]102,90[end]"));
+  EXPECT_EQ(abschlag, (Z{L(18, "[OZ]01010030[end]"), L(18, "[ZZLfdNr]0[end]"), L(18, "[Bedarf]E[end]"),
+                         L(18, "[ZuschlArt]Z[end]"), L(18, "[Zuschlag]-2,00[end]"), L(18, "[GBZuschl]105,00[end]"),
+                         L(18, "[GB]102,90[end]")}));
+  // The trade's sum: the title summed with zeros and closed at 7 blanks,
+  // then the trade's own sums; the trade gets no closing line.
+  auto nachAbschlag = std::find(r.zeilen.begin(), r.zeilen.end(), L(18, "[OZ]01010030[end]")) - r.zeilen.begin();
+  EXPECT_EQ(Nach(r.zeilen, L(15, "#end[ZuschlPosition]"), 8, static_cast<std::size_t>(nachAbschlag)),
+            (Z{L(16, "[Summe]0,00[end]"), L(16, "[NachlassProz]0,00[end]"), L(16, "[SummeNachNL]105,00[end]"),
+               L(7, "#end[LVBereich]"), L(16, "[Summe]105,00[end]"), L(16, "[NachlassProz]0,00[end]"),
+               L(16, "[SummeNachNL]105,00[end]"), L(10, "#end[LVBereich]")}));
+  EXPECT_EQ(Anzahl(r.zeilen, L(10, "## LV-Bereich Ende (nur Positionen)")), 1);
+}
+
+}  // namespace
+}  // namespace gaeb::test

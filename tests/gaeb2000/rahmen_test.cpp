@@ -1,0 +1,394 @@
+// The GAEB 2000 export from end to end against the real host: the file frame
+// with its indentation, the LV totals of the finishing pass, the code page of
+// the character set, the closing line's counts, progress and cancel, the
+// refused exports, and failing host calls.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "exporthelfer.h"
+#include "host/belegdaten.h"
+#include "host/dienste.h"
+
+namespace gaeb::test {
+namespace {
+
+// A bill without structure levels, with everything the frame shows.
+void RahmenBeleg(TestHost& h) {
+  host::SchreibeEinstellung(*h.db, "Standard", "Firmendaten", "Name1", "Bau & Söhne GmbH");
+  host::SchreibeEinstellung(*h.db, "Standard", "Firmendaten", "Straße", "Hauptstraße 1");
+  host::SchreibeEinstellung(*h.db, "Standard", "Firmendaten", "PlzOrt", "12345 Musterstadt");
+  host::SchreibeEinstellung(*h.db, "Standard", "Firmendaten", "Telefon", "0221 123456-7890-12345");
+  host::SchreibeEinstellung(*h.db, "Standard", "Firmendaten", "Email", "info@bau.example");
+  Belegbau b;
+  host::Satz& k = b.d.kopf;
+  k.SetzeFeld("Projektname", "Kita Sonnenschein");
+  k.SetzeFeld("Projektbeschreibung", "Neubau einer\r\nKindertagesstätte");
+  k.SetzeFeld("Erfassungsdatum", "20261201");
+  k.SetzeFeld("DatumZuschlagsfrist", "20270115");
+  k.SetzeFeld("DVNrAG", "4711");
+  k.SetzeFeld("VergabenummerAG", "V-2026-17");
+  k.SetzeFeld("VergabenummerAN", "AN-9");
+  k.SetzeFeld("BieterNrAG", "B-3");
+  k.SetzeFeld("LVName", "LV Rohbau");
+  k.SetzeFeld("Kurzlangtext", false);
+  k.SetzeFeld("AnzahlEPAnteile", std::int16_t{2});
+  host::Satz& ag = b.Adresse(2);
+  ag.SetzeFeld("Name1", "Stadt Köln");
+  ag.SetzeFeld("Name2", "Gebäudewirtschaft der Stadt Köln, Abteilung Hochbau");  // 51 characters
+  ag.SetzeFeld("Strasse", "Willy-Brandt-Platz 2");
+  ag.SetzeFeld("Plz", "506790");
+  ag.SetzeFeld("Ort", "Köln");
+  b.Adresse(3).SetzeFeld("Name1", "Architekt");  // another kind: not written
+  b.Position("0010", "Mauerwerk KS 24", 12.5, "m2", 80).SetzeFeld("Langtext",
+                                                                   "Mauerwerk aus Kalksandstein\r\nd = 24 cm");
+  b.Speichere(*h.db);
+}
+
+TEST(Rahmen, FrameBlocksWithTheirIndentation) {
+  TestHost h;
+  RahmenBeleg(h);
+  Exportlauf r = Exportiere(h, 1);
+  ASSERT_TRUE(r.ergebnis);
+  EXPECT_EQ(h.Meldungen(), std::vector<std::string>{});
+  ASSERT_GT(r.zeilen.size(), 86u);
+  EXPECT_TRUE(std::regex_match(r.zeilen[8], std::regex(" {10}\\[Uhrzeit\\][0-2][0-9]:[0-5][0-9]\\[end\\]")))
+      << r.zeilen[8];
+  r.zeilen[8] = "(Uhrzeit)";
+  const std::vector<std::string> kopf = {
+      "#begin[GAEB]",
+      "## Datenaustausch GAEB(DA2000) erstellt mit Norrfeld Software(2013)",
+      "",
+      L(5, "#begin[GAEBInfo]"),
+      L(10, "[Version]1.2[end]"),
+      L(10, "[VersMon]11[end]"),
+      L(10, "[VersJahr]2001[end]"),
+      L(10, "[Datum]05122026[end]"),
+      "(Uhrzeit)",
+      L(10, "[ProgSystem]Varnick[end]"),
+      L(10, "[Zeichensatz]OEM[end]"),
+      L(5, "#end[GAEBInfo]"),
+      "",
+      L(5, "#begin[PrjInfo]"),
+      L(10, "[Name]Kita Sonnenschein[end]"),
+      L(12, "[Beschreib]"),
+      L(12, "Neubau einer"),
+      L(12, "Kindertagesstätte"),
+      L(12, "[end]"),
+      L(5, "#end[PrjInfo]"),
+      "",
+      L(5, "#begin[Vergabe]"),
+      L(11, "[DP]83[end]"),
+      L(11, "#begin[VergabeInfo]"),
+      L(14, "[Wae]EUR[end]"),
+      L(14, "[WaeBez]EUR[end]"),
+      L(14, "[ErDatum]01.12.2026[end]"),
+      L(14, "[ZusEnde]15.01.2027[end]"),
+      L(11, "#end[VergabeInfo]"),
+      L(11, "#begin[AG]"),
+      L(14, "#begin[Adresse]"),
+      L(16, "[Name1]Stadt Köln[end]"),
+      L(16, "[Name2]Gebäudewirtschaft der Stadt Köln, Abteil[end]"),
+      L(16, "[Name3][end]"),
+      L(16, "[Strasse]Willy-Brandt-Platz 2[end]"),
+      L(16, "[PLZ]50679[end]"),
+      L(16, "[Ort]Köln[end]"),
+      L(14, "#end[Adresse]"),
+      L(11, "[DVNr]4711[end]"),
+      L(11, "[VergNr]V-2026-17[end]"),
+      L(11, "#end[AG]"),
+      L(11, "#begin[AN]"),
+      L(14, "#begin[Adresse]"),
+      L(16, "[Name1]Bau & Söhne GmbH[end]"),
+      L(16, "[Name2][end]"),
+      L(16, "[Name3][end]"),
+      L(16, "[Strasse]Hauptstraße 1[end]"),
+      L(16, "[PLZ]12345[end]"),
+      L(16, "[Ort]Musterstadt[end]"),
+      L(16, "[Telefon]0221 123456-7890-123[end]"),
+      L(16, "[Fax][end]"),
+      L(16, "[Email]info@bau.example[end]"),
+      L(14, "#end[Adresse]"),
+      L(11, "[VergNr]AN-9[end]"),
+      L(11, "[BieterNr]B-3[end]"),
+      L(11, "#end[AN]"),
+      L(11, "#begin[LV]"),
+      L(14, "#begin[LVInfo]"),
+      L(16, "[Name]LV Rohbau[end]"),
+      L(16, "[Kurzlang]1[end]"),
+      L(16, "#begin[LVGlied]"),
+      L(19, "[Typ]Position[end]"),
+      L(19, "[Bez]Position[end]"),
+      L(19, "[Laenge]8[end]"),
+      L(16, "#end[LVGlied]"),
+      L(16, "#begin[LVGlied]"),
+      L(19, "[Typ]Index[end]"),
+      L(19, "[Bez]Index[end]"),
+      L(19, "[Laenge]1[end]"),
+      L(16, "#end[LVGlied]"),
+      L(16, "[AnzEPAnteile]2[end]"),
+      L(16, "[BezEPAnteil1]Material[end]"),
+      L(16, "[BezEPAnteil2]Lohn[end]"),
+      L(16, "[BezZeit]Minuten[end]"),
+      L(15, "## LV mit Preise(Gesamtsumme LV)"),
+      L(15, "[Summe]0,00[end]"),
+      L(15, "[NachlassProz]0,00[end]"),
+      L(15, "[NachlassAbs]0,00[end]"),
+      L(15, "[SummeNachNL]0,00[end]"),
+      L(15, "[SummePsch]0,00[end]"),
+      L(15, "[UST]00,00[end]"),
+      L(15, "[SummeBrutto]0,00[end]"),
+      L(14, "#end[LVInfo]"),
+      "",
+      L(11, "## nur Positionen (Ohne Los/Gewerk/Titel)"),
+      L(11, "#begin[LVBereich]"),
+  };
+  EXPECT_EQ(std::vector<std::string>(r.zeilen.begin(), r.zeilen.begin() + kopf.size()), kopf);
+
+  // The one position of an LV without areas, then the end of the file.
+  const std::vector<std::string> rest = {
+      L(12, "#begin[Position]"),
+      L(15, "[OZ]0010[end]"),
+      L(15, "[Menge]12,500[end]"),
+      L(15, "[ME]m2[end]"),
+      L(15, "#begin[Beschreibung]"),
+      L(17, "[Langtext]"),
+      L(17, "Mauerwerk aus Kalksandstein"),
+      L(17, "d = 24 cm"),
+      L(17, "[end]"),
+      L(17, "[Kurztext]"),
+      L(17, "Mauerwerk KS 24"),
+      L(17, "[end]"),
+      L(15, "#end[Beschreibung]"),
+      L(12, "#end[Position]"),
+      L(10, "#end[LVBereich]"),
+      L(10, "## LV-Bereich Ende (nur Positionen)"),
+      L(7, "#end[LV]"),
+      L(5, "#end[Vergabe]"),
+      "#end[GAEB]16|57",
+  };
+  EXPECT_EQ(std::vector<std::string>(r.zeilen.begin() + kopf.size(), r.zeilen.end()), rest);
+  EXPECT_FALSE(r.tempDa);
+  EXPECT_EQ(host::Sperrinhaber(*h.db, 1, 1), "");  // unlocked
+}
+
+// A priced bill with a lot and a title, a subtotal of the lot and a discount
+// of 10 percent on the whole bill: 200 + 150 = 350, minus 35.
+void PreisBeleg(TestHost& h) {
+  Belegbau b;
+  b.d.kopf.SetzeFeld("OZTrennzeichen", ".");
+  b.Zeile(20, "01", "Los 1");
+  b.Zeile(22, "01.01", "Titel 1");
+  b.Position("01.01.0010", "A", 10, "m2", 20);
+  b.Position("01.01.0020", "B", 5, "St", 30);
+  b.Zeile(60, "01.01.0030", "Zwischensumme").SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{1});
+  b.Zeile(80, "01.01.0040", "Nachlass").SetzeFeld("AufAbschlagProzent", 10.0);
+  b.Speichere(*h.db);
+}
+
+TEST(Rahmen, FinishingPassFillsTheTotalsOnlyInsideLVInfo) {
+  const std::vector<std::string> mitPreisen = {
+      L(14, "#begin[LVInfo]"),
+      L(16, "[Name][end]"),
+      L(16, "[Kurzlang]1[end]"),
+  };
+  TestHost h;
+  PreisBeleg(h);
+  Ausgabeoptionen preise;
+  preise.chkMitPreise = true;
+  Exportlauf r = Exportiere(h, 1, preise);
+  ASSERT_TRUE(r.ergebnis);
+  std::vector<std::string> info = Block(r.zeilen, L(14, "#begin[LVInfo]"), L(14, "#end[LVInfo]"));
+  ASSERT_GE(info.size(), 9u);
+  EXPECT_EQ(std::vector<std::string>(info.end() - 9, info.end()),
+            (std::vector<std::string>{
+                L(15, "## LV mit Preise(Gesamtsumme LV)"),
+                L(15, "[Summe]350,00[end]"),  // the discount (35) added back to the net total (315)
+                L(15, "[NachlassProz]10,00[end]"),
+                L(15, "[NachlassAbs]0,00[end]"),
+                L(15, "[SummeNachNL]315,00[end]"),
+                L(15, "[SummePsch]0,00[end]"),
+                L(15, "[UST]19,00[end]"),
+                L(15, "[SummeBrutto]374,85[end]"),
+                L(14, "#end[LVInfo]"),
+            }));
+  // The area sums of the subtotal stand outside LVInfo and keep their values.
+  EXPECT_EQ(Anzahl(r.zeilen, L(16, "[Summe]0,00[end]")), 1);
+  EXPECT_EQ(Anzahl(r.zeilen, L(16, "[Summe]350,00[end]")), 1);
+  EXPECT_EQ(Anzahl(r.zeilen, L(16, "[SummeNachNL]315,00[end]")), 2);
+
+  // Without prices the totals are zero and no area sums are written.
+  Exportlauf ohne = Exportiere(h, 1);
+  ASSERT_TRUE(ohne.ergebnis);
+  EXPECT_EQ(Anzahl(ohne.zeilen, L(15, "[Summe]0,00[end]")), 1);
+  EXPECT_EQ(Anzahl(ohne.zeilen, L(15, "[UST]00,00[end]")), 1);
+  EXPECT_EQ(Anzahl(ohne.zeilen, L(15, "[SummeBrutto]0,00[end]")), 1);
+  EXPECT_EQ(Anzahl(ohne.zeilen, L(16, "[SummeNachNL]315,00[end]")), 0);
+
+  // Data phase 84 (the bid) forces prices.
+  Exportlauf angebot = Exportiere(h, 1, {}, 84);
+  EXPECT_EQ(Anzahl(angebot.zeilen, L(11, "[DP]84[end]")), 1);
+  EXPECT_EQ(Anzahl(angebot.zeilen, L(15, "[SummeBrutto]374,85[end]")), 1);
+  EXPECT_TRUE(h.Meldungen().empty());
+}
+
+TEST(Rahmen, CharacterSetDecidesTheCodePage) {
+  TestHost h;
+  for (std::int32_t nr : {1, 2}) {
+    Belegbau b(nr);
+    b.d.kopf.SetzeFeld("Zeichensatz", nr == 1 ? "ansi" : "");
+    b.Position("0010", "Türzarge", 1, "St", 0);
+    b.Speichere(*h.db);
+  }
+  Exportlauf ansi = Exportiere(h, 1, {}, 83, Codepage::Cp1252);
+  Exportlauf oem = Exportiere(h, 2);
+  EXPECT_NE(ansi.bytes.find(L(17, "T\xFCrzarge\r\n")), std::string::npos);  // 1252: ü = FC
+  EXPECT_NE(oem.bytes.find(L(17, "T\x81rzarge\r\n")), std::string::npos);   // 850: ü = 81
+  EXPECT_EQ(ansi.bytes.find("\xC3"), std::string::npos);                     // no UTF-8 left
+  EXPECT_EQ(Anzahl(ansi.zeilen, L(10, "[Zeichensatz]ansi[end]")), 1);
+  EXPECT_EQ(Anzahl(oem.zeilen, L(10, "[Zeichensatz]OEM[end]")), 1);
+
+  // RTF output forces "ANSI".
+  Ausgabeoptionen rtf;
+  rtf.chkMitRTFAusgabe = true;
+  Exportlauf erzwungen = Exportiere(h, 2, rtf, 83, Codepage::Cp1252);
+  EXPECT_NE(erzwungen.bytes.find(L(17, "T\xFCrzarge\r\n")), std::string::npos);
+  EXPECT_EQ(Anzahl(erzwungen.zeilen, L(10, "[Zeichensatz]ANSI[end]")), 1);
+}
+
+// Lines that contain a text, ASCII letters without case.
+long ZeilenMit(const std::vector<std::string>& zeilen, std::size_t bis, const std::string& was) {
+  long n = 0;
+  for (std::size_t i = 0; i < bis; ++i) {
+    std::string z = zeilen[i];
+    for (char& c : z) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (z.find(was) != std::string::npos) ++n;
+  }
+  return n;
+}
+
+TEST(Rahmen, ClosingLineCountsBeginAndEndLines) {
+  TestHost h;
+  Belegbau b;
+  b.Zeile(50, "", "", "Vorbemerkung").SetzeFeld("KnzVbSb", "1");
+  b.Zeile(20, "1", "Los");
+  b.Zeile(21, "1.1", "Gewerk");
+  b.Position("1.1.10", "Paket", 1, "St", 0, 45);
+  b.Position("1.1.11", "Teil", 2, "m", 3, 47).SetzeFeld("MengePaketteil", 2.0);
+  b.Zeile(50, "", "", "Hinweis\r\nzweite Zeile");
+  b.Position("1.1.20", "Pos", 3, "m", 4).SetzeFeld("Langtext", "Lang [TA1]");
+  b.Zeile(70, "1.1.30", "Zuschlag").SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{3});
+  b.Schlusstext("Schluss");
+  b.Speichere(*h.db);
+  Ausgabeoptionen o;
+  o.chkMitPreise = true;
+  Exportlauf r = Exportiere(h, 1, o);
+  ASSERT_TRUE(r.ergebnis);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(r.zeilen.back(), m, std::regex("#end\\[GAEB\\]([0-9]+)\\|([0-9]+)")));
+  std::size_t ohneLetzte = r.zeilen.size() - 1;
+  EXPECT_EQ(std::stol(m[1]), ZeilenMit(r.zeilen, ohneLetzte, "#begin"));
+  EXPECT_EQ(std::stol(m[2]), ZeilenMit(r.zeilen, ohneLetzte, "[end]"));
+  EXPECT_GT(std::stol(m[1]), 10);
+  EXPECT_EQ(h.Meldungen(), std::vector<std::string>{});
+}
+
+TEST(Rahmen, ProgressEveryTenPositionsAndCancel) {
+  TestHost h;
+  Belegbau b;
+  for (int i = 1; i <= 25; ++i) b.Position(std::to_string(i * 10), "P" + std::to_string(i), 1, "St", 1);
+  b.Speichere(*h.db);
+
+  Ereignisse e;
+  Exportlauf r = Exportiere(h, 1, {}, 83, Codepage::Cp850, &e);
+  EXPECT_TRUE(r.ergebnis);
+  EXPECT_EQ(e.maxima, std::vector<std::int32_t>{24 + 0 + 10});  // last index + last closing row + 10
+  EXPECT_EQ(e.fortschritte, 3);                                   // after the 1st, 11th and 21st
+  EXPECT_EQ(e.yields, 3);
+  EXPECT_EQ(Anzahl(r.zeilen, L(12, "#begin[Position]")), 25);
+
+  // Cancel after the 11th position: the 12th is not written, the file is
+  // still closed and finished, the document unlocked.
+  Ereignisse abbruch;
+  abbruch.abbrechenBei = 2;
+  Exportlauf c = Exportiere(h, 1, {}, 83, Codepage::Cp850, &abbruch);
+  EXPECT_FALSE(c.ergebnis);
+  EXPECT_EQ(abbruch.fortschritte, 2);
+  EXPECT_EQ(abbruch.yields, 1);
+  EXPECT_EQ(Anzahl(c.zeilen, L(12, "#begin[Position]")), 11);
+  EXPECT_EQ(Anzahl(c.zeilen, L(15, "[OZ]110[end]")), 1);
+  EXPECT_EQ(Anzahl(c.zeilen, L(7, "#end[LV]")), 0);
+  ASSERT_FALSE(c.zeilen.empty());
+  EXPECT_EQ(c.zeilen.back().rfind("#end[GAEB]", 0), 0u);
+  EXPECT_EQ(Anzahl(c.zeilen, L(15, "[Summe]0,00[end]")), 1);  // finished
+  EXPECT_FALSE(c.tempDa);
+  EXPECT_EQ(host::Sperrinhaber(*h.db, 1, 1), "");
+}
+
+TEST(Rahmen, RefusedExportsWriteNothing) {
+  TestHost h;
+  Belegbau(1).Speichere(*h.db);
+  Belegbau fremd(2);
+  fremd.d.kopf.SetzeFeld("Währung", "USD");
+  fremd.d.kopf.SetzeFeld("Währungskurs", 0.0);
+  fremd.Speichere(*h.db);
+  h.db->Ausführen("INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber) VALUES (1, 1, 'anna@anderswo:1')");
+
+  struct Fall {
+    std::int32_t nr;
+    std::int16_t dp;
+    std::string meldung;
+  } fälle[] = {
+      {1, 11, "Die Ausabe DA11 REB-23.003 ist für GAEB2000 nicht zugelassen! "},
+      {1, 12, "Die Ausabe DA12 REB-23.004 ist für GAEB2000 nicht realisiert! "},
+      {1, 83, "Beleg konnte nicht gesperrt werden"},  // held by another workstation
+      {9, 83, "Beleg konnte nicht gesperrt werden"},  // no such document
+      {2, 83, "Der Beleg ist nicht in der entsprechenden Währung erfasst. "},
+  };
+  for (const Fall& f : fälle) {
+    h.Meldungsdienst().Leeren();
+    Exportlauf r = Exportiere(h, f.nr, {}, f.dp);
+    EXPECT_FALSE(r.ergebnis) << f.meldung;
+    EXPECT_FALSE(r.zielDa) << f.meldung;
+    EXPECT_FALSE(r.tempDa) << f.meldung;
+    EXPECT_EQ(h.Meldungen(), std::vector<std::string>{f.meldung});
+  }
+  EXPECT_EQ(host::Sperrinhaber(*h.db, 1, 1), "anna@anderswo:1");  // the other holder keeps its lock
+  EXPECT_EQ(host::Sperrinhaber(*h.db, 1, 2), "");                 // ours is given back
+}
+
+TEST(Rahmen, FailingHostCallsAreReportedAndTheExportGoesOn) {
+  // Fail the 1st, 2nd, ... call of the document data object until none
+  // fails: every failure shows a message, nothing escapes, and the run
+  // without a fault writes the whole file.
+  const std::string präfix = TestHost::M10055("");
+  for (long n = 1;; ++n) {
+    TestHost h;
+    Belegbau b;
+    b.Zeile(21, "1", "Gewerk");
+    b.Position("1.10", "Paket", 1, "St", 0, 45);
+    b.Position("1.11", "Teil", 2, "m", 3, 47);
+    b.Zeile(50, "", "", "Hinweis");
+    b.Position("1.20", "Pos", 3, "m", 4);
+    b.Zeile(70, "1.30", "Zuschlag").SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{4});
+    b.Schlusstext("Schluss");
+    b.Speichere(*h.db);
+    auto k = h.Komponente();
+    Ordner ordner;
+    h.störung->aufrufe = 0;
+    h.störung->failAt = n;
+    bool ok = k->Ausgabe_BelegdatenDA2000(1, 1, ordner.Datei("lv.d83"), 83, {});
+    if (h.störung->aufrufe < n) {
+      EXPECT_TRUE(ok);
+      EXPECT_TRUE(h.Meldungen().empty());
+      EXPECT_NE(LiesBytes(ordner.Datei("lv.d83")).find("#end[Vergabe]"), std::string::npos);
+      break;
+    }
+    for (const std::string& m : h.Meldungen())
+      EXPECT_TRUE(m.rfind(präfix, 0) == 0 || m == "Beleg konnte nicht gesperrt werden") << n << ": " << m;
+    ASSERT_LT(n, 2000);
+  }
+}
+
+}  // namespace
+}  // namespace gaeb::test

@@ -1,0 +1,169 @@
+// The tagged-text writer on its own: the line writer's bytes and counters,
+// the multi-line text attribute, the key of a line, and the finishing pass
+// on a hand-written temporary file.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "exporthelfer.h"
+#include "gaeb2000/export.h"
+
+namespace gaeb::test {
+namespace {
+
+using gaeb2000::Ermittle_Schlüssel;
+using gaeb2000::Export;
+
+TEST(Schreiber, KeyOfALine) {
+  EXPECT_EQ(Ermittle_Schlüssel("     #begin[LVInfo]"), "#BEGIN[LVINFO]");
+  EXPECT_EQ(Ermittle_Schlüssel("\t\t  [Summe]12,00[end]  "), "[SUMME]");
+  EXPECT_EQ(Ermittle_Schlüssel("#end[LVInfo]"), "#END[LVINFO]");
+  EXPECT_EQ(Ermittle_Schlüssel("  text [NachlassAbs]"), "[NACHLASSABS]");
+  EXPECT_EQ(Ermittle_Schlüssel("a [x] #end[y]"), "#END[Y]");  // "#" is looked for first
+  EXPECT_EQ(Ermittle_Schlüssel("## LV mit Preise(Gesamtsumme LV)"), "");
+  EXPECT_EQ(Ermittle_Schlüssel("[Summe]1 ## x"), "");         // "##" anywhere: a comment
+  EXPECT_EQ(Ermittle_Schlüssel("[Summe"), "");
+  EXPECT_EQ(Ermittle_Schlüssel("Mauerwerk aus Kalksandstein"), "");
+  EXPECT_EQ(Ermittle_Schlüssel(""), "");
+}
+
+TEST(Schreiber, LineBytesCountersAndRecordNumber) {
+  TestHost h;
+  auto k = h.Komponente();
+  k->Satznummer(77);
+  Export e(k->kontext(), {});
+  SpeicherAusgabe mem;
+  e.SetzeAusgabe(&mem);
+  e.AusgabeDA2000_Zeile();  // empty line
+  for (const char* z : {"#begin[GAEB]", "## Datenaustausch", "   #end[Position]", "  [Summe]1,00[END]",
+                        "#BEGIN[x][end]"}) {
+    e.Zeilenpuffer = z;
+    EXPECT_TRUE(e.AusgabeDA2000_Zeile());
+    EXPECT_EQ(e.Zeilenpuffer, "");
+  }
+  e.AusgabeZeichensatz = "OEM";
+  e.Zeilenpuffer = "Bär";
+  e.AusgabeDA2000_Zeile();
+  e.AusgabeZeichensatz = "Ansi";
+  e.Zeilenpuffer = "Bär";
+  e.AusgabeDA2000_Zeile();
+  e.Leere();
+  EXPECT_EQ(mem.Daten(),
+            "\r\n#begin[GAEB]\r\n## Datenaustausch\r\n   #end[Position]\r\n  [Summe]1,00[END]\r\n#BEGIN[x][end]\r\n"
+            "B\x84r\r\nB\xE4r\r\n");
+  EXPECT_EQ(e.AnzahlBeginZeilen, 2);
+  EXPECT_EQ(e.AnzahlEndZeilen, 2);
+  EXPECT_EQ(k->Satznummer(), 77 + 8);
+
+  // Without an open output the failed write is reported; the writer goes on.
+  Export ohne(k->kontext(), {});
+  ohne.Zeilenpuffer = "x";
+  EXPECT_TRUE(ohne.AusgabeDA2000_Zeile());
+  ohne.Leere();
+  EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("AusgabeDA2000_Zeile")});
+}
+
+TEST(Schreiber, MultiLineTextIndentedByTheHierarchyLevel) {
+  TestHost h;
+  Belegbau b;
+  b.Zeile(22, "01", "Titel");
+  b.Position("01.0010", "P", 1, "St", 1);  // level 4 inside the title
+  b.Speichere(*h.db);
+  auto k = h.Komponente();
+  Belegdaten& beleg = k->kontext().Beleg();
+  beleg.Öffnen("0", k->kontext().pConnectstring, k->kontext().pConnection);
+  std::int16_t art = 1;
+  std::int32_t nr = 1;
+  bool flag = true;
+  beleg.ÖffneFürAusgabe(art, nr, flag);
+  beleg.WählePosition(1);
+
+  Export e(k->kontext(), {});
+  SpeicherAusgabe mem;
+  e.SetzeAusgabe(&mem);
+  e.Zeilenpuffer = "offen";  // a pending line is written first
+  e.Ausgabe_TEXT("", "[Text]");
+  e.Ausgabe_TEXT("eins\r\nzwei\r\n", "[Langtext]");
+  e.Ausgabe_TEXT("ein Wort", "[Kurztext]");
+  e.Leere();
+  const std::string i(15, ' ');
+  EXPECT_EQ(mem.Daten(), "offen\r\n" + i + "[Text]\r\n" + i + "\r\n" + i + "[end]\r\n" +         //
+                             i + "[Langtext]\r\n" + i + "eins\r\n" + i + "zwei\r\n" + i + "\r\n" + i +  //
+                             "[end]\r\n" + i + "[Kurztext]\r\n" + i + "ein Wort\r\n" + i + "[end]\r\n");
+  beleg.Entsperren(art, nr);
+}
+
+void SchreibeDatei(const std::string& pfad, const std::string& bytes) {
+  std::ofstream f(pfad, std::ios::binary);
+  f << bytes;
+}
+
+TEST(Schreiber, FinishingPassReplacesTheTotalsInsideLVInfo) {
+  TestHost h;
+  auto k = h.Komponente();
+  Ordner o;
+  const std::string ziel = o.Datei("lv.d86");
+  const std::string vorher =
+      "#begin[GAEB]\r\n"
+      "  [Summe]5,00[end]\r\n"
+      "              #begin[LVInfo]\r\n"
+      "                [Name]X[end]\r\n"
+      "\t\t[summe]0,00[end]\r\n"
+      "                [NachlassProz]0,00[end]\r\n"
+      "                [NachlassAbs]0,00[end]\r\n"
+      "                [SummeNachNL]0,00[end]\r\n"
+      "                [SummePsch]0,00[end]\r\n"
+      "                [UST]0,00[end]\r\n"
+      "                [SummeBrutto]0,00[end]\r\n"
+      "              #end[LVInfo]\r\n"
+      "  [UST]1[end]\r\n"
+      "T\x81r\r\n"
+      "#end[GAEB]2|11";  // the last line may lack its CR LF
+  SchreibeDatei(ziel + "1", vorher);
+
+  Ausgabeoptionen preise;
+  preise.chkMitPreise = true;
+  Export e(k->kontext(), preise);
+  e.m_LVSummenspeicher = {1000.5, 100, 1071.6, 7, 10, 25, 8, 70};
+  e.Aktualisiere_LVInfo(ziel);
+  const std::string e15(15, ' ');
+  EXPECT_EQ(LiesBytes(ziel),
+            "#begin[GAEB]\r\n"
+            "  [Summe]5,00[end]\r\n"
+            "              #begin[LVInfo]\r\n"
+            "                [Name]X[end]\r\n" +
+                e15 + "## LV mit Preise(Gesamtsumme LV)\r\n" +  //
+                e15 + "[Summe]1000,50[end]\r\n" +               //
+                e15 + "[NachlassProz]-10,00[end]\r\n" +         // kind 70: negated
+                e15 + "[NachlassAbs]-25,00[end]\r\n" +          // sub-kind 8: written, negated
+                e15 + "[SummeNachNL]900,50[end]\r\n" +          //
+                e15 + "[SummePsch]0,00[end]\r\n" +              //
+                e15 + "[UST]07,00[end]\r\n" +                   //
+                e15 + "[SummeBrutto]1071,60[end]\r\n" +
+                "              #end[LVInfo]\r\n"
+                "  [UST]1[end]\r\n"
+                "T\x81r\r\n"
+                "#end[GAEB]2|11\r\n");
+  EXPECT_FALSE(std::filesystem::exists(ziel + "1"));
+
+  // Without prices the totals are zero; another sub-kind writes NachlassAbs 0.
+  SchreibeDatei(ziel + "1", vorher);
+  Export ohne(k->kontext(), {});
+  ohne.m_LVSummenspeicher = {1000.5, 100, 1071.6, 7, 10, 25, 0, 80};
+  ohne.Aktualisiere_LVInfo(ziel);
+  std::vector<std::string> z = Zeilen(LiesBytes(ziel));
+  EXPECT_EQ(std::vector<std::string>(z.begin() + 4, z.begin() + 12),
+            (std::vector<std::string>{e15 + "## LV mit Preise(Gesamtsumme LV)", e15 + "[Summe]0,00[end]",
+                                      e15 + "[NachlassProz]0,00[end]", e15 + "[NachlassAbs]0,00[end]",
+                                      e15 + "[SummeNachNL]0,00[end]", e15 + "[SummePsch]0,00[end]",
+                                      e15 + "[UST]00,00[end]", e15 + "[SummeBrutto]0,00[end]"}));
+
+  // Without a temporary file the target is left alone.
+  SchreibeDatei(ziel, "alt");
+  ohne.Aktualisiere_LVInfo(ziel);
+  EXPECT_EQ(LiesBytes(ziel), "alt");
+  EXPECT_TRUE(h.Meldungen().empty());
+}
+
+}  // namespace
+}  // namespace gaeb::test

@@ -1,0 +1,105 @@
+// The text blocks of the GAEB 2000 export: long and short texts with their
+// supplement markers, the continuation texts, text rows as Hinweis or
+// AusfBeschr, additional texts before the header and closing texts at the
+// end, plain and as RTF.
+#include <gtest/gtest.h>
+
+#include "exporthelfer.h"
+
+namespace gaeb::test {
+namespace {
+
+using Z = std::vector<std::string>;
+
+void TextBeleg(TestHost& h) {
+  Belegbau b;
+  b.d.kopf.SetzeFeld("Kurzlangtext", true);
+  host::Satz& vor = b.Zeile(50, "", "", "Vorbemerkung");
+  vor.SetzeFeld("KnzVbSb", "1");
+  vor.SetzeFeld("LangtextRTF", "{\\rtf1 Vor}");
+  host::Satz& p1 = b.Position("0010", "Kurz [TA]", 1, "St", 1);
+  p1.SetzeFeld("Langtext", "Text {\\bkmstart TA1} Ende\r\nzweite [TB2]");
+  p1.SetzeFeld("Kurztext3", "Fortsetzung");
+  p1.SetzeFeld("DruckKnz", "2");
+  p1.SetzeFeld("Zusatztext", "Zusatz");
+  host::Satz& p2 = b.Position("0020", "Nur kurz\r\n", 1, "St", 1);
+  p2.SetzeFeld("Langtext", "Wort\r\n");
+  p2.SetzeFeld("DruckKnz", "1");
+  p2.SetzeFeld("Zusatztext", "nicht angehängt");
+  p2.SetzeFeld("LangtextRTF", "{\\rtf1 Lang RTF}");
+  p2.SetzeFeld("Kurztext1RTF", "{\\rtf1 Kurz RTF}");
+  b.Position("0030", "Ohne Langtext", 1, "St", 1);
+  b.Zeile(50, "", "", "Ausführung").SetzeFeld("KennNr_Langtext", "[AUSFBESCHR]");
+  b.Zeile(50, "", "", "Gemischt").SetzeFeld("KennNr_Langtext", "[AusfBeschr]");
+  b.Zeile(50, "", "", "Ohne Schlüssel");
+  b.Schlusstext("Schlussbemerkung");
+  b.Speichere(*h.db);
+}
+
+Z Beschreibung(const Z& innen) {
+  Z z{L(15, "#begin[Beschreibung]")};
+  for (const std::string& s : innen) z.push_back(L(17, s));
+  z.push_back(L(15, "#end[Beschreibung]"));
+  return z;
+}
+
+TEST(Texte, PlainTextBlocks) {
+  TestHost h;
+  TextBeleg(h);
+  Exportlauf r = Exportiere(h, 1);
+  ASSERT_TRUE(r.ergebnis);
+  EXPECT_TRUE(h.Meldungen().empty());
+  // A leading additional text stands before the header.
+  EXPECT_EQ(Z(r.zeilen.begin() + 2, r.zeilen.begin() + 9),
+            (Z{L(7, "#begin[ZusText]"), L(12, "[Text]"), L(12, "Vorbemerkung"), L(12, "[end]"), L(7, "#end[ZusText]"),
+               "", L(5, "#begin[GAEBInfo]")}));
+  // Markers of both supplements, the second long text under the print code,
+  // the continuation of the short text.
+  EXPECT_EQ(Block(r.zeilen, L(15, "#begin[Beschreibung]"), L(15, "#end[Beschreibung]")),
+            Beschreibung({"[LangtextTA]J[end]", "[LangtextTB]J[end]", "[Langtext]", "Text {\\bkmstart TA1} Ende",
+                          "zweite [TB2]", "Zusatz", "[end]", "[KurztextTA]J[end]", "[Kurztext]", "Kurz [TA]",
+                          "Fortsetzung", "[end]"}));
+  // A long text ending in CR LF gives one line of blanks more, a short text not.
+  std::size_t zweite = static_cast<std::size_t>(
+      std::find(r.zeilen.begin(), r.zeilen.end(), L(15, "[OZ]0020[end]")) - r.zeilen.begin());
+  EXPECT_EQ(Block(r.zeilen, L(15, "#begin[Beschreibung]"), L(15, "#end[Beschreibung]"), zweite),
+            Beschreibung({"[Langtext]", "Wort", "", "[end]", "[Kurztext]", "Nur kurz", "[end]"}));
+  // Without a long text only the short text.
+  std::size_t dritte = static_cast<std::size_t>(
+      std::find(r.zeilen.begin(), r.zeilen.end(), L(15, "[OZ]0030[end]")) - r.zeilen.begin());
+  EXPECT_EQ(Block(r.zeilen, L(15, "#begin[Beschreibung]"), L(15, "#end[Beschreibung]"), dritte),
+            Beschreibung({"[Kurztext]", "Ohne Langtext", "[end]"}));
+  // Text rows: only the exact upper-case key gives AusfBeschr.
+  EXPECT_EQ(Block(r.zeilen, L(12, "#begin[AusfBeschr]"), L(12, "#end[AusfBeschr]")),
+            (Z{L(12, "#begin[AusfBeschr]"), L(15, "#begin[Beschreibung]"), L(17, "[Langtext]"), L(17, "Ausführung"),
+               L(17, "[end]"), L(15, "#end[Beschreibung]"), L(12, "#end[AusfBeschr]")}));
+  EXPECT_EQ(Anzahl(r.zeilen, L(12, "#begin[Hinweis]")), 2);
+  EXPECT_EQ(Anzahl(r.zeilen, L(12, "#end[Hinweis]")), 2);
+  // The closing text after the award block.
+  EXPECT_EQ(Z(r.zeilen.end() - 7, r.zeilen.end() - 1),
+            (Z{L(5, "#end[Vergabe]"), L(7, "#begin[ZusText]"), L(12, "[Text]"), L(12, "Schlussbemerkung"),
+               L(12, "[end]"), L(7, "#end[ZusText]")}));
+}
+
+TEST(Texte, RtfFormsReplaceThePlainTexts) {
+  TestHost h;
+  TextBeleg(h);
+  Ausgabeoptionen rtf;
+  rtf.chkMitRTFAusgabe = true;
+  Exportlauf r = Exportiere(h, 1, rtf, 83, Codepage::Cp1252);
+  ASSERT_TRUE(r.ergebnis);
+  EXPECT_EQ(Z(r.zeilen.begin() + 2, r.zeilen.begin() + 7),
+            (Z{L(7, "#begin[ZusText]"), L(12, "[TextRTF]"), L(12, "{\\rtf1 Vor}"), L(12, "[end]"),
+               L(7, "#end[ZusText]")}));
+  std::size_t zweite = static_cast<std::size_t>(
+      std::find(r.zeilen.begin(), r.zeilen.end(), L(15, "[OZ]0020[end]")) - r.zeilen.begin());
+  EXPECT_EQ(Block(r.zeilen, L(15, "#begin[Beschreibung]"), L(15, "#end[Beschreibung]"), zweite),
+            Beschreibung({"[Langtext]", "{\\rtf1 Lang RTF}", "[end]", "[Kurztext]", "{\\rtf1 Kurz RTF}", "[end]"}));
+  // An empty RTF form leaves the plain text, and "[Text]".
+  EXPECT_EQ(Anzahl(r.zeilen, L(17, "Ausführung")), 1);
+  EXPECT_EQ(Z(r.zeilen.end() - 6, r.zeilen.end() - 3),
+            (Z{L(7, "#begin[ZusText]"), L(12, "[Text]"), L(12, "Schlussbemerkung")}));
+}
+
+}  // namespace
+}  // namespace gaeb::test

@@ -1,0 +1,300 @@
+// GAEB 90 export driver: the answers to a locked document, a wrong currency
+// and the refused data types, progress with cancel and yield, the unlock, the
+// options, and a failing host call at every possible point of an export.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <set>
+
+#include "gaeb90/export.h"
+#include "lv90.h"
+
+namespace gaeb {
+namespace {
+
+using test::Datei90;
+using test::Leer;
+using test::LV90;
+using test::Sp;
+using test::TestHost;
+
+class Zuhörer : public clsGaebSQLEreignisse {
+ public:
+  void Fortschritt(std::int32_t Anzahl, bool& Cancel) override {
+    ++fortschritte;
+    schritte += Anzahl;
+    if (fortschritte == abbrechenBei) Cancel = true;
+    if (beiFortschritt) beiFortschritt();
+  }
+  void FortschrittMax(std::int32_t Anzahl) override { maxima.push_back(Anzahl); }
+  void Yield() override { ++yields; }
+
+  int abbrechenBei = 0;  // number of the progress event that cancels; 0: none
+  std::function<void()> beiFortschritt;
+  int fortschritte = 0;
+  long schritte = 0;
+  int yields = 0;
+  std::vector<std::int32_t> maxima;
+};
+
+long Sperren(TestHost& h) { return h.db->Abfrage("SELECT * FROM Belegsperren").zeilen.size(); }
+
+LV90 PositionenLV(int anzahl) {
+  LV90 lv;
+  for (int i = 1; i <= anzahl; ++i)
+    lv.Position(40, {{"Positionsnummer", "01." + std::to_string(1000 + i * 10).substr(0, 4)},
+                     {"Menge", 1.0},
+                     {"Einzelpreis", 1.0 * i}});
+  return lv;
+}
+
+TEST(Ablauf90, LockedOrMissingDocumentIsRefusedWithoutFile) {
+  TestHost h;
+  PositionenLV(2).Speichere(*h.db);
+  const Variant fremd[] = {Variant("jemand@anderswo:1")};
+  h.db->Ausführen("INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber) VALUES (1, 5, ?)", fremd);
+  auto k = h.Komponente();
+
+  Datei90 gesperrt = test::Exportiere(*k, 83);
+  EXPECT_FALSE(gesperrt.ergebnis);
+  EXPECT_FALSE(gesperrt.vorhanden);
+  EXPECT_EQ(h.Meldungen(), std::vector<std::string>{"Beleg konnte nicht gesperrt werden"});
+  EXPECT_EQ(Sperren(h), 1);  // the other workstation's lock stays
+
+  h.Meldungsdienst().Leeren();
+  Datei90 fehlt = test::Exportiere(*k, 83, {}, 77);
+  EXPECT_FALSE(fehlt.ergebnis);
+  EXPECT_FALSE(fehlt.vorhanden);
+  EXPECT_EQ(h.Meldungen(), std::vector<std::string>{"Beleg konnte nicht gesperrt werden"});
+}
+
+TEST(Ablauf90, DocumentInAForeignCurrencyWithoutRateIsRefused) {
+  TestHost h;
+  PositionenLV(1).Kopf({{"Währung", "USD"}, {"Währungskurs", 0.0}}).Speichere(*h.db);
+  auto k = h.Komponente();
+  for (int versuch = 0; versuch < 2; ++versuch) {
+    h.Meldungsdienst().Leeren();
+    Datei90 d = test::Exportiere(*k, 83);
+    EXPECT_FALSE(d.ergebnis);
+    EXPECT_FALSE(d.vorhanden);
+    // The same answer the second time: the refused document was not left locked.
+    EXPECT_EQ(h.Meldungen(), std::vector<std::string>{"Der Beleg ist nicht in der entsprechenden Währung erfasst. "});
+    EXPECT_EQ(Sperren(h), 0);
+  }
+}
+
+TEST(Ablauf90, HomeCurrencyOutputConvertsTheAmounts) {
+  TestHost h;
+  LV90 lv;
+  lv.Kopf({{"Währung", "CHF"}, {"Währungskurs", 1.5}});
+  lv.Position(40, {{"Positionsnummer", "01.0010"}, {"Menge", 2.0}, {"Einzelpreis", 10.0}});
+  lv.Speichere(*h.db);
+  auto k = h.Komponente();
+  Ausgabeoptionen o = test::MitPreisen();
+  Datei90 eigen = test::Exportiere(*k, 83, o);
+  EXPECT_EQ(Sp(eigen.Sätze("08")[0], 3, 8), "CHF   ");
+  EXPECT_EQ(Sp(eigen.Sätze("23")[0], 12, 36), " 0000001000  000000002000");
+  o.AusgabeLandeswährung = true;
+  Datei90 heim = test::Exportiere(*k, 83, o);
+  EXPECT_EQ(Sp(heim.Sätze("08")[0], 3, 8), "EUR   ");
+  EXPECT_EQ(Sp(heim.Sätze("23")[0], 12, 36), " 0000001500  000000003000");
+}
+
+TEST(Ablauf90, QuantityCalculationsAreRefusedForNow) {
+  TestHost h;
+  PositionenLV(1).Speichere(*h.db);
+  auto k = h.Komponente();
+  Datei90 d11 = test::Exportiere(*k, 11);
+  Datei90 d12 = test::Exportiere(*k, 12);
+  EXPECT_FALSE(d11.ergebnis);
+  EXPECT_FALSE(d12.ergebnis);
+  EXPECT_FALSE(d11.vorhanden || d12.vorhanden);
+  EXPECT_EQ(h.Meldungen(),
+            (std::vector<std::string>{std::string(gaeb90::kMeldungDA11), std::string(gaeb90::kMeldungDA12)}));
+  EXPECT_EQ(Sperren(h), 0);
+}
+
+TEST(Ablauf90, ProgressEveryTenthPositionWithYieldAndUnlockAtTheEnd) {
+  TestHost h;
+  PositionenLV(25).Speichere(*h.db);
+  auto k = h.Komponente();
+  Zuhörer z;
+  k->Verbinde(&z);
+  long gesperrtWährend = -1;
+  z.beiFortschritt = [&] { gesperrtWährend = Sperren(h); };
+  Datei90 d = test::Exportiere(*k, 83);
+  ASSERT_TRUE(d.ergebnis);
+  // Last position index 24 + last closing-row index 0 (the totals row) + 10.
+  EXPECT_EQ(z.maxima, std::vector<std::int32_t>{34});
+  EXPECT_EQ(z.fortschritte, 3);  // after the 1st, 11th and 21st position
+  EXPECT_EQ(z.schritte, 30);
+  EXPECT_EQ(z.yields, 3);
+  EXPECT_EQ(gesperrtWährend, 1);
+  EXPECT_EQ(Sperren(h), 0);
+  EXPECT_EQ(d.Sätze("21").size(), 25u);
+  EXPECT_EQ(k->AnzahlLeistungen(), 25);
+  EXPECT_TRUE(h.Meldungen().empty());
+}
+
+TEST(Ablauf90, CancelAtTheFirstProgressEventLeavesHeaderAndFirstPosition) {
+  TestHost h;
+  PositionenLV(25).Speichere(*h.db);
+  auto k = h.Komponente();
+  Zuhörer z;
+  z.abbrechenBei = 1;
+  k->Verbinde(&z);
+  Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
+  EXPECT_FALSE(d.ergebnis);
+  test::PrüfeZeilenformat(d);
+  EXPECT_EQ(d.Arten(), (std::vector<std::string>{"00", "01", "02", "02", "03", "04", "08", "21", "23", "25", "26"}));
+  EXPECT_EQ(z.yields, 0);
+  EXPECT_EQ(static_cast<std::size_t>(k->Satznummer()), d.zeilen.size());
+  EXPECT_EQ(Sperren(h), 0);
+  EXPECT_TRUE(h.Meldungen().empty());
+
+  // A cancel at the second event stops before the 12th position.
+  Zuhörer später;
+  später.abbrechenBei = 2;
+  k->Verbinde(&später);
+  Datei90 e = test::Exportiere(*k, 83);
+  EXPECT_FALSE(e.ergebnis);
+  EXPECT_EQ(e.Sätze("21").size(), 11u);
+  EXPECT_EQ(e.Sätze("99").size(), 0u);
+}
+
+TEST(Ablauf90, FailedUnlockIsReportedAndTheFileStillCounts) {
+  TestHost h;
+  PositionenLV(3).Speichere(*h.db);
+  auto k = h.Komponente();
+  Zuhörer z;
+  z.beiFortschritt = [&] { h.db->Ausführen("DELETE FROM Belegsperren"); };
+  k->Verbinde(&z);
+  Datei90 d = test::Exportiere(*k, 83);
+  EXPECT_TRUE(d.ergebnis);
+  EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("Entsperre Beleg: 5")});
+  EXPECT_EQ(d.Arten().back(), "99");
+}
+
+TEST(Ablauf90, TargetThatCannotBeWrittenIsReportedAndTheLockReleased) {
+  TestHost h;
+  PositionenLV(1).Speichere(*h.db);
+  auto k = h.Komponente();
+  const std::string ziel = (test::Testordner() / "fehlt" / "lv.d83").string();
+  // The error comes after the lock: the result set at that point stays.
+  EXPECT_TRUE(k->Ausgabe_BelegdatenDA90(1, 5, ziel, 83));
+  EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("Ausgabe_BelegdatenDA90")});
+  EXPECT_FALSE(std::filesystem::exists(ziel));
+  EXPECT_EQ(Sperren(h), 0);
+}
+
+TEST(Ablauf90, RtfAndArticleNumberOptionsChangeNothing) {
+  TestHost h;
+  LV90 lv;
+  lv.Position(40, {{"Positionsnummer", "01.0010"},
+                   {"Artikelnummer", "A-4711"},
+                   {"Kurztext1", "Text"},
+                   {"Kurztext1RTF", "{\\rtf1 RTF}"},
+                   {"Langtext", "Lang"},
+                   {"LangtextRTF", "{\\rtf1 Lang}"}});
+  lv.Speichere(*h.db);
+  auto k = h.Komponente();
+  Datei90 schlicht = test::Exportiere(*k, 83, test::MitPreisen());
+  Ausgabeoptionen o = test::MitPreisen();
+  o.chkMitRTFAusgabe = true;
+  o.chkMitArtikelnummerAusgabe = true;
+  Datei90 mit = test::Exportiere(*k, 83, o);
+  ASSERT_FALSE(schlicht.bytes.empty());
+  EXPECT_EQ(mit.bytes, schlicht.bytes);
+}
+
+TEST(Ablauf90, BillOfOnlyPreambleTextsHasNoHeader) {
+  TestHost h;
+  LV90 lv;
+  lv.Position(50, {{"Langtext", "Erste Vorbemerkung"}, {"Langtextdruck", true}, {"KnzVbSb", "1"}});
+  lv.Position(50, {{"Langtext", "Zweite"}, {"Langtextdruck", true}, {"KnzVbSb", "1"}});
+  lv.Speichere(*h.db);
+  auto k = h.Komponente();
+  Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
+  ASSERT_TRUE(d.ergebnis);
+  test::PrüfeZeilenformat(d);
+  EXPECT_EQ(d.Arten(), (std::vector<std::string>{"T0", "T1", "T9", "T0", "T1", "T9", "99", "99"}));
+  EXPECT_EQ(Sp(d.zeilen[4], 1, 74), "T1Zweite" + Leer(66));
+}
+
+TEST(Ablauf90, SinglePositionIsWritten) {
+  TestHost h;
+  PositionenLV(1).Speichere(*h.db);
+  auto k = h.Komponente();
+  Datei90 d = test::Exportiere(*k, 81);
+  ASSERT_TRUE(d.ergebnis);
+  EXPECT_EQ(d.Sätze("21").size(), 1u);
+  EXPECT_EQ(Sp(d.Sätze("99")[0], 70, 74), "00001");
+}
+
+// Every call of the document data object fails once, one export after the
+// other: the export never throws, reports only through its procedures'
+// names, writes only whole numbered lines and never leaves the document
+// locked; the run without fault writes the whole bill.
+TEST(Ablauf90, FailingHostCallAtEveryPoint) {
+  TestHost h;
+  LV90 lv;
+  lv.Kopf({{"Komponente", "30 Zeit          Material      Lohn          "}, {"ZA06", "sechs"}});
+  lv.Position(50, {{"Langtext", "Vorbemerkung"}, {"Langtextdruck", true}, {"KnzVbSb", "1"}});
+  lv.Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Rohbau"}});
+  lv.Position(21, {{"Positionsnummer", "1.1"}, {"Kurztext1", "Erdarbeiten"}});
+  lv.Position(40, {{"Positionsnummer", "1.1.0010"},
+                   {"Menge", 2.0},
+                   {"Einzelpreis", 3.0},
+                   {"KnzGaeb", std::int16_t{10}},
+                   {"Langtext", "Zeile\r\nZeile"}});
+  lv.Position(45, {{"Positionsnummer", "1.1.0020"}, {"Menge", 1.0}});
+  lv.Position(47, {{"Menge", 1.0}, {"Einzelpreis", 5.0}});
+  lv.Position(50, {{"Langtext", "Hinweis"}});
+  lv.Position(
+      70, {{"Positionsnummer", "1.1.0030"}, {"WelcherBetragZuAbschlag", std::int16_t{2}}, {"AufAbschlagProzent", 2.0}});
+  lv.Position(
+      80, {{"Positionsnummer", "1.1.0040"}, {"WelcherBetragZuAbschlag", std::int16_t{0}}, {"AufAbschlagProzent", 1.0}});
+  lv.Schlusszeile(140, {{"Langtext", "Schluss"}});
+  lv.Speichere(*h.db);
+  auto k = h.Komponente();
+
+  std::set<std::string> erlaubt;
+  for (const char* name :
+       {"Ausgabe_BelegdatenDA90", "Ausgabe_ZA00_ZA08", "Ausgabe_ZA00",  "Ausgabe_ZA01", "Ausgabe_ZA02",  "Ausgabe_ZA03",
+        "Ausgabe_ZA04",           "Ausgabe_ZA06",      "Ausgabe_ZA07",  "Ausgabe_ZA08", "Ausgabe_ZA10",  "Ausgabe_ZA11",
+        "Ausgabe_ZA12",           "Ausgabe_ZA21",      "Ausgabe_ZA22",  "Ausgabe_ZA23", "Ausgabe_ZA23Z", "Ausgabe_ZA24",
+        "Ausgabe_ZA25",           "Ausgabe_ZA26L",     "Ausgabe_ZA26H", "Ausgabe_ZAT1", "Ausgabe_ZA30",  "Ausgabe_ZA31",
+        "Ausgabe_ZA32",           "Ausgabe_ZA33",      "Ausgabe_ZA99"})
+    erlaubt.insert(TestHost::M10055(name));
+
+  std::size_t vollständig = 0;
+  long n = 1;
+  for (;; ++n) {
+    ASSERT_LT(n, 10000) << "the faults never stop";
+    h.störung->aufrufe = 0;
+    h.störung->failAt = n;
+    h.Meldungsdienst().Leeren();
+    Datei90 d = test::Exportiere(*k, 85, test::MitPreisen());
+    const bool gestört = h.störung->aufrufe >= n;
+    for (std::size_t i = 0; i < d.zeilen.size(); ++i) {
+      ASSERT_EQ(d.zeilen[i].size(), 80u) << "fault " << n << ", line " << i + 1;
+      ASSERT_EQ(std::stoul(Sp(d.zeilen[i], 75, 80)), i + 1) << "fault " << n;
+    }
+    for (const std::string& m : h.Meldungen()) EXPECT_TRUE(erlaubt.count(m) == 1) << "fault " << n << ": " << m;
+    ASSERT_EQ(Sperren(h), 0) << "fault " << n;
+    if (!gestört) {
+      EXPECT_TRUE(d.ergebnis);
+      EXPECT_TRUE(h.Meldungen().empty());
+      vollständig = d.zeilen.size();
+      break;
+    }
+  }
+  h.störung->failAt = 0;
+  EXPECT_GT(n, 100);  // the export made that many calls of the document data object
+  EXPECT_GT(vollständig, 30u);
+}
+
+}  // namespace
+}  // namespace gaeb

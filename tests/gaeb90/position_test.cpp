@@ -1,0 +1,394 @@
+// GAEB 90 export: the records of positions (21 to 24, 30), their texts (25,
+// 26, the notice 20/26 and the T-records) and the end records 99, column by
+// column against the record tables.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "base/codepage.h"
+#include "lv90.h"
+
+namespace gaeb {
+namespace {
+
+using test::Datei90;
+using test::Leer;
+using test::LV90;
+using test::Sp;
+using test::TestHost;
+
+// Positions with every flag of record 21, a package and two surcharge rows
+// written as positions (level code 9).
+LV90 PositionsLV() {
+  LV90 lv;
+  lv.Position(40, {{"Positionsnummer", "01.0010"},
+                   {"Menge", 10.0},
+                   {"Mengeneinheit", "m2"},
+                   {"Einzelpreis", 12.5},
+                   {"Rabattprozent", 5.0},
+                   {"Rabattbetrag", 6.25}});
+  lv.Position(40, {{"Positionsnummer", "01.0020"},
+                   {"Alternativposition", true},
+                   {"Menge", -3.5},
+                   {"Mengeneinheit", "m"},
+                   {"Einzelpreis", 4.2},
+                   {"Nachtrag", std::int16_t{7}},
+                   {"KnzGaeb", std::int16_t{11}}});
+  lv.Position(40, {{"Positionsnummer", "01.0030"},
+                   {"Alternativposition", true},
+                   {"Bedarfsposition", true},
+                   {"Pauschalpreis", true},
+                   {"Mengeneinheit", "St"},
+                   {"Menge", 1.0},
+                   {"KnzGaeb", std::int16_t{10}},
+                   {"Nachtrag", std::int16_t{1000}},
+                   {"FürSummenspeicher1", false}});
+  lv.Position(40, {{"Positionsnummer", "01.0040"},
+                   {"Bedarfsposition", true},
+                   {"KnzFreieMenge", true},
+                   {"Menge", 4.0},
+                   {"Einzelpreis", 2.5},
+                   {"KnzGaeb", std::int16_t{1}}});
+  lv.Position(45, {{"Positionsnummer", "01.0050"}, {"Menge", 1.0}, {"Mengeneinheit", "psch"}});
+  lv.Position(47, {{"Menge", 2.0},
+                   {"Einzelpreis", 3.0},
+                   {"MengePaketteil", 2.5},
+                   {"Mengeneinheit", "kg"},
+                   {"Kurztext1", "Teil eins"}});
+  lv.Position(47, {{"Menge", 1.0},
+                   {"Einzelpreis", 4.0},
+                   {"MengePaketteil", 0.75},
+                   {"Mengeneinheit", "St"},
+                   {"KnzGaeb", std::int16_t{-1}},
+                   {"Kurztext1", "Teil zwei"}});
+  lv.Position(
+      70, {{"Positionsnummer", "01.0060"}, {"WelcherBetragZuAbschlag", std::int16_t{9}}, {"AufAbschlagProzent", 10.0}});
+  lv.Position(
+      80, {{"Positionsnummer", "01.0070"}, {"WelcherBetragZuAbschlag", std::int16_t{9}}, {"AufAbschlagProzent", 3.0}});
+  lv.Position(40, {{"Positionsnummer", "01.0080"}, {"Menge", 1.0}, {"Einzelpreis", -4.2}});
+  return lv;
+}
+
+TEST(Position90, Record21CarriesFlagsSignQuantityUnitAndSupplement) {
+  TestHost h;
+  PositionsLV().Speichere(*h.db);
+  auto k = h.Komponente();
+  Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
+  ASSERT_TRUE(d.ergebnis);
+  const auto s = d.Sätze("21");
+  ASSERT_EQ(s.size(), 8u);
+
+  // Plain position, counted in the sums.
+  EXPECT_EQ(Sp(s[0], 1, 74), "21010010   NNN     E   00000010000m2       " + Leer(31));
+  // Alternative, negative quantity, supplement 7, GAEB code 11.
+  EXPECT_EQ(Sp(s[1], 3, 11), "010020   ");
+  EXPECT_EQ(Sp(s[1], 12, 14), "ANN");
+  EXPECT_EQ(Sp(s[1], 19, 22), "XE  ");
+  EXPECT_EQ(Sp(s[1], 23, 34), "-00000003500");
+  EXPECT_EQ(Sp(s[1], 35, 43), "m   007 X");
+  // Contingency and alternative, lump sum, supplement out of range, code 10,
+  // not counted.
+  EXPECT_EQ(Sp(s[2], 12, 14), "NEN");
+  EXPECT_EQ(Sp(s[2], 19, 22), "X   ");
+  EXPECT_EQ(Sp(s[2], 35, 43), "Psch     ");
+  // Contingency, quantity left to the bidder, code 1.
+  EXPECT_EQ(Sp(s[3], 12, 14), "NMN");
+  EXPECT_EQ(Sp(s[3], 19, 23), " E X ");
+  EXPECT_EQ(Sp(s[3], 43, 43), "X");
+  // Package head.
+  EXPECT_EQ(Sp(s[4], 12, 14), "NNL");
+  // Surcharge rows written as positions.
+  EXPECT_EQ(Sp(s[5], 3, 20), "010060   NNN     Z");
+  EXPECT_EQ(Sp(s[6], 20, 20), "Z");
+
+  // With packages as positions the head is a plain position and its parts vanish.
+  Ausgabeoptionen o = test::MitPreisen();
+  o.chkPaketalsLeistung = true;
+  Datei90 pal = test::Exportiere(*k, 83, o);
+  EXPECT_EQ(Sp(pal.Sätze("21")[4], 12, 14), "NNN");
+  EXPECT_EQ(pal.Sätze("24").size(), 0u);
+  EXPECT_EQ(pal.Sätze("25").size(), d.Sätze("25").size() - 2);
+  EXPECT_EQ(k->AnzahlLeistungen(), 6);
+}
+
+TEST(Position90, Record23CarriesPricesTotalFreeQuantityAndDiscountFactor) {
+  TestHost h;
+  PositionsLV().Speichere(*h.db);
+  auto k = h.Komponente();
+  Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
+  EXPECT_EQ(d.Sätze("22").size(), 0u);
+  const auto s = d.Sätze("23");
+  ASSERT_EQ(s.size(), 8u);
+  // 10 m2 at 12.50 with a 5 percent discount: factor 0.95.
+  EXPECT_EQ(Sp(s[0], 1, 74), "23010010    0000001250  000000012500" + Leer(12) + "0950000" + Leer(19));
+  // Negative quantity: negative total; no discount: seven blanks.
+  EXPECT_EQ(Sp(s[1], 12, 36), " 0000000420 -000000001470");
+  EXPECT_EQ(Sp(s[1], 49, 55), Leer(7));
+  // Quantity left to the bidder: its sign and digits follow the total.
+  EXPECT_EQ(Sp(s[3], 37, 48), " 00000004000");
+  // Package head: unit price from its parts (2 x 3.00 + 1 x 4.00).
+  EXPECT_EQ(Sp(s[4], 12, 36), " 0000001000  000000001000");
+  // Surcharge of 10 percent on 135.00; discount of 3 percent on 148.50.
+  EXPECT_EQ(Sp(s[5], 1, 74), "23010060   " + Leer(44) + " 01000 000000013500");
+  EXPECT_EQ(Sp(s[6], 56, 74), "-00300 000000014850");
+  // Negative unit price.
+  EXPECT_EQ(Sp(s[7], 12, 36), "-0000000420 -000000000420");
+
+  // Without prices there is no record 23 at all.
+  Datei90 ohne = test::Exportiere(*k, 83);
+  EXPECT_EQ(ohne.Sätze("23").size(), 0u);
+}
+
+TEST(Position90, Record22OnlyInDataType82WithTheNetTotal) {
+  TestHost h;
+  PositionsLV().Speichere(*h.db);
+  auto k = h.Komponente();
+  Datei90 d = test::Exportiere(*k, 82, test::MitPreisen());
+  ASSERT_TRUE(d.ergebnis);
+  EXPECT_EQ(d.Sätze("23").size(), 0u);
+  const auto s = d.Sätze("22");
+  ASSERT_EQ(s.size(), 8u);
+  // 125.00 less the discount amount 6.25.
+  EXPECT_EQ(Sp(s[0], 1, 74), "22010010    0000001250  000000011875" + Leer(12) + Leer(7) + Leer(19));
+  EXPECT_EQ(Sp(s[3], 37, 48), " 00000004000");
+
+  Datei90 ohne = test::Exportiere(*k, 82);
+  ASSERT_EQ(ohne.Sätze("22").size(), 8u);
+  EXPECT_EQ(Sp(ohne.Sätze("22")[0], 1, 74), "22010010   " + Leer(63));
+
+  for (std::int16_t dp : {81, 83, 84, 85, 86}) EXPECT_EQ(test::Exportiere(*k, dp).Sätze("22").size(), 0u) << dp;
+}
+
+TEST(Position90, Record24NumbersTheSubDescriptionsOfAPackage) {
+  TestHost h;
+  PositionsLV().Speichere(*h.db);
+  auto k = h.Komponente();
+  Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
+  const auto s = d.Sätze("24");
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(Sp(s[0], 1, 74), "2401 00000002500kg  " + Leer(20) + Leer(1) + Leer(33));
+  EXPECT_EQ(Sp(s[1], 1, 22), "2402 00000000750St   X");
+  EXPECT_EQ(Sp(s[1], 23, 74), Leer(52));
+  // Each part is followed by its short and long text.
+  std::vector<std::string> arten = d.Arten();
+  auto teil = std::find(arten.begin(), arten.end(), "24");
+  ASSERT_NE(teil, arten.end());
+  EXPECT_EQ(std::vector<std::string>(teil, teil + 6), (std::vector<std::string>{"24", "25", "26", "24", "25", "26"}));
+}
+
+TEST(Position90, Record30WritesTimeMaterialAndLabourByTheDocumentsComponents) {
+  TestHost h;
+  auto slot = [](const std::string& name) { return name + std::string(14 - name.size(), ' '); };
+  LV90 lv;
+  lv.Kopf({{"Komponente", "30 " + slot("Zeit") + slot("material") + slot("Lohn") + slot("") + slot("Geraet")}});
+  lv.Position(40, {{"Positionsnummer", "01.0010"},
+                   {"KnzGaeb", std::int16_t{10}},
+                   {"Zeit", 90.0},
+                   {"Materialpreis", 8.4},
+                   {"Lohnpreis", 4.1},
+                   {"Menge", 1.0}});
+  lv.Position(40, {{"Positionsnummer", "01.0020"}, {"Materialpreis", 1.0}});
+  lv.Speichere(*h.db);
+  auto k = h.Komponente();
+
+  Ausgabeoptionen o;
+  o.chkMitZeiten = true;
+  Datei90 d = test::Exportiere(*k, 85, o);
+  ASSERT_EQ(d.Sätze("30").size(), 1u);  // the second position has no GAEB code 10 or 11
+  EXPECT_EQ(Sp(d.Sätze("30")[0], 1, 74),
+            "30" + std::string("0000015000") + "0000000840" + "0000000410" + Leer(10) + Leer(10) + Leer(22));
+  // Record 30 stands between the quantity record and the texts of its position.
+  const auto arten = d.Arten();
+  const auto i30 = std::find(arten.begin(), arten.end(), "30") - arten.begin();
+  EXPECT_EQ(arten[i30 - 1], "21");
+  EXPECT_EQ(arten[i30 + 1], "25");
+
+  Datei90 ohneZeiten = test::Exportiere(*k, 85);
+  EXPECT_EQ(Sp(ohneZeiten.Sätze("30")[0], 3, 22), Leer(10) + "0000000840");
+  EXPECT_EQ(test::Exportiere(*k, 83, o).Sätze("30").size(), 0u);
+}
+
+TEST(Text90, ShortTextIsSplitAt70AndTheSecondShortTextFollows) {
+  TestHost h;
+  std::string lang;
+  for (int i = 0; i < 15; ++i) lang += "Abcdefghi ";  // 150 characters
+  LV90 lv;
+  lv.Position(40, {{"Positionsnummer", "01.0010"}, {"Kurztext1", lang}, {"Kurztext3", "Zweiter Kurztext"}});
+  lv.Position(40, {{"Positionsnummer", "01.0020"}});
+  lv.Position(40, {{"Positionsnummer", "01.0030"}, {"Kurztext1", "Kante ''gefast''"}});
+  lv.Speichere(*h.db);
+  auto k = h.Komponente();
+  Datei90 d = test::Exportiere(*k, 83);
+  const auto s = d.Sätze("25");
+  ASSERT_EQ(s.size(), 6u);
+  EXPECT_EQ(Sp(s[0], 1, 74), "25" + lang.substr(0, 70) + Leer(2));
+  EXPECT_EQ(Sp(s[1], 3, 74), lang.substr(70, 70) + Leer(2));
+  EXPECT_EQ(Sp(s[2], 3, 74), lang.substr(140, 10) + Leer(60) + Leer(2));
+  EXPECT_EQ(Sp(s[3], 1, 74), "25Zweiter Kurztext" + Leer(34) + Leer(22));
+  // No short text: one record with a blank text.
+  EXPECT_EQ(Sp(s[4], 1, 74), "25" + Leer(72));
+  EXPECT_EQ(Sp(s[5], 3, 20), "Kante 'gefast'    ");
+}
+
+TEST(Text90, LongTextCarriesLineCodesAndTheAdditionalText) {
+  TestHost h;
+  LV90 lv;
+  lv.Kopf({{"Kurzlangtext", true}});
+  lv.Position(40, {{"Positionsnummer", "01.0010"},
+                   {"Langtext", "Erste Zeile\r\nZweite ''Zeile''"},
+                   {"KennNr_Langtext", "001 002 "},
+                   {"DruckKnz", "2"},
+                   {"Zusatztext", "Zusatz"}});
+  lv.Position(40, {{"Positionsnummer", "01.0020"},
+                   {"DruckKnz", "1"},
+                   {"Zusatztext", "nicht gedruckt"},
+                   {"Langtext", std::string(120, 'x')}});
+  lv.Position(40, {{"Positionsnummer", "01.0030"}});
+  lv.Speichere(*h.db);
+  auto k = h.Komponente();
+  Datei90 d = test::Exportiere(*k, 83);
+  const auto s = d.Sätze("26");
+  ASSERT_EQ(s.size(), 7u);
+  EXPECT_EQ(Sp(s[0], 1, 74), "26001Erste Zeile" + Leer(44) + Leer(14));
+  EXPECT_EQ(Sp(s[1], 1, 20), "26002Zweite 'Zeile' ");
+  EXPECT_EQ(Sp(s[2], 1, 11), "26   Zusatz");
+  // A line longer than 55 characters continues in the next record.
+  EXPECT_EQ(Sp(s[3], 1, 74), "26   " + std::string(55, 'x') + Leer(14));
+  EXPECT_EQ(Sp(s[4], 6, 60), std::string(55, 'x'));
+  EXPECT_EQ(Sp(s[5], 6, 74), std::string(10, 'x') + Leer(45) + Leer(14));
+  // No long text: one record with a blank text.
+  EXPECT_EQ(Sp(s[6], 1, 74), "26" + Leer(72));
+
+  // Bills of GAEB version 2001 carry no line codes.
+  LV90 v2001 = lv;
+  v2001.Kopf({{"Ausgabejahr", "2001"}}).Speichere(*h.db);
+  EXPECT_EQ(Sp(test::Exportiere(*k, 83).Sätze("26")[0], 1, 16), "26   Erste Zeile");
+}
+
+TEST(Text90, BidderLinesOnlyAndNoShortTextsInDataType84) {
+  TestHost h;
+  LV90 lv;
+  lv.Position(22, {{"Positionsnummer", "01"}, {"Kurztext1", "Titel"}});
+  lv.Position(40, {{"Positionsnummer", "01.0010"},
+                   {"KnzFreieMenge", true},
+                   {"Menge", 2.0},
+                   {"Kurztext1", "Kurz"},
+                   {"Langtext", "Text des Auftraggebers\r\nAngabe des Bieters"},
+                   {"KennNr_Langtext", "001 00B "}});
+  lv.Position(40, {{"Positionsnummer", "01.0020"},
+                   {"Kurztext1", "Kurz"},
+                   {"Langtext", "nur Auftraggeber"},
+                   {"KennNr_Langtext", "001 "}});
+  lv.Position(50, {{"Langtext", "Hinweis"}});
+  lv.Speichere(*h.db);
+  auto k = h.Komponente();
+  Datei90 d = test::Exportiere(*k, 84);
+  ASSERT_TRUE(d.ergebnis);
+  EXPECT_EQ(d.Sätze("25").size(), 0u);
+  EXPECT_EQ(d.Sätze("20").size(), 0u);
+  ASSERT_EQ(d.Sätze("21").size(), 1u);  // only the quantity the bidder fills in
+  EXPECT_EQ(Sp(d.Sätze("21")[0], 3, 11), "010010   ");
+  ASSERT_EQ(d.Sätze("26").size(), 1u);
+  EXPECT_EQ(Sp(d.Sätze("26")[0], 1, 74), "2600BAngabe des Bieters" + Leer(37) + Leer(14));
+  EXPECT_EQ(d.Sätze("23").size(), 2u);  // the bid always carries prices
+}
+
+TEST(Text90, NoticesPreamblesAndClosingTexts) {
+  TestHost h;
+  const std::string vorbemerkung = "Vorbemerkung " + std::string(80, 'v');
+  LV90 lv;
+  lv.Position(50, {{"Langtext", vorbemerkung}, {"Langtextdruck", true}, {"KnzVbSb", "1"}});
+  lv.Position(40, {{"Positionsnummer", "01.0010"}});
+  lv.Position(50, {{"Langtext", "Hinweis zur ''Ausführung''\r\nZweite Zeile"}, {"KnzVbSb", "0"}});
+  lv.Schlusszeile(140, {{"Langtext", "Schlussbemerkung"}});
+  lv.Speichere(*h.db);
+  auto k = h.Komponente();
+  Datei90 d = test::Exportiere(*k, 83);
+  ASSERT_TRUE(d.ergebnis);
+  test::PrüfeZeilenformat(d);
+  const auto arten = d.Arten();
+  // The preamble comes before the header; the notice after the position.
+  EXPECT_EQ(std::vector<std::string>(arten.begin(), arten.begin() + 5),
+            (std::vector<std::string>{"T0", "T1", "T1", "T9", "00"}));
+  EXPECT_EQ(Sp(d.zeilen[1], 1, 74), "T1" + vorbemerkung.substr(0, 72));
+  EXPECT_EQ(Sp(d.zeilen[2], 1, 74), "T1" + vorbemerkung.substr(72) + Leer(72 - 21));
+  EXPECT_EQ(Sp(d.zeilen[0], 1, 74), "T0" + Leer(72));
+  EXPECT_EQ(Sp(d.zeilen[3], 1, 74), "T9" + Leer(72));
+
+  ASSERT_EQ(d.Sätze("20").size(), 1u);
+  EXPECT_EQ(Sp(d.Sätze("20")[0], 1, 74), "20" + Leer(72));
+  auto hinweis = std::find(arten.begin(), arten.end(), "20") - arten.begin();
+  EXPECT_EQ(Sp(d.zeilen[hinweis + 1], 1, 5), "26   ");
+  EXPECT_EQ(Sp(d.zeilen[hinweis + 1], 6, 74),
+            NachCodepage("Hinweis zur 'Ausführung'", Codepage::Cp850) + Leer(55 - 24) + Leer(14));
+  EXPECT_EQ(Sp(d.zeilen[hinweis + 2], 1, 74), "26   Zweite Zeile" + Leer(43) + Leer(14));
+
+  // Closing: the end record of the totals row, the end record of the closing
+  // text with its T-records, and the final end record.
+  EXPECT_EQ(std::vector<std::string>(arten.end() - 6, arten.end()),
+            (std::vector<std::string>{"99", "99", "T0", "T1", "T9", "99"}));
+  EXPECT_EQ(Sp(d.zeilen[d.zeilen.size() - 3], 1, 74), "T1Schlussbemerkung" + Leer(56));
+
+  // Notices are not part of data type 82.
+  EXPECT_EQ(test::Exportiere(*k, 82).Sätze("20").size(), 0u);
+}
+
+// Two positions of 600.00 and 400.00 and a discount of 5 percent on the
+// whole bill: net 950.00, VAT 19 percent, gross 1130.50.
+LV90 SummenLV() {
+  LV90 lv;
+  lv.Position(40, {{"Positionsnummer", "01.0010"}, {"Menge", 10.0}, {"Einzelpreis", 60.0}});
+  lv.Position(40, {{"Positionsnummer", "01.0020"}, {"Menge", 4.0}, {"Einzelpreis", 100.0}});
+  lv.Position(
+      80, {{"Positionsnummer", "01.0030"}, {"WelcherBetragZuAbschlag", std::int16_t{0}}, {"AufAbschlagProzent", 5.0}});
+  return lv;
+}
+
+TEST(Ende90, LongEndRecordCarriesTotalsDiscountFactorVatAndCount) {
+  TestHost h;
+  SummenLV().Speichere(*h.db);
+  auto k = h.Komponente();
+  Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
+  ASSERT_TRUE(d.ergebnis);
+  const auto s = d.Sätze("99");
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(d.Arten().back(), "99");
+  EXPECT_EQ(d.Arten()[d.zeilen.size() - 2], "99");
+  // The total before the discount, the discount as factor 0.95.
+  EXPECT_EQ(Sp(s[0], 1, 74), "99000000100000" + std::string("0950000") + "1900" + "000000113050" + Leer(32) + "00002");
+  EXPECT_EQ(Sp(s[1], 1, 74), "99" + Leer(19) + "1900" + Leer(12) + Leer(32) + "00002");
+  EXPECT_EQ(k->AnzahlLeistungen(), 2);
+
+  // Data type 81 and a bill without prices get the short variant only.
+  for (const Datei90& kurz : {test::Exportiere(*k, 81, test::MitPreisen()), test::Exportiere(*k, 83)}) {
+    ASSERT_EQ(kurz.Sätze("99").size(), 2u);
+    EXPECT_EQ(kurz.Sätze("99")[0].substr(0, 74), s[1].substr(0, 74));
+  }
+}
+
+TEST(Ende90, SurchargeOfASectionGoesIntoItsSumRecord) {
+  TestHost h;
+  LV90 lv;
+  lv.Kopf({{"UmsatzsteuerProzent", 7.0}});
+  lv.Position(22, {{"Positionsnummer", "01"}});
+  lv.Position(40, {{"Positionsnummer", "01.0010"}, {"Menge", 10.0}, {"Einzelpreis", 10.0}});
+  lv.Position(
+      70, {{"Positionsnummer", "01.0020"}, {"WelcherBetragZuAbschlag", std::int16_t{3}}, {"AufAbschlagProzent", 10.0}});
+  lv.Position(22, {{"Positionsnummer", "02"}});
+  lv.Position(40, {{"Positionsnummer", "02.0010"}, {"Menge", 5.0}, {"Einzelpreis", 20.0}});
+  lv.Speichere(*h.db);
+  auto k = h.Komponente();
+  Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
+  const auto s32 = d.Sätze("32");
+  ASSERT_EQ(s32.size(), 2u);
+  // Title 01 holds 110.00 with the surcharge: its sum is 100.00 with factor 1.10.
+  EXPECT_EQ(Sp(s32[0], 1, 74), "3201       " + std::string(" 000000010000") + "1100000" + Leer(43));
+  EXPECT_EQ(Sp(s32[1], 1, 31), "3202        000000010000" + Leer(7));
+  // Only the title that simply ends gets a heading record 31.
+  ASSERT_EQ(d.Sätze("31").size(), 1u);
+  EXPECT_EQ(Sp(d.Sätze("31")[0], 3, 11), "02       ");
+  EXPECT_EQ(Sp(d.Sätze("99")[0], 3, 37), "000000021000" + Leer(7) + "0700" + "000000022470");
+}
+
+}  // namespace
+}  // namespace gaeb

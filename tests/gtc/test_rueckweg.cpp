@@ -1,0 +1,214 @@
+// Tests of the way back: GAEB XML text markup to RTF and to plain lines, the
+// markup the reader understands beyond its own, round trips, and the errors
+// of XML that is not a GAEB text.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "konverter.h"
+
+namespace gtc_test {
+namespace {
+
+const std::string kKopf =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}"
+    "\\pard\\plain\\f0\\fs20 ";
+const std::string kNsAttr = std::string(" xmlns=\"") + kNs + "\"";
+
+std::string Lang(const std::string& text) { return Langtext("<Text>" + text + "</Text>"); }
+
+TEST(gtcNachRtf, FormateZeichenUndUmbrüche) {
+  Konverter k;
+  std::string xml = Lang(P(Span("Beton ") + Span("C25/30", "font-weight:bold;")) +
+                         P(Span("Wände\t€ ≤ {x}\\") + "<br/>" +
+                           Span("Ende", "font-style:italic;text-decoration:underline;")));
+  Xml r = k.XmlNachRtf(xml, 'L', -1);
+  EXPECT_EQ(r.xml, kKopf + "Beton \\b C25/30\\par \\b0 W\\'e4nde\\tab \\'80 \\u8804? \\{x\\}\\\\\\line "
+                           "\\i\\ul Ende\\par}");
+  EXPECT_EQ(r.fehler, "(null)");
+  // Characters beyond the basic plane become a surrogate pair.
+  EXPECT_EQ(k.XmlNachRtf(Lang(P(Span("\U0001F600"))), 'L').xml, kKopf + "\\u-10179?\\u-8704?\\par}");
+}
+
+TEST(gtcNachRtf, KurzLangUndLabel) {
+  Konverter k;
+  std::string beide = Description(
+      "<CompleteText><DetailTxt><Text>" + P(Span("Lang")) +
+      "</Text></DetailTxt><OutlineText><OutlTxt><TextOutlTxt>" + P(Span("Kurz")) +
+      "</TextOutlTxt></OutlTxt></OutlineText></CompleteText>");
+  EXPECT_EQ(k.XmlNachRtf(beide, 'K').xml, kKopf + "Kurz\\par}");
+  EXPECT_EQ(k.XmlNachRtf(beide, 'L').xml, kKopf + "Lang\\par}");
+  // A part the fragment does not hold gives nothing, without error.
+  Xml ohneKurz = k.XmlNachRtf(Lang(P(Span("Lang"))), 'K');
+  EXPECT_EQ(ohneKurz.xml, "(null)");
+  EXPECT_EQ(ohneKurz.fehler, "(null)");
+  EXPECT_EQ(k.XmlNachRtf("<LblTx" + kNsAttr + ">" + P(Span("Rohbau")) + "</LblTx>", 'M').xml,
+            kKopf + "Rohbau\\par}");
+  EXPECT_EQ(k.XmlNachRtf("<Descrip" + kNsAttr + ">" + P(Span("Projekt")) + "</Descrip>", 'M').xml,
+            kKopf + "Projekt\\par}");
+  EXPECT_EQ(k.XmlNachRtf(Lang(""), 'L').xml, kKopf + "}");
+}
+
+TEST(gtcNachRtf, LückenAlsLesezeichenOderText) {
+  std::string rtf =
+      R"({\rtf1 Beton {\*\bkmkstart TB2}30 cm{\*\bkmkend TB2} dick\par Zeile{\*\bkmkstart TA7}Wert{\*\bkmkend TA7}\par Ende})";
+  Konverter k;
+  gtcRtfAddL(k.h(), rtf.c_str());
+  std::string xml = k.RtfNachXml().xml;
+  EXPECT_EQ(k.XmlNachRtf(xml, 'L', -1).xml,
+            kKopf + R"(Beton {\*\bkmkstart TB2}30 cm{\*\bkmkend TB2} dick\par Zeile{\*\bkmkstart TA7}Wert{\*\bkmkend TA7}\par Ende\par})");
+  EXPECT_EQ(k.XmlNachRtf(xml, 'L', 0).xml, kKopf + R"(Beton 30 cm dick\par ZeileWert\par Ende\par})");
+}
+
+TEST(gtcNachRtf, RundreiseRtfXmlRtfXml) {
+  // Markup made from RTF, turned back into RTF and read again, is the same.
+  const char* fälle[] = {
+      R"({\rtf1 Beton {\b C25/30}\par liefern})",
+      R"({\rtf1 {\b\i\ul a}{\i b}\tab c\line d\par\par e\par})",
+      R"({\rtf1 W\'e4nde \u8804? {\*\bkmkstart TB1}x\par y{\*\bkmkend TB1}\par z})",
+      R"({\rtf1 {\*\bkmkstart TB4}nur{\*\bkmkend TB4}})",
+      R"({\rtf1 {\*\bkmkstart TB-3}neg{\*\bkmkend TB-3}{\*\bkmkstart TA9223372036854775807}max{\*\bkmkend TA9223372036854775807}})",
+      R"({\rtf1 })",
+  };
+  for (const char* rtf : fälle) {
+    Konverter k;
+    gtcRtfAddL(k.h(), rtf);
+    std::string xml1 = k.RtfNachXml().xml;
+    std::string rtf2 = k.XmlNachRtf(xml1, 'L', -1).xml;
+    Konverter k2;
+    gtcRtfAddL(k2.h(), rtf2.c_str());
+    Xml r2 = k2.RtfNachXml();
+    EXPECT_EQ(r2.xml, xml1) << rtf;
+    EXPECT_EQ(r2.fehler, "(null)") << rtf;
+  }
+}
+
+std::string Wort(int i) {
+  std::string z = std::to_string(i);
+  return "Wort" + std::string(6 - z.size(), '0') + z;  // 10 characters
+}
+
+TEST(gtcNachZeilen, UmbruchAnLeerzeichenBei55Zeichen) {
+  // Twelve words of 10 characters: five fit into 55 (54 with blanks).
+  std::string absatz;
+  for (int i = 1; i <= 12; ++i) absatz += (i > 1 ? " " : "") + Wort(i);
+  std::string langesWort(60, 'x');
+  Konverter k;
+  std::string xml = Lang(P(Span(absatz)) + P("") + P(Span(langesWort + " Rest")) +
+                         P(Span("a") + "<br/>" + Span("≤ ä", "font-weight:bold;")));
+  std::string fehler;
+  std::vector<Zeile> zeilen = k.XmlNachZeilen(xml, 'L', 55, &fehler);
+  auto zeile = [](const std::string& t) { return Zeile{t + "\r\n", GTC_ZEILE_TEXT, 61}; };
+  std::vector<Zeile> erwartet = {
+      zeile(Wort(1) + " " + Wort(2) + " " + Wort(3) + " " + Wort(4) + " " + Wort(5)),
+      zeile(Wort(6) + " " + Wort(7) + " " + Wort(8) + " " + Wort(9) + " " + Wort(10)),
+      zeile(Wort(11) + " " + Wort(12)),
+      zeile(""),
+      zeile(std::string(55, 'x')),
+      zeile("xxxxx Rest"),
+      zeile("a"),
+      zeile("? \xE4"),
+  };
+  EXPECT_EQ(zeilen, erwartet);
+  EXPECT_EQ(fehler, "(null)");
+  // The short part of this fragment is empty; without a width nothing breaks.
+  EXPECT_TRUE(k.XmlNachZeilen(xml, 'K', 55).empty());
+  EXPECT_EQ(k.XmlNachZeilen(xml, 'L', 0).front().text, absatz + "\r\n");
+}
+
+TEST(gtcNachZeilen, KurzLangUndLückenzeilen) {
+  Konverter k;
+  gtcRtfAddK(k.h(), R"({\rtf1 Kurztext})");
+  gtcRtfAddL(k.h(), R"({\rtf1 Beton {\*\bkmkstart TB2}30 cm{\*\bkmkend TB2} dick\par Zeile{\*\bkmkstart TA7}Wert{\*\bkmkend TA7}\par Ende})");
+  std::string xml = k.RtfNachXml().xml;
+  EXPECT_EQ(k.XmlNachZeilen(xml, 'K', 55),
+            (std::vector<Zeile>{{"Kurztext\r\n", GTC_ZEILE_TEXT, 60}}));
+  EXPECT_EQ(k.XmlNachZeilen(xml, 'L', 55),
+            (std::vector<Zeile>{{"Beton 30 cm dick\r\n", GTC_ZEILE_BIETER, 2},
+                                {"ZeileWert\r\n", GTC_ZEILE_AUFTRAGGEBER, 7},
+                                {"Ende\r\n", GTC_ZEILE_TEXT, 61}}));
+  // Lines in, lines out: the same lines.
+  Konverter z;
+  for (const char* t : {"Erste Zeile", "", "Dritte\tZeile"}) gtcAsciiAddLineL(z.h(), t, GTC_ZEILE_TEXT, 61);
+  std::vector<Zeile> zurück = z.XmlNachZeilen(z.AsciiNachXml().xml, 'L', 55);
+  EXPECT_EQ(zurück, (std::vector<Zeile>{{"Erste Zeile\r\n", GTC_ZEILE_TEXT, 61},
+                                        {"\r\n", GTC_ZEILE_TEXT, 61},
+                                        {"Dritte\tZeile\r\n", GTC_ZEILE_TEXT, 61}}));
+}
+
+TEST(gtcXmlLeser, FremdesMarkupListenTabellenUndNamensräume) {
+  std::string xml =
+      "<g:Descrip xmlns:g=\"" + std::string(kNs) +
+      "\">\n  <g:ul><g:li><g:p><g:span>eins</g:span></g:p></g:li><g:li>zwei</g:li></g:ul>"
+      "<g:ol><g:li>a</g:li><g:li>b</g:li></g:ol>"
+      "<g:table><g:tr><g:td>A</g:td><g:th><g:p>B</g:p></g:th></g:tr></g:table>"
+      "<g:div style=\"FONT-WEIGHT: Bold\">fett</g:div>"
+      "<g:span>lose</g:span><g:br/><g:span>weiter<x:notiz xmlns:x=\"urn:x\">fremd</x:notiz></g:span>"
+      "<x:block xmlns:x=\"urn:x\"><g:p>nicht</g:p></x:block>"
+      "<g:p style=\"font-style:italic\">kursiv <g:span style=\"text-decoration:underline\">u</g:span>"
+      "<g:image Type=\"image/png\">AAAA</g:image></g:p>"
+      "<g:p><g:span>zwei\n Zeilen</g:span></g:p>\n</g:Descrip>";
+  Konverter k;
+  std::string fehler;
+  std::vector<Zeile> zeilen = k.XmlNachZeilen(xml, 'L', 55, &fehler);
+  std::vector<std::string> texte;
+  for (const Zeile& z : zeilen) texte.push_back(z.text);
+  EXPECT_EQ(texte, (std::vector<std::string>{"- eins\r\n", "- zwei\r\n", "1. a\r\n", "2. b\r\n",
+                                             "A\tB\r\n", "fett\r\n", "lose\r\n", "weiterfremd\r\n",
+                                             "kursiv u\r\n", "zwei  Zeilen\r\n"}));
+  EXPECT_EQ(fehler, "<gtcerrors><remarks><remark>Ein Bild wurde nicht übernommen.</remark></remarks></gtcerrors>");
+  std::string rtf = k.XmlNachRtf(xml, 'L').xml;
+  EXPECT_NE(rtf.find("\\b fett\\par \\b0 lose\\line weiterfremd\\par \\i kursiv \\ul u\\par"),
+            std::string::npos)
+      << rtf;
+}
+
+TEST(gtcXmlLeser, FehlerhaftesXml) {
+  struct Fall {
+    std::string xml;
+    std::string fehler;
+  };
+  const Fall fälle[] = {
+      {"<Description" + kNsAttr + "><CompleteText>", "Der GAEB-XML-Text ist nicht wohlgeformt: "},
+      {"", "Der GAEB-XML-Text ist nicht wohlgeformt: "},
+      {"<LblTx>&unbekannt;</LblTx>", "Der GAEB-XML-Text ist nicht wohlgeformt: "},
+      {"<!DOCTYPE LblTx [<!ENTITY a \"b\">]><LblTx>&a;</LblTx>",
+       "Ein GAEB-XML-Text darf keine Dokumenttyp-Deklaration (DTD, Entitäten) enthalten."},
+      {"<!DOCTYPE LblTx SYSTEM \"file:///etc/passwd\"><LblTx/>",
+       "Ein GAEB-XML-Text darf keine Dokumenttyp-Deklaration (DTD, Entitäten) enthalten."},
+      {"<GAEB" + kNsAttr + "/>", "Das Element GAEB ist kein Textelement von GAEB DA XML."},
+      {"<LblTx xmlns=\"urn:anders\"/>",
+       "Das Element LblTx gehört nicht zum Namensraum von GAEB DA XML."},
+  };
+  for (const Fall& f : fälle) {
+    Konverter k;
+    Xml r = k.XmlNachRtf(f.xml, 'L');
+    EXPECT_EQ(r.xml, "(null)") << f.xml;
+    // Parser messages are libxml2's own; only the start of those is fixed.
+    EXPECT_EQ(r.fehler.rfind("<gtcerrors><errors><error>" + f.fehler, 0), 0u) << r.fehler;
+    EXPECT_TRUE(r.fehler.ends_with("</error></errors></gtcerrors>")) << r.fehler;
+    std::string zeilenfehler;
+    EXPECT_TRUE(k.XmlNachZeilen(f.xml, 'L', 55, &zeilenfehler).empty());
+    EXPECT_EQ(zeilenfehler, r.fehler);
+  }
+}
+
+TEST(gtcXmlLeser, EntitätenbombeWirdAbgewiesen) {
+  std::string bombe = "<!DOCTYPE LblTx [<!ENTITY a \"aaaaaaaaaa\">";
+  char vorher = 'a';
+  for (char e = 'b'; e <= 'k'; ++e) {
+    bombe += "<!ENTITY " + std::string(1, e) + " \"" ;
+    for (int i = 0; i < 10; ++i) bombe += std::string("&") + vorher + ";";
+    bombe += "\">";
+    vorher = e;
+  }
+  bombe += "]><LblTx><p><span>&k;</span></p></LblTx>";
+  Konverter k;
+  Xml r = k.XmlNachRtf(bombe, 'M');
+  EXPECT_EQ(r.xml, "(null)");
+  EXPECT_NE(r.fehler.find("Dokumenttyp-Deklaration"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace gtc_test

@@ -1,0 +1,257 @@
+// The row-by-row import: dispatch, failure messages with their exact texts,
+// resume next after failing host calls, and nothing saved before the end row.
+#include <gtest/gtest.h>
+
+#include "importhelfer.h"
+
+namespace gaeb {
+namespace {
+
+using namespace test;
+
+class Import : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Projekt(h, "P1", "K-77");
+    k = h.Komponente();
+    ASSERT_EQ(k->Init_BelegVorlauf(1, ""), Variant(true));
+    nr = k->Sperren_Belegnummer(1);
+    ASSERT_GT(nr, 0);
+  }
+  long Gespeicherte() { return h.db->Ausführen("SELECT * FROM Belegkopfkolvar"); }
+
+  TestHost h;
+  std::unique_ptr<clsGaebSQL> k;
+  std::int32_t nr = 0;
+};
+
+TEST_F(Import, CompleteBillIsSavedAndUnlockedOnlyAtTheEndRow) {
+  ASSERT_TRUE(Kopf(*k, nr));
+  EXPECT_EQ(k->KundenNummer(), "K-77");  // replaced by the project's customer
+  ASSERT_TRUE(Struktur(*k, nr, 1, "01"));
+  ASSERT_TRUE(Struktur(*k, nr, 2, "01.01"));
+  ASSERT_TRUE(Position(*k, nr, "01.01.0010", 12.5, 40));
+  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
+    c.Positionstyp(45);
+    c.Positionsnummer("01.01.0020");
+    c.Menge(2);
+  }));
+  for (int i = 1; i <= 3; ++i) {
+    ASSERT_TRUE(Zeile(*k, nr, [&](clsGaebSQL& c) {
+      c.Positionstyp(47);
+      c.Positionsnummer("01.01.0020");
+      c.MengePaketteil(i);
+      c.Einzelpreis(10);
+    }));
+  }
+  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
+    c.Positionstyp(50);
+    c.KnzVbSb("1");
+    c.Langtext("Vorbemerkung");
+  }));
+  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
+    c.Positionstyp(140);
+    c.Langtext("Schlussbemerkung");
+  }));
+  // Nothing reaches the database before the end row; the lock is in place.
+  EXPECT_EQ(Gespeicherte(), 0);
+  EXPECT_FALSE(host::Sperrinhaber(*h.db, 1, nr).empty());
+  ASSERT_TRUE(Ende(*k, nr));
+  EXPECT_TRUE(h.Meldungen().empty()) << h.Meldungen().front();
+  EXPECT_TRUE(host::Sperrinhaber(*h.db, 1, nr).empty());
+
+  host::Dokument d = Gespeichert(h, 1, nr);
+  EXPECT_EQ(d.kopf.Feld("Projektnummer").ToString(), "P1");
+  EXPECT_EQ(d.kopf.Feld("KundenNummer").ToString(), "K-77");
+  ASSERT_EQ(d.positionen.size(), 8u);
+  EXPECT_EQ(d.positionen[0].Feld("Positionstyp").ToInt16(), 20);
+  EXPECT_EQ(d.positionen[1].Feld("Positionstyp").ToInt16(), 21);
+  EXPECT_DOUBLE_EQ(d.positionen[2].Feld("Gesamtpreis").ToDouble(), 500.0);
+  EXPECT_DOUBLE_EQ(d.positionen[3].Feld("Einzelpreis").ToDouble(), 60.0);  // from its three parts
+  EXPECT_DOUBLE_EQ(d.positionen[3].Feld("Gesamtpreis").ToDouble(), 120.0);
+  EXPECT_EQ(d.positionen[7].Feld("Textschlüssel").ToString(), "1");
+  ASSERT_EQ(d.schlusszeilen.size(), 2u);  // the totals row and the closing text
+  EXPECT_DOUBLE_EQ(d.schlusszeilen[0].Feld("Summe").ToDouble(), 620.0);
+  EXPECT_EQ(d.schlusszeilen[1].Feld("Langtext").ToString(), "Schlussbemerkung");
+}
+
+TEST_F(Import, ImportWithoutEndRowLeavesNothingSavedAndTheLock) {
+  ASSERT_TRUE(Kopf(*k, nr));
+  ASSERT_TRUE(Position(*k, nr, "0010", 1, 1));
+  k.reset();
+  EXPECT_EQ(Gespeicherte(), 0);
+  EXPECT_FALSE(host::Sperrinhaber(*h.db, 1, nr).empty());
+}
+
+TEST_F(Import, HeaderWithoutOrWithUnknownProjectFails) {
+  EXPECT_FALSE(Kopf(*k, nr, ""));
+  EXPECT_FALSE(Kopf(*k, nr, "P9"));
+  std::string m = "Neuer Beleg:" + std::to_string(nr);
+  EXPECT_EQ(h.Meldungen(), (std::vector<std::string>{TestHost::M10055(m), TestHost::M10055(m)}));
+}
+
+TEST_F(Import, RowsThatStoreNothingAnswerTrue) {
+  ASSERT_TRUE(Kopf(*k, nr));
+  for (std::int16_t ebene : {0, 5}) {
+    EXPECT_TRUE(Zeile(*k, nr, [&](clsGaebSQL& c) {
+      c.Positionstyp(40);
+      c.HierarchieEbene(ebene);
+    }));
+  }
+  EXPECT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) { c.Positionstyp(30); }));
+  EXPECT_EQ(k->kontext().Beleg().LetzterPositionsindex(), -1);
+  EXPECT_TRUE(h.Meldungen().empty());
+}
+
+TEST_F(Import, RefusedInsertsShowTheirMessages) {
+  ASSERT_TRUE(Kopf(*k, nr));
+  ASSERT_TRUE(Struktur(*k, nr, 1, "01"));
+  ASSERT_TRUE(Struktur(*k, nr, 2, "01.01"));
+  ASSERT_TRUE(Struktur(*k, nr, 1, "02"));  // the trade level is now closed
+  EXPECT_FALSE(Struktur(*k, nr, 3, "02.01"));
+  EXPECT_FALSE(Position(*k, nr, "02.0010", 1, 1));
+  EXPECT_FALSE(Zeile(*k, nr, [](clsGaebSQL& c) {
+    c.Positionstyp(45);
+    c.Positionsnummer("02.0020");
+  }));
+  EXPECT_FALSE(Zeile(*k, nr, [](clsGaebSQL& c) {
+    c.Positionstyp(60);
+    c.Positionsnummer("S1");
+  }));
+  ASSERT_TRUE(Struktur(*k, nr, 2, "02.01"));
+  EXPECT_FALSE(Zeile(*k, nr, [](clsGaebSQL& c) {  // a part without its head
+    c.Positionstyp(47);
+    c.Positionsnummer("02.01.0030");
+  }));
+  EXPECT_EQ(h.Meldungen(), (std::vector<std::string>{
+                               TestHost::M10055("Prüfe Einfügen Titel:02.01"),
+                               TestHost::M10055(" Prüfe Einfügen Position:02.0010"),
+                               TestHost::M10055(" Prüfe Einfügen Paketkopf:02.0020"),
+                               TestHost::M10055("Prüfe Einfügen SummenpositionS1"),
+                               TestHost::M10055(" Prüfe Einfügen Paketteil:02.01.0030"),
+                           }));
+}
+
+// Each failing host step gives its own message; the row answers False.
+TEST_F(Import, FailingHostStepsShowTheStepMessage) {
+  ASSERT_TRUE(Kopf(*k, nr));
+  struct Fall {
+    const char* op;
+    std::function<bool()> zeile;
+    std::string meldung;
+  };
+  std::vector<Fall> fälle = {
+      {"DarfEinfügen", [&] { return Struktur(*k, nr, 1, "01"); }, "Prüfe Einfügen Los:01"},
+      {"FügeStrukturzeileEin", [&] { return Struktur(*k, nr, 1, "01"); }, "Neues Los:01"},
+      {"FügeStrukturzeileEin", [&] { return Struktur(*k, nr, 2, "01.01"); }, "Neues Gewerk:01.01"},
+      {"FügeStrukturzeileEin", [&] { return Struktur(*k, nr, 3, "01.01.01"); }, "Neuer Titel:01.01.01"},
+      {"FügePositionEin", [&] { return Position(*k, nr, "0010", 1, 1); }, "Neue Position:0010"},
+      {"AktuellePosition", [&] { return Position(*k, nr, "0020", 1, 1); }, "Berechne Position:0020"},
+      {"FügePositionEin",
+       [&] { return Zeile(*k, nr, [](clsGaebSQL& c) { c.Positionstyp(70); c.Positionsnummer("Z"); }); },
+       "Neue SummenpositionZ"},
+      {"DarfEinfügen", [&] { return Zeile(*k, nr, [](clsGaebSQL& c) { c.Positionstyp(50); }); },
+       "Prüfe Einfügen Textposition"},
+      {"FügePositionEin", [&] { return Zeile(*k, nr, [](clsGaebSQL& c) { c.Positionstyp(50); }); },
+       "Neue Textposition"},
+      {"DarfSchlusszeileEinfügen", [&] { return Zeile(*k, nr, [](clsGaebSQL& c) { c.Positionstyp(140); }); },
+       "Prüfe Einfügen Schlußbemerkung"},
+      {"FügeSchlusszeileEin", [&] { return Zeile(*k, nr, [](clsGaebSQL& c) { c.Positionstyp(140); }); },
+       "Neue Schlußbemerkung"},
+  };
+  // A position for the text row's check to happen.
+  ASSERT_TRUE(Position(*k, nr, "0001", 1, 1));
+  for (Fall& f : fälle) {
+    h.Meldungsdienst().Leeren();
+    // The step after the insert reads the current position: make its second
+    // call fail for "Berechne", the first for the others.
+    h.störung->Störe(f.op, std::string(f.op) == "AktuellePosition" ? 2 : 1);
+    EXPECT_FALSE(f.zeile()) << f.meldung;
+    h.störung->Störe("");
+    std::vector<std::string> m = h.Meldungen();
+    ASSERT_FALSE(m.empty()) << f.meldung;
+    EXPECT_EQ(m.back(), TestHost::M10055(f.meldung));
+    // The failing host call itself was reported as an error of Speichern_Belegdaten
+    // (or of the transfer step that made it).
+    EXPECT_TRUE(m.front() == TestHost::M10055("Speichern_Belegdaten") ||
+                m.front() == TestHost::M10055("Übertrage_Position"))
+        << m.front();
+  }
+}
+
+TEST_F(Import, EndRowFailures) {
+  ASSERT_TRUE(Kopf(*k, nr));
+  ASSERT_TRUE(Position(*k, nr, "0010", 1, 1));
+  std::string n = std::to_string(nr);
+  h.störung->Störe("PrüfeUndKorrigiere");
+  EXPECT_FALSE(Ende(*k, nr));
+  EXPECT_EQ(h.Meldungen().back(), TestHost::M10055("Korrektur Beleg: " + n));
+  h.störung->Störe("Speichern");
+  EXPECT_FALSE(Ende(*k, nr));
+  EXPECT_EQ(h.Meldungen().back(), TestHost::M10055("Speichern Beleg: " + n));
+  EXPECT_EQ(Gespeicherte(), 0);
+  // A failed unlock still answers True, after its message.
+  h.Meldungsdienst().Leeren();
+  h.störung->Störe("Entsperren");
+  EXPECT_TRUE(Ende(*k, nr));
+  EXPECT_EQ(h.Meldungen(), (std::vector<std::string>{TestHost::M10055("Speichern_Belegdaten"),
+                                                     TestHost::M10055("Entsperre Beleg: " + n)}));
+  EXPECT_EQ(Gespeicherte(), 1);
+}
+
+// The host's formatting object that cannot format every position.
+class HalbeFormatierung : public Formatierung {
+ public:
+  void Init(const std::string&, Verbindung*, std::shared_ptr<HostObjekt>, std::shared_ptr<HostObjekt>) override {}
+  bool Vorbereiten() override { return true; }
+  void FormatiereAllePositionen(std::unique_ptr<Belegdaten>&, std::int16_t, bool, bool& alle) override { alle = false; }
+};
+
+TEST_F(Import, UnformattedPositionsAreReportedAndTheImportGoesOn) {
+  h.fabrik->Registriere(klassen::Formatierung, [] { return std::make_unique<HalbeFormatierung>(); });
+  ASSERT_TRUE(Kopf(*k, nr));
+  ASSERT_TRUE(Ende(*k, nr));
+  ASSERT_EQ(h.Meldungsdienst().Meldungen().size(), 1u);
+  const host::Meldung& m = h.Meldungsdienst().Meldungen()[0];
+  EXPECT_EQ(m.text, "Es konnten nicht alle Positionen formatiert werden.");
+  EXPECT_EQ(m.art, 0);
+  EXPECT_EQ(m.extra, Variant("clsGaebSQL"));
+  EXPECT_EQ(Gespeicherte(), 1);
+}
+
+// Fail the 1st, 2nd, 3rd ... host call of a whole import: no exception
+// escapes, every message is a catalogue message, and the run without a fault
+// saves the complete document.
+TEST(ImportStörung, EveryFailingCallIsReportedAndNothingEscapes) {
+  for (long n = 1;; ++n) {
+    TestHost h;
+    Projekt(h, "P1");
+    auto k = h.Komponente();
+    k->Init_BelegVorlauf(1, "");
+    std::int32_t nr = k->Sperren_Belegnummer(1);
+    ASSERT_GT(nr, 0);
+    h.störung->aufrufe = 0;
+    h.störung->failAt = n;
+    Kopf(*k, nr);
+    Struktur(*k, nr, 3, "01");
+    Position(*k, nr, "01.0010", 2, 3);
+    Zeile(*k, nr, [](clsGaebSQL& c) { c.Positionstyp(50); c.Langtext("Text"); });
+    Zeile(*k, nr, [](clsGaebSQL& c) { c.Positionstyp(140); c.Langtext("Ende"); });
+    Ende(*k, nr);
+    for (const std::string& m : h.Meldungen())
+      EXPECT_TRUE(m.rfind("Bei der Verarbeitung ist ein Fehler aufgetreten: ", 0) == 0 ||
+                  m == "Es konnten nicht alle Positionen formatiert werden.")
+          << m;
+    if (h.störung->aufrufe < n) {
+      EXPECT_TRUE(h.Meldungen().empty());
+      host::Dokument d = Gespeichert(h, 1, nr);
+      EXPECT_EQ(d.positionen.size(), 3u);
+      break;
+    }
+    EXPECT_FALSE(h.Meldungen().empty()) << "fault " << n << " went unreported";
+    ASSERT_LT(n, 500);
+  }
+}
+
+}  // namespace
+}  // namespace gaeb

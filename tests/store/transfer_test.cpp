@@ -1,0 +1,220 @@
+// What the record transfer writes into the header and the rows.
+#include <gtest/gtest.h>
+
+#include "base/text.h"
+#include "importhelfer.h"
+#include "store/store.h"
+
+namespace gaeb {
+namespace {
+
+using namespace test;
+
+class Transfer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Projekt(h, "P1");
+    h.db->Ausführen("INSERT INTO Metallarten (NEART, Tagespreis) VALUES ('CU', 812.5)");
+    k = h.Komponente();
+    k->Init_BelegVorlauf(1, "");
+    nr = k->Sperren_Belegnummer(1);
+  }
+  host::Dokument& Im(clsGaebSQL& c) {
+    return dynamic_cast<host::BelegdatenHost&>(dynamic_cast<StörBelegdaten&>(c.kontext().Beleg()).Ziel()).Aktuell();
+  }
+  TestHost h;
+  std::unique_ptr<clsGaebSQL> k;
+  std::int32_t nr = 0;
+};
+
+TEST_F(Transfer, HeaderCutsTextsAndWritesTheMaskInLetters) {
+  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
+    c.Positionstyp(10);
+    c.Projektnummer("P1");
+    c.InformationProjekt(std::string(600, 'x') + "ä");  // 601 characters
+    c.KopfInformationAG(std::string(49, 'a') + "ÄÖ");  // 51
+    c.Dateiname(std::string(29, 'd') + "üz");          // 31
+    c.MitLos(true);
+    c.OZStufen("2200");
+    c.OZMaske("1233PPPPI");
+    c.Datenphase(83);
+    c.KnzRTF(false);
+    c.InformationProjektRTF("{\\rtf1 x}");
+  }));
+  const host::Satz& kopf = Im(*k).kopf;
+  EXPECT_EQ(kopf.Feld("InformationProjekt").ToString(), std::string(600, 'x'));
+  EXPECT_EQ(kopf.Feld("KopfInformationAG").ToString(), std::string(49, 'a') + "Ä");
+  EXPECT_EQ(kopf.Feld("Dateiname").ToString(), std::string(29, 'd') + "ü");
+  EXPECT_EQ(kopf.Feld("OZMaske").ToString(), "GLTTPPPPU|.|");  // N = 3: G, L, T
+  EXPECT_EQ(k->m_PosNr_Trennzeichen, ".");                      // separator default
+  EXPECT_EQ(kopf.Feld("InformationProjektRTF").ToString(), "");  // RTF only with KnzRTF
+  EXPECT_EQ(kopf.Feld("KundenNummer").ToString(), "0");
+  EXPECT_EQ(kopf.Feld("Belegbezeichnung").ToString(), "Angebot");
+  EXPECT_EQ(kopf.Feld("Währung").ToString(), "EUR");
+  EXPECT_EQ(kopf.Feld("Belegdatum").ToString(), "20261205");
+  EXPECT_EQ(kopf.Feld("Benutzer").ToString(), "tester");
+  EXPECT_EQ(kopf.Feld("Datenphase").ToInt16(), 83);
+  EXPECT_DOUBLE_EQ(kopf.Feld("Metalltagespreis").ToDouble(), 812.5);
+  EXPECT_EQ(kopf.Feld("Metallart").ToString(), "CU");
+  EXPECT_EQ(kopf.Feld("KopfPositionstyp").ToInt16(), 10);
+  EXPECT_EQ(kopf.Feld("KopfKennzeichen").ToString(), "3");
+  for (int g = 1; g <= 4; ++g)
+    for (int e = 1; e <= 3; ++e)
+      EXPECT_TRUE(kopf.Feld("Stufe" + std::to_string(g) + "Ebene" + std::to_string(e)).ToBool());
+  EXPECT_TRUE(h.Meldungen().empty());
+}
+
+TEST_F(Transfer, LevelCountDecidesTheLetters) {
+  struct Fall {
+    bool los;
+    const char* stufen;
+    const char* maske;
+    const char* erwartet;
+    bool ebene1, ebene2, ebene3;
+  } fälle[] = {
+      {false, "20041", "11PPPPI", "TTPPPPU|.|", false, false, true},
+      {false, "22041", "1122PPPPI", "LLTTPPPPU|.|", false, true, true},
+      {false, "00081", "PPPPPPPPI", "PPPPPPPPU|.|", false, false, false},
+  };
+  std::int32_t n = nr;
+  for (const Fall& f : fälle) {
+    ASSERT_TRUE(Zeile(*k, n, [&](clsGaebSQL& c) {
+      c.Positionstyp(10);
+      c.Projektnummer("P1");
+      c.MitLos(f.los);
+      c.OZStufen(f.stufen);
+      c.OZMaske(f.maske);
+    }));
+    const host::Satz& kopf = Im(*k).kopf;
+    EXPECT_EQ(kopf.Feld("OZMaske").ToString(), f.erwartet);
+    EXPECT_EQ(kopf.Feld("Stufe2Ebene1").ToBool(), f.ebene1);
+    EXPECT_EQ(kopf.Feld("Stufe2Ebene2").ToBool(), f.ebene2);
+    EXPECT_EQ(kopf.Feld("Stufe4Ebene3").ToBool(), f.ebene3);
+    ++n;
+  }
+}
+
+TEST_F(Transfer, UnitPriceFromItsSharesAndThePriceMarkers) {
+  ASSERT_TRUE(Kopf(*k, nr));
+  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
+    c.Positionstyp(40);
+    c.HierarchieEbene(4);
+    c.MaterialEPVK(10);
+    c.LohnEPVK(5);
+    c.Einzelpreis(99);
+    c.Menge(2);
+  }));
+  EXPECT_DOUBLE_EQ(k->Einzelpreis(), 15.0);  // the record keeps the built price
+  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
+    c.Positionstyp(40);
+    c.HierarchieEbene(4);
+    c.Einzelpreis(20);
+    c.Menge(1);
+  }));
+  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
+    c.Positionstyp(40);
+    c.HierarchieEbene(4);
+  }));
+  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
+    c.Positionstyp(45);
+    c.Einzelpreis(50);
+    c.Menge(1);
+    c.MengePaketteil(3);
+  }));
+  EXPECT_DOUBLE_EQ(k->Einzelpreis(), 0.0);
+  const auto& p = Im(*k).positionen;
+  ASSERT_EQ(p.size(), 4u);
+  EXPECT_DOUBLE_EQ(p[0].Feld("Einzelpreis").ToDouble(), 15.0);
+  EXPECT_DOUBLE_EQ(p[0].Feld("Materialpreis").ToDouble(), 10.0);
+  EXPECT_DOUBLE_EQ(p[0].Feld("Lohnpreis").ToDouble(), 5.0);
+  EXPECT_DOUBLE_EQ(p[0].Feld("Gesamtpreis").ToDouble(), 30.0);  // computed after the transfer
+  EXPECT_DOUBLE_EQ(p[1].Feld("Materialpreis").ToDouble(), 20.0);
+  EXPECT_DOUBLE_EQ(p[1].Feld("Einzelpreis").ToDouble(), 20.0);
+  EXPECT_EQ(p[1].Feld("Materialpreiskennzeichen").ToString(), "1");
+  EXPECT_EQ(p[1].Feld("Lohnpreiskennzeichen").ToString(), "1");
+  EXPECT_EQ(p[2].Feld("Materialpreiskennzeichen").ToString(), "");  // all prices 0
+  EXPECT_EQ(p[2].Feld("Lohnpreiskennzeichen").ToString(), "");
+  EXPECT_EQ(p[3].Feld("Materialpreiskennzeichen").ToString(), "1");  // a package head always
+  EXPECT_EQ(p[3].Feld("Kennzeichen").ToString(), "3");
+  EXPECT_DOUBLE_EQ(p[3].Feld("MengePaketteil").ToDouble(), 3.0);
+  EXPECT_TRUE(p[3].Feld("Paket").ToBool());
+  EXPECT_EQ(p[3].Feld("Festbuchstabe").ToString(), "B");
+  EXPECT_EQ(p[3].Feld("Kalkulationskennzeichen").ToString(), "1");
+}
+
+TEST_F(Transfer, SumRowsTextsAndClosingRemarks) {
+  ASSERT_TRUE(Kopf(*k, nr));
+  for (std::int16_t art : {60, 70, 80}) ASSERT_TRUE(Zeile(*k, nr, [&](clsGaebSQL& c) { c.Positionstyp(art); }));
+  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
+    c.Positionstyp(70);
+    c.Kurztext1("Wagnis");
+    c.AufAbschlagProzent(3);
+    c.AufAbschlagBetrag(250);
+    c.FürSummenspeicher2(BoolZuText(false));
+  }));
+  // Text rows: the print switch follows KnzVbSb, then the exact upper-case keys.
+  struct Text {
+    const char* vbsb;
+    const char* schlüssel;
+    bool druck;
+  } texte[] = {{"0", "", false}, {"1", "", true}, {"0", "[Hinweis]", false}, {"0", "[HINWEIS]", true},
+               {"0", "[AUSFBESCHR]", true}, {"0", "[AusfBeschr]", false}};
+  for (const Text& t : texte) {
+    ASSERT_TRUE(Zeile(*k, nr, [&](clsGaebSQL& c) {
+      c.Positionstyp(50);
+      c.KnzVbSb(t.vbsb);
+      c.KennNr_Langtext(t.schlüssel);
+      c.Langtext("Hinweistext");
+      c.LangtextRTF("{\\rtf1 Hinweistext}");
+    }));
+  }
+  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
+    c.Positionstyp(140);
+    c.KnzRTF(true);
+    c.Langtext("Schluss");
+    c.LangtextRTF("{\\rtf1 Schluss}");
+  }));
+  const auto& p = Im(*k).positionen;
+  ASSERT_EQ(p.size(), 10u);
+  EXPECT_EQ(p[0].Feld("Kurztext1").ToString(), "Zwischensumme");
+  EXPECT_EQ(p[1].Feld("Kurztext1").ToString(), "Zuschlag");
+  EXPECT_EQ(p[2].Feld("Kurztext1").ToString(), "Abschlag");
+  EXPECT_EQ(p[3].Feld("Kurztext1").ToString(), "Wagnis");
+  EXPECT_DOUBLE_EQ(p[3].Feld("AufAbschlagProzent").ToDouble(), 100.0);  // an amount replaces the percentage
+  EXPECT_DOUBLE_EQ(p[3].Feld("Einzelpreis").ToDouble(), 250.0);
+  EXPECT_FALSE(p[3].Feld("FürSummenspeicher2").ToBool());
+  for (std::size_t i = 0; i < 6; ++i) {
+    EXPECT_EQ(p[4 + i].Feld("Langtextdruck").ToBool(), texte[i].druck) << texte[i].schlüssel;
+    EXPECT_EQ(p[4 + i].Feld("DruckKnz").ToString(), "1");
+    EXPECT_EQ(p[4 + i].Feld("LangtextRTF").ToString(), "");  // RTF of a text row only with KnzRTF
+  }
+  const auto& s = Im(*k).schlusszeilen;
+  ASSERT_EQ(s.size(), 1u);
+  EXPECT_EQ(s[0].Feld("LangtextRTF").ToString(), "{\\rtf1 Schluss}");
+  EXPECT_TRUE(s[0].Feld("Schalter").ToBool());
+}
+
+TEST_F(Transfer, HierarchyRowsAreRememberedAndRecomputedAtTheEnd) {
+  ASSERT_TRUE(Kopf(*k, nr));
+  ASSERT_TRUE(Struktur(*k, nr, 1, "h1"));
+  ASSERT_TRUE(Struktur(*k, nr, 2, "H2"));
+  ASSERT_TRUE(Position(*k, nr, "0010", 2, 5));
+  EXPECT_EQ(k->kontext().hierarchiezeilen, (std::array<std::int32_t, 3>{0, 1, -1}));
+  ASSERT_TRUE(Ende(*k, nr));
+  host::Dokument d = Gespeichert(h, 1, nr);
+  EXPECT_DOUBLE_EQ(d.positionen[0].Feld("Gesamtpreis").ToDouble(), 10.0);
+  EXPECT_FALSE(d.positionen[0].Feld("FürSummenspeicher1").ToBool());  // structure rows carry no sum store
+}
+
+TEST_F(Transfer, MetalPriceIsZeroWithoutCopper) {
+  h.db->Ausführen("DELETE FROM Metallarten");
+  ASSERT_TRUE(Kopf(*k, nr));
+  EXPECT_DOUBLE_EQ(Im(*k).kopf.Feld("Metalltagespreis").ToDouble(), 0.0);
+  EXPECT_TRUE(h.Meldungen().empty());
+  h.db->Ausführen("DROP TABLE Metallarten");
+  EXPECT_DOUBLE_EQ(GetNETagespreis(k->kontext()), 0.0);
+  EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("GetNETagespreis")});
+}
+
+}  // namespace
+}  // namespace gaeb

@@ -1,0 +1,106 @@
+// Tests of the conversion behind `gaeb text`: the example of the command's
+// documentation, the directions and kinds it takes, and its usage errors.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "base/fehler.h"
+#include "meldungen.h"
+#include "textconv/textbefehl.h"
+
+namespace textconv_test {
+namespace {
+
+using gaeb::Textauftrag;
+
+Textauftrag Auftrag(const char* von, const char* nach, const char* art) {
+  Textauftrag a;
+  a.von = von;
+  a.nach = nach;
+  a.textmodus = art;
+  return a;
+}
+
+TEST(textconvTextbefehl, RtfNachXmlLangtext) {
+  Protokollfenster fenster;
+  std::string xml = gaeb::Konvertiere_Text(Auftrag("rtf", "xml", "L"),
+                                           "{\\rtf1\\ansi Beton {\\b C25/30}\\par liefern}\n",
+                                           GAEB_BIN_DIR, &fenster);
+  EXPECT_EQ(xml,
+            "<Description xmlns=\"http://www.gaeb.de/GAEB_DA_XML/200407\"><CompleteText><DetailTxt>"
+            "<Text><p><span>Beton </span><span style=\"font-weight:bold;\">C25/30</span></p>"
+            "<p><span>liefern</span></p></Text></DetailTxt></CompleteText></Description>");
+  EXPECT_TRUE(fenster.meldungen.empty());
+}
+
+TEST(textconvTextbefehl, ÜberXmlHinUndZurück) {
+  Protokollfenster fenster;
+  EXPECT_EQ(gaeb::Konvertiere_Text(Auftrag("rtf", "ascii", "L"),
+                                   "{\\rtf1 Beton {\\b C25/30}\\par liefern}", GAEB_BIN_DIR, &fenster),
+            "Beton C25/30\r\nliefern\r\n");
+  std::string rtf = gaeb::Konvertiere_Text(Auftrag("ascii", "rtf", "ML"), "Rohbau\n", GAEB_BIN_DIR,
+                                           &fenster);
+  EXPECT_TRUE(rtf.ends_with("\\fs20 Rohbau\\par}")) << rtf;
+  Textauftrag kl = Auftrag("ascii", "xml", "KL");
+  kl.kurztext = "Kurz";
+  kl.mitKurztext = true;
+  EXPECT_NE(gaeb::Konvertiere_Text(kl, "Lang", GAEB_BIN_DIR, &fenster).find("<TextOutlTxt><p><span>Kurz"),
+            std::string::npos);
+  Textauftrag lb = Auftrag("ascii", "xml", "LB");
+  lb.marke = "3";
+  lb.mitMarke = true;
+  EXPECT_NE(gaeb::Konvertiere_Text(lb, "'5 cm'", GAEB_BIN_DIR, &fenster).find("MarkLbl=\"3\""),
+            std::string::npos);
+  EXPECT_TRUE(fenster.meldungen.empty());
+}
+
+TEST(textconvTextbefehl, OhneBibliothekLademeldung) {
+  Protokollfenster fenster;
+  EXPECT_THROW(gaeb::Konvertiere_Text(Auftrag("rtf", "xml", "L"), "{\\rtf1 x}", "/kein/verzeichnis",
+                                      &fenster),
+               gaeb::Fehler);
+  EXPECT_EQ(fenster.meldungen,
+            (std::vector<Meldung>{{"Laden der Datei /kein/verzeichnis/gtcConverterV31.so fehlgeschlagen", ""}}));
+}
+
+TEST(textconvTextbefehl, Bedienfehler) {
+  struct Fall {
+    Textauftrag auftrag;
+    std::string fehler;
+  };
+  Textauftrag kurzBeiL = Auftrag("rtf", "xml", "L");
+  kurzBeiL.mitKurztext = true;
+  Textauftrag lbOhneMarke = Auftrag("ascii", "xml", "LB");
+  Textauftrag lbMitText = lbOhneMarke;
+  lbMitText.mitMarke = true;
+  lbMitText.marke = "zwei";
+  Textauftrag markeBeiK = Auftrag("ascii", "xml", "K");
+  markeBeiK.mitMarke = true;
+  const Fall fälle[] = {
+      {Auftrag("doc", "xml", "L"), "--from erwartet rtf, ascii oder xml"},
+      {Auftrag("rtf", "pdf", "L"), "--to erwartet xml, rtf oder ascii"},
+      {Auftrag("xml", "xml", "L"), "--from und --to dürfen nicht gleich sein"},
+      {Auftrag("rtf", "xml", "Q"), "--kind erwartet K, L, KL, A, KA, AK, F, ML, MA oder LB"},
+      {Auftrag("rtf", "xml", "LB"), "--kind LB gilt nicht für --from rtf --to xml"},
+      {Auftrag("xml", "ascii", "ML"), "--kind ML gilt nicht für --from xml --to ascii"},
+      {Auftrag("rtf", "ascii", "KL"), "--kind KL gilt nicht für --from rtf --to ascii"},
+      {kurzBeiL, "--short gilt nur für --kind KL"},
+      {markeBeiK, "--label gilt nur für --kind LB"},
+      {lbOhneMarke, "--kind LB braucht --label N"},
+      {lbMitText, "--label erwartet eine Zahl"},
+  };
+  for (const Fall& f : fälle) {
+    EXPECT_EQ(gaeb::Prüfe_Textauftrag(f.auftrag), f.fehler);
+    try {
+      gaeb::Konvertiere_Text(f.auftrag, "x", GAEB_BIN_DIR, nullptr);
+      ADD_FAILURE() << f.fehler;
+    } catch (const std::invalid_argument& e) {
+      EXPECT_EQ(e.what(), f.fehler);
+    }
+  }
+  EXPECT_EQ(gaeb::Prüfe_Textauftrag(Auftrag("xml", "rtf", "MA")), "");
+}
+
+}  // namespace
+}  // namespace textconv_test

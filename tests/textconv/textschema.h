@@ -1,0 +1,71 @@
+// Test helper: validates GAEB text fragments against the GAEB DA XML 3.1
+// schema. The schema declares only GAEB as global element, so a small schema
+// of the same namespace includes it unchanged and declares each text root
+// with the type the GAEB schema gives that element (Description
+// tgDescription, AddText tgAddText, TextComplement tgTextComplement, Descrip
+// tgFText, LblTx and ArtOutline tgMLText). A fragment is thus checked against
+// exactly the content model it has inside a GAEB document.
+#pragma once
+
+#include <libxml/parser.h>
+#include <libxml/xmlschemas.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace textconv_test {
+
+class TextSchema {
+ public:
+  // Null when the schema folder is missing.
+  static std::unique_ptr<TextSchema> Laden(const std::filesystem::path& ordner) {
+    std::filesystem::path gaeb = ordner / "GAEB_DA_XML_3.1_2009-12.xsd";
+    if (!std::filesystem::exists(gaeb)) return nullptr;
+    const std::string ns = "http://www.gaeb.de/GAEB_DA_XML/200407";
+    std::string xsd =
+        "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns=\"" + ns +
+        "\" targetNamespace=\"" + ns +
+        "\" elementFormDefault=\"qualified\" attributeFormDefault=\"unqualified\">"
+        "<xs:include schemaLocation=\"" + gaeb.string() + "\"/>"
+        "<xs:element name=\"Description\" type=\"tgDescription\"/>"
+        "<xs:element name=\"AddText\" type=\"tgAddText\"/>"
+        "<xs:element name=\"TextComplement\" type=\"tgTextComplement\"/>"
+        "<xs:element name=\"Descrip\" type=\"tgFText\"/>"
+        "<xs:element name=\"LblTx\" type=\"tgMLText\"/>"
+        "<xs:element name=\"ArtOutline\" type=\"tgMLText\"/>"
+        "</xs:schema>";
+    xmlSchemaParserCtxtPtr p = xmlSchemaNewMemParserCtxt(xsd.data(), static_cast<int>(xsd.size()));
+    xmlSchemaPtr schema = xmlSchemaParse(p);
+    xmlSchemaFreeParserCtxt(p);
+    if (schema == nullptr) return nullptr;
+    return std::unique_ptr<TextSchema>(new TextSchema(schema));
+  }
+
+  ~TextSchema() { xmlSchemaFree(schema_); }
+
+  // Empty when xml is well-formed and valid, else the first problem.
+  std::string Prüfe(const std::string& xml) const {
+    xmlDocPtr doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, "UTF-8",
+                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    if (doc == nullptr) return "nicht wohlgeformt";
+    std::string fehler;
+    xmlSchemaValidCtxtPtr v = xmlSchemaNewValidCtxt(schema_);
+    xmlSchemaSetValidStructuredErrors(v, Merke, &fehler);
+    int ergebnis = xmlSchemaValidateDoc(v, doc);
+    xmlSchemaFreeValidCtxt(v);
+    xmlFreeDoc(doc);
+    if (ergebnis != 0 && fehler.empty()) fehler = "ungültig";
+    return fehler;
+  }
+
+ private:
+  explicit TextSchema(xmlSchemaPtr schema) : schema_(schema) {}
+  static void Merke(void* ziel, xmlErrorPtr e) {
+    auto* s = static_cast<std::string*>(ziel);
+    if (s->empty() && e != nullptr && e->message != nullptr) *s = e->message;
+  }
+  xmlSchemaPtr schema_;
+};
+
+}  // namespace textconv_test
