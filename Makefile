@@ -18,8 +18,7 @@ build: configure
 	cmake --build $(BUILD)
 
 demo: build
-	$(BUILD)/bin/gaeb --db $(DEMO_DB) init
-	$(BUILD)/bin/gaeb --db $(DEMO_DB) oz-levels 1233PPPPI
+	$(BUILD)/bin/gaeb --db $(DEMO_DB) demo --out gaeb-demo
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2

@@ -5,6 +5,7 @@
 #include "gaeb2000/oz.h"
 #include "gaeb90/export.h"
 #include "store/store.h"
+#include "textconv/textkonverter.h"
 
 namespace gaeb {
 
@@ -13,6 +14,7 @@ clsGaebSQL::clsGaebSQL(std::shared_ptr<const Objektfabrik> fabrik)
   Ignoriere([&] { k_->belegdatenobjekt = k_->fabrik->Erzeuge<Belegdaten>(klassen::Belegdaten); });
   Ignoriere([&] { k_->belegnummernobjekt = k_->fabrik->Erzeuge<Belegnummern>(klassen::Belegnummern); });
   k_->satz.ImportTyp.clear();
+  k_->textkonverter = std::make_shared<clsGaebTextkonverter>();
 }
 
 clsGaebSQL::~clsGaebSQL() {
@@ -31,7 +33,7 @@ void clsGaebSQL::Init(const std::string& /*pDMY*/, const std::string& pConnectst
     k_->pConnectstring = pConnectstring;
     k_->pGL_OptionenObj = std::move(pGL_OptionenObj);
     k_->pGL_TextFormat = std::move(pGL_TextFormat);
-    k_->appExeDir = pAppExeDir;
+    k_->textkonverter->m_AppExeDir(pAppExeDir);
   } catch (const Fehler& e) {
     Ignoriere([&] { k_->Meldungen().FehlerMelden("clsGaebSQL", "Init", e.Nummer(), e.Beschreibung(), true); });
   } catch (const std::exception& e) {

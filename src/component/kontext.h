@@ -42,8 +42,6 @@ struct Kontext {
   std::string pConnectstring;
   std::shared_ptr<HostObjekt> pGL_OptionenObj;
   std::shared_ptr<HostObjekt> pGL_TextFormat;
-  // The host's program directory, where the text converter finds its library.
-  std::string appExeDir;
 
   Dokumentvorgaben vorgaben;
 

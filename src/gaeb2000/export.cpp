@@ -90,7 +90,6 @@ bool Export::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegn
     gesperrt = true;
     if (status != -1) {
       ZeigeMeldung(k_, "Der Beleg ist nicht in der entsprechenden Währung erfasst. ");
-      ergebnis = false;
       // The lock taken for this output is given back at once.
       Ignoriere([&] { b.Entsperren(art, nummer); });
       return false;

@@ -21,6 +21,14 @@ bool HatErgänzung(const std::string& text, char buchstabe) {
   return text.find(marke) != std::string::npos || text.find(rtfMarke) != std::string::npos;
 }
 
+// text with CR LF appended, in a buffer of exactly that size: the text is
+// stored back into the document, where every byte of slack would stay.
+std::string MitZeilenende(std::string text) {
+  text.reserve(text.size() + 2);
+  text += "\r\n";
+  return text;
+}
+
 }  // namespace
 
 void Export::Beschreibungsblock(std::size_t blanks, WeiterBeiFehler& weiter) {
@@ -57,9 +65,9 @@ bool Export::Ausgabe_LANGTEXT() {
     if (HatErgänzung(langtext, 'A')) Attribut(i + 15, "[LangtextTA]", "J");
     if (HatErgänzung(langtext, 'B')) Attribut(i + 15, "[LangtextTB]", "J");
     Zeile(i + 15, "[Langtext]");
-    langtext += "\r\n";
-    Position().SetzeFeld("Langtext", langtext);
+    langtext = MitZeilenende(std::move(langtext));
     TextZeilen(langtext, i + 15);
+    Position().SetzeFeld("Langtext", Variant(std::move(langtext)));
   });
   return true;
 }
@@ -84,9 +92,9 @@ bool Export::Ausgabe_KURZTEXT() {
       kurztext.resize(kurztext.size() - 2);
       Position().SetzeFeld("Kurztext1", kurztext);
     }
-    kurztext += "\r\n";
-    Position().SetzeFeld("Kurztext1", kurztext);
+    kurztext = MitZeilenende(std::move(kurztext));
     TextZeilen(kurztext, i + 15);
+    Position().SetzeFeld("Kurztext1", Variant(std::move(kurztext)));
   });
   return true;
 }
@@ -106,9 +114,9 @@ bool Export::Ausgabe_BESCHREIBUNG() {
       std::string rtf = PS("LangtextRTF");
       if (!rtf.empty()) Position().SetzeFeld("Langtext", rtf);
     }
-    std::string langtext = PS("Langtext") + "\r\n";
-    Position().SetzeFeld("Langtext", langtext);
+    std::string langtext = MitZeilenende(PS("Langtext"));
     TextZeilen(langtext, i + 15);
+    Position().SetzeFeld("Langtext", Variant(std::move(langtext)));
     Zeile(i + 13, "#end[Beschreibung]");
     Zeile(i + 10, "#end[" + blockname() + "]");
   });
@@ -129,9 +137,9 @@ bool Export::Ausgabe_ZUSTEXT() {
       }
     }
     Zeile(i + 10, schlüssel);
-    std::string langtext = PS("Langtext") + "\r\n";
-    Position().SetzeFeld("Langtext", langtext);
+    std::string langtext = MitZeilenende(PS("Langtext"));
     TextZeilen(langtext, i + 10);
+    Position().SetzeFeld("Langtext", Variant(std::move(langtext)));
     Zeile(i + 5, "#end[ZusText]");
   });
   return true;

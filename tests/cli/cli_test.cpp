@@ -188,3 +188,28 @@ TEST_F(Programm, TwoImportsAtOnceGetDifferentNumbersAndBothComplete) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Programm, TextConversionAndMissingConverterLibrary) {
+  Datei("in.rtf", "{\\rtf1\\ansi Beton {\\b C25/30}\\par liefern}");
+  Lauf l = Gaeb("text --from rtf --to xml --kind L '" + (ordner / "in.rtf").string() + "'");
+  ASSERT_EQ(l.status, 0) << l.err;
+  EXPECT_EQ(l.aus,
+            "<Description xmlns=\"http://www.gaeb.de/GAEB_DA_XML/200407\"><CompleteText><DetailTxt><Text>"
+            "<p><span>Beton </span><span style=\"font-weight:bold;\">C25/30</span></p><p><span>liefern</span></p>"
+            "</Text></DetailTxt></CompleteText></Description>\n");
+  EXPECT_EQ(Gaeb("text --from rtf --to xml --kind Q '" + (ordner / "in.rtf").string() + "'").status, 2);
+
+  // The program without its converter library beside it: the load message, no crash.
+  fs::path ohne = ordner / "ohne";
+  fs::create_directories(ohne);
+  fs::copy_file(fs::path(GAEB_BIN_DIR) / "gaeb", ohne / "gaeb");
+  std::string cmd = (ohne / "gaeb").string() + " text --from rtf --to xml --kind L '" + (ordner / "in.rtf").string() +
+                    "' >/dev/null 2>'" + (ordner / "err.txt").string() + "'";
+  int rc = std::system(cmd.c_str());
+  EXPECT_EQ(WEXITSTATUS(rc), 1);
+  EXPECT_EQ(Lies(ordner / "err.txt"), "Laden der Datei " + (ohne / "gtcConverterV31.so").string() + " fehlgeschlagen\n");
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 
 #include "base/fehler.h"
 #include "gaeb2000/oz.h"
+#include "textconv/textkonverter.h"
 #include "testhost.h"
 
 namespace gaeb {
@@ -45,7 +46,8 @@ TEST(Rahmen, CreationReleaseAndInit) {
   auto k = h.Komponente();
   EXPECT_EQ(k->kontext().pConnection, h.db.get());
   EXPECT_EQ(k->kontext().pConnectstring, h.verbindungstext);
-  EXPECT_EQ(k->kontext().appExeDir, GAEB_BIN_DIR);
+  ASSERT_NE(k->kontext().textkonverter, nullptr);
+  EXPECT_EQ(k->kontext().textkonverter->m_AppExeDir(), GAEB_BIN_DIR);
   ASSERT_NE(k->kontext().belegdatenobjekt, nullptr);
   ASSERT_NE(k->kontext().belegnummernobjekt, nullptr);
   EXPECT_TRUE(h.Meldungen().empty());

@@ -355,6 +355,15 @@ TEST(Rahmen, RefusedExportsWriteNothing) {
   }
   EXPECT_EQ(host::Sperrinhaber(*h.db, 1, 1), "anna@anderswo:1");  // the other holder keeps its lock
   EXPECT_EQ(host::Sperrinhaber(*h.db, 1, 2), "");                 // ours is given back
+
+  // A target that cannot be written: reported, the result as it stood once
+  // the document was being opened, and the document unlocked.
+  Belegbau(3).Speichere(*h.db);
+  h.Meldungsdienst().Leeren();
+  auto k = h.Komponente();
+  EXPECT_TRUE(k->Ausgabe_BelegdatenDA2000(1, 3, "/gibt-es-nicht/lv.d83", 83, {}));
+  EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("Ausgabe_BelegdatenDA2000")});
+  EXPECT_EQ(host::Sperrinhaber(*h.db, 1, 3), "");
 }
 
 TEST(Rahmen, FailingHostCallsAreReportedAndTheExportGoesOn) {
