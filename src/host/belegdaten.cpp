@@ -378,6 +378,9 @@ bool BelegdatenHost::ErzeugeBeleg(std::int16_t belegart, std::int32_t belegnumme
   d.kopf.SetzeFeld("Erzeugungstext", text);
   d.kopf.SetzeFeld("Erzeugungswert", wert);
   d.kopf.SetzeFeld("Währung", vorgaben_.pGL_Landeswährung);
+  const Variant pk[] = {Variant(projektnummer)};
+  Ergebnis projekt = Db().Abfrage("SELECT Bezeichnung FROM ProjekteKolvar WHERE Projektnummer = ?", pk);
+  if (!projekt.Leer()) d.kopf.SetzeFeld("Projektname", projekt.zeilen[0][0]);
   const Variant ust[] = {Variant("Standard"), Variant("Allgemein"), Variant("UmsatzsteuerProzent")};
   Ergebnis e = Db().Abfrage("SELECT Wert FROM Einstellungen WHERE Profil = ? AND Abschnitt = ? AND Schluessel = ?", ust);
   if (!e.Leer()) d.kopf.SetzeFeld("UmsatzsteuerProzent", e.zeilen[0][0]);
@@ -486,6 +489,13 @@ std::int32_t BelegdatenHost::PrüfeUndKorrigiere() {
 bool BelegdatenHost::Speichern(bool, bool, bool, bool, bool) {
   Dokument& d = Aktuell();
   BerechneDokument(d);
+  // A new document names its LV and describes its project by what the import gave.
+  if (d.neu) {
+    if (d.kopf.Feld("LVName").ToString().empty()) d.kopf.SetzeFeld("LVName", d.kopf.Feld("BezeichnungLV"));
+    if (d.kopf.Feld("Projektbeschreibung").ToString().empty())
+      d.kopf.SetzeFeld("Projektbeschreibung", d.kopf.Feld("InformationProjekt"));
+    d.kopf.SetzeFeld("Kurzlangtext", d.kopf.Feld("MitLangtextfassung"));
+  }
   Verbindung& v = Db();
   try {
     v.Beginne();
