@@ -73,8 +73,9 @@ void BerechneDokument(Dokument& d) {
       int bezug = p.Feld("WelcherBetragZuAbschlag").ToInt16();
       double basis = (bezug >= 1 && bezug <= 3) ? bereich[bezug] : bill;
       if (art == 60) {
+        // A subtotal carries the amount so far as its unit price; it adds nothing itself.
         p.SetzeFeld("Einzelpreis", Runde(basis, 2));
-        p.SetzeFeld("Gesamtpreis", Runde(basis, 2));
+        p.SetzeFeld("Gesamtpreis", 0.0);
       } else {
         double prozent = D(p, "AufAbschlagProzent");
         double ep = D(p, "Einzelpreis");

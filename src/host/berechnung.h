@@ -9,8 +9,9 @@
 //    or discount that is neither alternative nor contingency and has the
 //    first sum store set;
 //  - lot, trade, title (20, 21, 22): total of the counted rows inside;
-//  - subtotal (60): the counted amount so far of the whole bill
+//  - subtotal (60): unit price = the counted amount so far of the whole bill
 //    (WelcherBetragZuAbschlag 0) or of the open area of that level (1..3);
+//    its total is 0, so that an area's sum minus the row's total is the sum;
 //  - surcharge (70) and discount (80): percentage of that amount, or a fixed
 //    amount (unit price with 100 percent); a discount is negative;
 //  - totals row (90): net total, VAT rate of the header, VAT amount and gross

@@ -100,7 +100,6 @@ const Katalog& KopfKatalog() {
       // Names and addresses.
       S("Projektname"), S("Projektbeschreibung"), S("LVName"),
       B("Kurzlangtext"),               // the document carries short and long texts
-      B("Preisanteile"),               // unit prices are split into material and wage shares
       D("UmsatzsteuerProzent", 19.0),
       I("Speicherstatus"),
       // The header's own position row.
@@ -133,7 +132,6 @@ const Katalog& PositionsKatalog() {
       S("Materialpreiskennzeichen"), S("Lohnpreiskennzeichen"), S("Kalkulationskennzeichen"),
       B("KnzFreieMenge"), I("KnzGaeb"),
       S("Textschlüssel"),              // text key given when the row was inserted
-      S("Komponente"),                 // component descriptor (GAEB 90 record 30)
       D("Rabattprozent"), D("Rabattbetrag"), S("Zusatztext"), B("ZusatztextDruck"),
       // read by the GAEB 2000 export
       B("Bezuschlagt1"), B("Bezuschlagt2"),  // the position takes surcharge 1 / surcharge 2

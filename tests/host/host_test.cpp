@@ -250,7 +250,8 @@ TEST(Berechnung, PositionsPackagesAreasSumsAndTotals) {
   EXPECT_DOUBLE_EQ(gp(3), 25.0);
   EXPECT_DOUBLE_EQ(gp(6), 1000.0);
   EXPECT_DOUBLE_EQ(gp(7), 20.0);
-  EXPECT_DOUBLE_EQ(gp(8), 48.02);                 // 3.02 + 25 + 20
+  EXPECT_DOUBLE_EQ(d.positionen[8].Feld("Einzelpreis").ToDouble(), 48.02);  // 3.02 + 25 + 20
+  EXPECT_DOUBLE_EQ(gp(8), 0.0);
   EXPECT_DOUBLE_EQ(gp(9), 4.8);                   // 10 % of 48.02, rounded
   EXPECT_DOUBLE_EQ(gp(10), -5.0);
   EXPECT_DOUBLE_EQ(gp(1), 47.82);                 // title: 48.02 + 4.80 - 5.00
