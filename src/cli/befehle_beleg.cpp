@@ -67,7 +67,9 @@ void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode) {
   static std::string datei;
   static std::int16_t art = 0;
   imp->add_option("FILE", datei, "JSON array of rows; keys are position-record property names")->required();
-  imp->add_option("--type", art, "Document type (Belegart) of the new document")->required();
+  imp->add_option("--type", art, "Document type (Belegart) of the new document")
+      ->required()
+      ->check(CLI::Range(1, 32767));
   imp->callback([&] {
     std::vector<Importzeile> zeilen;
     try {
@@ -77,9 +79,17 @@ void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode) {
     }
     Importergebnis e = ImportiereZeilen(programm, zeilen, art);
     if (e.belegnummer != 0) std::cout << e.belegnummer << "\n";
-    if (e.abgebrochen)
-      std::cerr << "gaeb: abgebrochen; der Beleg ist nicht gespeichert und bleibt gesperrt (gaeb locks release --type "
-                << art << " --number " << e.belegnummer << ")\n";
+    if (e.belegnummer != 0 && !e.alleGespeichert) {
+      // A document that was not saved keeps its lock; say how to release it.
+      const Variant key[] = {Variant(art), Variant(e.belegnummer)};
+      Verbindung& v = programm.Datenbank();
+      bool gespeichert = v.Ausführen("SELECT Belegnummer FROM Belegkopfkolvar WHERE Belegart = ? AND Belegnummer = ?", key) != 0;
+      bool gesperrt = v.Ausführen("SELECT Inhaber FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ?", key) != 0;
+      if (!gespeichert && gesperrt)
+        std::cerr << "gaeb: " << (e.abgebrochen ? "abgebrochen; " : "")
+                  << "der Beleg ist nicht gespeichert und bleibt gesperrt (gaeb locks release --type " << art
+                  << " --number " << e.belegnummer << ")\n";
+    }
     exitcode = (e.belegnummer != 0 && e.alleGespeichert) ? kErfolg : kAbgelehnt;
   });
 

@@ -1,3 +1,6 @@
+#include <unistd.h>
+
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -49,6 +52,12 @@ bool Exportiere(Programm& programm, const std::string& format, std::int16_t bele
   auto it = Exportformate().find(format);
   if (it == Exportformate().end())
     throw CLI::ValidationError("--format", "unknown format " + format + "; known: " + FormatListe());
+  // A target the export could not create is a usage error, found before the document is locked.
+  std::filesystem::path ziel(datei);
+  std::filesystem::path ordner = ziel.has_parent_path() ? ziel.parent_path() : std::filesystem::path(".");
+  if (datei.empty() || !std::filesystem::is_directory(ordner) || access(ordner.c_str(), W_OK) != 0)
+    throw CLI::ValidationError("--out", "cannot write " + datei + " (folder missing or not writable)");
+  if (std::filesystem::is_directory(ziel)) throw CLI::ValidationError("--out", datei + " is a folder");
   auto komponente = programm.Komponente();
   Fortschrittsanzeige anzeige("GAEB " + format);
   komponente->Verbinde(&anzeige);

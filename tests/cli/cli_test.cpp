@@ -152,6 +152,13 @@ TEST_F(Programm, FailingRowsGiveExitOneWithTheirMessages) {
   Lauf l = Gaeb("import-rows '" + (ordner / "rows.json").string() + "' --type 1");
   EXPECT_EQ(l.status, 1);
   EXPECT_NE(l.err.find("Neuer Beleg:1"), std::string::npos) << l.err;
+  // The document was not saved: the program says how to release its lock.
+  EXPECT_NE(l.err.find("gaeb locks release --type 1 --number 1"), std::string::npos) << l.err;
+  EXPECT_EQ(Gaeb("import-rows '" + (ordner / "rows.json").string() + "' --type 0").status, 2);
+  // A target the export cannot write is refused before anything is locked.
+  l = Gaeb("export --type 1 --number 1 --format 2000 --out '" + (ordner / "fehlt" / "x.p83").string() + "'");
+  EXPECT_EQ(l.status, 2);
+  EXPECT_NE(l.err.find("cannot write"), std::string::npos) << l.err;
 }
 
 TEST_F(Programm, TwoImportsAtOnceGetDifferentNumbersAndBothComplete) {
