@@ -1,6 +1,10 @@
 #include "host/belegdaten.h"
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 
 #include <algorithm>
 
@@ -175,6 +179,19 @@ OZFormate FormateAusMaske(const std::string& gespeichert) {
   return f;
 }
 
+bool InhaberLebt(const std::string& inhaber) {
+  // "user@machine:pid": only a holder on this machine can be found dead.
+  std::size_t at = inhaber.rfind('@');
+  std::size_t colon = inhaber.rfind(':');
+  if (at == std::string::npos || colon == std::string::npos || colon < at) return true;
+  char host[256] = {};
+  if (gethostname(host, sizeof host - 1) != 0 || inhaber.substr(at + 1, colon - at - 1) != host) return true;
+  char* ende = nullptr;
+  long pid = std::strtol(inhaber.c_str() + colon + 1, &ende, 10);
+  if (pid <= 0 || *ende != '\0') return true;
+  return kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
+}
+
 std::string LockInhaber(const std::string& benutzer) {
   char host[256] = {};
   if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
@@ -226,7 +243,7 @@ bool BelegdatenHost::LeseKopf(std::int16_t belegart, std::int32_t belegnummer, b
 std::int16_t BelegdatenHost::Bearbeitungsstatus() {
   Dokument& d = Aktuell();
   std::string wer = Sperrinhaber(Db(), d.belegart, d.belegnummer);
-  if (wer.empty()) return 0;
+  if (wer.empty() || !InhaberLebt(wer)) return 0;
   if (inhaber_.empty()) inhaber_ = LockInhaber(vorgaben_.pGL_BenutzerID);
   return wer == inhaber_ ? 0 : -1;
 }
@@ -240,10 +257,18 @@ std::int32_t BelegdatenHost::Sperren(std::int16_t belegart, std::int32_t belegnu
     return 0;
   const Variant p[] = {Variant(belegart), Variant(belegnummer), Variant(inhaber_), Variant(vorgaben_.pGL_jmtVerarbeitungsdatum)};
   // Taking the lock is one statement, so two workstations cannot both get it.
-  Db().Ausführen("INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber, Seit) VALUES (?, ?, ?, ?) "
-                 "ON CONFLICT DO NOTHING",
-                 p);
-  return Sperrinhaber(Db(), belegart, belegnummer) == inhaber_ ? -1 : 0;
+  const char* sql =
+      "INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber, Seit) VALUES (?, ?, ?, ?) ON CONFLICT DO NOTHING";
+  Db().Ausführen(sql, p);
+  std::string wer = Sperrinhaber(Db(), belegart, belegnummer);
+  if (!wer.empty() && wer != inhaber_ && !InhaberLebt(wer)) {
+    // The lock of a process of this machine that has ended (killed, crashed) is taken over.
+    const Variant alt[] = {Variant(belegart), Variant(belegnummer), Variant(wer)};
+    Db().Ausführen("DELETE FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ? AND Inhaber = ?", alt);
+    Db().Ausführen(sql, p);
+    wer = Sperrinhaber(Db(), belegart, belegnummer);
+  }
+  return wer == inhaber_ ? -1 : 0;
 }
 
 std::int32_t BelegdatenHost::Entsperren(std::int16_t& belegart, std::int32_t& belegnummer) {

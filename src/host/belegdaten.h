@@ -15,8 +15,12 @@
 namespace gaeb::host {
 
 // Who holds a lock: user, machine and process, so that two workstations (or
-// two processes on one machine) are told apart.
+// two processes on one machine) are told apart. The lock of a process of this
+// machine that has ended is stale: it does not count and is taken over.
 std::string LockInhaber(const std::string& benutzer);
+
+// False when the holder is a process of this machine that no longer runs.
+bool InhaberLebt(const std::string& inhaber);
 
 // The lock holder of a document, empty when it is not locked.
 std::string Sperrinhaber(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer);

@@ -1,5 +1,7 @@
 // The host objects: settings, number ranges, document data and locks, formats, services.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "base/fehler.h"
 #include "host/belegdaten.h"
@@ -348,6 +350,38 @@ TEST(Belegdaten, ForeignCurrencyNeedsARate) {
   a.WählePosition(0);
   EXPECT_DOUBLE_EQ(a.AktuellePosition().Feld("Gesamtpreis").ToDouble(), 11.0);
   EXPECT_EQ(a.Kopf().Feld("Währung").ToString(), "EUR");
+}
+
+}  // namespace
+}  // namespace gaeb::host
+
+namespace gaeb::host {
+namespace {
+
+TEST(Belegdaten, LockOfAnEndedProcessOfThisMachineIsTakenOver) {
+  Db db;
+  db.Beleg(1, 8);
+  pid_t kind = fork();
+  if (kind == 0) _exit(0);
+  waitpid(kind, nullptr, 0);  // a process id that no longer runs
+  std::string tot = LockInhaber("bert");
+  tot = tot.substr(0, tot.rfind(':') + 1) + std::to_string(kind);
+  EXPECT_FALSE(InhaberLebt(tot));
+  EXPECT_TRUE(InhaberLebt(LockInhaber("bert")));          // this process
+  EXPECT_TRUE(InhaberLebt("bert@andere-maschine:" + std::to_string(kind)));  // cannot tell: alive
+  const Variant p[] = {Variant(tot)};
+  db.v->Ausführen("INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber) VALUES (1, 8, ?)", p);
+  BelegdatenHost b;
+  b.Öffnen("0", "", db.v.get());
+  b.Vorgaben(Dokumentvorgaben{});
+  ASSERT_TRUE(b.LeseKopf(1, 8, true));
+  EXPECT_EQ(b.Bearbeitungsstatus(), 0);
+  EXPECT_EQ(b.Sperren(1, 8, true), -1);
+  EXPECT_EQ(Sperrinhaber(*db.v, 1, 8), b.Inhaber());
+  // A holder on another machine keeps its lock.
+  db.v->Ausführen("UPDATE Belegsperren SET Inhaber = 'x@andere-maschine:1'");
+  EXPECT_EQ(b.Sperren(1, 8, true), 0);
+  EXPECT_EQ(b.Bearbeitungsstatus(), -1);
 }
 
 }  // namespace
