@@ -39,6 +39,8 @@ class SqliteVerbindung : public Verbindung {
     if (pfad != ":memory:" && pfad.find("mode=memory") == std::string::npos) {
       // Several workstations (processes) share the file: readers do not block the writer.
       sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+      // With WAL, NORMAL keeps the file consistent after a crash and syncs at checkpoints only.
+      sqlite3_exec(db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     }
     sqlite3_exec(db_, "PRAGMA foreign_keys=ON", nullptr, nullptr, nullptr);
   }
