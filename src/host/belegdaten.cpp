@@ -228,14 +228,17 @@ Verbindung& BelegdatenHost::Db() const {
 std::int16_t BelegdatenHost::BelegartVon(std::int32_t belegnummer, bool) { return BelegartVonNummer(Db(), belegnummer); }
 
 bool BelegdatenHost::LeseKopf(std::int16_t belegart, std::int32_t belegnummer, bool) {
-  Dokument d;
-  if (!LadeDokument(Db(), belegart, belegnummer, d)) return false;
-  dokument_ = std::move(d);
+  // The document read before is closed first, so that two large documents
+  // are never in memory at once; a failed read leaves no document open.
   ozformat_.reset();
   position_.reset();
   kopfSicht_.reset();
   kopfPosition_.reset();
   positionsindex_ = schlusszeilenindex_ = -1;
+  dokument_.reset();
+  Dokument d;
+  if (!LadeDokument(Db(), belegart, belegnummer, d)) return false;
+  dokument_ = std::move(d);
   Einfügezustand();
   return true;
 }
