@@ -143,6 +143,10 @@ class Export {
   std::string N(double wert, std::string_view maske) const;
   static std::string Vorzeichen(double wert) { return wert < 0 ? "-" : " "; }
   std::string Faktor7(double prozent) const;
+  // The price columns shared by records 22 and 23: signed unit price, a
+  // blank, signed total, then the signed quantity when the bidder fills it
+  // in (free quantity), else 12 blanks.
+  std::string Preisspalten(double einzelpreis, double gesamt) const;
   std::string OZ9() const;
 
   // Writes one record per piece of a split text: kopf, the piece filled with

@@ -64,21 +64,21 @@ bool Export::Ausgabe_ZA22() {
     std::string& z = m_Zeilenpuffer;
     z = "22";
     z += oz;
-    z += Vorzeichen(einzelpreis);
-    z += N(einzelpreis, kMaskeEinzelpreis);
-    z += " ";
-    z += Vorzeichen(gesamt);
-    z += N(gesamt, kMaskeBetrag);
-    if (Pos("KnzFreieMenge").ToBool()) {
-      const double menge = Pos("Menge").ToDouble();
-      z += Vorzeichen(menge) + N(menge, kMaskeMenge);
-    } else {
-      z += text::Leer(12);
-    }
+    z += Preisspalten(einzelpreis, gesamt);
     z += text::Leer(7);
     z += text::Leer(19);
     Ausgabe_Zeile();
   });
+}
+
+std::string Export::Preisspalten(double einzelpreis, double gesamt) const {
+  std::string s = Vorzeichen(einzelpreis) + N(einzelpreis, kMaskeEinzelpreis) + " " + Vorzeichen(gesamt) +
+                  N(gesamt, kMaskeBetrag);
+  if (Pos("KnzFreieMenge").ToBool()) {
+    const double menge = Pos("Menge").ToDouble();
+    return s + Vorzeichen(menge) + N(menge, kMaskeMenge);
+  }
+  return s + text::Leer(12);
 }
 
 bool Export::Ausgabe_ZA23() {
@@ -90,17 +90,7 @@ bool Export::Ausgabe_ZA23() {
     std::string& z = m_Zeilenpuffer;
     z = "23";
     z += OZ9();
-    z += Vorzeichen(einzelpreis);
-    z += N(einzelpreis, kMaskeEinzelpreis);
-    z += " ";
-    z += Vorzeichen(gesamt);
-    z += N(gesamt, kMaskeBetrag);
-    if (Pos("KnzFreieMenge").ToBool()) {
-      const double menge = Pos("Menge").ToDouble();
-      z += Vorzeichen(menge) + N(menge, kMaskeMenge);
-    } else {
-      z += text::Leer(12);
-    }
+    z += Preisspalten(einzelpreis, gesamt);
     // The discount as the factor the price is multiplied by (5 % -> 0.95).
     z += Faktor7(-Pos("Rabattprozent").ToDouble());
     z += text::Leer(19);
