@@ -74,7 +74,7 @@ void RegistriereExport(CLI::App& app, Programm& programm, int& exitcode) {
   static Ausgabeoptionen o;
   cmd->add_option("--type", belegart, "Document type (Belegart)")->required();
   cmd->add_option("--number", belegnummer, "Document number (Belegnummer)")->required();
-  cmd->add_option("--format", format, "Output format: 2000, 90 or xml")->required();
+  cmd->add_option("--format", format, "Output format: " + FormatListe())->required();
   cmd->add_option("--dp", datenphase, "GAEB data type (81 to 86; 11 and 12 quantity calculations)")
       ->capture_default_str();
   cmd->add_option("--out", datei, "Target file")->required();
