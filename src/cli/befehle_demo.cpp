@@ -56,7 +56,7 @@ void RegistriereDemo(CLI::App& app, Programm& programm, Optionen& optionen, int&
     // The demo has a database of its own unless one is named.
     if (optionen.db.empty() && (std::getenv("GAEB_DB") == nullptr || *std::getenv("GAEB_DB") == '\0'))
       optionen.db = "sqlite:gaeb-demo.db";
-    Verbindung& v = programm.Datenbank();
+    Verbindung& v = programm.Datenbank(false);
     Vorbereiten(v);
     std::cout << "Datenbank: " << programm.Verbindungstext() << "\n";
     std::filesystem::create_directories(ordner);

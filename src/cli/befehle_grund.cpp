@@ -12,7 +12,7 @@ void RegistriereGrundbefehle(CLI::App& app, Programm& programm, int& exitcode) {
   // gaeb init
   CLI::App* init = app.add_subcommand("init", "Create the database or bring its schema up to date (idempotent)");
   init->callback([&] {
-    Verbindung& v = programm.Datenbank();
+    Verbindung& v = programm.Datenbank(false);
     int vorher = host::Schemaversion(v);
     host::ErstelleSchema(v);
     std::cout << "Datenbank " << programm.Verbindungstext() << " ist eingerichtet (Schemaversion "

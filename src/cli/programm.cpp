@@ -64,8 +64,10 @@ std::string Programm::Verbindungstext() const {
   return db;
 }
 
-Verbindung& Programm::Datenbank() {
+Verbindung& Programm::Datenbank(bool mitSchema) {
   if (!verbindung_) verbindung_ = host::ÖffneVerbindung(Verbindungstext());
+  if (mitSchema && host::Schemaversion(*verbindung_) == 0)
+    throw Fehler(3265, "Die Datenbank " + Verbindungstext() + " ist nicht eingerichtet; zuerst 'gaeb init' ausführen");
   return *verbindung_;
 }
 
@@ -93,8 +95,6 @@ std::string Programm::Programmverzeichnis() {
 
 std::unique_ptr<clsGaebSQL> Programm::Komponente() {
   Verbindung& v = Datenbank();
-  if (host::Schemaversion(v) == 0)
-    throw Fehler(3265, "Die Datenbank " + Verbindungstext() + " ist nicht eingerichtet; zuerst 'gaeb init' ausführen");
   auto k = std::make_unique<clsGaebSQL>(Fabrik());
   k->Init("", Verbindungstext(), &v, nullptr, nullptr, Programmverzeichnis());
   std::string währung = host::LeseEinstellung(v, "Standard", "Allgemein", "Landeswährung");

@@ -30,8 +30,9 @@ class Programm {
 
   // The connection text the commands use.
   std::string Verbindungstext() const;
-  // The open connection; opens it on first use. Throws gaeb::Fehler.
-  Verbindung& Datenbank();
+  // The open connection; opens it on first use. Throws gaeb::Fehler, also
+  // when the database has no schema yet (unless mitSchema is false).
+  Verbindung& Datenbank(bool mitSchema = true);
   // The object factory with the host registered.
   std::shared_ptr<Objektfabrik> Fabrik();
   // A component with Init and Parameter_Beleg done. Needs the schema.

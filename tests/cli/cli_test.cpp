@@ -83,9 +83,12 @@ TEST_F(Programm, SetUpCommandsAndExitCodes) {
 }
 
 TEST_F(Programm, CommandsOnAMissingSchemaSayWhatToDo) {
-  Lauf l = Gaeb("read --type 1 --number 1");
-  EXPECT_EQ(l.status, 1);
-  EXPECT_NE(l.err.find("gaeb init"), std::string::npos) << l.err;
+  for (const char* befehl : {"read --type 1 --number 1", "settings get A B", "locks list",
+                             "show --type 1 --number 1", "project add --number 1"}) {
+    Lauf l = Gaeb(befehl);
+    EXPECT_EQ(l.status, 1) << befehl;
+    EXPECT_NE(l.err.find("gaeb init"), std::string::npos) << befehl << ": " << l.err;
+  }
 }
 
 TEST_F(Programm, ImportShowReadAndLocks) {
