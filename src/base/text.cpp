@@ -116,6 +116,25 @@ void Kodiere(char32_t c, std::string& out) {
   }
 }
 
+std::u16string NachUtf16(std::string_view s) {
+  std::u16string out;
+  out.reserve(s.size());
+  std::size_t pos = 0;
+  while (pos < s.size()) {
+    std::size_t n = 0;
+    char32_t c = Dekodiere(s.substr(pos), &n);
+    pos += n == 0 ? 1 : n;
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(c));
+    }
+  }
+  return out;
+}
+
 bool IstUtf8(std::string_view s) {
   std::size_t pos = 0;
   while (pos < s.size()) {

@@ -55,6 +55,9 @@ char32_t Dekodiere(std::string_view s, std::size_t* bytes);
 // Appends code point c as UTF-8.
 void Kodiere(char32_t c, std::string& out);
 
+// s as UTF-16 (characters beyond U+FFFF as surrogate pairs; invalid bytes as U+FFFD).
+std::u16string NachUtf16(std::string_view s);
+
 // True when s is valid UTF-8.
 bool IstUtf8(std::string_view s);
 

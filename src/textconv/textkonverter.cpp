@@ -30,24 +30,6 @@ constexpr std::int32_t kNummerLangtext = 61;
 
 constexpr std::int32_t kBreiteZeilen = 55;
 
-std::u16string NachUtf16(std::string_view utf8) {
-  std::u16string out;
-  std::size_t pos = 0;
-  while (pos < utf8.size()) {
-    std::size_t n = 0;
-    char32_t c = text::Dekodiere(utf8.substr(pos), &n);
-    pos += n == 0 ? 1 : n;
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(c));
-    }
-  }
-  return out;
-}
-
 bool IstRtf(std::string_view s) {
   std::size_t i = s.find_first_not_of(" \t\r\n");
   return i != std::string_view::npos && s.substr(i, 5) == "{\\rtf";
@@ -290,7 +272,7 @@ std::string clsGaebTextkonverter::Konvertiere_GxmlNachRtf(const std::string& pVa
                                                           const std::string& pTextKnz) {
   if (!Erzeuge_Instanz()) return {};
   AmEnde frei{[this] { Gib_Instanz_frei(); }};
-  const std::u16string xml = NachUtf16(pValue);
+  const std::u16string xml = text::NachUtf16(pValue);
   const char* rtf = nullptr;
   const char16_t* fehler = nullptr;
   if (pTextKnz == "K") {
@@ -309,7 +291,7 @@ std::string clsGaebTextkonverter::Konvertiere_GxmlNachAscii(const std::string& p
                                                             const std::string& pTextKnz) {
   if (!Erzeuge_Instanz()) return {};
   AmEnde frei{[this] { Gib_Instanz_frei(); }};
-  const std::u16string xml = NachUtf16(pValue);
+  const std::u16string xml = text::NachUtf16(pValue);
   const char16_t* fehlerZeiger = nullptr;
   Einsprung<decltype(&gtcGxml2Ascii)>("gtcGxml2Ascii")(m_Konverter, xml.c_str(), &fehlerZeiger,
                                                        kBreiteZeilen);

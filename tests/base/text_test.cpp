@@ -56,6 +56,12 @@ TEST(Text, BrokenUtf8CountsBytewiseAndSurvives) {
   EXPECT_FALSE(IstUtf8("\xC0\xAF"));
 }
 
+TEST(Text, Utf16KeepsSurrogatePairsAndReplacesBrokenBytes) {
+  EXPECT_EQ(NachUtf16("aä€"), u"aä€");
+  EXPECT_EQ(NachUtf16("\xF0\x9F\x98\x80"), std::u16string({char16_t(0xD83D), char16_t(0xDE00)}));
+  EXPECT_EQ(NachUtf16("a\xFF" "b"), std::u16string({u'a', char16_t(0xFFFD), u'b'}));
+}
+
 TEST(Text, EncodeDecodeRoundTrip) {
   for (char32_t c : {U'A', U'ä', U'€', U'\U0001F600'}) {
     std::string s;
