@@ -7,7 +7,7 @@
 
 #include "cli/programm.h"
 #include "cli/zeilendatei_json.h"
-#include "component/ausgabeoptionen.h"
+#include "core/ausgabeoptionen.h"
 
 namespace gaeb::cli {
 

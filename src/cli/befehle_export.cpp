@@ -8,7 +8,7 @@
 #include "base/fehler.h"
 #include "cli/befehle.h"
 #include "cli/fortschritt.h"
-#include "component/ausgabeoptionen.h"
+#include "core/ausgabeoptionen.h"
 
 namespace gaeb::cli {
 

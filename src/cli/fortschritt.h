@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "component/ereignisse.h"
+#include "core/ereignisse.h"
 
 namespace gaeb::cli {
 

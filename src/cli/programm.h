@@ -9,8 +9,8 @@
 #include <string>
 
 #include "component/clsGaebSQL.h"
-#include "component/host.h"
-#include "component/objektfabrik.h"
+#include "core/host.h"
+#include "core/objektfabrik.h"
 
 namespace gaeb::cli {
 

@@ -3,7 +3,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "component/positionssatz.h"
+#include "core/positionssatz.h"
 
 namespace gaeb::cli {
 

@@ -2,7 +2,7 @@
 
 #include "base/fehler.h"
 #include "gaeb2000/export.h"
-#include "gaeb2000/oz.h"
+#include "export/oz.h"
 #include "gaeb90/export.h"
 #include "store/store.h"
 #include "textconv/textkonverter.h"

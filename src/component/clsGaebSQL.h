@@ -13,12 +13,12 @@
 #include <string>
 
 #include "base/variant.h"
-#include "component/ausgabeoptionen.h"
-#include "component/ereignisse.h"
-#include "component/host.h"
-#include "component/kontext.h"
-#include "component/objektfabrik.h"
-#include "component/positionssatz.h"
+#include "core/ausgabeoptionen.h"
+#include "core/ereignisse.h"
+#include "core/host.h"
+#include "core/kontext.h"
+#include "core/objektfabrik.h"
+#include "core/positionssatz.h"
 
 namespace gaeb {
 

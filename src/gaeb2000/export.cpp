@@ -10,8 +10,8 @@
 #include "base/text.h"
 #include "base/zahlformat.h"
 #include "gaeb2000/export.h"
-#include "gaeb2000/firma.h"
-#include "gaeb2000/oz.h"
+#include "export/firma.h"
+#include "export/oz.h"
 
 namespace gaeb::gaeb2000 {
 

@@ -25,8 +25,8 @@
 #include <string_view>
 
 #include "base/zeilendatei.h"
-#include "component/ausgabeoptionen.h"
-#include "component/kontext.h"
+#include "core/ausgabeoptionen.h"
+#include "core/kontext.h"
 
 namespace gaeb::gaeb2000 {
 

@@ -11,7 +11,7 @@
 #include "base/text.h"
 #include "base/zahlformat.h"
 #include "gaeb2000/export.h"
-#include "gaeb2000/oz.h"
+#include "export/oz.h"
 
 namespace gaeb::gaeb2000 {
 

@@ -13,7 +13,7 @@
 #include "base/fehler.h"
 #include "base/text.h"
 #include "base/zahlformat.h"
-#include "gaeb2000/oz.h"
+#include "export/oz.h"
 #include "gaeb90/satzaufbau.h"
 
 namespace gaeb::gaeb90 {

@@ -19,8 +19,8 @@
 
 #include "base/variant.h"
 #include "base/zeilendatei.h"
-#include "component/ausgabeoptionen.h"
-#include "component/kontext.h"
+#include "core/ausgabeoptionen.h"
+#include "core/kontext.h"
 
 namespace gaeb::gaeb90 {
 

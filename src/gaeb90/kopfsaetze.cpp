@@ -4,8 +4,8 @@
 // in gaeb90/satzaufbau.h.
 #include "base/text.h"
 #include "base/zahlformat.h"
-#include "gaeb2000/firma.h"
-#include "gaeb2000/oz.h"
+#include "export/firma.h"
+#include "export/oz.h"
 #include "gaeb90/export.h"
 #include "gaeb90/satzaufbau.h"
 

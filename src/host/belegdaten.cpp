@@ -12,7 +12,7 @@
 #include "base/text.h"
 #include "base/zahlformat.h"
 #include "host/berechnung.h"
-#include "component/kontext.h"
+#include "core/kontext.h"
 
 namespace gaeb::host {
 

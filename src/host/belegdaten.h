@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "component/host.h"
+#include "core/host.h"
 #include "host/dokument.h"
 
 namespace gaeb::host {

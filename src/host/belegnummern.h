@@ -2,7 +2,7 @@
 // when the setting Belegnummern/ProBenutzer is on, a range per user and type.
 #pragma once
 
-#include "component/host.h"
+#include "core/host.h"
 
 namespace gaeb::host {
 

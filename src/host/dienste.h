@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "component/host.h"
+#include "core/host.h"
 
 namespace gaeb::host {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "component/host.h"
+#include "core/host.h"
 #include "host/felder.h"
 
 namespace gaeb::host {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "component/objektfabrik.h"
+#include "core/objektfabrik.h"
 #include "host/dienste.h"
 
 namespace gaeb::host {

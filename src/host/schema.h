@@ -4,7 +4,7 @@
 // table, so upgrading keeps every stored document.
 #pragma once
 
-#include "component/host.h"
+#include "core/host.h"
 
 namespace gaeb::host {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string_view>
 
-#include "component/host.h"
+#include "core/host.h"
 
 namespace gaeb::host {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "component/host.h"
+#include "core/host.h"
 
 namespace gaeb::host {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "component/kontext.h"
+#include "core/kontext.h"
 
 namespace gaeb {
 

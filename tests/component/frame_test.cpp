@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "base/fehler.h"
-#include "gaeb2000/oz.h"
+#include "export/oz.h"
 #include "textconv/textkonverter.h"
 #include "testhost.h"
 

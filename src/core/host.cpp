@@ -1,4 +1,4 @@
-#include "component/host.h"
+#include "core/host.h"
 
 #include "base/fehler.h"
 

@@ -1,4 +1,4 @@
-#include "component/positionssatz.h"
+#include "core/positionssatz.h"
 
 #include "base/fehler.h"
 

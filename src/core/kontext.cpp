@@ -1,4 +1,4 @@
-#include "component/kontext.h"
+#include "core/kontext.h"
 
 #include "base/fehler.h"
 

@@ -3,7 +3,7 @@
 // members, for the export that asks for it.
 #pragma once
 
-#include "component/kontext.h"
+#include "core/kontext.h"
 
 namespace gaeb {
 

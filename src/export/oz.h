@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "component/kontext.h"
+#include "core/kontext.h"
 
 namespace gaeb {
 

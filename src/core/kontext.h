@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "component/ereignisse.h"
-#include "component/host.h"
-#include "component/objektfabrik.h"
-#include "component/positionssatz.h"
+#include "core/ereignisse.h"
+#include "core/host.h"
+#include "core/objektfabrik.h"
+#include "core/positionssatz.h"
 
 namespace gaeb {
 

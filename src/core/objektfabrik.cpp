@@ -1,4 +1,4 @@
-#include "component/objektfabrik.h"
+#include "core/objektfabrik.h"
 
 #include <atomic>
 

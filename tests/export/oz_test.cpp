@@ -1,5 +1,5 @@
 // OZ mask and field formatting, with Ermittle_OZMaske against the real host.
-#include "gaeb2000/oz.h"
+#include "export/oz.h"
 
 #include <gtest/gtest.h>
 

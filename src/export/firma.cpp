@@ -1,4 +1,4 @@
-#include "gaeb2000/firma.h"
+#include "export/firma.h"
 
 #include "base/fehler.h"
 

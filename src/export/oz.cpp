@@ -1,4 +1,4 @@
-#include "gaeb2000/oz.h"
+#include "export/oz.h"
 
 #include "base/fehler.h"
 #include "base/text.h"

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "base/fehler.h"
-#include "component/host.h"
+#include "core/host.h"
 
 namespace gaeb {
 
