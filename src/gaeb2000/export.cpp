@@ -37,14 +37,7 @@ std::string Uhrzeit() {
 
 }  // namespace
 
-Export::Export(Kontext& k, const Ausgabeoptionen& o)
-    : m_MitPreise(o.chkMitPreise),
-      m_PaketAlsLeistung(o.chkPaketalsLeistung),
-      m_AusgabeLandeswährung(o.AusgabeLandeswährung),
-      m_MitZeiten(o.chkMitZeiten),
-      m_MitRTF(o.chkMitRTFAusgabe),
-      m_MitArtikelnummer(o.chkMitArtikelnummerAusgabe),
-      k_(k) {}
+Export::Export(Kontext& k, const Ausgabeoptionen& o) : Exportzustand(o), k_(k) {}
 
 Export::~Export() = default;
 

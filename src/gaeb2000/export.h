@@ -27,20 +27,9 @@
 #include "base/zeilendatei.h"
 #include "core/ausgabeoptionen.h"
 #include "core/kontext.h"
+#include "export/exportzustand.h"
 
 namespace gaeb::gaeb2000 {
-
-// The totals of the bill that the finishing pass writes into LVInfo.
-struct LVSummenspeicher {
-  double Summe = 0;
-  double Nachlassbetrag = 0;  // subtracted from Summe for "[SummeNachNL]"
-  double SummeBrutto = 0;
-  double UST = 0;             // percent
-  double NachlassProz = 0;    // percent
-  double NachlassAbs = 0;
-  std::int16_t NachlassUnterart = 0;      // sub-kind of the discount row
-  std::int16_t NachlassPositionsart = 0;  // kind of the discount row
-};
 
 // The upper-case tag or key of a line ("#BEGIN[LVINFO]", "[SUMME]"), or an
 // empty string for a comment line ("##" anywhere) or a line without one. TABs
@@ -48,7 +37,7 @@ struct LVSummenspeicher {
 // the line is code-page bytes and the keys looked for are ASCII.
 std::string Ermittle_Schlüssel(std::string_view zeile);
 
-class Export {
+class Export : public Exportzustand {
  public:
   // k must outlive the object; the options are copied.
   Export(Kontext& k, const Ausgabeoptionen& optionen);
@@ -117,24 +106,6 @@ class Export {
   std::string AusgabeZeichensatz = "ANSI";
   std::int32_t AnzahlBeginZeilen = 0;  // written lines containing "#begin"
   std::int32_t AnzahlEndZeilen = 0;    // written lines containing "[end]"
-  LVSummenspeicher m_LVSummenspeicher;
-
-  bool m_MitPreise;
-  bool m_PaketAlsLeistung;
-  bool m_AusgabeLandeswährung;
-  bool m_MitZeiten;
-  bool m_MitRTF;
-  bool m_MitArtikelnummer;
-
-  // True while the file header is still due; set again after the position
-  // loop, it means the LV is still to be closed.
-  bool m_VorlaufOffen = false;
-  // Open LV areas of levels 1 to 3 (index 0 unused): ordinal number without
-  // separators (empty: none open) and the area's total.
-  std::array<std::string, 4> m_BereichOZ;
-  std::array<double, 4> m_BereichSumme{};
-  std::int16_t m_UnterbeschreibungNr = 0;
-  std::string m_LetzteOZ;
 
  private:
   // Sets the buffer to `blanks` blanks and text and writes it.

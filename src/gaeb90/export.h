@@ -21,19 +21,9 @@
 #include "base/zeilendatei.h"
 #include "core/ausgabeoptionen.h"
 #include "core/kontext.h"
+#include "export/exportzustand.h"
 
 namespace gaeb::gaeb90 {
-
-// The bill's totals as a surcharge on the whole bill leaves them for the end
-// record: Summe first holds the negated amount of that surcharge, at the end
-// the bill total before it.
-struct LVSummenspeicher {
-  double Summe = 0;
-  double NachlassProz = 0;
-  double NachlassAbs = 0;
-  std::int16_t NachlassUnterart = 0;
-  std::int16_t NachlassPositionsart = 0;
-};
 
 // The text of a text record split into the pieces its records carry: "''"
 // made "'" (when bereinigen), CR LF appended, cut at every line break, each
@@ -58,7 +48,7 @@ class Textzeilen {
   std::vector<Bereich> stücke_;
 };
 
-class Export {
+class Export : public Exportzustand {
  public:
   // ziel: where the lines go instead of the file named by the call (borrowed;
   // tests and benchmarks write into memory). Null: the call's file.
@@ -162,18 +152,6 @@ class Export {
   std::string m_Zeilenpuffer;
   std::string m_Bytes;  // the line in code page 850, reused
 
-  // Options of the call.
-  bool m_MitPreise = false;
-  bool m_PaketAlsLeistung = false;
-  bool m_MitZeiten = false;
-
-  // Walk state.
-  bool m_VorlaufOffen = false;
-  std::array<std::string, 4> m_BereichOZ{};  // index 1..3
-  std::array<double, 4> m_BereichSumme{};    // index 1..3
-  std::int32_t m_UnterbeschreibungNr = 0;
-  std::string m_LetzteOZ;
-  LVSummenspeicher m_LVSummenspeicher;
   // Positions written (kinds 40 and 45); counted in 32 bits so that large
   // bills count right, and mirrored into the 16-bit AnzahlLeistungen.
   std::int32_t m_AnzahlLeistungen = 0;
