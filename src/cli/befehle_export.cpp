@@ -52,6 +52,11 @@ bool Exportiere(Programm& programm, const std::string& format, std::int16_t bele
   auto it = Exportformate().find(format);
   if (it == Exportformate().end())
     throw CLI::ValidationError("--format", "unknown format " + format + "; known: " + FormatListe());
+  // The data types of a bill (81 to 86), and those of the quantity calculations
+  // (11, 12), which the exports answer themselves.
+  if (!((datenphase >= 81 && datenphase <= 86) || datenphase == 11 || datenphase == 12))
+    throw CLI::ValidationError("--dp", "unknown GAEB data type " + std::to_string(datenphase) +
+                                           "; known: 81 to 86, 11 and 12 (quantity calculations)");
   // A target the export could not create is a usage error, found before the document is locked.
   std::filesystem::path ziel(datei);
   std::filesystem::path ordner = ziel.has_parent_path() ? ziel.parent_path() : std::filesystem::path(".");

@@ -44,6 +44,14 @@ TEST(Programm, ExportFormat2000) {
   EXPECT_EQ(Anzahl(z, L(15, "[SummeBrutto]297,50[end]")), 1);  // 250,00 + 19 %
   EXPECT_FALSE(std::filesystem::exists(o.Datei("lv.d841")));
 
+  // Data types the program does not know are a usage error.
+  const std::string ohneDp = gaeb + " --db " + db + " --user tester export --type 1 --number 7 --format 2000";
+  for (const char* dp : {"7", "80", "87"}) {
+    EXPECT_EQ(Führe(ohneDp + " --dp " + dp + " --out " + o.Datei("dp.p") + " 2>" + fehler), 2) << dp;
+    EXPECT_NE(LiesBytes(fehler).find("unknown GAEB data type " + std::string(dp)), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(o.Datei("dp.p")));
+  }
+
   // Another workstation holds the document.
   {
     auto v = host::ÖffneVerbindung(db);
