@@ -159,18 +159,30 @@ void Export::PufferSchreiben() {
 
 void Export::Attribut(std::size_t blanks, std::string_view schlüssel, std::string_view wert) {
   Zeilenpuffer.assign(blanks, ' ');
-  Zeilenpuffer.append(schlüssel).append(wert).append("[end]");
+  Zeilenpuffer.append(schlüssel);
+  // An attribute is one line: line breaks at the end of its value (a short
+  // text that the description block left with its CR LF) are dropped, one
+  // inside becomes a blank.
+  if (wert.find_first_of("\r\n") == std::string_view::npos) {
+    Zeilenpuffer.append(wert);
+  } else {
+    while (!wert.empty() && (wert.back() == '\r' || wert.back() == '\n')) wert.remove_suffix(1);
+    Zeilenpuffer.append(text::EineZeile(wert));
+  }
+  Zeilenpuffer.append("[end]");
   AusgabeDA2000_Zeile();
 }
 
 void Export::TextZeilen(const std::string& text, std::size_t blanks) {
-  // Every piece that a CR LF ends is one line; text carries its final CR LF.
+  // Every piece that a line break ends is one line; text carries its final
+  // CR LF. A lone CR or LF, as older documents hold them, is a break too.
+  const std::string_view t(text);
   std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t crlf = text.find("\r\n", pos);
-    if (crlf == std::string::npos) crlf = text.size();
-    Zeile(blanks, std::string_view(text).substr(pos, crlf - pos));
-    pos = crlf + 2;
+  while (pos < t.size()) {
+    std::size_t bruch = t.find_first_of("\r\n", pos);
+    if (bruch == std::string_view::npos) bruch = t.size();
+    Zeile(blanks, t.substr(pos, bruch - pos));
+    pos = bruch + ((bruch + 1 < t.size() && t[bruch] == '\r' && t[bruch + 1] == '\n') ? 2 : 1);
   }
   Zeile(blanks, "[end]");
 }
