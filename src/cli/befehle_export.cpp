@@ -68,6 +68,11 @@ bool Exportiere(Programm& programm, const std::string& format, std::int16_t bele
   komponente->Verbinde(&anzeige);
   bool ok = it->second(*komponente, belegart, belegnummer, datei, datenphase, optionen);
   komponente->Verbinde(nullptr);
+  // A file that misses something is no success, whatever the export answered.
+  if (ok && !komponente->AusgabeVollständig()) {
+    std::cerr << "gaeb: " << datei << " ist unvollständig\n";
+    ok = false;
+  }
   return ok;
 }
 

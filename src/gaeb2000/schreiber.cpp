@@ -199,15 +199,18 @@ bool Export::Ausgabe_TEXT(std::string text, const std::string& schlüssel) {
 }
 
 bool Export::Aktualisiere_LVInfo(std::string pfad) {
-  // Resume next without reports: whatever fails is skipped.
+  // Resume next without reports: whatever fails is skipped. A copy that does
+  // not come out whole is noted for the host (Kontext::ausgabeUnvollständig)
+  // and the temporary file stays.
   const std::string temp = pfad + "1";
   std::FILE* ein = std::fopen(temp.c_str(), "rb");
-  if (ein == nullptr) return false;
-  std::FILE* aus = std::fopen(pfad.c_str(), "wb");
+  std::FILE* aus = ein == nullptr ? nullptr : std::fopen(pfad.c_str(), "wb");
   if (aus == nullptr) {
-    std::fclose(ein);
+    if (ein != nullptr) std::fclose(ein);
+    k_.ausgabeUnvollständig = true;
     return false;
   }
+  bool ganz = true;
   LVSummenspeicher& s = m_LVSummenspeicher;
   const std::string e15 = text::Leer(15);
   // The lines are collected and handed to the file in large pieces.
@@ -216,7 +219,7 @@ bool Export::Aktualisiere_LVInfo(std::string pfad) {
   auto schreibe = [&](std::string_view z) {
     ausPuffer.append(z).append("\r\n");
     if (ausPuffer.size() >= kPufferGröße) {
-      std::fwrite(ausPuffer.data(), 1, ausPuffer.size(), aus);
+      ganz = std::fwrite(ausPuffer.data(), 1, ausPuffer.size(), aus) == ausPuffer.size() && ganz;
       ausPuffer.clear();
     }
   };
@@ -266,9 +269,14 @@ bool Export::Aktualisiere_LVInfo(std::string pfad) {
       schreibe(zeile);
     }
   }
-  std::fwrite(ausPuffer.data(), 1, ausPuffer.size(), aus);
+  ganz = std::fwrite(ausPuffer.data(), 1, ausPuffer.size(), aus) == ausPuffer.size() && ganz;
+  ganz = std::ferror(ein) == 0 && ganz;
   std::fclose(ein);
-  std::fclose(aus);
+  ganz = std::fclose(aus) == 0 && ganz;
+  if (!ganz) {
+    k_.ausgabeUnvollständig = true;
+    return false;
+  }
   std::remove(temp.c_str());
   return true;
 }
