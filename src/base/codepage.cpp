@@ -87,7 +87,6 @@ char32_t Ähnlich(char32_t c) {
     case U'™': return U'T';
     case U'†': case U'‡': return U'+';
     case U'⁄': case U'∕': return U'/';
-    case U'ƒ': return U'f';
     case U'Ǎ': return U'A';
     case U'ǎ': return U'a';
     case U'Ǐ': return U'I';

@@ -35,6 +35,7 @@ TEST(Codepage, MissingCharactersBecomeACloseOne) {
       {Codepage::Cp1252, "Dvořák Łódź Gödöllő Škoda", "Dvor\xE1k L\xF3" "dz G\xF6" "d\xF6llo \x8Akoda"},
       {Codepage::Cp850, "„a“ ‚b‘ c–d—e … ≥ ≤ € •", "\"a\" 'b' c-d-e . > < E \xFA"},
       {Codepage::Cp1252, "Ș ț ǎ ≠ ‰", "S t a = \x89"},
+      {Codepage::Cp850, "≈‰™†⁄ǍǏǐǑǒǓǜ", "~%T+/AIiOoUu"},
       {Codepage::Cp1252, "Жx", "?x"},      // no close character
       {Codepage::Cp1252, "a\xFFz", "a?z"},  // broken UTF-8
   };
