@@ -99,6 +99,13 @@ TEST(Programm, DemoFilesHaveCrLfLineEndsOnly) {
     }
   }
   EXPECT_GE(dateien, 4);
+  // The import stored the demo's texts with CR LF between their lines.
+  auto v = host::ÖffneVerbindung("sqlite:" + o.Datei("x.db"));
+  auto zähle = [&](const std::string& bedingung) {
+    return v->Abfrage("SELECT COUNT(*) FROM Belegpositionen WHERE " + bedingung).zeilen.at(0).at(0).ToInt32();
+  };
+  EXPECT_GT(zähle("instr(Langtext, char(13) || char(10)) > 0"), 0);
+  EXPECT_EQ(zähle("instr(replace(Langtext || Kurztext1, char(13) || char(10), ''), char(10)) > 0"), 0);
 }
 
 }  // namespace
