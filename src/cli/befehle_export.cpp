@@ -24,6 +24,8 @@ const std::map<std::string, Exportfunktion>& Exportformate() {
                 const Ausgabeoptionen& o) { return k.Ausgabe_BelegdatenDA90(art, nr, datei, dp, o); }},
       {"2000", [](clsGaebSQL& k, std::int16_t art, std::int32_t nr, const std::string& datei, std::int16_t dp,
                   const Ausgabeoptionen& o) { return k.Ausgabe_BelegdatenDA2000(art, nr, datei, dp, o); }},
+      {"xml", [](clsGaebSQL& k, std::int16_t art, std::int32_t nr, const std::string& datei, std::int16_t dp,
+                 const Ausgabeoptionen& o) { return k.Ausgabe_BelegdatenDAXML(art, nr, datei, dp, o); }},
   };
   return formate;
 }

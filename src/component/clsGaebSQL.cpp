@@ -4,6 +4,7 @@
 #include "gaeb2000/export.h"
 #include "export/oz.h"
 #include "gaeb90/export.h"
+#include "gaebxml/export.h"
 #include "store/store.h"
 #include "textconv/textkonverter.h"
 
@@ -103,6 +104,12 @@ bool clsGaebSQL::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t be
                                           const std::string& tmpPfadDatei, std::int16_t tmpDatenphase,
                                           const Ausgabeoptionen& optionen) {
   return gaeb2000::Ausgabe_BelegdatenDA2000(*k_, belegart, belegnummer, tmpPfadDatei, tmpDatenphase, optionen);
+}
+
+bool clsGaebSQL::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnummer,
+                                         const std::string& tmpPfadDatei, std::int16_t tmpDatenphase,
+                                         const Ausgabeoptionen& optionen) {
+  return gaebxml::Ausgabe_BelegdatenDAXML(*k_, belegart, belegnummer, tmpPfadDatei, tmpDatenphase, optionen);
 }
 
 std::string clsGaebSQL::OZMaske_Stufen(std::string OZMaske) { return gaeb::OZMaske_Stufen(*k_, OZMaske); }
