@@ -17,12 +17,29 @@ namespace {
 
 constexpr const char* kCRLF = "\r\n";
 
-// Puts every element of the subtree without namespace into ns.
+// Puts every element of the subtree into ns when it has no namespace or the
+// GAEB namespace under a declaration of its own.
 void InNamensraum(xmlNodePtr knoten, xmlNsPtr ns) {
   for (xmlNodePtr n = knoten; n != nullptr; n = n->next) {
     if (n->type != XML_ELEMENT_NODE) continue;
-    if (n->ns == nullptr) n->ns = ns;
+    if (n->ns == nullptr || (n->ns != ns && xmlStrEqual(n->ns->href, ns->href) && n->ns->prefix == nullptr)) n->ns = ns;
     InNamensraum(n->children, ns);
+  }
+}
+
+// Drops the declarations of the GAEB default namespace from an element whose
+// subtree no longer uses them.
+void OhneEigeneDeklaration(xmlNodePtr e, xmlNsPtr ns) {
+  xmlNsPtr* zeiger = &e->nsDef;
+  while (*zeiger != nullptr) {
+    xmlNsPtr d = *zeiger;
+    if (d->prefix == nullptr && xmlStrEqual(d->href, ns->href)) {
+      *zeiger = d->next;
+      d->next = nullptr;
+      xmlFreeNs(d);
+    } else {
+      zeiger = &d->next;
+    }
   }
 }
 
@@ -70,11 +87,13 @@ bool Export::HängeAn(xmlNodePtr parent, const std::string& xml) {
   std::unique_ptr<DokumentFragment> fragment = k_.textkonverter->CreateDocFragmentFromXMLString(xml);
   if (fragment == nullptr) return false;
   if (parent == nullptr) throw gaeb::Fehler(91, "Objektvariable nicht festgelegt");
-  xmlNodePtr kopie = fragment->AnhängenAn(parent);
+  // A copy into this document (its names go into the document's dictionary),
+  // put into the root's namespace without a declaration of its own.
+  xmlNodePtr kopie = xmlDocCopyNode(fragment->Element(), doc_, 1);
   if (kopie == nullptr) throw gaeb::Fehler(7, "Nicht genügend Speicher");
-  // The converter's markup may come without namespace: it belongs to GAEB.
-  if (kopie->ns == nullptr) kopie->ns = ns_;
-  InNamensraum(kopie->children, ns_);
+  InNamensraum(kopie, ns_);
+  OhneEigeneDeklaration(kopie, ns_);
+  xmlAddChild(parent, kopie);
   return true;
 }
 
