@@ -77,6 +77,10 @@ void RegistriereExport(CLI::App& app, Programm& programm, int& exitcode) {
   cmd->add_option("--type", belegart, "Document type (Belegart)")->required();
   cmd->add_option("--number", belegnummer, "Document number (Belegnummer)")->required();
   cmd->add_option("--format", format, "Output format: " + FormatListe())->required();
+  cmd->footer(
+      "Formats: 2000 GAEB 2000 tagged text (.p8x); 90 GAEB 90 fixed records (.d8x); xml GAEB DA XML 3.1\n"
+      "(.x8x), UTF-8, valid against the GAEB DA XML 3.1 schema of its data type (84: the bid schema).\n"
+      "A cancelled XML export saves the partial file and exits 1. docs/formats.md shows each file.");
   cmd->add_option("--dp", datenphase, "GAEB data type (81 to 86; 11 and 12 quantity calculations)")
       ->capture_default_str();
   cmd->add_option("--out", datei, "Target file")->required();
