@@ -208,7 +208,7 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
          host::Satz& p = b.Position("01.0040", "Pauschal", 1, "", 1234.5);
          p.SetzeFeld("Pauschalpreis", true);
          p.SetzeFeld("KnzFreieMenge", true);
-         b.Position("01.0050", "Stückgut", 3, "Stück", 2);
+         b.Position("01.0050", "Stückgut", 3, "Stück", 2).SetzeFeld("Nachtrag", std::int16_t{3});
        },
        83, Mit(true),
        {{"string(//g:BoQCtgy/g:ALNBGroupNo)", "1"},
@@ -220,7 +220,9 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
         {"string(//g:Item[@RNoPart='0040']/g:QtyTBD/following-sibling::*[1])", "1.000"},
         {"string(//g:Item[@RNoPart='0040']/g:QU)", "Psch"},
         {"string(//g:Item[@RNoPart='0040']/g:UP)", "1234.50"},
-        {"string(//g:Item[@RNoPart='0050']/g:QU)", "Stüc"}}},
+        {"string(//g:Item[@RNoPart='0050']/g:QU)", "Stüc"},
+        {"string(//g:Item[@RNoPart='0050']/g:CONo)", "3"},
+        {"string(//g:Item[@RNoPart='0050']/g:COStatus)", "Offered"}}},
       {"markup items on items; a subtotal writes nothing",
        [](Belegbau& b) {
          Grund(b, "11PPPP");
@@ -237,6 +239,16 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
         {"string(//g:MarkupItem[2]/g:Markup)", "-5.00"},
         {"string(//g:MarkupItem[2]/@ID)", "A5"},
         {"count(//g:MarkupItem[1]/g:ITMarkup)", "1"}}},
+      {"markup item of a change order: CONo without COStatus",
+       [](Belegbau& b) {
+         Grund(b, "PPPP");
+         b.Position("0010", "Wand", 10, "m2", 100);
+         Zuschlag(b, 70, "0020", 5, 10).SetzeFeld("Nachtrag", std::int16_t{2});
+       },
+       83, Mit(false),
+       {{"string(//g:MarkupItem/g:CONo)", "2"}, {"count(//g:MarkupItem/g:COStatus)", "0"}},
+       "Element '{http://www.gaeb.de/GAEB_DA_XML/200407}MarkupType': This element is not expected. Expected is ( "
+       "{http://www.gaeb.de/GAEB_DA_XML/200407}COStatus )."},
       {"package with parts, price shares, times, item discount, article",
        [](Belegbau& b) {
          Grund(b, "PPPP");
