@@ -334,6 +334,8 @@ TEST(Texte, DescriptionsRemarksAndBidderTexts) {
          b.Position("0010", "Beton", 1, "m3", 10).SetzeFeld("Langtext", "Beton ®30 cm® liefern");
          b.d.positionen.back().SetzeFeld("KennNr_Langtext", "XML;2");
          b.Position("0020", "Stahl", 1, "t", 10).SetzeFeld("Langtext", "Stahl ohne Lücke");
+         b.Position("0030", "Estrich", 1, "m2", 10).SetzeFeld("Langtext", "®5 cm® Estrich");
+         b.d.positionen.back().SetzeFeld("KennNr_Langtext", "XML;1");
        },
        84, Mit(false),
        {{"count(//g:Item[1]/g:Description/g:CompleteText/g:DetailTxt/g:TextComplement)", "1"},
@@ -341,6 +343,7 @@ TEST(Texte, DescriptionsRemarksAndBidderTexts) {
         {"count(//g:TextComplement[contains(., \"'30 cm'\")])", "1"},
         {"count(//g:ComplCaption | //g:ComplTail)", "0"},
         {"count(//g:Item[2]/g:Description)", "0"},
+        {"count(//g:Item[3]/g:Description)", "0"},
         {"count(//g:Remark)", "0"},
         {"string(//g:Item[1]/@ID)", "A2"}}},
       {"bid: a remark with TB but no gap stands empty",
