@@ -346,14 +346,6 @@ TEST(Texte, DescriptionsRemarksAndBidderTexts) {
         {"count(//g:Item[3]/g:Description)", "0"},
         {"count(//g:Remark)", "0"},
         {"string(//g:Item[1]/@ID)", "A2"}}},
-      {"bid: a remark with TB but no gap stands empty",
-       [](Belegbau& b) {
-         Grund(b, "PPPP");
-         b.Position("0010", "Beton", 1, "m3", 10);
-         Text(b, "0", "Siehe TB 3");
-       },
-       84, Mit(false),
-       {{"count(//g:Remark)", "1"}, {"count(//g:Remark/*)", "0"}}},
   });
 }
 
