@@ -6,8 +6,10 @@
 // elements GAEBInfo, PrjInfo, Award, AwardInfo, OWN and CTR.
 #include <libxml/xmlsave.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <ctime>
+#include <iterator>
 #include <filesystem>
 
 #include "base/fehler.h"
@@ -104,7 +106,16 @@ xmlNodePtr Export::Kind(xmlNodePtr parent, const char* name, const std::string* 
   if (e == nullptr) throw gaeb::Fehler(7, "Nicht genügend Speicher");
   xmlAddChild(parent, e);
   if (text != nullptr && !text->empty()) {
-    xmlNodePtr t = xmlNewDocTextLen(doc_, reinterpret_cast<const xmlChar*>(text->data()), static_cast<int>(text->size()));
+    // Control characters other than TAB, LF and CR cannot stand in an XML
+    // 1.0 file, not even as references: they are left out.
+    std::string sauber;
+    const std::string* inhalt = text;
+    auto steuerzeichen = [](unsigned char c) { return c < 0x20 && c != '\t' && c != '\n' && c != '\r'; };
+    if (std::any_of(text->begin(), text->end(), steuerzeichen)) {
+      std::copy_if(text->begin(), text->end(), std::back_inserter(sauber), [&](char c) { return !steuerzeichen(c); });
+      inhalt = &sauber;
+    }
+    xmlNodePtr t = xmlNewDocTextLen(doc_, reinterpret_cast<const xmlChar*>(inhalt->data()), static_cast<int>(inhalt->size()));
     if (t == nullptr) throw gaeb::Fehler(7, "Nicht genügend Speicher");
     xmlAddChild(e, t);
   }

@@ -209,6 +209,7 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
          p.SetzeFeld("Pauschalpreis", true);
          p.SetzeFeld("KnzFreieMenge", true);
          b.Position("01.0050", "Stückgut", 3, "Stück", 2).SetzeFeld("Nachtrag", std::int16_t{3});
+         b.Position("01.0060", "Steuerzeichen", 1, "m\x01", 2);
        },
        83, Mit(true),
        {{"string(//g:BoQCtgy/g:ALNBGroupNo)", "1"},
@@ -221,6 +222,7 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
         {"string(//g:Item[@RNoPart='0040']/g:QU)", "Psch"},
         {"string(//g:Item[@RNoPart='0040']/g:UP)", "1234.50"},
         {"string(//g:Item[@RNoPart='0050']/g:QU)", "Stüc"},
+        {"string(//g:Item[@RNoPart='0060']/g:QU)", "m"},
         {"string(//g:Item[@RNoPart='0050']/g:CONo)", "3"},
         {"string(//g:Item[@RNoPart='0050']/g:COStatus)", "Offered"}}},
       {"markup items on items; a subtotal writes nothing",
