@@ -24,6 +24,8 @@ const std::map<std::string, Exportfunktion>& Exportformate() {
                 const Ausgabeoptionen& o) { return k.Ausgabe_BelegdatenDA90(art, nr, datei, dp, o); }},
       {"2000", [](clsGaebSQL& k, std::int16_t art, std::int32_t nr, const std::string& datei, std::int16_t dp,
                   const Ausgabeoptionen& o) { return k.Ausgabe_BelegdatenDA2000(art, nr, datei, dp, o); }},
+      {"xml", [](clsGaebSQL& k, std::int16_t art, std::int32_t nr, const std::string& datei, std::int16_t dp,
+                 const Ausgabeoptionen& o) { return k.Ausgabe_BelegdatenDAXML(art, nr, datei, dp, o); }},
   };
   return formate;
 }
@@ -85,6 +87,10 @@ void RegistriereExport(CLI::App& app, Programm& programm, int& exitcode) {
   cmd->add_option("--type", belegart, "Document type (Belegart)")->required();
   cmd->add_option("--number", belegnummer, "Document number (Belegnummer)")->required();
   cmd->add_option("--format", format, "Output format: " + FormatListe())->required();
+  cmd->footer(
+      "Formats: 2000 GAEB 2000 tagged text (.p8x); 90 GAEB 90 fixed records (.d8x); xml GAEB DA XML 3.1\n"
+      "(.x8x), UTF-8, valid against the GAEB DA XML 3.1 schema of its data type (84: the bid schema).\n"
+      "A cancelled XML export saves the partial file and exits 1. docs/formats.md shows each file.");
   cmd->add_option("--dp", datenphase, "GAEB data type (81 to 86; 11 and 12 quantity calculations)")
       ->capture_default_str();
   cmd->add_option("--out", datei, "Target file")->required();

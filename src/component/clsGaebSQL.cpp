@@ -4,6 +4,7 @@
 #include "gaeb2000/export.h"
 #include "export/oz.h"
 #include "gaeb90/export.h"
+#include "gaebxml/export.h"
 #include "store/store.h"
 #include "textconv/textkonverter.h"
 
@@ -121,6 +122,14 @@ bool clsGaebSQL::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t be
                                           const Ausgabeoptionen& optionen) {
   return PrüfeVollständig(*k_, [&] {
     return gaeb2000::Ausgabe_BelegdatenDA2000(*k_, belegart, belegnummer, tmpPfadDatei, tmpDatenphase, optionen);
+  });
+}
+
+bool clsGaebSQL::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnummer,
+                                         const std::string& tmpPfadDatei, std::int16_t tmpDatenphase,
+                                         const Ausgabeoptionen& optionen) {
+  return PrüfeVollständig(*k_, [&] {
+    return gaebxml::Ausgabe_BelegdatenDAXML(*k_, belegart, belegnummer, tmpPfadDatei, tmpDatenphase, optionen);
   });
 }
 
