@@ -5,6 +5,7 @@
 #include "textconv/textkonverter.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include "base/codepage.h"
 #include "base/fehler.h"
@@ -80,13 +81,19 @@ clsGaebTextkonverter::clsGaebTextkonverter(Meldungsfenster* fenster) : fenster_(
 clsGaebTextkonverter::~clsGaebTextkonverter() { Entlade_Konverter(); }
 
 bool clsGaebTextkonverter::Lade_Konverter() {
-  if (m_hKonverter == nullptr) {
-    std::string pfad = m_AppExeDir_ + "/" + kKonverterDatei;
+  const std::string pfad = m_AppExeDir_ + "/" + kKonverterDatei;
+  // The file is looked for on every conversion, so a library removed or
+  // replaced while the program runs is noticed; loading it is done once.
+  struct stat info {};
+  const bool vorhanden = ::stat(pfad.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+  if (m_hKonverter != nullptr && (!vorhanden || pfad != geladenerPfad_)) Entlade_Konverter();
+  if (vorhanden && m_hKonverter == nullptr) {
     m_hKonverter = dlopen(pfad.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (m_hKonverter == nullptr) {
-      if (fenster_ != nullptr) fenster_->Zeige("Laden der Datei " + pfad + " fehlgeschlagen", "");
-      return false;
-    }
+    if (m_hKonverter != nullptr) geladenerPfad_ = pfad;
+  }
+  if (m_hKonverter == nullptr) {
+    if (fenster_ != nullptr) fenster_->Zeige("Laden der Datei " + pfad + " fehlgeschlagen", "");
+    return false;
   }
   return true;
 }
@@ -95,6 +102,8 @@ void clsGaebTextkonverter::Entlade_Konverter() {
   if (MwmIsDllLoaded()) {
     dlclose(m_hKonverter);
     m_hKonverter = nullptr;
+    geladenerPfad_.clear();
+    einsprünge_.clear();
   }
 }
 
@@ -120,30 +129,24 @@ std::string clsGaebTextkonverter::ZeigerNachStringA(const char* p) {
 }
 
 template <typename Funktion>
-Funktion clsGaebTextkonverter::Einsprung(const char* name) const {
-  std::string datei = m_AppExeDir_ + "/" + kKonverterDatei;
+Funktion clsGaebTextkonverter::Einsprung(const char* name) {
   if (m_hKonverter == nullptr) {
-    throw Fehler(kFehlerBibliothekLaden, "Fehler beim Laden der Bibliothek " + datei);
+    throw Fehler(kFehlerBibliothekLaden,
+                 "Fehler beim Laden der Bibliothek " + m_AppExeDir_ + "/" + kKonverterDatei);
   }
-  void* adresse = dlsym(m_hKonverter, name);
-  if (adresse == nullptr) {
+  auto eintrag = einsprünge_.find(std::string_view(name));
+  if (eintrag == einsprünge_.end()) eintrag = einsprünge_.emplace(name, dlsym(m_hKonverter, name)).first;
+  if (eintrag->second == nullptr) {
     throw Fehler(kFehlerEinsprungpunkt,
-                 "Der Einsprungpunkt " + std::string(name) + " fehlt in " + datei);
+                 "Der Einsprungpunkt " + std::string(name) + " fehlt in " + geladenerPfad_);
   }
-  return reinterpret_cast<Funktion>(adresse);
+  return reinterpret_cast<Funktion>(eintrag->second);
 }
 
 template <typename Konvertierung>
 std::string clsGaebTextkonverter::Durchlauf(Konvertierung&& konvertierung) {
   Lade_Konverter();
-  try {
-    std::string ergebnis = konvertierung();
-    Entlade_Konverter();
-    return ergebnis;
-  } catch (...) {
-    Entlade_Konverter();
-    throw;
-  }
+  return konvertierung();
 }
 
 bool clsGaebTextkonverter::Erzeuge_Instanz() {

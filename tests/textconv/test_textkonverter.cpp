@@ -1,7 +1,7 @@
 // Tests of clsGaebTextkonverter with the real converter library: the root
 // element of every text kind, characters on their way through the code pages,
 // the ways back, error boxes with partial results, and loading the library
-// for each conversion only.
+// once per object.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -146,22 +146,26 @@ TEST_F(textconvTextkonverter, KurztextAlsVariantUndMarkeAlsZahl) {
   } catch (const gaeb::Fehler& f) {
     EXPECT_EQ(f.Nummer(), gaeb::kFehlerTypen);
   }
-  EXPECT_FALSE(konverter.MwmIsDllLoaded());
 }
 
-TEST_F(textconvTextkonverter, BibliothekNurWährendDerKonvertierungGeladen) {
+TEST(textconvTextkonverterLaden, BibliothekBleibtBisZumEndeDesObjektsGeladen) {
   auto geladen = [] {
     void* h = dlopen(kBibliothek.c_str(), RTLD_NOW | RTLD_NOLOAD);
     if (h != nullptr) dlclose(h);
     return h != nullptr;
   };
   ASSERT_FALSE(geladen());
-  bool währenddessen = false;
-  fenster.beimZeigen = [&] { währenddessen = konverter.MwmIsDllLoaded() && geladen(); };
-  konverter.RunGtcConverterTest_GXML_ASCII("<kaputt", "L");
-  ASSERT_EQ(fenster.meldungen.size(), 1u);
-  EXPECT_TRUE(währenddessen);
-  EXPECT_FALSE(konverter.MwmIsDllLoaded());
+  {
+    clsGaebTextkonverter konverter;
+    konverter.m_AppExeDir(GAEB_BIN_DIR);
+    EXPECT_FALSE(konverter.MwmIsDllLoaded());
+    konverter.RunGtcConverterTest_GXML_ASCII("<LblTx/>", "K");
+    EXPECT_TRUE(konverter.MwmIsDllLoaded() && geladen());
+    // Another directory: that library is loaded instead.
+    konverter.m_AppExeDir(ATTRAPPE_DIR);
+    EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("<x/>", "K"), "Gxml2RtfK(<x/>);");
+    EXPECT_FALSE(geladen());
+  }
   EXPECT_FALSE(geladen());
 }
 
