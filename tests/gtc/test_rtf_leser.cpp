@@ -78,11 +78,11 @@ TEST(gtcRtfLeser, LesezeichenTbUndTaWerdenLücken) {
       R"(Zeile{\*\bkmkstart TA7}Wert{\*\bkmkend TA7}\par Ende})");
   EXPECT_EQ(r.xml,
             Langtext("<Text>" + P(Span("Beton ")) + "</Text>" +
-                     "<TextComplement Kind=\"Bidder\" MarkLbl=\"2\"><ComplCaption/><ComplBody>" +
-                     P(Span("30 cm")) + "</ComplBody><ComplTail/></TextComplement>" + "<Text>" +
+                     "<TextComplement Kind=\"Bidder\" MarkLbl=\"2\"><ComplCaption></ComplCaption><ComplBody>" +
+                     P(Span("30 cm")) + "</ComplBody><ComplTail></ComplTail></TextComplement>" + "<Text>" +
                      P(Span(" dick")) + P(Span("Zeile")) + "</Text>" +
-                     "<TextComplement Kind=\"Owner\" MarkLbl=\"7\"><ComplCaption/><ComplBody>" +
-                     P(Span("Wert")) + "</ComplBody><ComplTail/></TextComplement>" + "<Text>" +
+                     "<TextComplement Kind=\"Owner\" MarkLbl=\"7\"><ComplCaption></ComplCaption><ComplBody>" +
+                     P(Span("Wert")) + "</ComplBody><ComplTail></ComplTail></TextComplement>" + "<Text>" +
                      P("") + P(Span("Ende")) + "</Text>"));
 }
 
@@ -90,10 +90,10 @@ TEST(gtcRtfLeser, LückeOhneEndeUndOhneNummer) {
   // A gap left open ends with the text; TB without number takes the next one.
   Xml r = Lang(R"({\rtf1 {\*\bkmkstart TB}x{\*\bkmkend TB}{\*\bkmkstart TB}y})");
   EXPECT_EQ(r.xml,
-            Langtext("<TextComplement Kind=\"Bidder\" MarkLbl=\"1\"><ComplCaption/><ComplBody>" +
-                     P(Span("x")) + "</ComplBody><ComplTail/></TextComplement>" +
-                     "<TextComplement Kind=\"Bidder\" MarkLbl=\"2\"><ComplCaption/><ComplBody>" +
-                     P(Span("y")) + "</ComplBody><ComplTail/></TextComplement>"));
+            Langtext("<TextComplement Kind=\"Bidder\" MarkLbl=\"1\"><ComplCaption></ComplCaption><ComplBody>" +
+                     P(Span("x")) + "</ComplBody><ComplTail></ComplTail></TextComplement>" +
+                     "<TextComplement Kind=\"Bidder\" MarkLbl=\"2\"><ComplCaption></ComplCaption><ComplBody>" +
+                     P(Span("y")) + "</ComplBody><ComplTail></ComplTail></TextComplement>"));
 }
 
 TEST(gtcRtfLeser, LückenmarkenSindGanzeZahlen) {
@@ -103,10 +103,10 @@ TEST(gtcRtfLeser, LückenmarkenSindGanzeZahlen) {
       R"({\*\bkmkend TA9223372036854775807}{\*\bkmkstart TB9223372036854775808}c)"
       R"({\*\bkmkstart TB-}d{\*\bkmkstart TB1x}e{\*\bkmkstart TX1}f})");
   EXPECT_EQ(r.xml,
-            Langtext("<TextComplement Kind=\"Bidder\" MarkLbl=\"-3\"><ComplCaption/><ComplBody>" +
-                     P(Span("a")) + "</ComplBody><ComplTail/></TextComplement>" +
-                     "<TextComplement Kind=\"Owner\" MarkLbl=\"9223372036854775807\"><ComplCaption/>"
-                     "<ComplBody>" + P(Span("b")) + "</ComplBody><ComplTail/></TextComplement>" +
+            Langtext("<TextComplement Kind=\"Bidder\" MarkLbl=\"-3\"><ComplCaption></ComplCaption><ComplBody>" +
+                     P(Span("a")) + "</ComplBody><ComplTail></ComplTail></TextComplement>" +
+                     "<TextComplement Kind=\"Owner\" MarkLbl=\"9223372036854775807\"><ComplCaption></ComplCaption>"
+                     "<ComplBody>" + P(Span("b")) + "</ComplBody><ComplTail></ComplTail></TextComplement>" +
                      "<Text>" + P(Span("cdef")) + "</Text>"));
 }
 

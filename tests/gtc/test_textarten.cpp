@@ -150,9 +150,9 @@ TEST(gtcZeilen, BieterlückeAlleinIstTextComplement) {
   Konverter k;
   gtcAsciiAddLineL(k.h(), "'30 cm'", GTC_ZEILE_BIETER, 2);
   EXPECT_EQ(k.AsciiNachXml().xml, "<TextComplement" + kNsAttr +
-                                      " Kind=\"Bidder\" MarkLbl=\"2\"><ComplCaption/><ComplBody>" +
+                                      " Kind=\"Bidder\" MarkLbl=\"2\"><ComplCaption></ComplCaption><ComplBody>" +
                                       P(Span("'30 cm'")) +
-                                      "</ComplBody><ComplTail/></TextComplement>");
+                                      "</ComplBody><ComplTail></ComplTail></TextComplement>");
 }
 
 TEST(gtcZeilen, LückenZwischenTextzeilen) {
@@ -168,10 +168,10 @@ TEST(gtcZeilen, LückenZwischenTextzeilen) {
   Xml r = k.AsciiNachXml();
   EXPECT_EQ(r.xml,
             Langtext("<Text>" + P(Span("Fabrikat:")) + "</Text>" +
-                     "<TextComplement Kind=\"Bidder\" MarkLbl=\"3\"><ComplCaption/><ComplBody>" +
-                     P(Span("eins")) + P(Span("zwei")) + "</ComplBody><ComplTail/></TextComplement>" +
-                     "<TextComplement Kind=\"Owner\" MarkLbl=\"4\"><ComplCaption/><ComplBody>" +
-                     P(Span("vom AG")) + "</ComplBody><ComplTail/></TextComplement>" + "<Text>" +
+                     "<TextComplement Kind=\"Bidder\" MarkLbl=\"3\"><ComplCaption></ComplCaption><ComplBody>" +
+                     P(Span("eins")) + P(Span("zwei")) + "</ComplBody><ComplTail></ComplTail></TextComplement>" +
+                     "<TextComplement Kind=\"Owner\" MarkLbl=\"4\"><ComplCaption></ComplCaption><ComplBody>" +
+                     P(Span("vom AG")) + "</ComplBody><ComplTail></ComplTail></TextComplement>" + "<Text>" +
                      P("") + P(Span("Ende")) + "</Text>"));
   EXPECT_EQ(r.fehler,
             "<gtcerrors><errors><error>Die Zeilenart 88 ist unbekannt; die Zeile wurde nicht "
