@@ -32,14 +32,23 @@ constexpr std::int32_t kNummerLangtext = 61;
 constexpr std::int32_t kBreiteZeilen = 55;
 
 bool IstRtf(std::string_view s) {
+  if (s.substr(0, 3) == "\xEF\xBB\xBF") s.remove_prefix(3);
   std::size_t i = s.find_first_not_of(" \t\r\n");
   return i != std::string_view::npos && s.substr(i, 5) == "{\\rtf";
 }
 
-// UTF-8 text to the library's code page 1252. In RTF, a character the page
-// lacks becomes its Unicode control word, so nothing is lost; in plain text
-// it becomes its nearest equivalent or "?".
-std::string NachAnsi(const std::string& utf8) {
+// A UTF-8 byte order mark at the start is no character of the text.
+std::string_view OhneBom(std::string_view s) {
+  return s.substr(0, 3) == "\xEF\xBB\xBF" ? s.substr(3) : s;
+}
+
+// UTF-8 text to the library's code page 1252. In RTF, every character
+// beyond ASCII becomes its Unicode control word with the code page 1252
+// byte (or "?") as fallback, so it does not depend on the code page of the
+// document or its fonts and nothing is lost; in plain text it becomes its
+// code page 1252 byte, nearest equivalent or "?".
+std::string NachAnsi(std::string_view eingabe) {
+  const std::string utf8(OhneBom(eingabe));
   if (!IstRtf(utf8)) return NachCodepage(utf8, Codepage::Cp1252);
   std::string out;
   std::size_t pos = 0;
@@ -55,19 +64,27 @@ std::string NachAnsi(const std::string& utf8) {
     std::string zeichen = utf8.substr(pos, n);
     pos += n;
     std::string ansi = NachCodepage(zeichen, Codepage::Cp1252);
-    if (AusCodepage(ansi, Codepage::Cp1252) == zeichen) {
-      out += ansi;
+    auto einheit = [&out](unsigned v) {
+      out += "\\u" + std::to_string(v >= 0x8000 ? static_cast<int>(v) - 0x10000 : static_cast<int>(v));
+    };
+    if (c >= 0x10000) {
+      out += "{\\uc1";
+      einheit(0xD800 + ((c - 0x10000) >> 10));
+      out += "?";
+      einheit(0xDC00 + ((c - 0x10000) & 0x3FF));
+      out += "?}";
       continue;
     }
-    auto einheit = [&out](unsigned v) {
-      out += "\\u" + std::to_string(v >= 0x8000 ? static_cast<int>(v) - 0x10000 : static_cast<int>(v)) + "?";
-    };
     out += "{\\uc1";
-    if (c >= 0x10000) {
-      einheit(0xD800 + ((c - 0x10000) >> 10));
-      einheit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    einheit(c);
+    if (ansi.size() == 1 && static_cast<unsigned char>(ansi[0]) >= 0x80 &&
+        AusCodepage(ansi, Codepage::Cp1252) == zeichen) {
+      static const char hex[] = "0123456789abcdef";
+      out += "\\'";
+      out.push_back(hex[static_cast<unsigned char>(ansi[0]) >> 4]);
+      out.push_back(hex[static_cast<unsigned char>(ansi[0]) & 15]);
     } else {
-      einheit(c);
+      out += "?";
     }
     out += "}";
   }

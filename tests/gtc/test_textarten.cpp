@@ -117,10 +117,10 @@ TEST(gtcTextarten, UnzulässigeKombinationenSindFehler) {
 TEST(gtcTextarten, MeldungenAllerGespeichertenTexte) {
   // Each text's remarks are reported with every conversion that uses it.
   Konverter k;
-  gtcRtfAddK(k.h(), R"({\rtf1 a{\pict\wmetafile8 00}})");
+  gtcRtfAddK(k.h(), R"({\rtf1 a}b)");
   gtcRtfAddL(k.h(), R"({\rtf1 b)");
   EXPECT_EQ(k.RtfNachXml().fehler,
-            "<gtcerrors><remarks><remark>Eine Grafik im Format wmetafile8 wurde nicht "
+            "<gtcerrors><remarks><remark>Zeichen nach dem Ende des RTF-Textes wurden nicht "
             "übernommen.</remark><remark>Der RTF-Text endet vor dem Schluss seiner "
             "Gruppen.</remark></remarks></gtcerrors>");
 }
