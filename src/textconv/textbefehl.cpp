@@ -111,15 +111,20 @@ std::string Konvertiere(const Textauftrag& a, const std::string& eingabe,
                         const std::string& programmverzeichnis, Meldungsfenster* fenster) {
   clsGaebTextkonverter konverter(fenster);
   konverter.m_AppExeDir(programmverzeichnis);
-  std::string xml = Dekodiere_Eingabe(eingabe, a.von);
+  // A long input is copied only when it needs decoding.
+  const bool umwandeln = eingabe.starts_with("\xEF\xBB\xBF") || !text::IstUtf8(eingabe);
+  const std::string umgewandelt = umwandeln ? Dekodiere_Eingabe(eingabe, a.von) : std::string();
+  const std::string& quelle = umwandeln ? umgewandelt : eingabe;
   const Variant kurz(Dekodiere_Eingabe(a.kurztext, a.von));
+  std::string xml;
   if (a.von == "rtf") {
-    xml = konverter.RunGtcConverterTest_RTF_GXML(xml, a.textmodus, kurz);
+    xml = konverter.RunGtcConverterTest_RTF_GXML(quelle, a.textmodus, kurz);
   } else if (a.von == "ascii") {
-    xml = konverter.RunGtcConverterTest_ASCII_GXML(xml, a.textmodus, a.marke, kurz);
+    xml = konverter.RunGtcConverterTest_ASCII_GXML(quelle, a.textmodus, a.marke, kurz);
   }
-  if (a.nach == "rtf") return konverter.RunGtcConverterTest_GXML_RTF(xml, a.textmodus);
-  if (a.nach == "ascii") return konverter.RunGtcConverterTest_GXML_ASCII(xml, a.textmodus);
+  const std::string& markup = a.von == "xml" ? quelle : xml;
+  if (a.nach == "rtf") return konverter.RunGtcConverterTest_GXML_RTF(markup, a.textmodus);
+  if (a.nach == "ascii") return konverter.RunGtcConverterTest_GXML_ASCII(markup, a.textmodus);
   return xml;
 }
 

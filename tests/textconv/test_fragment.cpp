@@ -69,6 +69,11 @@ TEST(textconvDocFragment, TiefeKopieDesWurzelelements) {
   EXPECT_EQ(Serialisiert(fragment->Element()),
             "<LblTx xmlns=\"" + kNs +
                 "\"><p><span style=\"font-weight:bold;\">A &amp; B</span><br/></p></LblTx>");
+  // A text run over 10 MB, as the converter writes it, gives its fragment.
+  const std::string lang = "<LblTx xmlns=\"" + kNs + "\"><p><span>" + std::string(10'500'000, 'x') + "</span></p></LblTx>";
+  auto groß = k.CreateDocFragmentFromXMLString(lang);
+  ASSERT_NE(groß, nullptr);
+  EXPECT_TRUE(Serialisiert(groß->Element()) == lang);
 }
 
 TEST(textconvDocFragment, AnhängenLandetImGaebNamensraum) {
