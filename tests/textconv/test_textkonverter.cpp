@@ -1,7 +1,7 @@
-// Tests of clsGaebTextkonverter with the real converter library: the root
-// element of every text kind, characters on their way through the code pages,
-// the ways back, error boxes with partial results, and loading the library
-// once per object.
+// Tests of clsGaebTextkonverter with the real converter library (the calls
+// per text kind are those of test_aufrufe, the elements those of test_schema):
+// characters on their way through the code pages, error boxes with partial
+// results, pictures, and loading the library once per object.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -19,52 +19,12 @@ using gaeb::clsGaebTextkonverter;
 const std::string kNsAttr = " xmlns=\"http://www.gaeb.de/GAEB_DA_XML/200407\"";
 const std::string kBibliothek = std::string(GAEB_BIN_DIR) + "/gtcConverterV31.so";
 
-std::string Root(const std::string& xml) {
-  auto ende = xml.find_first_of(" >/");
-  return xml.substr(1, ende - 1);
-}
-
 class textconvTextkonverter : public ::testing::Test {
  protected:
   textconvTextkonverter() : konverter(&fenster) { konverter.m_AppExeDir(GAEB_BIN_DIR); }
   Protokollfenster fenster;
   clsGaebTextkonverter konverter;
 };
-
-TEST_F(textconvTextkonverter, JederTextmodusGibtSeinElement) {
-  const std::string rtf = R"({\rtf1 Text})";
-  struct Fall {
-    const char* modus;
-    std::string anfang;
-  };
-  const Fall fälle[] = {
-      {"K", "<Description" + kNsAttr + "><OutlineText>"},
-      {"L", "<Description" + kNsAttr + "><CompleteText><DetailTxt>"},
-      {"KL", "<Description" + kNsAttr + "><CompleteText><DetailTxt>"},
-      {"A", "<AddText" + kNsAttr + "><OutlineAddText>"},
-      {"KA", "<AddText" + kNsAttr + "><OutlineAddText>"},
-      {"AK", "<AddText" + kNsAttr + "><OutlineAddText>"},
-      {"F", "<Descrip" + kNsAttr + "><p>"},
-      {"ML", "<LblTx" + kNsAttr + "><p>"},
-      {"MA", "<ArtOutline" + kNsAttr + "><p>"},
-  };
-  for (const Fall& f : fälle) {
-    std::string xml = konverter.RunGtcConverterTest_RTF_GXML(rtf, f.modus, "{\\rtf1 Kurz}");
-    EXPECT_EQ(xml.rfind(f.anfang, 0), 0u) << f.modus << ": " << xml;
-    std::string aus = konverter.RunGtcConverterTest_ASCII_GXML("Text", f.modus, "", "Kurz");
-    if (std::string(f.modus) == "KA") {
-      // Plain lines of kind KA add no line: nothing to convert.
-      EXPECT_EQ(aus, "");
-    } else {
-      EXPECT_EQ(Root(aus), Root(xml)) << f.modus << ": " << aus;
-    }
-  }
-  EXPECT_EQ(Root(konverter.RunGtcConverterTest_ASCII_GXML("'30 cm'", "LB", "2")), "TextComplement");
-  // KL holds both texts, the short one as OutlineText.
-  std::string kl = konverter.RunGtcConverterTest_RTF_GXML(rtf, "KL", "{\\rtf1 Kurz}");
-  EXPECT_NE(kl.find("<OutlineText><OutlTxt><TextOutlTxt><p><span>Kurz</span>"), std::string::npos) << kl;
-  EXPECT_TRUE(fenster.meldungen.empty());
-}
 
 TEST_F(textconvTextkonverter, UnbekannterModusGibtNichtsOhneMeldung) {
   EXPECT_EQ(konverter.RunGtcConverterTest_RTF_GXML(R"({\rtf1 x})", "X"), "");
@@ -89,25 +49,6 @@ TEST_F(textconvTextkonverter, UmlauteAufAllenWegen) {
   EXPECT_EQ(konverter.RunGtcConverterTest_ASCII_GXML("Maß: 3 €", "ML", ""),
             "<LblTx" + kNsAttr + "><p><span>Maß: 3 €</span></p></LblTx>");
   EXPECT_EQ(konverter.RunGtcConverterTest_GXML_ASCII(xml, "L"), "Wände ää Böden ? 5\r\n");
-}
-
-TEST_F(textconvTextkonverter, RückwegeNachRtfUndZeilen) {
-  std::string xml = konverter.RunGtcConverterTest_RTF_GXML(
-      R"({\rtf1 Beton {\*\bkmkstart TB2}30 cm{\*\bkmkend TB2}\par liefern})", "KL", "{\\rtf1 Kurz}");
-  // The long text keeps its gap as bookmark (the class passes flag -1).
-  std::string rtf = konverter.RunGtcConverterTest_GXML_RTF(xml, "L");
-  EXPECT_TRUE(rtf.ends_with(R"(Beton {\*\bkmkstart TB2}30 cm{\*\bkmkend TB2}\par liefern\par})")) << rtf;
-  EXPECT_TRUE(konverter.RunGtcConverterTest_GXML_RTF(xml, "K").ends_with("Kurz\\par}"));
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_ASCII(xml, "L"), "Beton 30 cm\r\nliefern\r\n");
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_ASCII(xml, "K"), "Kurz\r\n");
-  std::string artikel = konverter.RunGtcConverterTest_RTF_GXML("{\\rtf1 Schraube}", "MA");
-  EXPECT_TRUE(konverter.RunGtcConverterTest_GXML_RTF(artikel, "MA").ends_with("Schraube\\par}"));
-  // Lines longer than 55 characters are broken.
-  std::string lang(30, 'a');
-  std::string zeilen = konverter.RunGtcConverterTest_GXML_ASCII(
-      konverter.RunGtcConverterTest_ASCII_GXML(lang + " " + lang, "L", ""), "L");
-  EXPECT_EQ(zeilen, lang + "\r\n" + lang + "\r\n");
-  EXPECT_TRUE(fenster.meldungen.empty());
 }
 
 TEST_F(textconvTextkonverter, FehlertextImFensterUndTeilergebnis) {
