@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "gtc/zeichen.h"
 
@@ -19,116 +20,56 @@ namespace gtc {
 
 namespace {
 
-// The glyphs of the Symbol font that have a character of their own; the
-// printable ASCII range not listed keeps its ASCII meaning.
-char32_t AusSymbol(unsigned char b) {
-  static const char32_t griechisch[26] = {
-      U'Α', U'Β', U'Χ', U'Δ', U'Ε', U'Φ', U'Γ', U'Η', U'Ι', U'ϑ', U'Κ', U'Λ', U'Μ',
-      U'Ν', U'Ο', U'Π', U'Θ', U'Ρ', U'Σ', U'Τ', U'Υ', U'ς', U'Ω', U'Ξ', U'Ψ', U'Ζ'};
-  static const char32_t klein[26] = {
-      U'α', U'β', U'χ', U'δ', U'ε', U'φ', U'γ', U'η', U'ι', U'ϕ', U'κ', U'λ', U'μ',
-      U'ν', U'ο', U'π', U'θ', U'ρ', U'σ', U'τ', U'υ', U'ϖ', U'ω', U'ξ', U'ψ', U'ζ'};
-  if (b >= 'A' && b <= 'Z') return griechisch[b - 'A'];
-  if (b >= 'a' && b <= 'z') return klein[b - 'a'];
-  switch (b) {
-    case 0x22: return U'∀';
-    case 0x24: return U'∃';
-    case 0x27: return U'∋';
-    case 0x2A: return U'∗';
-    case 0x2D: return U'−';
-    case 0x40: return U'≅';
-    case 0x5C: return U'∴';
-    case 0x5E: return U'⊥';
-    case 0x7E: return U'∼';
-    case 0xA2: return U'′';
-    case 0xA3: return U'≤';
-    case 0xA4: return U'⁄';
-    case 0xA5: return U'∞';
-    case 0xA6: return U'ƒ';
-    case 0xA7: return U'♣';
-    case 0xA8: return U'♦';
-    case 0xA9: return U'♥';
-    case 0xAA: return U'♠';
-    case 0xAB: return U'↔';
-    case 0xAC: return U'←';
-    case 0xAD: return U'↑';
-    case 0xAE: return U'→';
-    case 0xAF: return U'↓';
-    case 0xB0: return U'°';
-    case 0xB1: return U'±';
-    case 0xB2: return U'″';
-    case 0xB3: return U'≥';
-    case 0xB4: return U'×';
-    case 0xB5: return U'∝';
-    case 0xB6: return U'∂';
-    case 0xB7: return U'•';
-    case 0xB8: return U'÷';
-    case 0xB9: return U'≠';
-    case 0xBA: return U'≡';
-    case 0xBB: return U'≈';
-    case 0xBC: return U'…';
-    case 0xC0: return U'ℵ';
-    case 0xC4: return U'⊗';
-    case 0xC5: return U'⊕';
-    case 0xC6: return U'∅';
-    case 0xC7: return U'∩';
-    case 0xC8: return U'∪';
-    case 0xC9: return U'⊃';
-    case 0xCA: return U'⊇';
-    case 0xCC: return U'⊂';
-    case 0xCD: return U'⊆';
-    case 0xCE: return U'∈';
-    case 0xCF: return U'∉';
-    case 0xD0: return U'∠';
-    case 0xD1: return U'∇';
-    case 0xD2: case 0xE2: return U'®';
-    case 0xD3: case 0xE3: return U'©';
-    case 0xD4: case 0xE4: return U'™';
-    case 0xD5: return U'∏';
-    case 0xD6: return U'√';
-    case 0xD7: return U'⋅';
-    case 0xD8: return U'¬';
-    case 0xD9: return U'∧';
-    case 0xDA: return U'∨';
-    case 0xDB: return U'⇔';
-    case 0xDC: return U'⇐';
-    case 0xDD: return U'⇑';
-    case 0xDE: return U'⇒';
-    case 0xDF: return U'⇓';
-    case 0xE0: return U'◊';
-    case 0xE5: return U'∑';
-    case 0xF2: return U'∫';
-    default: break;
+struct Glyphe {
+  unsigned char byte;
+  char32_t zeichen;
+};
+
+// The glyphs of the Symbol font that have a character of their own besides
+// the Greek letters; the printable ASCII range not listed keeps its ASCII
+// meaning.
+constexpr Glyphe kSymbol[] = {
+    {0x22, U'∀'}, {0x24, U'∃'}, {0x27, U'∋'}, {0x2A, U'∗'}, {0x2D, U'−'}, {0x40, U'≅'},
+    {0x5C, U'∴'}, {0x5E, U'⊥'}, {0x7E, U'∼'}, {0xA2, U'′'}, {0xA3, U'≤'}, {0xA4, U'⁄'},
+    {0xA5, U'∞'}, {0xA6, U'ƒ'}, {0xA7, U'♣'}, {0xA8, U'♦'}, {0xA9, U'♥'}, {0xAA, U'♠'},
+    {0xAB, U'↔'}, {0xAC, U'←'}, {0xAD, U'↑'}, {0xAE, U'→'}, {0xAF, U'↓'}, {0xB0, U'°'},
+    {0xB1, U'±'}, {0xB2, U'″'}, {0xB3, U'≥'}, {0xB4, U'×'}, {0xB5, U'∝'}, {0xB6, U'∂'},
+    {0xB7, U'•'}, {0xB8, U'÷'}, {0xB9, U'≠'}, {0xBA, U'≡'}, {0xBB, U'≈'}, {0xBC, U'…'},
+    {0xC0, U'ℵ'}, {0xC4, U'⊗'}, {0xC5, U'⊕'}, {0xC6, U'∅'}, {0xC7, U'∩'}, {0xC8, U'∪'},
+    {0xC9, U'⊃'}, {0xCA, U'⊇'}, {0xCC, U'⊂'}, {0xCD, U'⊆'}, {0xCE, U'∈'}, {0xCF, U'∉'},
+    {0xD0, U'∠'}, {0xD1, U'∇'}, {0xD2, U'®'}, {0xE2, U'®'}, {0xD3, U'©'}, {0xE3, U'©'},
+    {0xD4, U'™'}, {0xE4, U'™'}, {0xD5, U'∏'}, {0xD6, U'√'}, {0xD7, U'⋅'}, {0xD8, U'¬'},
+    {0xD9, U'∧'}, {0xDA, U'∨'}, {0xDB, U'⇔'}, {0xDC, U'⇐'}, {0xDD, U'⇑'}, {0xDE, U'⇒'},
+    {0xDF, U'⇓'}, {0xE0, U'◊'}, {0xE5, U'∑'}, {0xF2, U'∫'},
+};
+
+// The Wingdings glyphs Word uses for bullets, check marks and arrows.
+constexpr Glyphe kWingdings[] = {
+    {0x20, U' '}, {0x6C, U'●'}, {0x6E, U'■'}, {0x6F, U'□'}, {0x71, U'❑'}, {0x75, U'◆'},
+    {0x76, U'❖'}, {0x9F, U'•'}, {0xA1, U'○'}, {0xA7, U'▪'}, {0xA8, U'◻'}, {0xD8, U'➢'},
+    {0xE0, U'→'}, {0xE8, U'➔'}, {0xF0, U'⇨'}, {0xFB, U'✗'}, {0xFC, U'✓'}, {0xFD, U'☒'},
+    {0xFE, U'☑'},
+};
+
+template <std::size_t N>
+char32_t Suche(const Glyphe (&tabelle)[N], unsigned char b, char32_t sonst) {
+  for (const Glyphe& g : tabelle) {
+    if (g.byte == b) return g.zeichen;
   }
-  return b >= 0x20 && b < 0x7F ? b : U'•';
+  return sonst;
 }
 
-// The Wingdings glyphs Word uses for bullets, check marks and arrows; any
-// other glyph is a picture without character and reads as a bullet.
-char32_t AusWingdings(unsigned char b) {
-  switch (b) {
-    case 0x20: return U' ';
-    case 0x6C: return U'●';
-    case 0x6E: return U'■';
-    case 0x6F: return U'□';
-    case 0x71: return U'❑';
-    case 0x75: return U'◆';
-    case 0x76: return U'❖';
-    case 0x9F: return U'•';
-    case 0xA1: return U'○';
-    case 0xA7: return U'▪';
-    case 0xA8: return U'◻';
-    case 0xD8: return U'➢';
-    case 0xE0: return U'→';
-    case 0xE8: return U'➔';
-    case 0xF0: return U'⇨';
-    case 0xFB: return U'✗';
-    case 0xFC: return U'✓';
-    case 0xFD: return U'☒';
-    case 0xFE: return U'☑';
-    default: return U'•';
-  }
+char32_t AusSymbol(unsigned char b) {
+  static constexpr char32_t griechisch[] = U"ΑΒΧΔΕΦΓΗΙϑΚΛΜΝΟΠΘΡΣΤΥςΩΞΨΖ";
+  static constexpr char32_t klein[] = U"αβχδεφγηιϕκλμνοπθρστυϖωξψζ";
+  if (b >= 'A' && b <= 'Z') return griechisch[b - 'A'];
+  if (b >= 'a' && b <= 'z') return klein[b - 'a'];
+  return Suche(kSymbol, b, b >= 0x20 && b < 0x7F ? b : U'•');
 }
+
+// Any other Wingdings glyph is a picture without character and reads as a
+// bullet.
+char32_t AusWingdings(unsigned char b) { return Suche(kWingdings, b, U'•'); }
 
 std::string IconvName(int seite) {
   switch (seite) {
@@ -206,28 +147,18 @@ Seite* Finde(int seite) {
 }  // namespace
 
 int CodeseiteDerSchrift(int zeichensatz, int cpg, std::string_view name, int ansicpg) {
+  // \fcharset to code page; 0 is Western, 1 (default) and unknown ones take
+  // the document's page.
+  static constexpr std::pair<int, int> kSeiten[] = {
+      {0, 1252},   {77, 10000}, {128, 932},  {129, 949},  {130, 1361}, {134, 936},
+      {136, 950},  {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255}, {178, 1256},
+      {186, 1257}, {204, 1251}, {222, 874},  {238, 1250}, {255, 437}};
   if (cpg > 0) return cpg;
-  switch (zeichensatz) {
-    case 0: return 1252;
-    case 2: return name == "Symbol" ? kCodeseiteSymbol : kCodeseiteWingdings;
-    case 77: return 10000;
-    case 128: return 932;
-    case 129: return 949;
-    case 130: return 1361;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    case 255: return 437;
-    default: return ansicpg;
+  if (zeichensatz == 2) return name == "Symbol" ? kCodeseiteSymbol : kCodeseiteWingdings;
+  for (const auto& [satz, seite] : kSeiten) {
+    if (satz == zeichensatz) return seite;
   }
+  return ansicpg;
 }
 
 char32_t Bytedekodierer::Zeichen(int seite, unsigned char b) {

@@ -603,17 +603,6 @@ bool Lies(Quelle&& nächstes, GaebText& text, Meldungen& meldungen) {
 
 }  // namespace
 
-bool LiesGaebXml(std::string_view utf8, GaebText& text, Meldungen& meldungen) {
-  std::size_t pos = 0;
-  return Lies(
-      [&](std::string& stück) {
-        stück.assign(utf8.substr(pos, kStückgröße));
-        pos += stück.size();
-        return pos < utf8.size();
-      },
-      text, meldungen);
-}
-
 bool LiesGaebXml(const char16_t* utf16, GaebText& text, Meldungen& meldungen) {
   const char16_t* p = utf16 != nullptr ? utf16 : u"";
   return Lies(

@@ -33,11 +33,9 @@ struct GaebText {
   std::optional<Text> lang;  // DetailTxt, DetailAddText, Descrip, TextComplement ...
 };
 
-// False (with an error in meldungen) when utf8 is not a well-formed GAEB XML
-// text; text then stays empty.
-bool LiesGaebXml(std::string_view utf8, GaebText& text, Meldungen& meldungen);
-// The same for a zero-terminated UTF-16 text (null: empty), converted piece
-// by piece while it is read.
+// False (with an error in meldungen) when utf16 (zero-terminated, null:
+// empty; converted piece by piece while it is read) is not a well-formed
+// GAEB XML text; text then stays empty.
 bool LiesGaebXml(const char16_t* utf16, GaebText& text, Meldungen& meldungen);
 
 }  // namespace gtc

@@ -163,6 +163,46 @@ TEST(gtcXmlLeser, FremdesMarkupListenTabellenUndNamensräume) {
       << rtf;
 }
 
+TEST(gtcXmlLeser, WurzelnUndUnbekannteKinder) {
+  // Each root takes its own children; unknown ones are left out, an
+  // attachment and a label that is no number with a remark.
+  const std::string ns = kNsAttr;
+  const std::string a = P(Span("a"));
+  struct Fall {
+    std::string xml;
+    char teil;
+    std::string rtf;
+    std::string fehler = "(null)";
+  };
+  const Fall fälle[] = {
+      {"<CompleteText" + ns + "><Foo/><DetailTxt><Foo>x</Foo><attachment/><Text>" + a +
+           "</Text><TextComplement Kind=\"Owner\" MarkLbl=\"zz\"><Bar/><ComplBody>" + P(Span("g")) +
+           "</ComplBody></TextComplement></DetailTxt></CompleteText>",
+       'L', kKopf + R"(a{\*\bkmkstart TA0}g{\*\bkmkend TA0}\par})",
+       "<gtcerrors><remarks><remark>Ein Anhang wurde nicht übernommen.</remark><remark>Die Marke &quot;zz&quot; "
+       "einer Textergänzung ist keine Zahl.</remark></remarks></gtcerrors>"},
+      {"<OutlineText" + ns + "><Foo/><OutlTxt><TextOutlTxt>" + a + "</TextOutlTxt></OutlTxt><OutlTxt><TextOutlTxt>" +
+           P(Span("b")) + "</TextOutlTxt></OutlTxt></OutlineText>",
+       'K', kKopf + "a\\par}"},
+      {"<Description" + ns + "><Foo/><OutlineText><OutlTxt><TextOutlTxt>" + a +
+           "</TextOutlTxt></OutlTxt></OutlineText></Description>",
+       'K', kKopf + "a\\par}"},
+      {"<AddText" + ns + "><Foo/><DetailAddText>" + a + "</DetailAddText></AddText>", 'L', kKopf + "a\\par}"},
+      {"<TextComplement" + ns + " Kind=\"Bidder\" MarkLbl=\"5\"><ComplTail>" + P(Span("t")) + "</ComplTail><ComplBody>" +
+           a + "</ComplBody></TextComplement>",
+       'L', kKopf + R"({\*\bkmkstart TB5}a{\*\bkmkend TB5}t\par})"},
+      {"<LblTx" + ns + "><table><caption>c</caption><tr><x>y</x><td>A</td><td>B</td></tr></table>" + a +
+           "<page/>" + P(Span("b")) + "</LblTx>",
+       'M', kKopf + "A\\tab B\\par a\\par \\par b\\par}"},  // a page ends its paragraph
+  };
+  for (const Fall& f : fälle) {
+    Konverter k;
+    Xml r = k.XmlNachRtf(f.xml, f.teil, -1);
+    EXPECT_EQ(r.xml, f.rtf) << f.xml;
+    EXPECT_EQ(r.fehler, f.fehler) << f.xml;
+  }
+}
+
 TEST(gtcXmlLeser, FehlerhaftesXml) {
   std::string bombe = "<!DOCTYPE LblTx [<!ENTITY a \"aaaaaaaaaa\">";
   for (char e = 'b'; e <= 'k'; ++e) {
