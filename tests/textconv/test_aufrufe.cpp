@@ -91,8 +91,8 @@ TEST_F(textconvAufrufe, ZeichensatzAnDerSchnittstelle) {
   EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("<ä/>", "K"), "Gxml2RtfK(<ä/>);");
   // In RTF, every character beyond ASCII travels as \uN with its code page
   // 1252 byte or "?" as fallback; a byte order mark is dropped.
-  EXPECT_EQ(konverter.RunGtcConverterTest_RTF_GXML("\xEF\xBB\xBF{\\rtf1 \xE2\x89\xA4\xC3\xA4}", "L"),
-            "RtfAddL({\\rtf1 {\\uc1\\u8804?}{\\uc1\\u228\\'e4}});Rtf2gxml(0);");
+  EXPECT_EQ(konverter.RunGtcConverterTest_RTF_GXML("\xEF\xBB\xBF{\\rtf1 \xE2\x89\xA4\xC3\xA4\xF0\x9F\x98\x80}", "L"),
+            "RtfAddL({\\rtf1 {\\uc1\\u8804?}{\\uc1\\u228\\'e4}{\\uc1\\u-10179?\\u-8704?}});Rtf2gxml(0);");
 }
 
 TEST_F(textconvAufrufe, FilterDerRtfFehlertexte) {
