@@ -26,15 +26,6 @@ class textconvTextkonverter : public ::testing::Test {
   clsGaebTextkonverter konverter;
 };
 
-TEST_F(textconvTextkonverter, UnbekannterModusGibtNichtsOhneMeldung) {
-  EXPECT_EQ(konverter.RunGtcConverterTest_RTF_GXML(R"({\rtf1 x})", "X"), "");
-  EXPECT_EQ(konverter.RunGtcConverterTest_RTF_GXML(R"({\rtf1 x})", "LB"), "");
-  EXPECT_EQ(konverter.RunGtcConverterTest_ASCII_GXML("x", "X", ""), "");
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("<LblTx/>", "KL"), "");
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_ASCII("<LblTx/>", "ML"), "");
-  EXPECT_TRUE(fenster.meldungen.empty());
-}
-
 TEST_F(textconvTextkonverter, UmlauteAufAllenWegen) {
   // Raw UTF-8, \'e4 and \u228? in RTF, and a character code page 1252 lacks.
   std::string xml = konverter.RunGtcConverterTest_RTF_GXML(
