@@ -6,7 +6,7 @@
 #include "gaeb90/export.h"
 #include "gaebxml/export.h"
 #include "store/store.h"
-#include "textconv/textkonverter.h"
+#include "component/textkonverter_host.h"
 
 namespace gaeb {
 
@@ -15,7 +15,7 @@ clsGaebSQL::clsGaebSQL(std::shared_ptr<const Objektfabrik> fabrik)
   Ignoriere([&] { k_->belegdatenobjekt = k_->fabrik->Erzeuge<Belegdaten>(klassen::Belegdaten); });
   Ignoriere([&] { k_->belegnummernobjekt = k_->fabrik->Erzeuge<Belegnummern>(klassen::Belegnummern); });
   k_->satz.ImportTyp.clear();
-  k_->textkonverter = std::make_shared<clsGaebTextkonverter>();
+  k_->textkonverter = ErzeugeTextkonverter(k_->fabrik);
 }
 
 clsGaebSQL::~clsGaebSQL() {

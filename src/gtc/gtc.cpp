@@ -179,7 +179,7 @@ std::int32_t NachRtf(std::int32_t h, const gtcWChar* xml, const char** rtf, cons
     Meldungen m;
     GaebText gelesen;
     const Text* text = nullptr;
-    if (LiesGaebXml(Utf16NachUtf8(xml), gelesen, m)) {
+    if (LiesGaebXml(xml, gelesen, m)) {
       if (teil == 'K') text = gelesen.kurz ? &*gelesen.kurz : nullptr;
       if (teil == 'L') text = gelesen.lang ? &*gelesen.lang : nullptr;
       if (teil == 'M') text = gelesen.kurz ? &*gelesen.kurz : gelesen.lang ? &*gelesen.lang : nullptr;
@@ -351,7 +351,7 @@ int32_t gtcGxml2Ascii(int32_t h, const gtcWChar* xml, const gtcWChar** fehler, i
     i.nächsteK = i.nächsteL = 0;
     Meldungen m;
     GaebText gelesen;
-    if (LiesGaebXml(Utf16NachUtf8(xml), gelesen, m)) {
+    if (LiesGaebXml(xml, gelesen, m)) {
       if (gelesen.kurz) i.ausK = TextAlsZeilen(*gelesen.kurz, breite, kNummerKurztext);
       if (gelesen.lang) i.ausL = TextAlsZeilen(*gelesen.lang, breite, kNummerLangtext);
     }

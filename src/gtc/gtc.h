@@ -7,8 +7,9 @@
  *   a valid handle. Every other call takes the handle first and returns
  *   GTC_UNBEKANNT for a handle that is not (or no longer) alive.
  * - "text" arguments (RTF and plain lines) are zero-terminated strings in
- *   code page 1252, the ANSI code page of the host's systems. A null text
- *   counts as an empty one.
+ *   code page 1252, the ANSI code page of the host's systems (raw 8-bit bytes
+ *   of RTF: the code page of their font, like \'hh). A null text counts as
+ *   an empty one.
  * - "tag" and "xml" arguments are zero-terminated UTF-16 strings.
  * - Out pointers are written by the library. They point to zero-terminated
  *   strings that the library owns: XML and error results are UTF-16, RTF and

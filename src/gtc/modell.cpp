@@ -20,6 +20,19 @@ void Text::Lauf(std::string_view utf8, Stil stil) {
   stücke_.push_back(std::move(s));
 }
 
+void Text::Lauf(std::string&& utf8, Stil stil) {
+  if (utf8.empty()) return;
+  if (!stücke_.empty() && stücke_.back().art == Stück::Art::Lauf && stücke_.back().stil == stil) {
+    stücke_.back().text.append(utf8);
+    return;
+  }
+  Stück s;
+  s.art = Stück::Art::Lauf;
+  s.text = std::move(utf8);
+  s.stil = stil;
+  stücke_.push_back(std::move(s));
+}
+
 void Text::Zeilenumbruch() {
   Stück s;
   s.art = Stück::Art::Zeilenumbruch;

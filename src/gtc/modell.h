@@ -51,6 +51,7 @@ class Text {
   // Appends characters in a style; merges with a preceding run of the same
   // style. Empty text adds nothing.
   void Lauf(std::string_view utf8, Stil stil);
+  void Lauf(std::string&& utf8, Stil stil);
   void Zeilenumbruch();
   void Absatzende();
   // Opens a gap; ignored while one is open.

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "gtc/codeseiten.h"
 #include "gtc/zeichen.h"
 
 namespace gtc {
@@ -18,16 +20,17 @@ namespace {
 constexpr std::size_t kMaxWortlänge = 32;
 constexpr std::size_t kMaxNamenslänge = 64;
 constexpr int kMaxUc = 64;
+constexpr std::size_t kMaxSchriften = 4096;
 
 // Destinations whose content is not text of the document.
 constexpr std::string_view kÜbersprungeneZiele[] = {
-    "fonttbl",   "colortbl",   "stylesheet",  "info",       "header",     "headerl",
+               "colortbl",   "stylesheet",  "info",       "header",     "headerl",
     "headerr",   "headerf",    "footer",      "footerl",    "footerr",    "footerf",
     "footnote",  "fldinst",    "xe",          "tc",         "txe",        "rxe",
     "listtable", "listoverridetable", "revtbl", "rsidtbl",  "filetbl",    "generator",
     "themedata", "colorschememapping", "datastore", "latentstyles", "pgdsctbl", "xmlnstbl",
     "mmathPr",   "object",     "objdata",     "nonshppict", "shp",        "annotation",
-    "atnid",     "atnauthor",  "atndate",     "atnref",     "atrfstart",  "atrfend",
+    "pict",      "atnid",     "atnauthor",  "atndate",     "atnref",     "atrfstart",  "atrfend",
     "private",   "docvar",     "userprops",   "template",   "fchars",     "lchars",
     "pn"};
 
@@ -37,22 +40,26 @@ constexpr std::string_view kUnterstrichen[] = {
     "ulhwave",  "ulldash",   "ulth",      "ulthd",      "ulthdash",   "ulthdashd",
     "ulthdashdd", "ulthldash", "ululdbwave", "ulw",     "ulwave"};
 
-constexpr std::string_view kBildformate[] = {
-    "emfblip", "pngblip", "jpegblip", "macpict", "pmmetafile", "dibitmap", "wbitmap",
-    "wmetafile"};
-
 template <std::size_t N>
 bool Enthält(const std::string_view (&liste)[N], std::string_view wort) {
   return std::find(std::begin(liste), std::end(liste), wort) != std::end(liste);
 }
 
-enum class Ziel { Text, Überspringen, Lesezeichenanfang, Lesezeichenende, Bild };
+enum class Ziel { Text, Überspringen, Lesezeichenanfang, Lesezeichenende, Schrifttabelle };
 
 struct Zustand {
   Stil stil;
   bool verborgen = false;
   int uc = 1;
   Ziel ziel = Ziel::Text;
+  int schrift = -1;  // \fN; -1: the default font \deffN
+};
+
+// A font of the font table: what decides the code page of its characters.
+struct Schrift {
+  int zeichensatz = -1;  // \fcharsetN, -1 when not given
+  int cpg = 0;           // \cpgN
+  std::string name;
 };
 
 bool IstBuchstabe(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -85,7 +92,11 @@ class Leser {
       } else {
         ignorierbar_ = false;
         if (Übersprungen()) continue;
-        Zeichen(c == '\t' ? U'\t' : AusCp1252(static_cast<unsigned char>(c)));
+        if (c == '\t') {
+          Zeichen(U'\t');
+        } else {
+          Byte(static_cast<unsigned char>(c));
+        }
       }
     }
     if (!fertig_) {
@@ -108,6 +119,7 @@ class Leser {
 
   void GruppeAuf() {
     überspringen_ = 0;
+    dekodierer_.Zurücksetzen();
     ignorierbar_ = false;
     if (überTiefe_ > 0 || stapel_.size() >= static_cast<std::size_t>(kMaxRtfTiefe)) {
       if (überTiefe_++ == 0) {
@@ -121,6 +133,7 @@ class Leser {
 
   void GruppeZu() {
     überspringen_ = 0;
+    dekodierer_.Zurücksetzen();
     ignorierbar_ = false;
     if (überTiefe_ > 0) {
       --überTiefe_;
@@ -148,11 +161,7 @@ class Leser {
       case Ziel::Lesezeichenende:
         if (text_.LückeOffen() && Getrimmt(name_) == lückenName_) text_.LückeEnde();
         break;
-      case Ziel::Bild:
-        meldungen_.Hinweis("Eine Grafik im Format " +
-                           (bildformat_.empty() ? std::string("unbekannt") : bildformat_) +
-                           " wurde nicht übernommen.");
-        break;
+      case Ziel::Schrifttabelle:
       case Ziel::Text:
       case Ziel::Überspringen:
         break;
@@ -244,7 +253,7 @@ class Leser {
         ++ziffern;
       }
       if (überTiefe_ > 0 || Übersprungen() || ziffern == 0) return;
-      Zeichen(AusCp1252(static_cast<unsigned char>(wert)));
+      Byte(static_cast<unsigned char>(wert));
       return;
     }
     if (überTiefe_ > 0 || Übersprungen()) return;
@@ -271,7 +280,17 @@ class Leser {
 
   void Steuerwort(std::string_view w, bool hatParameter, std::int32_t p, bool stern) {
     bool an = !(hatParameter && p == 0);
-    if (w == "par" || w == "sect" || w == "page" || w == "row" || w == "nestrow") {
+    dekodierer_.Zurücksetzen();
+    if (z_.ziel == Ziel::Schrifttabelle && Schrifteintrag(w, hatParameter, p)) return;
+    if (w == "f") {
+      z_.schrift = hatParameter ? p : -1;
+    } else if (w == "fonttbl") {
+      z_.ziel = z_.ziel == Ziel::Text ? Ziel::Schrifttabelle : Ziel::Überspringen;
+    } else if (w == "ansicpg") {
+      if (hatParameter && p > 0) ansicpg_ = p;
+    } else if (w == "deff") {
+      deff_ = hatParameter ? p : 0;
+    } else if (w == "par" || w == "sect" || w == "page" || w == "row" || w == "nestrow") {
       Absatz();
     } else if (w == "line") {
       if (ImText()) text_.Zeilenumbruch();
@@ -288,6 +307,7 @@ class Leser {
     } else if (w == "plain") {
       z_.stil = Stil{};
       z_.verborgen = false;
+      z_.schrift = -1;
     } else if (w == "v") {
       z_.verborgen = an;
     } else if (w == "uc") {
@@ -315,17 +335,6 @@ class Leser {
                     ? (w == "bkmkstart" ? Ziel::Lesezeichenanfang : Ziel::Lesezeichenende)
                     : Ziel::Überspringen;
       name_.clear();
-    } else if (w == "pict") {
-      if (z_.ziel == Ziel::Text) {
-        z_.ziel = Ziel::Bild;
-        bildformat_.clear();
-      } else {
-        z_.ziel = Ziel::Überspringen;
-      }
-    } else if (w == "shppict") {
-      // The picture of a shape: its \pict inside is reported like any other.
-    } else if (z_.ziel == Ziel::Bild && Enthält(kBildformate, w)) {
-      bildformat_ = std::string(w) + (hatParameter ? std::to_string(p) : std::string());
     } else if (Enthält(kÜbersprungeneZiele, w) || stern) {
       // A known destination without document text, or an ignorable one we
       // do not understand: the whole group is skipped.
@@ -333,6 +342,47 @@ class Leser {
     }
     // Every other word (fonts, sizes, colours, paragraph layout, the header
     // words) does not change the text.
+  }
+
+  // The words of a font table entry; false for any other word.
+  bool Schrifteintrag(std::string_view w, bool hatParameter, std::int32_t p) {
+    if (w == "f") {
+      schriftInTabelle_ = hatParameter ? p : 0;
+      if (schriften_.size() < kMaxSchriften) schriften_[schriftInTabelle_] = Schrift{};
+    } else if (w == "fcharset" || w == "cpg") {
+      auto it = schriften_.find(schriftInTabelle_);
+      if (it != schriften_.end()) (w == "cpg" ? it->second.cpg : it->second.zeichensatz) = p;
+    } else {
+      return false;
+    }
+    return true;
+  }
+
+  // The code page of the current font.
+  int Codeseite() const {
+    auto it = schriften_.find(z_.schrift >= 0 ? z_.schrift : deff_);
+    if (it == schriften_.end()) return ansicpg_;
+    const Schrift& s = it->second;
+    std::string_view name = s.name;
+    while (!name.empty() && (name.back() == ' ' || name.back() == ';')) name.remove_suffix(1);
+    while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+    return CodeseiteDerSchrift(s.zeichensatz, s.cpg, name, ansicpg_);
+  }
+
+  // A byte of the document (\'hh or raw) in the code page of its font.
+  void Byte(unsigned char b) {
+    int seite = Codeseite();
+    bool symbol = seite == kCodeseiteSymbol || seite == kCodeseiteWingdings;
+    if (b < 0x80 && !symbol && !dekodierer_.WartetAufZweitesByte()) {
+      Zeichen(b);
+      return;
+    }
+    if (z_.ziel != Ziel::Text) {
+      Zeichen(b < 0x80 ? b : AusCp1252(b));
+      return;
+    }
+    char32_t c = dekodierer_.Zeichen(seite, b);
+    if (c != 0) Zeichen(c);
   }
 
   bool ImText() const { return z_.ziel == Ziel::Text && !z_.verborgen && überTiefe_ == 0; }
@@ -347,6 +397,14 @@ class Leser {
     if (v < 0 || v > 0xFFFF) {
       Zeichen(0xFFFD);
       return;
+    }
+    if (v >= 0xF020 && v <= 0xF0FF && z_.ziel == Ziel::Text) {
+      // A symbol font's glyph in the private use area, as Word writes it.
+      int seite = Codeseite();
+      if (seite == kCodeseiteSymbol || seite == kCodeseiteWingdings) {
+        Zeichen(dekodierer_.Zeichen(seite, static_cast<unsigned char>(v & 0xFF)));
+        return;
+      }
     }
     if (v >= 0xD800 && v <= 0xDBFF) {
       hochSurrogat_ = static_cast<char16_t>(v);
@@ -375,8 +433,13 @@ class Leser {
       case Ziel::Lesezeichenende:
         if (name_.size() < kMaxNamenslänge) HängeUtf8An(c, name_);
         break;
+      case Ziel::Schrifttabelle:
+        if (auto it = schriften_.find(schriftInTabelle_);
+            it != schriften_.end() && it->second.name.size() < kMaxNamenslänge) {
+          HängeUtf8An(c, it->second.name);
+        }
+        break;
       case Ziel::Überspringen:
-      case Ziel::Bild:
         break;
     }
   }
@@ -393,10 +456,14 @@ class Leser {
   bool fertig_ = false;       // the outermost group has closed
   std::string name_;          // name of the bookmark being read
   std::string lückenName_;    // bookmark that opened the current gap
-  std::string bildformat_;
   std::int64_t nächsteMarke_ = 1;
   std::string puffer_;
   Text text_;
+  std::map<int, Schrift> schriften_;
+  int schriftInTabelle_ = 0;  // the entry of the font table being read
+  int ansicpg_ = 1252;
+  int deff_ = 0;
+  Bytedekodierer dekodierer_;
 };
 
 bool IstRtf(std::string_view s) {

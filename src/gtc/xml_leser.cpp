@@ -5,9 +5,10 @@
 #include <libxml/tree.h>
 
 #include <cstdint>
-#include <cstring>
+#include <deque>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "gtc/xml_schreiber.h"
@@ -17,13 +18,16 @@ namespace gtc {
 
 namespace {
 
-// libxml2 limits the nesting of a document to 256 levels; this bound only
-// guards the reader should that limit ever be lifted.
+// Content nested deeper than this is left out (libxml2 itself stops at 2048
+// levels for long texts).
 constexpr int kMaxXmlTiefe = 512;
+
+class Leser;
 
 struct Parsezustand {
   bool dokumenttyp = false;
   std::string fehler;
+  Leser* leser = nullptr;
 };
 
 void BeiDokumenttyp(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
@@ -52,22 +56,6 @@ using Dokument = std::unique_ptr<xmlDoc, DokumentFreigabe>;
 struct KontextFreigabe {
   void operator()(xmlParserCtxt* c) const { xmlFreeParserCtxt(c); }
 };
-
-std::string_view Name(const xmlNode* n) { return reinterpret_cast<const char*>(n->name); }
-
-bool IstGaeb(const xmlNode* n) {
-  return n->type == XML_ELEMENT_NODE &&
-         (n->ns == nullptr || n->ns->href == nullptr ||
-          reinterpret_cast<const char*>(n->ns->href) == kGaebNamensraum);
-}
-
-std::string Attribut(const xmlNode* n, const char* name) {
-  xmlChar* v = xmlGetProp(n, reinterpret_cast<const xmlChar*>(name));
-  if (v == nullptr) return {};
-  std::string s(reinterpret_cast<const char*>(v));
-  xmlFree(v);
-  return s;
-}
 
 // Bold, italic and underline from a style attribute value (CSS declarations).
 Stil StilAus(const std::string& css, Stil stil) {
@@ -99,20 +87,18 @@ Stil StilAus(const std::string& css, Stil stil) {
   return stil;
 }
 
-// Characters of a text node or of all text below an element: line breaks become blanks, characters XML may
-// carry but a run may not (other control characters) are dropped.
-std::string Zeichen(const xmlChar* inhalt) {
-  std::string out;
-  if (inhalt == nullptr) return out;
-  std::string_view s(reinterpret_cast<const char*>(inhalt));
-  std::size_t pos = 0;
-  while (pos < s.size()) {
-    char32_t c = LiesUtf8(s, pos);
+// Characters of a text node or of all text below an element, changed in
+// place: line breaks become blanks, other control characters (which XML may
+// carry but a run may not) are dropped. The input is valid UTF-8 from the
+// parser, whose bytes of characters beyond ASCII are all 0x80 or more.
+void Säubere(std::string& s) {
+  std::size_t aus = 0;
+  for (char c : s) {
     if (c == '\r' || c == '\n') c = ' ';
-    if (c < 0x20 && c != '\t') continue;
-    HängeUtf8An(c, out);
+    if (static_cast<unsigned char>(c) < 0x20 && c != '\t') continue;
+    s[aus++] = c;
   }
-  return out;
+  s.resize(aus);
 }
 
 bool NurLeerraum(const std::string& s) { return s.find_first_not_of(" \t") == std::string::npos; }
@@ -120,12 +106,12 @@ bool NurLeerraum(const std::string& s) { return s.find_first_not_of(" \t") == st
 // Keeps track of the paragraphs of one stretch of text: the first paragraph
 // continues the line the text is at, every further one begins a new line.
 struct Absatzfolge {
-  Text& text;
+  Text* text = nullptr;
   bool erster = true;
   bool offen = false;  // loose runs are being collected into a paragraph
 
   void Neu() {
-    if (!erster) text.Absatzende();
+    if (!erster) text->Absatzende();
     erster = false;
     offen = false;
   }
@@ -135,242 +121,502 @@ struct Absatzfolge {
   }
 };
 
+// Appends the pieces of quelle to ziel as if they had been written there.
+void HängeAn(Text& ziel, const Text& quelle) {
+  for (const Stück& s : quelle.Stücke()) {
+    switch (s.art) {
+      case Stück::Art::Lauf: ziel.Lauf(s.text, s.stil); break;
+      case Stück::Art::Zeilenumbruch: ziel.Zeilenumbruch(); break;
+      case Stück::Art::Absatzende: ziel.Absatzende(); break;
+      case Stück::Art::LückeAnfang: ziel.LückeAnfang(s.lücke, s.marke); break;
+      case Stück::Art::LückeEnde: ziel.LückeEnde(); break;
+    }
+  }
+}
+
+// The reader works on the parser's events, so memory stays bounded by the
+// text it builds, not by a tree of the document. Each open element has a
+// frame that says what its content means.
+enum class Rolle {
+  Ignorieren,     // element and everything in it are left out
+  Description,    // CompleteText, OutlineText
+  CompleteText,   // DetailTxt, OutlineText
+  OutlineText,    // its first OutlTxt is the short text
+  Abschnitte,     // DetailTxt / OutlTxt: text elements and gaps
+  Ergänzung,      // TextComplement: caption, body, tail
+  AddText,        // OutlineAddText, DetailAddText
+  Inhalt,         // blocks: paragraphs, lists, tables, loose runs
+  Zeile,          // inline content of a paragraph
+  Tabelle,
+  Tabellenzeile,
+  Lauf,           // span: all characters below it
+};
+
+struct Rahmen {
+  Rolle rolle = Rolle::Ignorieren;
+  Text* text = nullptr;                       // where the content goes
+  Text eigen;                                 // a text this frame builds itself
+  std::optional<Text>* ablage = nullptr;      // where eigen goes at the end
+  Absatzfolge eigeneFolge;
+  Absatzfolge* folge = nullptr;
+  Stil stil;
+  int tiefe = 1;
+  int nummer = 0;          // Inhalt: items of a list so far
+  bool ol = false;         // Inhalt: the element is an ordered list
+  bool gesehen = false;    // OutlineText: its OutlTxt was read; Tabellenzeile: a cell was
+  bool lückeAmEnde = false;  // Inhalt of a ComplBody: closes the gap
+  std::string_view textElement;  // Abschnitte: "Text" or "TextOutlTxt"
+  Lückenart art = Lückenart::Bieter;  // Ergänzung
+  std::int64_t marke = 0;
+  Text teile[3];           // Ergänzung: caption, body, tail
+};
+
+struct Attribute {
+  const xmlChar** werte;
+  int anzahl;
+  // The value of the attribute name without namespace, empty when missing.
+  std::string Wert(std::string_view name) const {
+    for (int i = 0; i < anzahl; ++i) {
+      const xmlChar** a = werte + 5 * i;
+      if (a[1] == nullptr && reinterpret_cast<const char*>(a[0]) == name) {
+        const char* anfang = reinterpret_cast<const char*>(a[3]);
+        return std::string(anfang, reinterpret_cast<const char*>(a[4]));
+      }
+    }
+    return {};
+  }
+};
+
+// Attribute values come as the parser has them: entity and character
+// references of attributes are already replaced.
 class Leser {
  public:
-  explicit Leser(Meldungen& meldungen) : meldungen_(meldungen) {}
+  Leser(Meldungen& meldungen, GaebText& out) : meldungen_(meldungen), out_(out) {}
 
-  bool Wurzel(const xmlNode* w, GaebText& out) {
-    std::string_view name = Name(w);
-    if (name == "Description") {
-      for (const xmlNode* k = w->children; k != nullptr; k = k->next) {
-        if (!IstGaeb(k)) continue;
-        if (Name(k) == "CompleteText") VollText(k, out);
-        if (Name(k) == "OutlineText") out.kurz = Umriss(k);
-      }
-    } else if (name == "CompleteText") {
-      VollText(w, out);
-    } else if (name == "OutlineText") {
-      out.kurz = Umriss(w);
-    } else if (name == "DetailTxt") {
-      out.lang = Abschnitte(w, "Text");
-    } else if (name == "OutlTxt") {
-      out.kurz = Abschnitte(w, "TextOutlTxt");
-    } else if (name == "AddText") {
-      for (const xmlNode* k = w->children; k != nullptr; k = k->next) {
-        if (!IstGaeb(k)) continue;
-        if (Name(k) == "OutlineAddText") out.kurz = Flach(k);
-        if (Name(k) == "DetailAddText") out.lang = Flach(k);
-      }
-    } else if (name == "TextComplement") {
-      Text t;
-      Ergänzung(w, t);
-      out.lang = std::move(t);
-    } else if (IstKurztextelement(name)) {
-      out.kurz = Flach(w);
-    } else if (IstTextelement(name)) {
-      out.lang = Flach(w);
-    } else {
-      meldungen_.Fehler("Das Element " + std::string(name) +
-                        " ist kein Textelement von GAEB DA XML.");
-      return false;
+  void Anfang(std::string_view name, bool gaeb, const Attribute& attr) {
+    Zeichenende();
+    if (!wurzelGesehen_) {
+      wurzelGesehen_ = true;
+      Wurzel(name, gaeb, attr);
+      return;
     }
-    return true;
+    if (rahmen_.empty()) return;
+    Rahmen& r = rahmen_.back();
+    if (r.rolle == Rolle::Lauf || r.rolle == Rolle::Ignorieren) {
+      ++r.nummer;  // nested elements of a span or of a left-out element
+      return;
+    }
+    if (!gaeb) {
+      Neu(Rolle::Ignorieren);
+      return;
+    }
+    switch (r.rolle) {
+      case Rolle::Description:
+      case Rolle::CompleteText:
+        if (name == "CompleteText" && r.rolle == Rolle::Description) {
+          Neu(Rolle::CompleteText);
+        } else if (name == "DetailTxt" && r.rolle == Rolle::CompleteText) {
+          NeuAbschnitte("Text", &out_.lang);
+        } else if (name == "OutlineText") {
+          NeuUmriss();
+        } else {
+          Neu(Rolle::Ignorieren);
+        }
+        break;
+      case Rolle::OutlineText:
+        if (name == "OutlTxt" && !r.gesehen) {
+          r.gesehen = true;
+          Text* ziel = &r.eigen;
+          Rahmen& a = Neu(Rolle::Abschnitte);
+          a.text = ziel;
+          a.textElement = "TextOutlTxt";
+        } else {
+          Neu(Rolle::Ignorieren);
+        }
+        break;
+      case Rolle::Abschnitte:
+        if (name == r.textElement) {
+          NeuInhalt(r.text, Stil{}, 1);
+        } else if (name == "TextComplement") {
+          NeuErgänzung(r.text, attr);
+        } else {
+          if (name == "attachment") meldungen_.Hinweis("Ein Anhang wurde nicht übernommen.");
+          Neu(Rolle::Ignorieren);
+        }
+        break;
+      case Rolle::Ergänzung: {
+        int teil = name == "ComplCaption" ? 0 : name == "ComplBody" ? 1 : name == "ComplTail" ? 2 : -1;
+        if (teil < 0) {
+          Neu(Rolle::Ignorieren);
+          break;
+        }
+        Text* ziel = &r.teile[teil];
+        if (teil == 1) ziel->LückeAnfang(r.art, r.marke);
+        NeuInhalt(ziel, Stil{}, 1).lückeAmEnde = teil == 1;
+        break;
+      }
+      case Rolle::AddText:
+        if (name == "OutlineAddText" || name == "DetailAddText") {
+          NeuFlach(name == "OutlineAddText" ? &out_.kurz : &out_.lang);
+        } else {
+          Neu(Rolle::Ignorieren);
+        }
+        break;
+      case Rolle::Inhalt:
+        ImInhalt(name, attr);
+        break;
+      case Rolle::Zeile:
+        InDerZeile(name, attr);
+        break;
+      case Rolle::Tabelle:
+        if (name == "tr") {
+          r.folge->Neu();
+          Rahmen& z = Neu(Rolle::Tabellenzeile);
+          Erbe(z, r);
+        } else {
+          Neu(Rolle::Ignorieren);
+        }
+        break;
+      case Rolle::Tabellenzeile:
+        if (name == "td" || name == "th") {
+          if (r.gesehen) r.text->Lauf(std::string_view("\t"), r.stil);
+          r.gesehen = true;
+          NeuInhalt(r.text, r.stil, r.tiefe + 1);
+        } else {
+          Neu(Rolle::Ignorieren);
+        }
+        break;
+      case Rolle::Lauf:
+      case Rolle::Ignorieren:
+        break;
+    }
+  }
+
+  void Ende() {
+    if (rahmen_.empty()) return;
+    Rahmen& r = rahmen_.back();
+    if ((r.rolle == Rolle::Lauf || r.rolle == Rolle::Ignorieren) && r.nummer > 0) {
+      --r.nummer;
+      return;
+    }
+    Zeichenende();
+    if (r.rolle == Rolle::Lauf) {
+      Säubere(lauf_);
+      r.text->Lauf(std::move(lauf_), r.stil);
+      lauf_ = std::string();
+    } else if (r.rolle == Rolle::Ergänzung) {
+      for (const Text& teil : r.teile) HängeAn(*r.text, teil);
+    } else if (r.lückeAmEnde) {
+      r.text->LückeEnde();
+    }
+    if (r.ablage != nullptr) *r.ablage = std::move(r.eigen);
+    rahmen_.pop_back();
+  }
+
+  void Zeichen(const char* z, std::size_t n) {
+    if (rahmen_.empty()) return;
+    Rolle rolle = rahmen_.back().rolle;
+    if (rolle == Rolle::Lauf) {
+      lauf_.append(z, n);
+    } else if (rolle == Rolle::Inhalt || rolle == Rolle::Zeile) {
+      zeichen_.append(z, n);
+    }
+  }
+
+  bool Fehlerhaft() const { return fehlerhaft_; }
+
+ private:
+  void Wurzel(std::string_view name, bool gaeb, const Attribute& attr) {
+    if (!gaeb) {
+      Fehlerwurzel("Das Element " + std::string(name) + " gehört nicht zum Namensraum von GAEB DA XML.");
+    } else if (name == "Description") {
+      Neu(Rolle::Description);
+    } else if (name == "CompleteText") {
+      Neu(Rolle::CompleteText);
+    } else if (name == "OutlineText") {
+      NeuUmriss();
+    } else if (name == "DetailTxt") {
+      NeuAbschnitte("Text", &out_.lang);
+    } else if (name == "OutlTxt") {
+      NeuAbschnitte("TextOutlTxt", &out_.kurz);
+    } else if (name == "AddText") {
+      Neu(Rolle::AddText);
+    } else if (name == "TextComplement") {
+      // The holder of the text the gap goes into stays open to the end.
+      Rahmen& halter = Neu(Rolle::Abschnitte);
+      halter.ablage = &out_.lang;
+      halter.text = &halter.eigen;
+      NeuErgänzung(halter.text, attr);
+    } else if (IstKurztextelement(name)) {
+      NeuFlach(&out_.kurz);
+    } else if (IstTextelement(name)) {
+      NeuFlach(&out_.lang);
+    } else {
+      Fehlerwurzel("Das Element " + std::string(name) + " ist kein Textelement von GAEB DA XML.");
+    }
+  }
+
+  void Fehlerwurzel(const std::string& text) {
+    fehlerhaft_ = true;
+    wurzelFehler_ = text;
+    Neu(Rolle::Ignorieren);
+  }
+
+ public:
+  // The root was no text element: the message (after a well-formed parse).
+  const std::string& Wurzelfehler() const { return wurzelFehler_; }
+  // A TextComplement root has its holder frame still open at the end.
+  void Abschließen() {
+    while (!rahmen_.empty()) Ende();
   }
 
  private:
-  void VollText(const xmlNode* e, GaebText& out) {
-    for (const xmlNode* k = e->children; k != nullptr; k = k->next) {
-      if (!IstGaeb(k)) continue;
-      if (Name(k) == "DetailTxt") out.lang = Abschnitte(k, "Text");
-      if (Name(k) == "OutlineText") out.kurz = Umriss(k);
-    }
+  Rahmen& Neu(Rolle rolle) {
+    rahmen_.emplace_back();
+    rahmen_.back().rolle = rolle;
+    return rahmen_.back();
   }
 
-  Text Umriss(const xmlNode* e) {
-    for (const xmlNode* k = e->children; k != nullptr; k = k->next) {
-      if (IstGaeb(k) && Name(k) == "OutlTxt") return Abschnitte(k, "TextOutlTxt");
-    }
-    return Text{};
+  static void Erbe(Rahmen& kind, const Rahmen& eltern) {
+    kind.text = eltern.text;
+    kind.folge = eltern.folge;
+    kind.stil = eltern.stil;
+    kind.tiefe = eltern.tiefe;
   }
 
-  // DetailTxt or OutlTxt: stretches of text (textElement) and gaps.
-  Text Abschnitte(const xmlNode* e, std::string_view textElement) {
-    Text t;
-    for (const xmlNode* k = e->children; k != nullptr; k = k->next) {
-      if (!IstGaeb(k)) continue;
-      if (Name(k) == textElement) {
-        Absatzfolge folge{t};
-        Inhalt(k, t, folge, Stil{}, 1);
-      } else if (Name(k) == "TextComplement") {
-        Ergänzung(k, t);
-      } else if (Name(k) == "attachment") {
-        meldungen_.Hinweis("Ein Anhang wurde nicht übernommen.");
-      }
-    }
-    return t;
+  void NeuUmriss() {
+    Rahmen& r = Neu(Rolle::OutlineText);
+    r.ablage = &out_.kurz;
   }
 
-  // A gap: its caption and tail are text around it, its body the gap.
-  void Ergänzung(const xmlNode* e, Text& t) {
-    std::string art = Attribut(e, "Kind");
-    std::string marke = Attribut(e, "MarkLbl");
-    std::int64_t nummer = 0;
+  void NeuAbschnitte(std::string_view textElement, std::optional<Text>* ablage) {
+    Rahmen& r = Neu(Rolle::Abschnitte);
+    r.text = &r.eigen;
+    r.ablage = ablage;
+    r.textElement = textElement;
+  }
+
+  void NeuFlach(std::optional<Text>* ablage) {
+    Rahmen& r = NeuInhalt(nullptr, Stil{}, 1);
+    r.text = &r.eigen;
+    r.eigeneFolge.text = &r.eigen;
+    r.ablage = ablage;
+  }
+
+  Rahmen& NeuInhalt(Text* ziel, Stil stil, int tiefe) {
+    Rahmen& r = Neu(tiefe > kMaxXmlTiefe ? Rolle::Ignorieren : Rolle::Inhalt);
+    r.text = ziel;
+    r.eigeneFolge.text = ziel;
+    r.folge = &r.eigeneFolge;
+    r.stil = stil;
+    r.tiefe = tiefe;
+    return r;
+  }
+
+  void NeuErgänzung(Text* ziel, const Attribute& attr) {
+    Rahmen& r = Neu(Rolle::Ergänzung);
+    r.text = ziel;
+    r.art = attr.Wert("Kind") == "Owner" ? Lückenart::Auftraggeber : Lückenart::Bieter;
+    std::string marke = attr.Wert("MarkLbl");
     try {
-      nummer = marke.empty() ? 0 : std::stoll(marke);
+      r.marke = marke.empty() ? 0 : std::stoll(marke);
     } catch (const std::exception&) {
       meldungen_.Hinweis("Die Marke \"" + marke + "\" einer Textergänzung ist keine Zahl.");
     }
-    for (const char* teil : {"ComplCaption", "ComplBody", "ComplTail"}) {
-      for (const xmlNode* k = e->children; k != nullptr; k = k->next) {
-        if (!IstGaeb(k) || Name(k) != teil) continue;
-        if (std::strcmp(teil, "ComplBody") == 0) {
-          t.LückeAnfang(art == "Owner" ? Lückenart::Auftraggeber : Lückenart::Bieter, nummer);
-        }
-        Absatzfolge folge{t};
-        Inhalt(k, t, folge, Stil{}, 1);
-        if (std::strcmp(teil, "ComplBody") == 0) t.LückeEnde();
-      }
+  }
+
+  void NeuZeile(const Rahmen& eltern, Stil stil) {
+    Text* ziel = eltern.text;
+    int tiefe = eltern.tiefe + 1;
+    Rahmen& z = Neu(tiefe > kMaxXmlTiefe ? Rolle::Ignorieren : Rolle::Zeile);
+    z.text = ziel;
+    z.stil = stil;
+    z.tiefe = tiefe;
+  }
+
+  void NeuLauf(Text* ziel, Stil stil) {
+    Rahmen& l = Neu(Rolle::Lauf);
+    l.text = ziel;
+    l.stil = stil;
+  }
+
+  // A child element of a block.
+  void ImInhalt(std::string_view name, const Attribute& attr) {
+    Rahmen& r = rahmen_.back();
+    if (name == "p" || name == "div") {
+      r.folge->Neu();
+      NeuZeile(r, StilAus(attr.Wert("style"), r.stil));
+    } else if (name == "span") {
+      r.folge->Lose();
+      NeuLauf(r.text, StilAus(attr.Wert("style"), r.stil));
+    } else if (name == "br") {
+      r.folge->Lose();
+      r.text->Zeilenumbruch();
+      Neu(Rolle::Ignorieren);
+    } else if (name == "page") {
+      r.folge->Neu();
+      Neu(Rolle::Ignorieren);
+    } else if (name == "ul" || name == "ol") {
+      Text* ziel = r.text;
+      Absatzfolge* folge = r.folge;
+      Stil stil = r.stil;
+      int tiefe = r.tiefe + 1;
+      Rahmen& liste = NeuInhalt(ziel, stil, tiefe);
+      liste.folge = folge;
+      liste.ol = name == "ol";
+    } else if (name == "li") {
+      r.folge->Neu();
+      ++r.nummer;
+      r.text->Lauf(r.ol ? std::to_string(r.nummer) + ". " : "- ", r.stil);
+      NeuInhalt(r.text, r.stil, r.tiefe + 1);
+    } else if (name == "table") {
+      Rahmen& t = Neu(Rolle::Tabelle);
+      Erbe(t, rahmen_[rahmen_.size() - 2]);
+    } else if (name == "image" || name == "Image") {
+      meldungen_.Hinweis("Ein Bild wurde nicht übernommen.");
+      Neu(Rolle::Ignorieren);
+    } else {
+      r.folge->Lose();
+      NeuZeile(r, r.stil);
     }
   }
 
-  Text Flach(const xmlNode* e) {
-    Text t;
-    Absatzfolge folge{t};
-    Inhalt(e, t, folge, Stil{}, 1);
-    return t;
-  }
-
-  // The children of a text element or of a block inside it.
-  void Inhalt(const xmlNode* e, Text& t, Absatzfolge& folge, Stil stil, int tiefe) {
-    if (tiefe > kMaxXmlTiefe) return;
-    int nummer = 0;
-    for (const xmlNode* k = e->children; k != nullptr; k = k->next) {
-      if (k->type == XML_TEXT_NODE || k->type == XML_CDATA_SECTION_NODE) {
-        std::string s = Zeichen(k->content);
-        if (NurLeerraum(s)) continue;
-        folge.Lose();
-        t.Lauf(s, stil);
-        continue;
-      }
-      if (!IstGaeb(k)) continue;
-      std::string_view name = Name(k);
-      if (name == "p" || name == "div") {
-        folge.Neu();
-        Zeile(k, t, StilAus(Attribut(k, "style"), stil), tiefe + 1);
-      } else if (name == "span") {
-        folge.Lose();
-        Lauf(k, t, stil);
-      } else if (name == "br") {
-        folge.Lose();
-        t.Zeilenumbruch();
-      } else if (name == "page") {
-        folge.Neu();
-      } else if (name == "ul" || name == "ol") {
-        Inhalt(k, t, folge, stil, tiefe + 1);
-      } else if (name == "li") {
-        folge.Neu();
-        ++nummer;
-        t.Lauf(Name(e) == "ol" ? std::to_string(nummer) + ". " : "- ", stil);
-        Absatzfolge innen{t};
-        Inhalt(k, t, innen, stil, tiefe + 1);
-      } else if (name == "table") {
-        for (const xmlNode* z = k->children; z != nullptr; z = z->next) {
-          if (!IstGaeb(z) || Name(z) != "tr") continue;
-          folge.Neu();
-          bool ersteZelle = true;
-          for (const xmlNode* c = z->children; c != nullptr; c = c->next) {
-            if (!IstGaeb(c) || (Name(c) != "td" && Name(c) != "th")) continue;
-            if (!ersteZelle) t.Lauf("\t", stil);
-            ersteZelle = false;
-            Absatzfolge zelle{t};
-            Inhalt(c, t, zelle, stil, tiefe + 1);
-          }
-        }
-      } else if (name == "image" || name == "Image") {
-        meldungen_.Hinweis("Ein Bild wurde nicht übernommen.");
-      } else {
-        folge.Lose();
-        Zeile(k, t, stil, tiefe + 1);
-      }
+  // A child element of a paragraph.
+  void InDerZeile(std::string_view name, const Attribute& attr) {
+    Rahmen& r = rahmen_.back();
+    if (name == "span") {
+      NeuLauf(r.text, StilAus(attr.Wert("style"), r.stil));
+    } else if (name == "br") {
+      r.text->Zeilenumbruch();
+      Neu(Rolle::Ignorieren);
+    } else if (name == "image" || name == "Image") {
+      meldungen_.Hinweis("Ein Bild wurde nicht übernommen.");
+      Neu(Rolle::Ignorieren);
+    } else {
+      NeuZeile(r, StilAus(attr.Wert("style"), r.stil));
     }
   }
 
-  // The inline content of a paragraph.
-  void Zeile(const xmlNode* e, Text& t, Stil stil, int tiefe) {
-    if (tiefe > kMaxXmlTiefe) return;
-    for (const xmlNode* k = e->children; k != nullptr; k = k->next) {
-      if (k->type == XML_TEXT_NODE || k->type == XML_CDATA_SECTION_NODE) {
-        std::string s = Zeichen(k->content);
-        if (!NurLeerraum(s)) t.Lauf(s, stil);
-        continue;
-      }
-      if (!IstGaeb(k)) continue;
-      std::string_view name = Name(k);
-      if (name == "span") {
-        Lauf(k, t, stil);
-      } else if (name == "br") {
-        t.Zeilenumbruch();
-      } else if (name == "image" || name == "Image") {
-        meldungen_.Hinweis("Ein Bild wurde nicht übernommen.");
-      } else {
-        Zeile(k, t, StilAus(Attribut(k, "style"), stil), tiefe + 1);
-      }
-    }
-  }
-
-  // A span: all of its characters in its style.
-  void Lauf(const xmlNode* e, Text& t, Stil stil) {
-    stil = StilAus(Attribut(e, "style"), stil);
-    xmlChar* inhalt = xmlNodeGetContent(e);
-    if (inhalt == nullptr) return;
-    t.Lauf(Zeichen(inhalt), stil);
-    xmlFree(inhalt);
+  // The characters collected since the last tag form one text node.
+  void Zeichenende() {
+    if (zeichen_.empty() || rahmen_.empty()) return;
+    Rahmen& r = rahmen_.back();
+    std::string s = std::move(zeichen_);
+    zeichen_ = std::string();
+    Säubere(s);
+    if (NurLeerraum(s)) return;
+    if (r.rolle == Rolle::Inhalt) r.folge->Lose();
+    r.text->Lauf(std::move(s), r.stil);
   }
 
   Meldungen& meldungen_;
+  GaebText& out_;
+  std::deque<Rahmen> rahmen_;
+  std::string zeichen_;  // characters of the current text node
+  std::string lauf_;     // characters of the current span
+  bool wurzelGesehen_ = false;
+  bool fehlerhaft_ = false;
+  std::string wurzelFehler_;
 };
+
+Parsezustand* Von(void* ctx) {
+  return static_cast<Parsezustand*>(static_cast<xmlParserCtxtPtr>(ctx)->_private);
+}
+
+void BeiAnfang(void* ctx, const xmlChar* name, const xmlChar*, const xmlChar* uri, int, const xmlChar**,
+               int anzahl, int, const xmlChar** attribute) {
+  bool gaeb = uri == nullptr || reinterpret_cast<const char*>(uri) == kGaebNamensraum;
+  Von(ctx)->leser->Anfang(reinterpret_cast<const char*>(name), gaeb, Attribute{attribute, anzahl});
+}
+
+void BeiEnde(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) { Von(ctx)->leser->Ende(); }
+
+void BeiZeichen(void* ctx, const xmlChar* z, int n) {
+  Von(ctx)->leser->Zeichen(reinterpret_cast<const char*>(z), static_cast<std::size_t>(n));
+}
 
 }  // namespace
 
-bool LiesGaebXml(std::string_view utf8, GaebText& text, Meldungen& meldungen) {
-  std::unique_ptr<xmlParserCtxt, KontextFreigabe> ctxt(xmlNewParserCtxt());
-  if (!ctxt) {
+namespace {
+
+constexpr std::size_t kStückgröße = 1 << 16;
+
+// Parses the chunks that nächstes delivers (false: no more) as one document.
+template <typename Quelle>
+bool Lies(Quelle&& nächstes, GaebText& text, Meldungen& meldungen) {
+  xmlSAXHandler sax{};
+  xmlSAXVersion(&sax, 2);
+  sax.internalSubset = BeiDokumenttyp;
+  sax.serror = BeiFehler;
+  sax.startElementNs = BeiAnfang;
+  sax.endElementNs = BeiEnde;
+  sax.characters = BeiZeichen;
+  sax.cdataBlock = BeiZeichen;
+  sax.ignorableWhitespace = BeiZeichen;
+  sax.comment = nullptr;
+  sax.processingInstruction = nullptr;
+  sax.reference = nullptr;
+  std::unique_ptr<xmlParserCtxt, KontextFreigabe> ctxt(xmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr));
+  if (!ctxt || xmlCtxtResetPush(ctxt.get(), nullptr, 0, nullptr, "UTF-8") != 0) {
     meldungen.Fehler("Der XML-Parser konnte nicht angelegt werden.");
     return false;
   }
+  // No tree is built, and the input is fed in pieces, so memory follows the
+  // text being built. XML_PARSE_HUGE lets texts as long as the ones the
+  // converter writes be read back (libxml2 refuses text nodes over 10 MB
+  // without it). Entities never unfold: a document type declaration stops
+  // the parser before its internal subset is read.
+  xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NONET | XML_PARSE_HUGE);
+  GaebText gelesen;
+  Meldungen leseMeldungen;
+  Leser leser(leseMeldungen, gelesen);
   Parsezustand zustand;
+  zustand.leser = &leser;
   ctxt->_private = &zustand;
-  ctxt->sax->internalSubset = BeiDokumenttyp;
-  ctxt->sax->serror = BeiFehler;
-  if (utf8.size() > static_cast<std::size_t>(INT32_MAX)) {
-    meldungen.Fehler("Der GAEB-XML-Text ist zu lang.");
-    return false;
+  std::string stück;
+  bool weiter = true;
+  while (weiter && !zustand.dokumenttyp) {
+    stück.clear();
+    weiter = nächstes(stück);
+    xmlParseChunk(ctxt.get(), stück.data(), static_cast<int>(stück.size()), weiter ? 0 : 1);
   }
-  Dokument doc(xmlCtxtReadMemory(ctxt.get(), utf8.data(), static_cast<int>(utf8.size()), nullptr,
-                                 "UTF-8", XML_PARSE_NONET));
+  Dokument doc(ctxt->myDoc);
+  ctxt->myDoc = nullptr;
   if (zustand.dokumenttyp) {
     meldungen.Fehler("Ein GAEB-XML-Text darf keine Dokumenttyp-Deklaration (DTD, Entitäten) enthalten.");
     return false;
   }
-  if (!doc || !ctxt->wellFormed) {
+  if (!ctxt->wellFormed) {
     meldungen.Fehler("Der GAEB-XML-Text ist nicht wohlgeformt: " +
                      (zustand.fehler.empty() ? std::string("kein Element") : zustand.fehler));
     return false;
   }
-  const xmlNode* wurzel = xmlDocGetRootElement(doc.get());
-  if (wurzel == nullptr) {
-    meldungen.Fehler("Der GAEB-XML-Text enthält kein Element.");
+  if (leser.Fehlerhaft()) {
+    meldungen.Fehler(leser.Wurzelfehler());
     return false;
   }
-  if (!IstGaeb(wurzel)) {
-    meldungen.Fehler("Das Element " + std::string(Name(wurzel)) +
-                     " gehört nicht zum Namensraum von GAEB DA XML.");
-    return false;
-  }
-  GaebText gelesen;
-  if (!Leser(meldungen).Wurzel(wurzel, gelesen)) return false;
+  leser.Abschließen();
+  meldungen.Übernimm(leseMeldungen);
   text = std::move(gelesen);
   return true;
+}
+
+}  // namespace
+
+bool LiesGaebXml(const char16_t* utf16, GaebText& text, Meldungen& meldungen) {
+  const char16_t* p = utf16 != nullptr ? utf16 : u"";
+  return Lies(
+      [&](std::string& stück) {
+        while (*p != 0 && stück.size() < kStückgröße) {
+          char32_t c = *p++;
+          if (c >= 0xD800 && c <= 0xDBFF && *p >= 0xDC00 && *p <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (*p++ - 0xDC00);
+          }
+          HängeUtf8An(c, stück);  // a lone surrogate becomes U+FFFD
+        }
+        return *p != 0;
+      },
+      text, meldungen);
 }
 
 }  // namespace gtc

@@ -14,7 +14,9 @@
 // its cells separated by tabs, page a paragraph end. Pictures are left out
 // with a remark.
 //
-// The input is parsed without network access, without loading a DTD and
+// The input is parsed as a stream of events in pieces, so memory follows the
+// text being built, not the document; text nodes of any length are read.
+// It is parsed without network access, without loading a DTD and
 // without expanding entities; a document type declaration is refused, so an
 // entity bomb never unfolds.
 #pragma once
@@ -31,8 +33,9 @@ struct GaebText {
   std::optional<Text> lang;  // DetailTxt, DetailAddText, Descrip, TextComplement ...
 };
 
-// False (with an error in meldungen) when utf8 is not a well-formed GAEB XML
-// text; text then stays empty.
-bool LiesGaebXml(std::string_view utf8, GaebText& text, Meldungen& meldungen);
+// False (with an error in meldungen) when utf16 (zero-terminated, null:
+// empty; converted piece by piece while it is read) is not a well-formed
+// GAEB XML text; text then stays empty.
+bool LiesGaebXml(const char16_t* utf16, GaebText& text, Meldungen& meldungen);
 
 }  // namespace gtc

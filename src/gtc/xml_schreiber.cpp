@@ -51,7 +51,8 @@ std::string Ergänzung(const Abschnitt& a, const std::string& namensraum = {}) {
                           (a.lücke == Lückenart::Bieter ? "Bidder" : "Owner") +
                           "\" MarkLbl=\"" + std::to_string(a.marke) + "\"";
   return Element("TextComplement",
-                 "<ComplCaption/>" + Element("ComplBody", Absätze(a.absätze)) + "<ComplTail/>",
+                 "<ComplCaption></ComplCaption>" + Element("ComplBody", Absätze(a.absätze)) +
+                     "<ComplTail></ComplTail>",
                  attribute);
 }
 

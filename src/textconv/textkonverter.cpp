@@ -5,6 +5,7 @@
 #include "textconv/textkonverter.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include "base/codepage.h"
 #include "base/fehler.h"
@@ -31,14 +32,23 @@ constexpr std::int32_t kNummerLangtext = 61;
 constexpr std::int32_t kBreiteZeilen = 55;
 
 bool IstRtf(std::string_view s) {
+  if (s.substr(0, 3) == "\xEF\xBB\xBF") s.remove_prefix(3);
   std::size_t i = s.find_first_not_of(" \t\r\n");
   return i != std::string_view::npos && s.substr(i, 5) == "{\\rtf";
 }
 
-// UTF-8 text to the library's code page 1252. In RTF, a character the page
-// lacks becomes its Unicode control word, so nothing is lost; in plain text
-// it becomes its nearest equivalent or "?".
-std::string NachAnsi(const std::string& utf8) {
+// A UTF-8 byte order mark at the start is no character of the text.
+std::string_view OhneBom(std::string_view s) {
+  return s.substr(0, 3) == "\xEF\xBB\xBF" ? s.substr(3) : s;
+}
+
+// UTF-8 text to the library's code page 1252. In RTF, every character
+// beyond ASCII becomes its Unicode control word with the code page 1252
+// byte (or "?") as fallback, so it does not depend on the code page of the
+// document or its fonts and nothing is lost; in plain text it becomes its
+// code page 1252 byte, nearest equivalent or "?".
+std::string NachAnsi(std::string_view eingabe) {
+  const std::string utf8(OhneBom(eingabe));
   if (!IstRtf(utf8)) return NachCodepage(utf8, Codepage::Cp1252);
   std::string out;
   std::size_t pos = 0;
@@ -54,19 +64,27 @@ std::string NachAnsi(const std::string& utf8) {
     std::string zeichen = utf8.substr(pos, n);
     pos += n;
     std::string ansi = NachCodepage(zeichen, Codepage::Cp1252);
-    if (AusCodepage(ansi, Codepage::Cp1252) == zeichen) {
-      out += ansi;
+    auto einheit = [&out](unsigned v) {
+      out += "\\u" + std::to_string(v >= 0x8000 ? static_cast<int>(v) - 0x10000 : static_cast<int>(v));
+    };
+    if (c >= 0x10000) {
+      out += "{\\uc1";
+      einheit(0xD800 + ((c - 0x10000) >> 10));
+      out += "?";
+      einheit(0xDC00 + ((c - 0x10000) & 0x3FF));
+      out += "?}";
       continue;
     }
-    auto einheit = [&out](unsigned v) {
-      out += "\\u" + std::to_string(v >= 0x8000 ? static_cast<int>(v) - 0x10000 : static_cast<int>(v)) + "?";
-    };
     out += "{\\uc1";
-    if (c >= 0x10000) {
-      einheit(0xD800 + ((c - 0x10000) >> 10));
-      einheit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    einheit(c);
+    if (ansi.size() == 1 && static_cast<unsigned char>(ansi[0]) >= 0x80 &&
+        AusCodepage(ansi, Codepage::Cp1252) == zeichen) {
+      static const char hex[] = "0123456789abcdef";
+      out += "\\'";
+      out.push_back(hex[static_cast<unsigned char>(ansi[0]) >> 4]);
+      out.push_back(hex[static_cast<unsigned char>(ansi[0]) & 15]);
     } else {
-      einheit(c);
+      out += "?";
     }
     out += "}";
   }
@@ -80,13 +98,19 @@ clsGaebTextkonverter::clsGaebTextkonverter(Meldungsfenster* fenster) : fenster_(
 clsGaebTextkonverter::~clsGaebTextkonverter() { Entlade_Konverter(); }
 
 bool clsGaebTextkonverter::Lade_Konverter() {
-  if (m_hKonverter == nullptr) {
-    std::string pfad = m_AppExeDir_ + "/" + kKonverterDatei;
+  const std::string pfad = m_AppExeDir_ + "/" + kKonverterDatei;
+  // The file is looked for on every conversion, so a library removed or
+  // replaced while the program runs is noticed; loading it is done once.
+  struct stat info {};
+  const bool vorhanden = ::stat(pfad.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+  if (m_hKonverter != nullptr && (!vorhanden || pfad != geladenerPfad_)) Entlade_Konverter();
+  if (vorhanden && m_hKonverter == nullptr) {
     m_hKonverter = dlopen(pfad.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (m_hKonverter == nullptr) {
-      if (fenster_ != nullptr) fenster_->Zeige("Laden der Datei " + pfad + " fehlgeschlagen", "");
-      return false;
-    }
+    if (m_hKonverter != nullptr) geladenerPfad_ = pfad;
+  }
+  if (m_hKonverter == nullptr) {
+    if (fenster_ != nullptr) fenster_->Zeige("Laden der Datei " + pfad + " fehlgeschlagen", "");
+    return false;
   }
   return true;
 }
@@ -95,6 +119,8 @@ void clsGaebTextkonverter::Entlade_Konverter() {
   if (MwmIsDllLoaded()) {
     dlclose(m_hKonverter);
     m_hKonverter = nullptr;
+    geladenerPfad_.clear();
+    einsprünge_.clear();
   }
 }
 
@@ -120,30 +146,24 @@ std::string clsGaebTextkonverter::ZeigerNachStringA(const char* p) {
 }
 
 template <typename Funktion>
-Funktion clsGaebTextkonverter::Einsprung(const char* name) const {
-  std::string datei = m_AppExeDir_ + "/" + kKonverterDatei;
+Funktion clsGaebTextkonverter::Einsprung(const char* name) {
   if (m_hKonverter == nullptr) {
-    throw Fehler(kFehlerBibliothekLaden, "Fehler beim Laden der Bibliothek " + datei);
+    throw Fehler(kFehlerBibliothekLaden,
+                 "Fehler beim Laden der Bibliothek " + m_AppExeDir_ + "/" + kKonverterDatei);
   }
-  void* adresse = dlsym(m_hKonverter, name);
-  if (adresse == nullptr) {
+  auto eintrag = einsprünge_.find(std::string_view(name));
+  if (eintrag == einsprünge_.end()) eintrag = einsprünge_.emplace(name, dlsym(m_hKonverter, name)).first;
+  if (eintrag->second == nullptr) {
     throw Fehler(kFehlerEinsprungpunkt,
-                 "Der Einsprungpunkt " + std::string(name) + " fehlt in " + datei);
+                 "Der Einsprungpunkt " + std::string(name) + " fehlt in " + geladenerPfad_);
   }
-  return reinterpret_cast<Funktion>(adresse);
+  return reinterpret_cast<Funktion>(eintrag->second);
 }
 
 template <typename Konvertierung>
 std::string clsGaebTextkonverter::Durchlauf(Konvertierung&& konvertierung) {
   Lade_Konverter();
-  try {
-    std::string ergebnis = konvertierung();
-    Entlade_Konverter();
-    return ergebnis;
-  } catch (...) {
-    Entlade_Konverter();
-    throw;
-  }
+  return konvertierung();
 }
 
 bool clsGaebTextkonverter::Erzeuge_Instanz() {

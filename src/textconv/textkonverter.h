@@ -4,8 +4,9 @@
 // markup back to RTF or plain lines) and turns XML strings into document
 // fragments for the GAEB XML export.
 //
-// The library is loaded from m_AppExeDir before and freed after every
-// conversion. All strings at this interface are UTF-8. Conversion errors the
+// The library is loaded from m_AppExeDir at the first conversion and kept
+// until the object goes (or m_AppExeDir names another directory); every
+// conversion checks that the file is still there. All strings at this interface are UTF-8. Conversion errors the
 // library reports are shown in the message box titled "Fehlercode" (for RTF
 // input without the two harmless ones the library is known to give); the
 // partial result is still returned.
@@ -15,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -36,7 +38,7 @@ class clsGaebTextkonverter {
   // fenster: borrowed, may be null (then nothing is shown); it must outlive
   // the object or be replaced before it goes.
   explicit clsGaebTextkonverter(Meldungsfenster* fenster = nullptr);
-  // Frees the library should it still be loaded.
+  // Frees the library.
   ~clsGaebTextkonverter();
   clsGaebTextkonverter(const clsGaebTextkonverter&) = delete;
   clsGaebTextkonverter& operator=(const clsGaebTextkonverter&) = delete;
@@ -72,7 +74,8 @@ class clsGaebTextkonverter {
   std::string RunGtcConverterTest_GXML_ASCII(const std::string& pValue,
                                              const std::string& pTextKnz);
 
-  // True while the library is loaded (only inside a conversion).
+  // True once a conversion has loaded the library, until the object goes or
+  // a conversion finds the file gone.
   bool MwmIsDllLoaded() const { return m_hKonverter != nullptr; }
 
   // A document fragment holding a deep copy of the root element of
@@ -94,12 +97,12 @@ class clsGaebTextkonverter {
   std::string Konvertiere_GxmlNachRtf(const std::string& pValue, const std::string& pTextKnz);
   std::string Konvertiere_GxmlNachAscii(const std::string& pValue, const std::string& pTextKnz);
 
-  // Runs one conversion between loading and freeing the library.
+  // Runs one conversion after making sure the library is loaded.
   template <typename Konvertierung>
   std::string Durchlauf(Konvertierung&& konvertierung);
   // The library function name; throws gaeb::Fehler when it is not there.
   template <typename Funktion>
-  Funktion Einsprung(const char* name) const;
+  Funktion Einsprung(const char* name);
   // Makes the converter instance; false when the library refuses.
   bool Erzeuge_Instanz();
   void Gib_Instanz_frei();
@@ -109,6 +112,8 @@ class clsGaebTextkonverter {
 
   std::string m_AppExeDir_;
   void* m_hKonverter = nullptr;  // the loaded library; null when not loaded
+  std::string geladenerPfad_;    // the file m_hKonverter was loaded from
+  std::map<std::string, void*, std::less<>> einsprünge_;  // functions looked up so far
   std::int32_t m_Konverter = 0;  // converter instance of the running conversion
   Meldungsfenster* fenster_;
 };

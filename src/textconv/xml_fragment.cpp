@@ -56,7 +56,7 @@ std::unique_ptr<DokumentFragment> ErzeugeDokumentFragment(std::string_view xml) 
   ctxt->sax->internalSubset = BeiDokumenttyp;
   ctxt->sax->serror = BeiFehler;
   xmlDocPtr doc = xmlCtxtReadMemory(ctxt, xml.data(), static_cast<int>(xml.size()), nullptr,
-                                    "UTF-8", XML_PARSE_NONET);
+                                    "UTF-8", XML_PARSE_NONET | XML_PARSE_HUGE);
   bool gut = doc != nullptr && ctxt->wellFormed && !zustand.dokumenttyp;
   xmlFreeParserCtxt(ctxt);
   xmlNodePtr wurzel = gut ? xmlDocGetRootElement(doc) : nullptr;
@@ -64,14 +64,15 @@ std::unique_ptr<DokumentFragment> ErzeugeDokumentFragment(std::string_view xml) 
     xmlFreeDoc(doc);
     return nullptr;
   }
+  // The root moves into the fragment: the same as a deep copy, with half the
+  // memory for a long text.
   xmlNodePtr fragment = xmlNewDocFragment(doc);
-  xmlNodePtr kopie = fragment != nullptr ? xmlDocCopyNode(wurzel, doc, 1) : nullptr;
-  if (kopie == nullptr || xmlAddChild(fragment, kopie) == nullptr) {
-    xmlFreeNode(kopie);
-    xmlFreeNode(fragment);
+  if (fragment == nullptr) {
     xmlFreeDoc(doc);
     return nullptr;
   }
+  xmlUnlinkNode(wurzel);
+  xmlAddChild(fragment, wurzel);
   return std::unique_ptr<DokumentFragment>(new DokumentFragment(doc, fragment));
 }
 

@@ -210,6 +210,12 @@ TEST_F(Programm, TextConversionAndMissingConverterLibrary) {
             "<p><span>Beton </span><span style=\"font-weight:bold;\">C25/30</span></p><p><span>liefern</span></p>"
             "</Text></DetailTxt></CompleteText></Description>\n");
   EXPECT_EQ(Gaeb("text --from rtf --to xml --kind Q '" + (ordner / "in.rtf").string() + "'").status, 2);
+  // Input the converter refuses: its message, nothing written, exit 1.
+  Datei("kaputt.xml", "<Description>");
+  Lauf kaputt = Gaeb("text --from xml --to rtf --kind L '" + (ordner / "kaputt.xml").string() + "'");
+  EXPECT_EQ(kaputt.status, 1);
+  EXPECT_EQ(kaputt.aus, "");
+  EXPECT_NE(kaputt.err.find("Fehlercode: <gtcerrors><errors>"), std::string::npos) << kaputt.err;
 
   // The program without its converter library beside it: the load message, no crash.
   fs::path ohne = ordner / "ohne";

@@ -53,6 +53,21 @@ TEST(Rahmen, CreationReleaseAndInit) {
   EXPECT_TRUE(h.Meldungen().empty());
 }
 
+TEST(Rahmen, ConverterMessagesGoThroughTheMessageService) {
+  TestHost h;
+  auto k = h.Komponente();
+  const std::string verzeichnis = std::string(GAEB_TESTDATA) + "/kein-programm";
+  k->Init("", h.verbindungstext, h.db.get(), nullptr, nullptr, verzeichnis);
+  try {
+    k->kontext().textkonverter->RunGtcConverterTest_RTF_GXML("{\\rtf1 x}", "L");
+    FAIL() << "without its library the conversion must fail";
+  } catch (const Fehler& f) {
+    EXPECT_EQ(f.Nummer(), kFehlerBibliothekLaden);
+  }
+  EXPECT_EQ(h.Meldungen(), std::vector<std::string>{"Laden der Datei " + verzeichnis +
+                                                    "/gtcConverterV31.so fehlgeschlagen"});
+}
+
 TEST(Rahmen, MissingHostClassesAreReportedAtFirstUse) {
   auto leer = std::make_shared<Objektfabrik>();
   leer->Registriere(klassen::Meldungstexte, [] { return std::make_unique<host::MeldungstexteHost>(); });

@@ -89,9 +89,10 @@ TEST_F(textconvAufrufe, ZeichensatzAnDerSchnittstelle) {
   EXPECT_EQ(konverter.RunGtcConverterTest_ASCII_GXML("Maß", "L", ""),
             "AsciiClear();AsciiAddLineL(Maß,84,61);Ascii2gxml();");
   EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("<ä/>", "K"), "Gxml2RtfK(<ä/>);");
-  // In RTF, a character outside code page 1252 travels as \uN.
-  EXPECT_EQ(konverter.RunGtcConverterTest_RTF_GXML("{\\rtf1 \xE2\x89\xA4}", "L"),
-            "RtfAddL({\\rtf1 {\\uc1\\u8804?}});Rtf2gxml(0);");
+  // In RTF, every character beyond ASCII travels as \uN with its code page
+  // 1252 byte or "?" as fallback; a byte order mark is dropped.
+  EXPECT_EQ(konverter.RunGtcConverterTest_RTF_GXML("\xEF\xBB\xBF{\\rtf1 \xE2\x89\xA4\xC3\xA4\xF0\x9F\x98\x80}", "L"),
+            "RtfAddL({\\rtf1 {\\uc1\\u8804?}{\\uc1\\u228\\'e4}{\\uc1\\u-10179?\\u-8704?}});Rtf2gxml(0);");
 }
 
 TEST_F(textconvAufrufe, FilterDerRtfFehlertexte) {
@@ -131,7 +132,6 @@ TEST(textconvAufrufeOhneInstanz, LeeresErgebnisOhneMeldung) {
   EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("!x", "L"), "");
   EXPECT_EQ(konverter.RunGtcConverterTest_GXML_ASCII("!x", "L"), "");
   EXPECT_TRUE(fenster.meldungen.empty());
-  EXPECT_FALSE(konverter.MwmIsDllLoaded());
 }
 
 TEST(textconvAufrufeOhneFunktion, FehlenderEinsprungpunktIstLaufzeitfehler) {
@@ -145,7 +145,6 @@ TEST(textconvAufrufeOhneFunktion, FehlenderEinsprungpunktIstLaufzeitfehler) {
     EXPECT_EQ(f.Nummer(), gaeb::kFehlerEinsprungpunkt);
     EXPECT_NE(std::string(f.what()).find("gtcGxml2Ascii"), std::string::npos);
   }
-  EXPECT_FALSE(konverter.MwmIsDllLoaded());
   // The other conversions of the same library still work.
   EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("<x/>", "K"), "Gxml2RtfK(<x/>);");
   EXPECT_TRUE(fenster.meldungen.empty());

@@ -55,6 +55,40 @@ TEST(textconvTextbefehl, ÜberXmlHinUndZurück) {
   EXPECT_TRUE(fenster.meldungen.empty());
 }
 
+TEST(textconvTextbefehl, EingabeUtf8OderCodepage) {
+  struct Fall {
+    const char* von;
+    std::string bytes;
+    std::string span;
+  };
+  const Fall fälle[] = {
+      {"rtf", "{\\rtf1 W\xE4nde}", "<span>Wände</span>"},
+      {"rtf", "{\\rtf1\\ansi\\ansicpg1250 \xE8\xF8}", "<span>čř</span>"},
+      {"rtf", "{\\rtf1 W\xC3\xA4nde}", "<span>Wände</span>"},
+      {"rtf", "\xEF\xBB\xBF{\\rtf1 x}", "<span>x</span>"},
+      {"ascii", "Ma\xDF", "<span>Maß</span>"},
+      {"ascii", "\xEF\xBB\xBFMa\xC3\x9F", "<span>Maß</span>"},
+  };
+  for (const Fall& f : fälle) {
+    Protokollfenster fenster;
+    std::string xml = gaeb::Konvertiere_Text(Auftrag(f.von, "xml", "L"), f.bytes, GAEB_BIN_DIR, &fenster);
+    EXPECT_NE(xml.find("<Text><p>" + f.span + "</p></Text>"), std::string::npos) << xml;
+    EXPECT_TRUE(fenster.meldungen.empty());
+  }
+}
+
+TEST(textconvTextbefehl, FehlerDesKonvertersMitKennung) {
+  Protokollfenster fenster;
+  bool mitFehlern = false;
+  EXPECT_EQ(gaeb::Konvertiere_Text(Auftrag("xml", "rtf", "L"), "<kaputt", GAEB_BIN_DIR, &fenster, &mitFehlern), "");
+  EXPECT_TRUE(mitFehlern);
+  EXPECT_EQ(fenster.meldungen.size(), 1u);
+  // Remarks alone leave the result complete.
+  gaeb::Konvertiere_Text(Auftrag("rtf", "xml", "L"), "{\\rtf1 {x}", GAEB_BIN_DIR, &fenster, &mitFehlern);
+  EXPECT_FALSE(mitFehlern);
+  EXPECT_EQ(fenster.meldungen.size(), 2u);
+}
+
 TEST(textconvTextbefehl, OhneBibliothekLademeldung) {
   Protokollfenster fenster;
   EXPECT_THROW(gaeb::Konvertiere_Text(Auftrag("rtf", "xml", "L"), "{\\rtf1 x}", "/kein/verzeichnis",

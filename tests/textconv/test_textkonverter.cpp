@@ -1,7 +1,7 @@
-// Tests of clsGaebTextkonverter with the real converter library: the root
-// element of every text kind, characters on their way through the code pages,
-// the ways back, error boxes with partial results, and loading the library
-// for each conversion only.
+// Tests of clsGaebTextkonverter with the real converter library (the calls
+// per text kind are those of test_aufrufe, the elements those of test_schema):
+// characters on their way through the code pages, error boxes with partial
+// results, pictures, and loading the library once per object.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -19,61 +19,12 @@ using gaeb::clsGaebTextkonverter;
 const std::string kNsAttr = " xmlns=\"http://www.gaeb.de/GAEB_DA_XML/200407\"";
 const std::string kBibliothek = std::string(GAEB_BIN_DIR) + "/gtcConverterV31.so";
 
-std::string Root(const std::string& xml) {
-  auto ende = xml.find_first_of(" >/");
-  return xml.substr(1, ende - 1);
-}
-
 class textconvTextkonverter : public ::testing::Test {
  protected:
   textconvTextkonverter() : konverter(&fenster) { konverter.m_AppExeDir(GAEB_BIN_DIR); }
   Protokollfenster fenster;
   clsGaebTextkonverter konverter;
 };
-
-TEST_F(textconvTextkonverter, JederTextmodusGibtSeinElement) {
-  const std::string rtf = R"({\rtf1 Text})";
-  struct Fall {
-    const char* modus;
-    std::string anfang;
-  };
-  const Fall fälle[] = {
-      {"K", "<Description" + kNsAttr + "><OutlineText>"},
-      {"L", "<Description" + kNsAttr + "><CompleteText><DetailTxt>"},
-      {"KL", "<Description" + kNsAttr + "><CompleteText><DetailTxt>"},
-      {"A", "<AddText" + kNsAttr + "><OutlineAddText>"},
-      {"KA", "<AddText" + kNsAttr + "><OutlineAddText>"},
-      {"AK", "<AddText" + kNsAttr + "><OutlineAddText>"},
-      {"F", "<Descrip" + kNsAttr + "><p>"},
-      {"ML", "<LblTx" + kNsAttr + "><p>"},
-      {"MA", "<ArtOutline" + kNsAttr + "><p>"},
-  };
-  for (const Fall& f : fälle) {
-    std::string xml = konverter.RunGtcConverterTest_RTF_GXML(rtf, f.modus, "{\\rtf1 Kurz}");
-    EXPECT_EQ(xml.rfind(f.anfang, 0), 0u) << f.modus << ": " << xml;
-    std::string aus = konverter.RunGtcConverterTest_ASCII_GXML("Text", f.modus, "", "Kurz");
-    if (std::string(f.modus) == "KA") {
-      // Plain lines of kind KA add no line: nothing to convert.
-      EXPECT_EQ(aus, "");
-    } else {
-      EXPECT_EQ(Root(aus), Root(xml)) << f.modus << ": " << aus;
-    }
-  }
-  EXPECT_EQ(Root(konverter.RunGtcConverterTest_ASCII_GXML("'30 cm'", "LB", "2")), "TextComplement");
-  // KL holds both texts, the short one as OutlineText.
-  std::string kl = konverter.RunGtcConverterTest_RTF_GXML(rtf, "KL", "{\\rtf1 Kurz}");
-  EXPECT_NE(kl.find("<OutlineText><OutlTxt><TextOutlTxt><p><span>Kurz</span>"), std::string::npos) << kl;
-  EXPECT_TRUE(fenster.meldungen.empty());
-}
-
-TEST_F(textconvTextkonverter, UnbekannterModusGibtNichtsOhneMeldung) {
-  EXPECT_EQ(konverter.RunGtcConverterTest_RTF_GXML(R"({\rtf1 x})", "X"), "");
-  EXPECT_EQ(konverter.RunGtcConverterTest_RTF_GXML(R"({\rtf1 x})", "LB"), "");
-  EXPECT_EQ(konverter.RunGtcConverterTest_ASCII_GXML("x", "X", ""), "");
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("<LblTx/>", "KL"), "");
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_ASCII("<LblTx/>", "ML"), "");
-  EXPECT_TRUE(fenster.meldungen.empty());
-}
 
 TEST_F(textconvTextkonverter, UmlauteAufAllenWegen) {
   // Raw UTF-8, \'e4 and \u228? in RTF, and a character code page 1252 lacks.
@@ -91,25 +42,6 @@ TEST_F(textconvTextkonverter, UmlauteAufAllenWegen) {
   EXPECT_EQ(konverter.RunGtcConverterTest_GXML_ASCII(xml, "L"), "Wände ää Böden ? 5\r\n");
 }
 
-TEST_F(textconvTextkonverter, RückwegeNachRtfUndZeilen) {
-  std::string xml = konverter.RunGtcConverterTest_RTF_GXML(
-      R"({\rtf1 Beton {\*\bkmkstart TB2}30 cm{\*\bkmkend TB2}\par liefern})", "KL", "{\\rtf1 Kurz}");
-  // The long text keeps its gap as bookmark (the class passes flag -1).
-  std::string rtf = konverter.RunGtcConverterTest_GXML_RTF(xml, "L");
-  EXPECT_TRUE(rtf.ends_with(R"(Beton {\*\bkmkstart TB2}30 cm{\*\bkmkend TB2}\par liefern\par})")) << rtf;
-  EXPECT_TRUE(konverter.RunGtcConverterTest_GXML_RTF(xml, "K").ends_with("Kurz\\par}"));
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_ASCII(xml, "L"), "Beton 30 cm\r\nliefern\r\n");
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_ASCII(xml, "K"), "Kurz\r\n");
-  std::string artikel = konverter.RunGtcConverterTest_RTF_GXML("{\\rtf1 Schraube}", "MA");
-  EXPECT_TRUE(konverter.RunGtcConverterTest_GXML_RTF(artikel, "MA").ends_with("Schraube\\par}"));
-  // Lines longer than 55 characters are broken.
-  std::string lang(30, 'a');
-  std::string zeilen = konverter.RunGtcConverterTest_GXML_ASCII(
-      konverter.RunGtcConverterTest_ASCII_GXML(lang + " " + lang, "L", ""), "L");
-  EXPECT_EQ(zeilen, lang + "\r\n" + lang + "\r\n");
-  EXPECT_TRUE(fenster.meldungen.empty());
-}
-
 TEST_F(textconvTextkonverter, FehlertextImFensterUndTeilergebnis) {
   std::string xml = konverter.RunGtcConverterTest_RTF_GXML(R"({\rtf1 {\b offen)", "L");
   EXPECT_NE(xml.find("<span style=\"font-weight:bold;\">offen</span>"), std::string::npos);
@@ -124,15 +56,13 @@ TEST_F(textconvTextkonverter, FehlertextImFensterUndTeilergebnis) {
   EXPECT_EQ(fenster.meldungen[0].text.rfind("<gtcerrors><errors><error>Der GAEB-XML-Text ist nicht wohlgeformt", 0), 0u);
 }
 
-TEST_F(textconvTextkonverter, MetafileHinweisWirdNieGezeigt) {
-  std::string xml = konverter.RunGtcConverterTest_RTF_GXML(
-      R"({\rtf1 vor{\pict\wmetafile8\picw10 0102}nach})", "L");
-  EXPECT_NE(xml.find("<span>vornach</span>"), std::string::npos) << xml;
+TEST_F(textconvTextkonverter, BilderOhneMeldungAusgelassen) {
+  for (const char* format : {"wmetafile8", "pngblip", "emfblip", "jpegblip"}) {
+    std::string xml = konverter.RunGtcConverterTest_RTF_GXML(
+        std::string("{\\rtf1 vor{\\pict\\") + format + " 0102}nach}", "L");
+    EXPECT_NE(xml.find("<span>vornach</span>"), std::string::npos) << xml;
+  }
   EXPECT_TRUE(fenster.meldungen.empty());
-  // Another picture format is reported.
-  konverter.RunGtcConverterTest_RTF_GXML(R"({\rtf1 {\pict\pngblip 89}})", "L");
-  ASSERT_EQ(fenster.meldungen.size(), 1u);
-  EXPECT_NE(fenster.meldungen[0].text.find("pngblip"), std::string::npos);
 }
 
 TEST_F(textconvTextkonverter, KurztextAlsVariantUndMarkeAlsZahl) {
@@ -146,22 +76,26 @@ TEST_F(textconvTextkonverter, KurztextAlsVariantUndMarkeAlsZahl) {
   } catch (const gaeb::Fehler& f) {
     EXPECT_EQ(f.Nummer(), gaeb::kFehlerTypen);
   }
-  EXPECT_FALSE(konverter.MwmIsDllLoaded());
 }
 
-TEST_F(textconvTextkonverter, BibliothekNurWährendDerKonvertierungGeladen) {
+TEST(textconvTextkonverterLaden, BibliothekBleibtBisZumEndeDesObjektsGeladen) {
   auto geladen = [] {
     void* h = dlopen(kBibliothek.c_str(), RTLD_NOW | RTLD_NOLOAD);
     if (h != nullptr) dlclose(h);
     return h != nullptr;
   };
   ASSERT_FALSE(geladen());
-  bool währenddessen = false;
-  fenster.beimZeigen = [&] { währenddessen = konverter.MwmIsDllLoaded() && geladen(); };
-  konverter.RunGtcConverterTest_GXML_ASCII("<kaputt", "L");
-  ASSERT_EQ(fenster.meldungen.size(), 1u);
-  EXPECT_TRUE(währenddessen);
-  EXPECT_FALSE(konverter.MwmIsDllLoaded());
+  {
+    clsGaebTextkonverter konverter;
+    konverter.m_AppExeDir(GAEB_BIN_DIR);
+    EXPECT_FALSE(konverter.MwmIsDllLoaded());
+    konverter.RunGtcConverterTest_GXML_ASCII("<LblTx/>", "K");
+    EXPECT_TRUE(konverter.MwmIsDllLoaded() && geladen());
+    // Another directory: that library is loaded instead.
+    konverter.m_AppExeDir(ATTRAPPE_DIR);
+    EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("<x/>", "K"), "Gxml2RtfK(<x/>);");
+    EXPECT_FALSE(geladen());
+  }
   EXPECT_FALSE(geladen());
 }
 
