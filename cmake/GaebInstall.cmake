@@ -177,7 +177,7 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 # The libraries are static: what they link comes with the -dev packages of their dependencies.
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libsqlite3-dev, libxml2-dev")
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
-  "The gaeb program: exports documents of its SQLite database as GAEB 90 and GAEB 2000 files,\nimports bills of quantities and converts GAEB texts.")
+  "The gaeb program: writes documents of its SQLite database as GAEB files, imports bills of\nquantities and converts GAEB texts.")
 set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
   "Headers, static libraries, CMake package and pkg-config file of the GAEB component\nand the stand-alone SQLite host, for embedding in a business application.")
 set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS Runtime)
