@@ -102,10 +102,11 @@ error, one a line); 2 for a usage error.
 [FILES]
 .TP
 .I gtcConverterV31.so
-The text converter library, in the folder of the program itself (the installed program is a
-link to it); texts in RTF and XML are converted through it.
+The text converter library through which texts in RTF and XML are converted. It lies beside the
+program; the installed bin/gaeb is a link to the program in that folder.
 [SEE ALSO]
-The documentation in /usr/share/doc/gaeb (cli.md: every command; formats.md: the files written).
+The documentation in share/doc/gaeb of the installation, /usr/share/doc/gaeb from the Debian package
+(cli.md: every command; formats.md: the files written; embedding.md: linking the component).
 EOF
   } >"$tmp/zusatz.h2m"
   "$HELP2MAN" --no-info --no-discard-stderr --name "GAEB data exchange for the host database" \
