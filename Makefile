@@ -2,11 +2,14 @@
 # runs the demo or the tests.
 #   make demo   - set up, build and run the main job
 #   make test   - set up, build and run every test
+#   make install [PREFIX=/usr/local] - install program, libraries, headers and docs
+#   make package - the Debian packages gaeb and gaeb-dev in $(BUILD)/
 BUILD ?= build
 CMAKE_FLAGS ?=
 DEMO_DB ?= sqlite:gaeb-demo.db
+PREFIX ?= /usr/local
 
-.PHONY: deps configure build demo test clean
+.PHONY: deps configure build demo test install package clean
 
 deps:
 	./scripts/deps.sh
@@ -22,6 +25,12 @@ demo: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)
