@@ -58,6 +58,10 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
       }
     }
   }
+  const Variant key[] = {Variant(belegart), Variant(e.belegnummer)};
+  Verbindung& v = programm.Datenbank();
+  e.gespeichert = v.Ausführen("SELECT Belegnummer FROM Belegkopfkolvar WHERE Belegart = ? AND Belegnummer = ?", key) != 0;
+  e.gesperrt = v.Ausführen("SELECT Inhaber FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ?", key) != 0;
   return e;
 }
 
@@ -79,18 +83,15 @@ void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode) {
     }
     Importergebnis e = ImportiereZeilen(programm, zeilen, art);
     if (e.belegnummer != 0) std::cout << e.belegnummer << "\n";
-    if (e.belegnummer != 0 && !e.alleGespeichert) {
-      // A document that was not saved keeps its lock; say how to release it.
-      const Variant key[] = {Variant(art), Variant(e.belegnummer)};
-      Verbindung& v = programm.Datenbank();
-      bool gespeichert = v.Ausführen("SELECT Belegnummer FROM Belegkopfkolvar WHERE Belegart = ? AND Belegnummer = ?", key) != 0;
-      bool gesperrt = v.Ausführen("SELECT Inhaber FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ?", key) != 0;
-      if (!gespeichert && gesperrt)
-        std::cerr << "gaeb: " << (e.abgebrochen ? "abgebrochen; " : "")
-                  << "der Beleg ist nicht gespeichert und bleibt gesperrt (gaeb locks release --type " << art
-                  << " --number " << e.belegnummer << ")\n";
+    if (e.belegnummer != 0 && !e.gespeichert) {
+      // Nothing was stored; a document that was not saved keeps its lock: say how to release it.
+      std::cerr << "gaeb: " << (e.abgebrochen ? "abgebrochen; " : "") << "der Beleg " << art << "/" << e.belegnummer
+                << " ist nicht gespeichert";
+      if (e.gesperrt)
+        std::cerr << " und bleibt gesperrt (gaeb locks release --type " << art << " --number " << e.belegnummer << ")";
+      std::cerr << "\n";
     }
-    exitcode = (e.belegnummer != 0 && e.alleGespeichert) ? kErfolg : kAbgelehnt;
+    exitcode = e.Erfolg() ? kErfolg : kAbgelehnt;
   });
 
   // gaeb show

@@ -110,16 +110,22 @@ TEST_F(Programm, ImportShowReadAndLocks) {
   EXPECT_EQ(Gaeb("read --type 1 --number 99").status, 1);
   EXPECT_EQ(Gaeb("locks list").aus, "");
 
-  // An import without its end row leaves its lock; it can be released.
-  Datei("ohne_ende.json", R"([{"Positionstyp": 10, "Projektnummer": "1000"}])");
-  l = Gaeb("import-rows '" + (ordner / "ohne_ende.json").string() + "' --type 1");
-  EXPECT_EQ(l.status, 0);
-  EXPECT_EQ(l.aus, "2\n");
-  EXPECT_EQ(Gaeb("show --type 1 --number 2").status, 1);
-  l = Gaeb("locks list");
-  EXPECT_EQ(l.aus.rfind("1\t2\t", 0), 0u) << l.aus;
-  EXPECT_EQ(Gaeb("locks release --type 1 --number 2").status, 0);
-  EXPECT_EQ(Gaeb("locks list").aus, "");
+  // An import without its end row, or of no rows, saves nothing and keeps its
+  // lock: exit 1 with how to release it.
+  int nummer = 2;
+  for (const char* inhalt : {R"([{"Positionstyp": 10, "Projektnummer": "1000"}])", "[]"}) {
+    std::string n = std::to_string(nummer++);
+    Datei("ohne_ende.json", inhalt);
+    l = Gaeb("import-rows '" + (ordner / "ohne_ende.json").string() + "' --type 1");
+    EXPECT_EQ(l.status, 1) << inhalt;
+    EXPECT_EQ(l.aus, n + "\n");
+    EXPECT_NE(l.err.find("nicht gespeichert und bleibt gesperrt (gaeb locks release --type 1 --number " + n + ")"),
+              std::string::npos) << l.err;
+    EXPECT_EQ(Gaeb("show --type 1 --number " + n).status, 1);
+    EXPECT_EQ(Gaeb("locks list").aus.rfind("1\t" + n + "\t", 0), 0u);
+    EXPECT_EQ(Gaeb("locks release --type 1 --number " + n).status, 0);
+    EXPECT_EQ(Gaeb("locks list").aus, "");
+  }
   EXPECT_EQ(Gaeb("locks release --type 1 --number 2").status, 1);
 }
 
