@@ -5,6 +5,7 @@
 // so every failure path runs against the real host.
 #pragma once
 
+#include <csignal>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,8 +29,10 @@ struct Störzähler {
   long opAufrufe = 0;
   long opFailAt = 1;
   std::string nein;  // this operation answers false (or 0) without asking the host
+  std::string signal;  // this operation first raises SIGINT (Ctrl-C)
 
   void Aufruf(const char* name) {
+    if (signal == name) std::raise(SIGINT);
     ++aufrufe;
     if (failAt != 0 && aufrufe == failAt) throw Fehler(kFehlerHost, "Störung bei Aufruf " + std::to_string(aufrufe));
     if (!op.empty() && op == name && ++opAufrufe == opFailAt) throw Fehler(kFehlerHost, std::string("Störung in ") + name);

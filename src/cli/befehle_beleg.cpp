@@ -46,17 +46,16 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
   e.alleGespeichert = true;
   std::size_t n = 0;
   for (const Importzeile& z : zeilen) {
+    if (cancel) {
+      // Stopped before this row: the rows so far stay unsaved in memory.
+      e.abgebrochen = true;
+      e.alleGespeichert = false;
+      break;
+    }
     k->Init_Datenfelder();
     for (const auto& [name, wert] : z) SchreibeEigenschaft(k->kontext().satz, name, wert);
     if (!k->Speichern_Belegdaten(belegart, e.belegnummer)) e.alleGespeichert = false;
-    if (++n % 100 == 0) {
-      anzeige.Fortschritt(100, cancel);
-      if (cancel) {
-        e.abgebrochen = true;
-        e.alleGespeichert = false;
-        break;
-      }
-    }
+    if (++n % 100 == 0) anzeige.Fortschritt(100, cancel);
   }
   const Variant key[] = {Variant(belegart), Variant(e.belegnummer)};
   Verbindung& v = programm.Datenbank();
