@@ -6,6 +6,7 @@
 #include "cli/befehle.h"
 #include "cli/fortschritt.h"
 #include "cli/zeilendatei_json.h"
+#include "host/dienste.h"
 #include "host/dokument.h"
 
 namespace gaeb::cli {
@@ -37,8 +38,16 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
   Importergebnis e;
   if (!k->Init_BelegVorlauf(belegart, "").ToBool()) return e;
   // Another workstation may take the same fresh number between the search and
-  // the lock: draw again, as a host does.
-  for (int versuch = 0; versuch < 20 && e.belegnummer == 0; ++versuch) e.belegnummer = k->Sperren_Belegnummer(belegart);
+  // the lock: draw again, as a host does. Any other failure (no number left)
+  // ends the import at once.
+  auto& dienst = programm.Fabrik()->Dienst<Meldungsdienst>(klassen::Meldungsdienst);
+  auto* meldungen = dynamic_cast<host::MeldungsdienstHost*>(&dienst);
+  for (int versuch = 0; versuch < 20 && e.belegnummer == 0; ++versuch) {
+    e.belegnummer = k->Sperren_Belegnummer(belegart);
+    bool sperreFehlte = meldungen != nullptr && !meldungen->Meldungen().empty() &&
+                        meldungen->Meldungen().back().text == "Beleg konnte nicht gesperrt werden";
+    if (e.belegnummer == 0 && !sperreFehlte) break;
+  }
   if (e.belegnummer == 0) return e;
   Fortschrittsanzeige anzeige("Import");
   anzeige.FortschrittMax(static_cast<std::int32_t>(zeilen.size()));

@@ -63,6 +63,28 @@ TEST(Belegnummern, LockHeldByAnotherWorkstationFails) {
   EXPECT_EQ(k->Sperren_Belegnummer(1), 51);
 }
 
+// No number after the largest Long: the reservation fails with its message
+// and result 0, and nothing is reserved or locked under a wrapped number.
+TEST(Belegnummern, NoNumberAfterTheLargest) {
+  TestHost h;
+  h.db->Ausführen("INSERT INTO Nummernkreise VALUES (1, 0, 2147483646)");
+  Stub(h, 1, 2147483647);  // the search would step past it
+  Stub(h, 2, 2147483647);  // a range never used starts after it
+  h.db->Ausführen("INSERT INTO Nummernkreise VALUES (3, 0, 2147483647)");
+  auto k = h.Komponente();
+  k->Init_BelegVorlauf(1, "");
+  EXPECT_EQ(k->Sperren_Belegnummer(1), 2147483646);
+  EXPECT_EQ(k->Sperren_Belegnummer(3), 2147483647);
+  EXPECT_TRUE(h.Meldungen().empty());
+  for (std::int16_t art : {1, 2, 3}) EXPECT_EQ(k->Sperren_Belegnummer(art), 0) << art;
+  EXPECT_EQ(k->Ermittle_Belegnummer(3), 0);
+  std::vector<std::string> erwartet(3, TestHost::M10055("Speichern_Belegnummer"));
+  erwartet.push_back(TestHost::M10055("Ermittle_Belegnummer"));
+  EXPECT_EQ(h.Meldungen(), erwartet);
+  EXPECT_EQ(h.db->Ausführen("SELECT * FROM Belegsperren"), 2);
+  EXPECT_EQ(h.db->Ausführen("SELECT * FROM Belegsperren WHERE Belegnummer < 0"), 0);
+}
+
 TEST(Belegnummern, FailuresReportTheirProcedure) {
   TestHost h;
   clsGaebSQL ohneInit(h.fabrik);  // no connection: the first host call fails
