@@ -143,6 +143,8 @@ TEST_F(Programm, BadRowFilesAreRefusedBeforeAnythingIsStored) {
       {R"([{"MitLos": "ja"}])", "key \"MitLos\""},
       {R"({"Positionstyp": 10})", "JSON array"},
       {R"([{"Positionstyp": 10)", "not valid JSON"},
+      {R"([{"Positionstyp": 10}, {"Positionstyp": 50}, {"Positionstyp": 10}])", "row 3: a header row"},
+      {R"([{"Positionstyp": 10}, {"Positionstyp": 90}, {"Positionstyp": 50}])", "row 3 follows the end row"},
   };
   for (const Fall& f : fälle) {
     Datei("rows.json", f.inhalt);
