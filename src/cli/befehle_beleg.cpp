@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -6,6 +7,7 @@
 #include "cli/befehle.h"
 #include "cli/fortschritt.h"
 #include "cli/zeilendatei_json.h"
+#include "host/belegdaten.h"
 #include "host/dienste.h"
 #include "host/dokument.h"
 
@@ -22,11 +24,13 @@ nlohmann::ordered_json SatzAlsJson(const host::Satz& s) {
 }
 
 nlohmann::json LeseJsonDatei(const std::string& pfad) {
+  if (std::filesystem::is_directory(pfad)) throw CLI::ValidationError("FILE", pfad + " is a folder, not a file");
   std::ifstream in(pfad, std::ios::binary);
   if (!in) throw CLI::ValidationError("FILE", "cannot read " + pfad);
   try {
     return nlohmann::json::parse(in);
-  } catch (const nlohmann::json::parse_error& e) {
+  } catch (const nlohmann::json::exception& e) {
+    // Syntax errors and numbers a double cannot hold (1e400) alike.
     throw CLI::ValidationError("FILE", pfad + " is not valid JSON: " + e.what());
   }
 }
@@ -158,9 +162,11 @@ void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode) {
   list->callback([&] {
     Ergebnis e = programm.Datenbank().Abfrage(
         "SELECT Belegart, Belegnummer, Inhaber, Seit FROM Belegsperren ORDER BY Belegart, Belegnummer");
+    // The lock of a process of this machine that has ended no longer counts:
+    // the next lock of the document takes it over.
     for (const auto& z : e.zeilen)
       std::cout << z[0].ToString() << "\t" << z[1].ToString() << "\t" << z[2].ToString() << "\t" << z[3].ToString()
-                << "\n";
+                << (host::InhaberLebt(z[2].ToString()) ? "" : "\t(Prozess beendet)") << "\n";
     exitcode = kErfolg;
   });
   CLI::App* release = locks->add_subcommand("release", "Release the lock of a document, whoever holds it");

@@ -122,7 +122,10 @@ TEST_F(Programm, ImportShowReadAndLocks) {
     EXPECT_NE(l.err.find("nicht gespeichert und bleibt gesperrt (gaeb locks release --type 1 --number " + n + ")"),
               std::string::npos) << l.err;
     EXPECT_EQ(Gaeb("show --type 1 --number " + n).status, 1);
-    EXPECT_EQ(Gaeb("locks list").aus.rfind("1\t" + n + "\t", 0), 0u);
+    // The lock's holder, the import process, has ended: the list marks it.
+    l = Gaeb("locks list");
+    EXPECT_EQ(l.aus.rfind("1\t" + n + "\t", 0), 0u) << l.aus;
+    EXPECT_NE(l.aus.find("\t(Prozess beendet)\n"), std::string::npos) << l.aus;
     EXPECT_EQ(Gaeb("locks release --type 1 --number " + n).status, 0);
     EXPECT_EQ(Gaeb("locks list").aus, "");
   }
@@ -143,6 +146,7 @@ TEST_F(Programm, BadRowFilesAreRefusedBeforeAnythingIsStored) {
       {R"([{"MitLos": "ja"}])", "key \"MitLos\""},
       {R"({"Positionstyp": 10})", "JSON array"},
       {R"([{"Positionstyp": 10)", "not valid JSON"},
+      {R"([{"Menge": 1e400}])", "number overflow"},
       {R"([{"Positionstyp": 10}, {"Positionstyp": 50}, {"Positionstyp": 10}])", "row 3: a header row"},
       {R"([{"Positionstyp": 10}, {"Positionstyp": 90}, {"Positionstyp": 50}])", "row 3 follows the end row"},
   };
@@ -155,6 +159,9 @@ TEST_F(Programm, BadRowFilesAreRefusedBeforeAnythingIsStored) {
   }
   EXPECT_EQ(Gaeb("locks list").aus, "");  // nothing locked, nothing stored
   EXPECT_EQ(Gaeb("import-rows '" + (ordner / "fehlt.json").string() + "' --type 1").status, 2);
+  Lauf l = Gaeb("import-rows '" + ordner.string() + "' --type 1");
+  EXPECT_EQ(l.status, 2);
+  EXPECT_NE(l.err.find(ordner.string() + " is a folder"), std::string::npos) << l.err;
 }
 
 TEST_F(Programm, FailingRowsGiveExitOneWithTheirMessages) {
