@@ -1,5 +1,5 @@
 // The gaeb program end to end: set-up commands, the row import with its
-// checks, show/read/locks, exit codes, and two imports running at once.
+// checks, show/read/locks and exit codes.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -178,43 +178,6 @@ TEST_F(Programm, FailingRowsGiveExitOneWithTheirMessages) {
   EXPECT_EQ(l.status, 2);
   EXPECT_NE(l.err.find("cannot write"), std::string::npos) << l.err;
 }
-
-TEST_F(Programm, TwoImportsAtOnceGetDifferentNumbersAndBothComplete) {
-  ASSERT_EQ(Gaeb("init").status, 0);
-  ASSERT_EQ(Gaeb("project add --number 1000").status, 0);
-  std::string rows = "[{\"Positionstyp\": 10, \"Projektnummer\": \"1000\"}";
-  for (int i = 1; i <= 400; ++i)
-    rows += ",{\"Positionstyp\": 40, \"HierarchieEbene\": 4, \"Positionsnummer\": \"" + std::to_string(i) +
-            "\", \"Menge\": 2, \"Einzelpreis\": 1.5, \"Langtext\": \"Text\"}";
-  rows += ",{\"Positionstyp\": 90}]";
-  fs::path datei = Datei("rows.json", rows);
-  std::string cmd = std::string(GAEB_BIN_DIR) + "/gaeb --db '" + db + "' import-rows '" + datei.string() + "' --type 1";
-  std::string beide = "(" + cmd + " > '" + (ordner / "a.txt").string() + "' 2>&1 & " + cmd + " > '" +
-                      (ordner / "b.txt").string() + "' 2>&1 & wait)";
-  ASSERT_EQ(std::system(beide.c_str()), 0);
-  std::string a = Lies(ordner / "a.txt"), b = Lies(ordner / "b.txt");
-  // Each printed its number as its last line (a retry may have printed the lock message before).
-  auto nummer = [](const std::string& s) {
-    std::string t = s.substr(0, s.size() - 1);
-    return t.substr(t.rfind('\n') == std::string::npos ? 0 : t.rfind('\n') + 1);
-  };
-  ASSERT_FALSE(a.empty());
-  ASSERT_FALSE(b.empty());
-  EXPECT_NE(nummer(a), nummer(b)) << a << "|" << b;
-  for (const std::string& n : {nummer(a), nummer(b)}) {
-    Lauf l = Gaeb("show --type 1 --number " + n);
-    ASSERT_EQ(l.status, 0) << n;
-    std::size_t positionen = 0;
-    for (std::size_t p = l.aus.find("\"Positionstyp\": 40"); p != std::string::npos; p = l.aus.find("\"Positionstyp\": 40", p + 1))
-      ++positionen;
-    EXPECT_EQ(positionen, 400u) << n;
-  }
-  EXPECT_EQ(Gaeb("locks list").aus, "");
-}
-
-}  // namespace
-
-namespace {
 
 TEST_F(Programm, TextConversionAndMissingConverterLibrary) {
   Datei("in.rtf", "{\\rtf1\\ansi Beton {\\b C25/30}\\par liefern}");

@@ -12,14 +12,7 @@ namespace {
 
 using namespace test;
 
-void Stub(TestHost& h, std::int16_t art, std::int32_t nr) {
-  host::Dokument d;
-  d.belegart = art;
-  d.belegnummer = nr;
-  h.db->Beginne();
-  host::SpeichereDokument(*h.db, d);
-  h.db->Bestätige();
-}
+void Stub(TestHost& h, std::int16_t art, std::int32_t nr) { h.LegeBelegAn(art, nr, "", {}); }
 
 TEST(Belegnummern, LockSkipsTakenNumbersOfTheSameTypeOnly) {
   TestHost h;
