@@ -21,11 +21,7 @@ class Import : public ::testing::Test {
   long Gespeicherte() { return h.db->Ausführen("SELECT * FROM Belegkopfkolvar"); }
   // A row of kind typ with an OZ (and a level for kind 40).
   bool Typ(std::int16_t typ, const std::string& oz = "", std::int16_t ebene = 0) {
-    return Zeile(*k, nr, [&](clsGaebSQL& c) {
-      c.Positionstyp(typ);
-      c.Positionsnummer(oz);
-      c.HierarchieEbene(ebene);
-    });
+    return Zeile(*k, nr, [&](clsGaebSQL& c) { c.Positionstyp(typ); c.Positionsnummer(oz); c.HierarchieEbene(ebene); });
   }
 
   TestHost h;
@@ -39,11 +35,7 @@ TEST_F(Import, CompleteBillIsSavedAndUnlockedOnlyAtTheEndRow) {
   ASSERT_TRUE(Struktur(*k, nr, 1, "01"));
   ASSERT_TRUE(Struktur(*k, nr, 2, "01.01"));
   ASSERT_TRUE(Position(*k, nr, "01.01.0010", 12.5, 40));
-  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
-    c.Positionstyp(45);
-    c.Positionsnummer("01.01.0020");
-    c.Menge(2);
-  }));
+  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) { c.Positionstyp(45); c.Positionsnummer("01.01.0020"); c.Menge(2); }));
   for (int i = 1; i <= 3; ++i) {
     ASSERT_TRUE(Zeile(*k, nr, [&](clsGaebSQL& c) {
       c.Positionstyp(47);
@@ -52,15 +44,8 @@ TEST_F(Import, CompleteBillIsSavedAndUnlockedOnlyAtTheEndRow) {
       c.Einzelpreis(10);
     }));
   }
-  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
-    c.Positionstyp(50);
-    c.KnzVbSb("1");
-    c.Langtext("Vorbemerkung");
-  }));
-  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
-    c.Positionstyp(140);
-    c.Langtext("Schlussbemerkung");
-  }));
+  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) { c.Positionstyp(50); c.KnzVbSb("1"); c.Langtext("Vorbemerkung"); }));
+  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) { c.Positionstyp(140); c.Langtext("Schlussbemerkung"); }));
   // Nothing reaches the database before the end row; the lock is in place.
   EXPECT_EQ(Gespeicherte(), 0);
   EXPECT_FALSE(host::Sperrinhaber(*h.db, 1, nr).empty());

@@ -113,10 +113,7 @@ TEST_F(Transfer, UnitPriceFromItsSharesAndThePriceMarkers) {
     c.Einzelpreis(20);
     c.Menge(1);
   }));
-  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
-    c.Positionstyp(40);
-    c.HierarchieEbene(4);
-  }));
+  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) { c.Positionstyp(40); c.HierarchieEbene(4); }));
   ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
     c.Positionstyp(45);
     c.Einzelpreis(50);
