@@ -5,6 +5,7 @@
 // so every failure path runs against the real host.
 #pragma once
 
+#include <csignal>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,8 +29,10 @@ struct Störzähler {
   long opAufrufe = 0;
   long opFailAt = 1;
   std::string nein;  // this operation answers false (or 0) without asking the host
+  std::string signal;  // this operation first raises SIGINT (Ctrl-C)
 
   void Aufruf(const char* name) {
+    if (signal == name) std::raise(SIGINT);
     ++aufrufe;
     if (failAt != 0 && aufrufe == failAt) throw Fehler(kFehlerHost, "Störung bei Aufruf " + std::to_string(aufrufe));
     if (!op.empty() && op == name && ++opAufrufe == opFailAt) throw Fehler(kFehlerHost, std::string("Störung in ") + name);
@@ -42,75 +45,62 @@ struct Störzähler {
   }
 };
 
+// Forwards one operation of the document data object, counting the call first.
+#define GAEB_WEITER(typ, name, parameter, argumente) \
+  typ name parameter override {                     \
+    z_->Aufruf(#name);                               \
+    return ziel_->name argumente;                    \
+  }
+
 class StörBelegdaten : public Belegdaten {
  public:
   StörBelegdaten(std::unique_ptr<Belegdaten> ziel, std::shared_ptr<Störzähler> z)
       : ziel_(std::move(ziel)), z_(std::move(z)) {}
 
-  void Öffnen(const std::string& m, const std::string& t, Verbindung* v) override {
-    z_->Aufruf(__func__);
-    ziel_->Öffnen(m, t, v);
-  }
-  bool Vorgaben(const Dokumentvorgaben& v) override { return (z_->Aufruf(__func__), ziel_->Vorgaben(v)); }
-  std::int16_t BelegartVon(std::int32_t n, bool f) override { return (z_->Aufruf(__func__), ziel_->BelegartVon(n, f)); }
   bool LeseKopf(std::int16_t a, std::int32_t n, bool f) override {
     z_->Aufruf(__func__);
     return z_->nein == __func__ ? false : ziel_->LeseKopf(a, n, f);
   }
-  std::int16_t Bearbeitungsstatus() override { return (z_->Aufruf(__func__), ziel_->Bearbeitungsstatus()); }
-  Datensatz& Kopf() override { return (z_->Aufruf(__func__), ziel_->Kopf()); }
-  std::string OZMaske() override { return (z_->Aufruf(__func__), ziel_->OZMaske()); }
-  void SetzeOZMaske(const std::string& m) override {
-    z_->Aufruf(__func__);
-    ziel_->SetzeOZMaske(m);
-  }
-  bool MitLosen() override { return (z_->Aufruf(__func__), ziel_->MitLosen()); }
-  bool MitGewerken() override { return (z_->Aufruf(__func__), ziel_->MitGewerken()); }
-  bool MitTiteln() override { return (z_->Aufruf(__func__), ziel_->MitTiteln()); }
-  OZFormatobjekt& OZFormat() override { return (z_->Aufruf(__func__), ziel_->OZFormat()); }
-  void ÖffneFürAusgabe(std::int16_t& a, std::int32_t& n, bool& f) override {
-    z_->Aufruf(__func__);
-    ziel_->ÖffneFürAusgabe(a, n, f);
-  }
-  std::int32_t Öffnungsstatus() override { return (z_->Aufruf(__func__), ziel_->Öffnungsstatus()); }
-  std::int32_t SetzeAusgabewährung(bool& l) override { return (z_->Aufruf(__func__), ziel_->SetzeAusgabewährung(l)); }
-  std::int32_t Sperren(std::int16_t a, std::int32_t n, bool f) override { return (z_->Aufruf(__func__), ziel_->Sperren(a, n, f)); }
-  std::int32_t Entsperren(std::int16_t& a, std::int32_t& n) override { return (z_->Aufruf(__func__), ziel_->Entsperren(a, n)); }
-  std::int32_t LetzterPositionsindex() override { return (z_->Aufruf(__func__), ziel_->LetzterPositionsindex()); }
-  void WählePosition(std::int32_t i) override {
-    z_->Aufruf(__func__);
-    ziel_->WählePosition(i);
-  }
-  std::int32_t AktuellerPositionsindex() override { return (z_->Aufruf(__func__), ziel_->AktuellerPositionsindex()); }
-  Belegposition& AktuellePosition() override { return (z_->Aufruf(__func__), ziel_->AktuellePosition()); }
-  std::int32_t LetzterSchlusszeilenindex() override { return (z_->Aufruf(__func__), ziel_->LetzterSchlusszeilenindex()); }
-  void WähleSchlusszeile(std::int32_t i) override {
-    z_->Aufruf(__func__);
-    ziel_->WähleSchlusszeile(i);
-  }
-  Datensatz& AktuelleSchlusszeile() override { return (z_->Aufruf(__func__), ziel_->AktuelleSchlusszeile()); }
-  Datensatz& Adresse(std::int16_t a) override { return (z_->Aufruf(__func__), ziel_->Adresse(a)); }
-  std::int32_t PrüfeAusgabewährung(bool l) override { return (z_->Aufruf(__func__), ziel_->PrüfeAusgabewährung(l)); }
-  Projektteil& Projekt() override { return (z_->Aufruf(__func__), ziel_->Projekt()); }
-  bool ErzeugeBeleg(std::int16_t a, std::int32_t n, const std::string& p, const std::string& kd, bool g, bool mk,
-                    const std::string& t, std::int32_t w) override {
-    return (z_->Aufruf(__func__), ziel_->ErzeugeBeleg(a, n, p, kd, g, mk, t, w));
-  }
-  Datensatz& KopfPosition() override { return (z_->Aufruf(__func__), ziel_->KopfPosition()); }
-  bool DarfEinfügen(std::int16_t a) override { return (z_->Aufruf(__func__), ziel_->DarfEinfügen(a)); }
-  bool FügeStrukturzeileEin(std::int16_t a, std::int16_t e) override {
-    return (z_->Aufruf(__func__), ziel_->FügeStrukturzeileEin(a, e));
-  }
-  bool FügePositionEin(std::int16_t a, const std::string& t) override { return (z_->Aufruf(__func__), ziel_->FügePositionEin(a, t)); }
-  bool DarfSchlusszeileEinfügen(std::int16_t a) override { return (z_->Aufruf(__func__), ziel_->DarfSchlusszeileEinfügen(a)); }
-  bool FügeSchlusszeileEin(std::int16_t a) override { return (z_->Aufruf(__func__), ziel_->FügeSchlusszeileEin(a)); }
-  std::int32_t Währungsprüfung(bool n) override { return (z_->Aufruf(__func__), ziel_->Währungsprüfung(n)); }
-  void RechneWährungUm() override {
-    z_->Aufruf(__func__);
-    ziel_->RechneWährungUm();
-  }
-  std::int32_t PrüfeUndKorrigiere() override { return (z_->Aufruf(__func__), ziel_->PrüfeUndKorrigiere()); }
-  bool Speichern(bool a, bool b, bool c, bool d, bool e) override { return (z_->Aufruf(__func__), ziel_->Speichern(a, b, c, d, e)); }
+  GAEB_WEITER(void, Öffnen, (const std::string& m, const std::string& t, Verbindung* v), (m, t, v))
+  GAEB_WEITER(bool, Vorgaben, (const Dokumentvorgaben& v), (v))
+  GAEB_WEITER(std::int16_t, BelegartVon, (std::int32_t n, bool f), (n, f))
+  GAEB_WEITER(std::int16_t, Bearbeitungsstatus, (), ())
+  GAEB_WEITER(Datensatz&, Kopf, (), ())
+  GAEB_WEITER(std::string, OZMaske, (), ())
+  GAEB_WEITER(void, SetzeOZMaske, (const std::string& m), (m))
+  GAEB_WEITER(bool, MitLosen, (), ())
+  GAEB_WEITER(bool, MitGewerken, (), ())
+  GAEB_WEITER(bool, MitTiteln, (), ())
+  GAEB_WEITER(OZFormatobjekt&, OZFormat, (), ())
+  GAEB_WEITER(void, ÖffneFürAusgabe, (std::int16_t & a, std::int32_t& n, bool& f), (a, n, f))
+  GAEB_WEITER(std::int32_t, Öffnungsstatus, (), ())
+  GAEB_WEITER(std::int32_t, SetzeAusgabewährung, (bool& l), (l))
+  GAEB_WEITER(std::int32_t, Sperren, (std::int16_t a, std::int32_t n, bool f), (a, n, f))
+  GAEB_WEITER(std::int32_t, Entsperren, (std::int16_t & a, std::int32_t& n), (a, n))
+  GAEB_WEITER(std::int32_t, LetzterPositionsindex, (), ())
+  GAEB_WEITER(void, WählePosition, (std::int32_t i), (i))
+  GAEB_WEITER(std::int32_t, AktuellerPositionsindex, (), ())
+  GAEB_WEITER(Belegposition&, AktuellePosition, (), ())
+  GAEB_WEITER(std::int32_t, LetzterSchlusszeilenindex, (), ())
+  GAEB_WEITER(void, WähleSchlusszeile, (std::int32_t i), (i))
+  GAEB_WEITER(Datensatz&, AktuelleSchlusszeile, (), ())
+  GAEB_WEITER(Datensatz&, Adresse, (std::int16_t a), (a))
+  GAEB_WEITER(std::int32_t, PrüfeAusgabewährung, (bool l), (l))
+  GAEB_WEITER(Projektteil&, Projekt, (), ())
+  GAEB_WEITER(bool, ErzeugeBeleg,
+              (std::int16_t a, std::int32_t n, const std::string& p, const std::string& kd, bool g, bool mk,
+               const std::string& t, std::int32_t w),
+              (a, n, p, kd, g, mk, t, w))
+  GAEB_WEITER(Datensatz&, KopfPosition, (), ())
+  GAEB_WEITER(bool, DarfEinfügen, (std::int16_t a), (a))
+  GAEB_WEITER(bool, FügeStrukturzeileEin, (std::int16_t a, std::int16_t e), (a, e))
+  GAEB_WEITER(bool, FügePositionEin, (std::int16_t a, const std::string& t), (a, t))
+  GAEB_WEITER(bool, DarfSchlusszeileEinfügen, (std::int16_t a), (a))
+  GAEB_WEITER(bool, FügeSchlusszeileEin, (std::int16_t a), (a))
+  GAEB_WEITER(std::int32_t, Währungsprüfung, (bool n), (n))
+  GAEB_WEITER(void, RechneWährungUm, (), ())
+  GAEB_WEITER(std::int32_t, PrüfeUndKorrigiere, (), ())
+  GAEB_WEITER(bool, Speichern, (bool a, bool b, bool c, bool d, bool e), (a, b, c, d, e))
 
   Belegdaten& Ziel() { return *ziel_; }
 
@@ -118,6 +108,7 @@ class StörBelegdaten : public Belegdaten {
   std::unique_ptr<Belegdaten> ziel_;
   std::shared_ptr<Störzähler> z_;
 };
+#undef GAEB_WEITER
 
 class TestHost {
  public:

@@ -20,11 +20,17 @@ void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode);
 struct Importergebnis {
   std::int32_t belegnummer = 0;  // 0 when no number could be locked
   bool alleGespeichert = false;  // every row answered True
-  bool abgebrochen = false;      // Ctrl-C
+  bool abgebrochen = false;      // Ctrl-C stopped it before its last row
+  bool gespeichert = false;      // the document is in the database
+  bool gesperrt = false;         // its number is still locked
+  // The data is stored: every row answered True and the document was saved.
+  bool Erfolg() const { return belegnummer != 0 && alleGespeichert && gespeichert; }
 };
 // The import sequence of a host: Init_BelegVorlauf, Sperren_Belegnummer (drawn
 // again when another workstation took the number), then per row
-// Init_Datenfelder, the row's properties and Speichern_Belegdaten.
+// Init_Datenfelder, the row's properties and Speichern_Belegdaten. Ctrl-C stops
+// it before the next row; once the last row has run the import is complete.
+// What happened to the data is read back from the database at the end.
 Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeile>& zeilen, std::int16_t belegart);
 
 // text: conversion between RTF, plain lines and GAEB XML text markup.

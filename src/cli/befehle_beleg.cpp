@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -6,6 +7,8 @@
 #include "cli/befehle.h"
 #include "cli/fortschritt.h"
 #include "cli/zeilendatei_json.h"
+#include "host/belegdaten.h"
+#include "host/dienste.h"
 #include "host/dokument.h"
 
 namespace gaeb::cli {
@@ -21,11 +24,13 @@ nlohmann::ordered_json SatzAlsJson(const host::Satz& s) {
 }
 
 nlohmann::json LeseJsonDatei(const std::string& pfad) {
+  if (std::filesystem::is_directory(pfad)) throw CLI::ValidationError("FILE", pfad + " is a folder, not a file");
   std::ifstream in(pfad, std::ios::binary);
   if (!in) throw CLI::ValidationError("FILE", "cannot read " + pfad);
   try {
     return nlohmann::json::parse(in);
-  } catch (const nlohmann::json::parse_error& e) {
+  } catch (const nlohmann::json::exception& e) {
+    // Syntax errors and numbers a double cannot hold (1e400) alike.
     throw CLI::ValidationError("FILE", pfad + " is not valid JSON: " + e.what());
   }
 }
@@ -37,8 +42,16 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
   Importergebnis e;
   if (!k->Init_BelegVorlauf(belegart, "").ToBool()) return e;
   // Another workstation may take the same fresh number between the search and
-  // the lock: draw again, as a host does.
-  for (int versuch = 0; versuch < 20 && e.belegnummer == 0; ++versuch) e.belegnummer = k->Sperren_Belegnummer(belegart);
+  // the lock: draw again, as a host does. Any other failure (no number left)
+  // ends the import at once.
+  auto& dienst = programm.Fabrik()->Dienst<Meldungsdienst>(klassen::Meldungsdienst);
+  auto* meldungen = dynamic_cast<host::MeldungsdienstHost*>(&dienst);
+  for (int versuch = 0; versuch < 20 && e.belegnummer == 0; ++versuch) {
+    e.belegnummer = k->Sperren_Belegnummer(belegart);
+    bool sperreFehlte = meldungen != nullptr && !meldungen->Meldungen().empty() &&
+                        meldungen->Meldungen().back().text == "Beleg konnte nicht gesperrt werden";
+    if (e.belegnummer == 0 && !sperreFehlte) break;
+  }
   if (e.belegnummer == 0) return e;
   Fortschrittsanzeige anzeige("Import");
   anzeige.FortschrittMax(static_cast<std::int32_t>(zeilen.size()));
@@ -46,18 +59,21 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
   e.alleGespeichert = true;
   std::size_t n = 0;
   for (const Importzeile& z : zeilen) {
+    if (cancel) {
+      // Stopped before this row: the rows so far stay unsaved in memory.
+      e.abgebrochen = true;
+      e.alleGespeichert = false;
+      break;
+    }
     k->Init_Datenfelder();
     for (const auto& [name, wert] : z) SchreibeEigenschaft(k->kontext().satz, name, wert);
     if (!k->Speichern_Belegdaten(belegart, e.belegnummer)) e.alleGespeichert = false;
-    if (++n % 100 == 0) {
-      anzeige.Fortschritt(100, cancel);
-      if (cancel) {
-        e.abgebrochen = true;
-        e.alleGespeichert = false;
-        break;
-      }
-    }
+    if (++n % 100 == 0) anzeige.Fortschritt(100, cancel);
   }
+  const Variant key[] = {Variant(belegart), Variant(e.belegnummer)};
+  Verbindung& v = programm.Datenbank();
+  e.gespeichert = v.Ausführen("SELECT Belegnummer FROM Belegkopfkolvar WHERE Belegart = ? AND Belegnummer = ?", key) != 0;
+  e.gesperrt = v.Ausführen("SELECT Inhaber FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ?", key) != 0;
   return e;
 }
 
@@ -79,18 +95,15 @@ void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode) {
     }
     Importergebnis e = ImportiereZeilen(programm, zeilen, art);
     if (e.belegnummer != 0) std::cout << e.belegnummer << "\n";
-    if (e.belegnummer != 0 && !e.alleGespeichert) {
-      // A document that was not saved keeps its lock; say how to release it.
-      const Variant key[] = {Variant(art), Variant(e.belegnummer)};
-      Verbindung& v = programm.Datenbank();
-      bool gespeichert = v.Ausführen("SELECT Belegnummer FROM Belegkopfkolvar WHERE Belegart = ? AND Belegnummer = ?", key) != 0;
-      bool gesperrt = v.Ausführen("SELECT Inhaber FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ?", key) != 0;
-      if (!gespeichert && gesperrt)
-        std::cerr << "gaeb: " << (e.abgebrochen ? "abgebrochen; " : "")
-                  << "der Beleg ist nicht gespeichert und bleibt gesperrt (gaeb locks release --type " << art
-                  << " --number " << e.belegnummer << ")\n";
+    if (e.belegnummer != 0 && !e.gespeichert) {
+      // Nothing was stored; a document that was not saved keeps its lock: say how to release it.
+      std::cerr << "gaeb: " << (e.abgebrochen ? "abgebrochen; " : "") << "der Beleg " << art << "/" << e.belegnummer
+                << " ist nicht gespeichert";
+      if (e.gesperrt)
+        std::cerr << " und bleibt gesperrt (gaeb locks release --type " << art << " --number " << e.belegnummer << ")";
+      std::cerr << "\n";
     }
-    exitcode = (e.belegnummer != 0 && e.alleGespeichert) ? kErfolg : kAbgelehnt;
+    exitcode = e.Erfolg() ? kErfolg : kAbgelehnt;
   });
 
   // gaeb show
@@ -149,9 +162,11 @@ void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode) {
   list->callback([&] {
     Ergebnis e = programm.Datenbank().Abfrage(
         "SELECT Belegart, Belegnummer, Inhaber, Seit FROM Belegsperren ORDER BY Belegart, Belegnummer");
+    // The lock of a process of this machine that has ended no longer counts:
+    // the next lock of the document takes it over.
     for (const auto& z : e.zeilen)
       std::cout << z[0].ToString() << "\t" << z[1].ToString() << "\t" << z[2].ToString() << "\t" << z[3].ToString()
-                << "\n";
+                << (host::InhaberLebt(z[2].ToString()) ? "" : "\t(Prozess beendet)") << "\n";
     exitcode = kErfolg;
   });
   CLI::App* release = locks->add_subcommand("release", "Release the lock of a document, whoever holds it");

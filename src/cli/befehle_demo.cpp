@@ -66,7 +66,7 @@ void RegistriereDemo(CLI::App& app, Programm& programm, Optionen& optionen, int&
     for (const Beispiel& b : Beispiele()) {
       std::vector<Importzeile> zeilen = LeseImportzeilen(nlohmann::json::parse(b.json));
       Importergebnis e = ImportiereZeilen(programm, zeilen, belegart);
-      if (e.belegnummer == 0 || !e.alleGespeichert) {
+      if (!e.Erfolg()) {
         std::cerr << "gaeb: Import von " << b.name << " fehlgeschlagen\n";
         alles = false;
         continue;

@@ -56,6 +56,18 @@ std::vector<Importzeile> LeseImportzeilen(const nlohmann::json& datei) {
     }
     zeilen.push_back(std::move(z));
   }
+  // The header creates the document and the end row saves it: rows before a
+  // second header or after the end row would be dropped without a word.
+  std::size_t ende = 0;
+  for (std::size_t i = 0; i < zeilen.size(); ++i) {
+    std::int16_t typ = 0;
+    for (const auto& [name, wert] : zeilen[i])
+      if (name == "Positionstyp") typ = wert.ToInt16();
+    std::string zeile = "row " + std::to_string(i + 1);
+    if (ende != 0) throw std::invalid_argument(zeile + " follows the end row (Positionstyp 90) of row " + std::to_string(ende));
+    if (typ == 10 && i > 0) throw std::invalid_argument(zeile + ": a header row (Positionstyp 10) may only be the first row");
+    if (typ == 90) ende = i + 1;
+  }
   return zeilen;
 }
 

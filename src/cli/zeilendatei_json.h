@@ -18,7 +18,8 @@ using Importzeile = std::vector<std::pair<std::string, Variant>>;
 
 // Checks the whole file before anything is stored. Throws CLI-friendly
 // std::invalid_argument naming the row (1-based) and key for an unknown key
-// or a value of the wrong type.
+// or a value of the wrong type, and naming the row for a header row
+// (Positionstyp 10) that is not the first or a row after the end row (90).
 std::vector<Importzeile> LeseImportzeilen(const nlohmann::json& datei);
 
 // A value as JSON by its type.

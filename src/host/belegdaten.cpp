@@ -253,23 +253,32 @@ std::int16_t BelegdatenHost::Bearbeitungsstatus() {
 
 std::int32_t BelegdatenHost::Sperren(std::int16_t belegart, std::int32_t belegnummer, bool bestehend) {
   if (inhaber_.empty()) inhaber_ = LockInhaber(vorgaben_.pGL_BenutzerID);
-  const Variant key[] = {Variant(belegart), Variant(belegnummer)};
-  // The number of a new document cannot be locked once a document has it
-  // (another workstation stored it between the search and the lock).
-  if (!bestehend && Db().Ausführen("SELECT Belegnummer FROM Belegkopfkolvar WHERE Belegart = ? AND Belegnummer = ?", key) != 0)
-    return 0;
-  const Variant p[] = {Variant(belegart), Variant(belegnummer), Variant(inhaber_), Variant(vorgaben_.pGL_jmtVerarbeitungsdatum)};
   // Taking the lock is one statement, so two workstations cannot both get it.
-  const char* sql =
-      "INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber, Seit) VALUES (?, ?, ?, ?) ON CONFLICT DO NOTHING";
-  Db().Ausführen(sql, p);
-  std::string wer = Sperrinhaber(Db(), belegart, belegnummer);
+  // The number of a new document is locked only while no document has it, in
+  // the same statement: no other workstation can store one between the check
+  // and the lock.
+  const Variant bestand[] = {Variant(belegart), Variant(belegnummer), Variant(inhaber_),
+                             Variant(vorgaben_.pGL_jmtVerarbeitungsdatum)};
+  const Variant neu[] = {bestand[0], bestand[1], bestand[2], bestand[3], bestand[0], bestand[1]};
+  auto nimm = [&] {
+    if (bestehend) {
+      Db().Ausführen(
+          "INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber, Seit) VALUES (?, ?, ?, ?) ON CONFLICT DO NOTHING",
+          bestand);
+    } else {
+      Db().Ausführen(
+          "INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber, Seit) SELECT ?, ?, ?, ? WHERE NOT EXISTS "
+          "(SELECT 1 FROM Belegkopfkolvar WHERE Belegart = ? AND Belegnummer = ?) ON CONFLICT DO NOTHING",
+          neu);
+    }
+    return Sperrinhaber(Db(), belegart, belegnummer);
+  };
+  std::string wer = nimm();
   if (!wer.empty() && wer != inhaber_ && !InhaberLebt(wer)) {
     // The lock of a process of this machine that has ended (killed, crashed) is taken over.
     const Variant alt[] = {Variant(belegart), Variant(belegnummer), Variant(wer)};
     Db().Ausführen("DELETE FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ? AND Inhaber = ?", alt);
-    Db().Ausführen(sql, p);
-    wer = Sperrinhaber(Db(), belegart, belegnummer);
+    wer = nimm();
   }
   return wer == inhaber_ ? -1 : 0;
 }

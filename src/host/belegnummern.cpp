@@ -37,16 +37,19 @@ std::int32_t BelegnummernHost::NächsteNummer(std::int16_t belegart, std::int16_
   Ergebnis e = Db().Abfrage("SELECT NaechsteNummer FROM Nummernkreise WHERE Belegart = ? AND Nummernkreis = ?", p);
   if (!e.Leer()) return e.zeilen[0][0].ToInt32();
   const Variant a[] = {Variant(belegart)};
-  Ergebnis m = Db().Abfrage("SELECT MAX(Belegnummer) AS Hoechste FROM Belegkopfkolvar WHERE Belegart = ?", a);
+  // Counted by the database in 64 bits: after the largest Long the conversion raises overflow.
+  Ergebnis m = Db().Abfrage("SELECT MAX(Belegnummer) + 1 AS Naechste FROM Belegkopfkolvar WHERE Belegart = ?", a);
   if (m.Leer() || m.zeilen[0][0].IstLeer()) return 1;
-  return m.zeilen[0][0].ToInt32() + 1;
+  return m.zeilen[0][0].ToInt32();
 }
 
 void BelegnummernHost::Reserviere(std::int16_t belegart, std::int32_t nummer, std::int16_t nummernkreis) {
   // One statement, so that two workstations reserving at once cannot collide.
-  const Variant p[] = {Variant(belegart), Variant(nummernkreis), Variant(static_cast<std::int32_t>(nummer + 1))};
+  // The database adds 1 in 64 bits: the range after the largest Long holds a
+  // number that NächsteNummer refuses with overflow instead of a negative one.
+  const Variant p[] = {Variant(belegart), Variant(nummernkreis), Variant(nummer)};
   Db().Ausführen(
-      "INSERT INTO Nummernkreise (Belegart, Nummernkreis, NaechsteNummer) VALUES (?, ?, ?) "
+      "INSERT INTO Nummernkreise (Belegart, Nummernkreis, NaechsteNummer) VALUES (?, ?, ? + 1) "
       "ON CONFLICT (Belegart, Nummernkreis) DO UPDATE SET NaechsteNummer = CASE WHEN Nummernkreise.NaechsteNummer "
       "< excluded.NaechsteNummer THEN excluded.NaechsteNummer ELSE Nummernkreise.NaechsteNummer END",
       p);

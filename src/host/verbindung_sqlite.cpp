@@ -12,6 +12,8 @@ namespace {
 
 // Error numbers of database failures, as the host's data layer reports them.
 constexpr long kFehlerDatenbank = -2147217900;
+// Milliseconds a write waits for another connection's write transaction.
+constexpr int kWartezeit = 15000;
 
 class SqliteVerbindung : public Verbindung {
  public:
@@ -34,7 +36,13 @@ class SqliteVerbindung : public Verbindung {
       throw Fehler(kFehlerDatenbank, "Datenbank " + pfad + " kann nicht geöffnet werden: " + msg);
     }
     text_ = std::string(verbindungstext);
-    sqlite3_busy_timeout(db_, 15000);
+    // A write waits this long for another connection's write transaction;
+    // a URI connection text may set it ("sqlite:file:PATH?busy_timeout=MS").
+    int wartezeit = kWartezeit;
+    if (pfad.rfind("file:", 0) == 0) {
+      wartezeit = static_cast<int>(sqlite3_uri_int64(sqlite3_db_filename(db_, "main"), "busy_timeout", kWartezeit));
+    }
+    sqlite3_busy_timeout(db_, wartezeit);
     sqlite3_extended_result_codes(db_, 1);
     if (pfad != ":memory:" && pfad.find("mode=memory") == std::string::npos) {
       // Several workstations (processes) share the file: readers do not block the writer.
@@ -50,7 +58,7 @@ class SqliteVerbindung : public Verbindung {
     long zeilen = 0;
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) ++zeilen;
-    Prüfe(rc, sql);
+    Prüfe(st, rc, sql);
     bool lesend = sqlite3_stmt_readonly(st) != 0 || sqlite3_column_count(st) > 0;
     sqlite3_reset(st);
     return lesend ? zeilen : sqlite3_changes(db_);
@@ -68,7 +76,7 @@ class SqliteVerbindung : public Verbindung {
       for (int i = 0; i < n; ++i) zeile.push_back(Spalte(st, i));
       e.zeilen.push_back(std::move(zeile));
     }
-    Prüfe(rc, sql);
+    Prüfe(st, rc, sql);
     sqlite3_reset(st);
     return e;
   }
@@ -189,9 +197,13 @@ class SqliteVerbindung : public Verbindung {
     }
   }
 
-  void Prüfe(int rc, std::string_view sql) {
+  // A failed statement is reset before the error is raised: a statement left
+  // running keeps its read transaction open, and every later write of this
+  // connection would then fail at once instead of waiting its busy timeout.
+  void Prüfe(sqlite3_stmt* st, int rc, std::string_view sql) {
     if (rc == SQLITE_DONE || rc == SQLITE_OK) return;
     std::string msg = sqlite3_errmsg(db_);
+    sqlite3_reset(st);
     throw Fehler(kFehlerDatenbank, msg + " in: " + std::string(sql));
   }
 

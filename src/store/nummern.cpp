@@ -2,6 +2,9 @@
 // check against the documents that exist, the reservation and the lock.
 #include "store/store.h"
 
+#include <cstdint>
+
+#include "base/fehler.h"
 #include "base/variant.h"
 
 namespace gaeb {
@@ -41,6 +44,8 @@ std::int32_t Sperren_Belegnummer(Kontext& k, std::int16_t belegart) {
       std::string sql = "Select Belegnummer, Belegart From Belegkopfkolvar Where Belegnummer = " +
                         std::to_string(kandidat) + " And Belegart = " + std::to_string(belegart);
       if (v.Ausführen(sql) == 0) break;
+      // A Long has no number after the largest: overflow, before anything is reserved.
+      if (kandidat == INT32_MAX) throw Fehler(kFehlerÜberlauf, "Überlauf");
       ++kandidat;
     }
     ergebnis = kandidat;

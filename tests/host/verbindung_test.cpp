@@ -1,7 +1,10 @@
 // The SQLite connection and the schema.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "base/fehler.h"
 #include "host/felder.h"
@@ -47,6 +50,36 @@ TEST(Verbindung, TransactionsCommitAndRollBack) {
   v->Ausführen("INSERT INTO t VALUES (1)");
   v->Bestätige();
   EXPECT_EQ(v->Ausführen("SELECT * FROM t"), 1);
+}
+
+// A write that gave up waiting for another connection leaves nothing open on
+// its own: the next write waits its busy timeout again and gets through once
+// the other transaction ends.
+TEST(Verbindung, WriteAfterABusyTimeoutWaitsAgain) {
+  using namespace std::chrono;
+  auto pfad = std::filesystem::temp_directory_path() / ("gaeb_busy_" + std::to_string(::getpid()) + ".db");
+  auto a = ÖffneVerbindung("sqlite:" + pfad.string());
+  a->Ausführen("CREATE TABLE t (a INTEGER PRIMARY KEY)");
+  auto b = ÖffneVerbindung("sqlite:file:" + pfad.string() + "?busy_timeout=300");
+  a->Beginne();
+  a->Ausführen("INSERT INTO t VALUES (1)");
+  auto start = steady_clock::now();
+  EXPECT_THROW(b->Ausführen("INSERT INTO t VALUES (2) ON CONFLICT DO NOTHING"), Fehler);
+  EXPECT_GE(steady_clock::now() - start, milliseconds(250));
+  std::thread ende([&] {
+    std::this_thread::sleep_for(milliseconds(100));
+    a->Bestätige();
+  });
+  EXPECT_NO_THROW({
+    b->Beginne();
+    b->Ausführen("INSERT INTO t VALUES (3)");
+    b->Bestätige();
+  });
+  ende.join();
+  EXPECT_EQ(b->Ausführen("SELECT * FROM t"), 2);
+  a.reset();
+  b.reset();
+  for (const char* endung : {"", "-wal", "-shm"}) std::filesystem::remove(pfad.string() + endung);
 }
 
 TEST(Verbindung, BadConnectionTextsAreClearErrors) {

@@ -42,22 +42,24 @@ TEST_F(Transfer, HeaderCutsTextsAndWritesTheMaskInLetters) {
     c.InformationProjektRTF("{\\rtf1 x}");
   }));
   const host::Satz& kopf = Im(*k).kopf;
-  EXPECT_EQ(kopf.Feld("InformationProjekt").ToString(), std::string(600, 'x'));
-  EXPECT_EQ(kopf.Feld("KopfInformationAG").ToString(), std::string(49, 'a') + "Ä");
-  EXPECT_EQ(kopf.Feld("Dateiname").ToString(), std::string(29, 'd') + "ü");
-  EXPECT_EQ(kopf.Feld("OZMaske").ToString(), "GLTTPPPPU|.|");  // N = 3: G, L, T
-  EXPECT_EQ(k->m_PosNr_Trennzeichen, ".");                      // separator default
-  EXPECT_EQ(kopf.Feld("InformationProjektRTF").ToString(), "");  // RTF only with KnzRTF
-  EXPECT_EQ(kopf.Feld("KundenNummer").ToString(), "0");
-  EXPECT_EQ(kopf.Feld("Belegbezeichnung").ToString(), "Angebot");
-  EXPECT_EQ(kopf.Feld("Währung").ToString(), "EUR");
-  EXPECT_EQ(kopf.Feld("Belegdatum").ToString(), "20261205");
-  EXPECT_EQ(kopf.Feld("Benutzer").ToString(), "tester");
-  EXPECT_EQ(kopf.Feld("Datenphase").ToInt16(), 83);
-  EXPECT_DOUBLE_EQ(kopf.Feld("Metalltagespreis").ToDouble(), 812.5);
-  EXPECT_EQ(kopf.Feld("Metallart").ToString(), "CU");
-  EXPECT_EQ(kopf.Feld("KopfPositionstyp").ToInt16(), 10);
-  EXPECT_EQ(kopf.Feld("KopfKennzeichen").ToString(), "3");
+  const std::pair<const char*, std::string> felder[] = {
+      {"InformationProjekt", std::string(600, 'x')},
+      {"KopfInformationAG", std::string(49, 'a') + "Ä"},
+      {"Dateiname", std::string(29, 'd') + "ü"},
+      {"OZMaske", "GLTTPPPPU|.|"},  // N = 3: G, L, T; the separator by default "."
+      {"InformationProjektRTF", ""},  // RTF only with KnzRTF
+      {"KundenNummer", "0"},
+      {"Belegbezeichnung", "Angebot"},
+      {"Währung", "EUR"},
+      {"Belegdatum", "20261205"},
+      {"Benutzer", "tester"},
+      {"Datenphase", "83"},
+      {"Metalltagespreis", "812,5"},
+      {"Metallart", "CU"},
+      {"KopfPositionstyp", "10"},
+      {"KopfKennzeichen", "3"}};
+  for (const auto& [name, wert] : felder) EXPECT_EQ(kopf.Feld(name).ToString(), wert) << name;
+  EXPECT_EQ(k->m_PosNr_Trennzeichen, ".");
   for (int g = 1; g <= 4; ++g)
     for (int e = 1; e <= 3; ++e)
       EXPECT_TRUE(kopf.Feld("Stufe" + std::to_string(g) + "Ebene" + std::to_string(e)).ToBool());
@@ -111,10 +113,7 @@ TEST_F(Transfer, UnitPriceFromItsSharesAndThePriceMarkers) {
     c.Einzelpreis(20);
     c.Menge(1);
   }));
-  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
-    c.Positionstyp(40);
-    c.HierarchieEbene(4);
-  }));
+  ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) { c.Positionstyp(40); c.HierarchieEbene(4); }));
   ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
     c.Positionstyp(45);
     c.Einzelpreis(50);
@@ -124,22 +123,20 @@ TEST_F(Transfer, UnitPriceFromItsSharesAndThePriceMarkers) {
   EXPECT_DOUBLE_EQ(k->Einzelpreis(), 0.0);
   const auto& p = Im(*k).positionen;
   ASSERT_EQ(p.size(), 4u);
-  EXPECT_DOUBLE_EQ(p[0].Feld("Einzelpreis").ToDouble(), 15.0);
-  EXPECT_DOUBLE_EQ(p[0].Feld("Materialpreis").ToDouble(), 10.0);
-  EXPECT_DOUBLE_EQ(p[0].Feld("Lohnpreis").ToDouble(), 5.0);
-  EXPECT_DOUBLE_EQ(p[0].Feld("Gesamtpreis").ToDouble(), 30.0);  // computed after the transfer
-  EXPECT_DOUBLE_EQ(p[1].Feld("Materialpreis").ToDouble(), 20.0);
-  EXPECT_DOUBLE_EQ(p[1].Feld("Einzelpreis").ToDouble(), 20.0);
-  EXPECT_EQ(p[1].Feld("Materialpreiskennzeichen").ToString(), "1");
-  EXPECT_EQ(p[1].Feld("Lohnpreiskennzeichen").ToString(), "1");
-  EXPECT_EQ(p[2].Feld("Materialpreiskennzeichen").ToString(), "");  // all prices 0
-  EXPECT_EQ(p[2].Feld("Lohnpreiskennzeichen").ToString(), "");
-  EXPECT_EQ(p[3].Feld("Materialpreiskennzeichen").ToString(), "1");  // a package head always
-  EXPECT_EQ(p[3].Feld("Kennzeichen").ToString(), "3");
-  EXPECT_DOUBLE_EQ(p[3].Feld("MengePaketteil").ToDouble(), 3.0);
-  EXPECT_TRUE(p[3].Feld("Paket").ToBool());
-  EXPECT_EQ(p[3].Feld("Festbuchstabe").ToString(), "B");
-  EXPECT_EQ(p[3].Feld("Kalkulationskennzeichen").ToString(), "1");
+  struct Feld {
+    std::size_t zeile;
+    const char* name;
+    const char* wert;
+  } felder[] = {
+      {0, "Einzelpreis", "15"},           {0, "Materialpreis", "10"},
+      {0, "Lohnpreis", "5"},              {0, "Gesamtpreis", "30"},  // computed after the transfer
+      {1, "Materialpreis", "20"},         {1, "Einzelpreis", "20"},
+      {1, "Materialpreiskennzeichen", "1"}, {1, "Lohnpreiskennzeichen", "1"},
+      {2, "Materialpreiskennzeichen", ""},  {2, "Lohnpreiskennzeichen", ""},  // all prices 0
+      {3, "Materialpreiskennzeichen", "1"}, {3, "Kennzeichen", "3"},  // a package head always
+      {3, "MengePaketteil", "3"},         {3, "Paket", "Wahr"},
+      {3, "Festbuchstabe", "B"},          {3, "Kalkulationskennzeichen", "1"}};
+  for (const Feld& f : felder) EXPECT_EQ(p[f.zeile].Feld(f.name).ToString(), f.wert) << f.zeile << " " << f.name;
 }
 
 TEST_F(Transfer, SumRowsTextsAndClosingRemarks) {
