@@ -27,6 +27,9 @@ struct Importergebnis {
 // Init_Datenfelder, the row's properties and Speichern_Belegdaten.
 Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeile>& zeilen, std::int16_t belegart);
 
+// import: a GAEB file read and stored as a new document.
+void RegistriereImport(CLI::App& app, Programm& programm, int& exitcode);
+
 // text: conversion between RTF, plain lines and GAEB XML text markup.
 void RegistriereText(CLI::App& app, int& exitcode);
 
