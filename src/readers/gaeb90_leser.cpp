@@ -3,6 +3,7 @@
 // (25, 26, 12, 02, T1) are joined back into lines: a record whose text field
 // is filled to its last column continues on the next one.
 #include <algorithm>
+#include <cmath>
 #include <istream>
 #include <tuple>
 #include <string>
@@ -300,6 +301,18 @@ class Leser90 {
         }
       }
     } else if (art == "99") {
+      // The first end record carries the surcharge on the whole bill as a
+      // factor (0.97 for a discount of 3 percent).
+      if (!ende_ && Roh(15, 21).find_first_not_of(' ') != std::string::npos) {
+        double p = (Zahl(15, 21, 6) - 1) * 100;
+        p = std::round(p * 100) / 100;
+        if (p != 0) {
+          Importzeile& z = lv_.Neu(p < 0 ? 80 : 70);
+          Setze(z, "Kurztext1", Variant(std::string(p < 0 ? "Nachlass" : "Zuschlag")));
+          Setze(z, "AufAbschlagProzent", Variant(p < 0 ? -p : p));
+          Setze(z, "WelcherBetragZuAbschlag", Variant(static_cast<std::int16_t>(0)));
+        }
+      }
       ende_ = true;
       objekt_ = -1;
     }
