@@ -439,26 +439,35 @@ class XmlLeser {
     }
   }
 
-  // The text element just read, in texts_ as markup.
+  // Markup that plain lines lose (bold, lists, tables, gaps): only then is
+  // the RTF form made and stored besides the plain one.
+  bool Formatiert() const {
+    for (const char* m : {"style=", "<table", "<ul", "<ol", "TextComplement", "<image", "<Image"})
+      if (textXml_.find(m) != std::string::npos) return true;
+    return false;
+  }
+
+  // The text element just read, in textXml_ as markup.
   void TextFertig(const std::string& name) {
+    const bool rtf = Formatiert();
     const bool kurz = textXml_.find("OutlTxt") != std::string::npos || name == "LblTx";
     const bool lang = textXml_.find("DetailTxt") != std::string::npos || textXml_.find("DetailAddText") != std::string::npos ||
                       name == "Descrip";
     if (name == "Descrip") {
       Setze(lv_.kopf, "InformationProjekt", Variant(texte_.NachText(textXml_, "L")));
-      Setze(lv_.kopf, "InformationProjektRTF", Variant(texte_.NachRtf(textXml_, "L")));
+      if (rtf) Setze(lv_.kopf, "InformationProjektRTF", Variant(texte_.NachRtf(textXml_, "L")));
       return;
     }
     if (name == "LblTx") {
       if (bereichZeile_.empty()) return;
       Importzeile& z = Zeilen(bereichZeile_.back());
       Setze(z, "Kurztext1", Variant(texte_.NachText(textXml_, "K")));
-      Setze(z, "Kurztext1RTF", Variant(texte_.NachRtf(textXml_, "ML")));
+      if (rtf) Setze(z, "Kurztext1RTF", Variant(texte_.NachRtf(textXml_, "ML")));
       return;
     }
     if (name == "AddText") {
       std::string l = lang ? texte_.NachText(textXml_, "L") : "";
-      std::string lr = lang ? texte_.NachRtf(textXml_, "L") : "";
+      std::string lr = lang && rtf ? texte_.NachRtf(textXml_, "L") : "";
       if (l.empty() && kurz) l = texte_.NachText(textXml_, "K");
       Importzeile& z = imBoQ_ || !boqGesehen_ ? lv_.Neu(50) : lv_.Schluss();
       if (Wert(z, "Positionstyp").ToInt32() == 50) Setze(z, "KnzVbSb", Variant("1"));
@@ -471,18 +480,18 @@ class XmlLeser {
     if (art_ == Art::Bemerkung) {
       std::string l = lang ? texte_.NachText(textXml_, "L") : texte_.NachText(textXml_, "K");
       Setze(z, "Langtext", Variant(l));
-      if (lang) Setze(z, "LangtextRTF", Variant(texte_.NachRtf(textXml_, "L")));
+      if (lang && rtf) Setze(z, "LangtextRTF", Variant(texte_.NachRtf(textXml_, "L")));
       return;
     }
     if (kurz) {
       Setze(z, "Kurztext1", Variant(texte_.NachText(textXml_, "K")));
-      Setze(z, "Kurztext1RTF", Variant(texte_.NachRtf(textXml_, "K")));
+      if (rtf) Setze(z, "Kurztext1RTF", Variant(texte_.NachRtf(textXml_, "K")));
     }
     if (lang) {
       std::string l = texte_.NachText(textXml_, "L");
       if (!l.empty()) mitLangtext_ = true;
       Setze(z, "Langtext", Variant(l));
-      Setze(z, "LangtextRTF", Variant(texte_.NachRtf(textXml_, "L")));
+      if (rtf) Setze(z, "LangtextRTF", Variant(texte_.NachRtf(textXml_, "L")));
     }
     if (!marken_.empty()) {
       std::string kenn = "XML";
