@@ -104,7 +104,13 @@ class XmlLeser {
     if (zeile > 0) stelle = "Zeile " + std::to_string(zeile);
     if (!pfad_.empty()) {
       std::string p;
-      for (const std::string& e : pfad_) p += "/" + e;
+      for (std::size_t i = 0; i < pfad_.size(); ++i) {
+        if (pfad_.size() > 8 && i > 0 && i < pfad_.size() - 6) {
+          if (i == 1) p += "/...";
+          continue;
+        }
+        p += "/" + pfad_[i];
+      }
       stelle += (stelle.empty() ? "" : ", ") + p;
     }
     throw Lesefehler(name_, stelle, grund);

@@ -166,6 +166,8 @@ TEST(Fehler, KaputteUndFeindlicheDateienWerdenAbgelehnt) {
       {ns + "<Award><DP>83</DP></Award></GAEB>", "kein Leistungsverzeichnis"},
       {ns + lv + "zwei</Qty></Item></Itemlist></BoQBody></BoQ></Award></GAEB>", "Qty ist keine Zahl"},
       {ns + "<Award><DP>11</DP><BoQ/></Award></GAEB>", "Datenart"},
+      {ns + "<Award><DP>83</DP><BoQ/><BoQ/></Award></GAEB>", "mehr als ein"},
+      {ns + [] { std::string s; for (int i = 0; i < 300; ++i) s += "<x>"; return s; }(), "/GAEB/.../x/x"},
       {ns + lv + std::string(2 << 20, '1') + "</Qty></Item></Itemlist></BoQBody></BoQ></Award></GAEB>", "1 MB"},
       {"#begin[GAEB]\r\n#begin[Vergabe]\r\n[DP]83[end]\r\n#begin[LV]\r\n", "geschlossen"},
       {"#begin[Vergabe]\r\n[DP]83[end]\r\n#begin[LV]\r\n#begin[Position]\r\n[Menge]viel[end]\r\n", "[menge] ist keine Zahl"},
