@@ -194,6 +194,9 @@ class XmlLeser {
       textName_ = name;
       textXml_ = "<" + name + ">";
       marken_.clear();
+      kurzAnfang_ = langAnfang_ = std::string::npos;
+      kurzXml_.clear();
+      langXml_.clear();
       if (leer) Ende();
     } else if (leer) {
       Ende();
@@ -201,6 +204,10 @@ class XmlLeser {
   }
 
   void TextAnfang(const std::string& name, bool leer) {
+    // The short and the long part are converted on their own: the converter
+    // then parses only the part it converts.
+    if (!leer && name == "OutlineText") kurzAnfang_ = textXml_.size();
+    if (!leer && name == "DetailTxt") langAnfang_ = textXml_.size();
     textXml_ += "<" + name;
     std::string art, marke;
     if (xmlTextReaderMoveToFirstAttribute(r_) == 1) {
@@ -305,6 +312,8 @@ class XmlLeser {
         textXml_ += "</";
         textXml_ += n;
         textXml_ += ">";
+        if (n == "OutlineText" && kurzAnfang_ != std::string::npos) kurzXml_ = textXml_.substr(kurzAnfang_);
+        if (n == "DetailTxt" && langAnfang_ != std::string::npos) langXml_ = textXml_.substr(langAnfang_);
       }
       return;
     }
@@ -489,15 +498,17 @@ class XmlLeser {
       if (lang && rtf) Setze(z, "LangtextRTF", Variant(texte_.NachRtf(textXml_, "L")));
       return;
     }
+    const std::string& k = kurzXml_.empty() ? textXml_ : kurzXml_;
+    const std::string& l = langXml_.empty() ? textXml_ : langXml_;
     if (kurz) {
-      Setze(z, "Kurztext1", Variant(texte_.NachText(textXml_, "K")));
-      if (rtf) Setze(z, "Kurztext1RTF", Variant(texte_.NachRtf(textXml_, "K")));
+      Setze(z, "Kurztext1", Variant(texte_.NachText(k, "K")));
+      if (rtf) Setze(z, "Kurztext1RTF", Variant(texte_.NachRtf(k, "K")));
     }
     if (lang) {
-      std::string l = texte_.NachText(textXml_, "L");
-      if (!l.empty()) mitLangtext_ = true;
-      Setze(z, "Langtext", Variant(l));
-      if (rtf) Setze(z, "LangtextRTF", Variant(texte_.NachRtf(textXml_, "L")));
+      std::string t = texte_.NachText(l, "L");
+      if (!t.empty()) mitLangtext_ = true;
+      Setze(z, "Langtext", Variant(t));
+      if (rtf) Setze(z, "LangtextRTF", Variant(texte_.NachRtf(l, "L")));
     }
     if (!marken_.empty()) {
       std::string kenn = "XML";
@@ -523,6 +534,8 @@ class XmlLeser {
   // the text element being kept
   int textTiefe_ = -1;
   std::string textName_, textXml_;
+  std::size_t kurzAnfang_ = std::string::npos, langAnfang_ = std::string::npos;
+  std::string kurzXml_, langXml_;  // OutlineText and DetailTxt of the text element
   std::vector<std::string> marken_;
   // areas and the row being filled
   std::vector<std::string> bereichOZ_;
