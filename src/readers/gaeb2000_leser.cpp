@@ -138,6 +138,13 @@ class Leser2000 {
 
   void Anfang(const std::string& b) {
     if (blöcke_.size() > 100) Fehler("Die Blöcke sind zu tief geschachtelt.");
+    // An area whose sums were written has no end line of its own: the next
+    // area closes it.
+    if (b == "lvbereich" && !bereicheOffen_.empty() && bereiche_[bereicheOffen_.back() - 1].summiert &&
+        !blöcke_.empty() && blöcke_.back() == "lvbereich") {
+      bereicheOffen_.pop_back();
+      blöcke_.pop_back();
+    }
     std::string eltern = Oben();
     blöcke_.push_back(b);
     if (b == "lv") {
@@ -145,7 +152,7 @@ class Leser2000 {
       lvGesehen_ = true;
       imLv_ = true;
     } else if (b == "lvbereich" && imLv_) {
-      bereiche_.push_back({"", "", lv_.AnzahlZeilen(), false});
+      bereiche_.push_back({"", "", lv_.AnzahlZeilen(), false, false});
       bereicheOffen_.push_back(bereiche_.size());
       lvBereichOhneOz_ = true;
     } else if (b == "lvglied") {
@@ -321,6 +328,19 @@ class Leser2000 {
         Setze(lv_.ZeileAn(b.zeile), "Kurztext1", Variant(w));
       } else if ((s == "zzvgruppenr" || s == "zzvlfdnr") && b.angelegt) {
         Setze(lv_.ZeileAn(b.zeile), "Alternativposition", Variant(true));
+      } else if (s == "summe") {
+        summe_ = Zahl(s, w);
+        summenProz_ = 0;
+      } else if (s == "nachlassproz") {
+        summenProz_ = Zahl(s, w);
+      } else if (s == "summenachnl" && (summe_ != 0 || summenProz_ != 0)) {
+        // The sums of a sum row of this area (the sums of the deeper areas
+        // it closes are written with zeros). A surcharge is written negative.
+        Importzeile& z = lv_.Summe(static_cast<int>(bereicheOffen_.size()));
+        Setze(z, "Positionstyp", Variant(static_cast<std::int16_t>(summenProz_ < 0 ? 70 : summenProz_ > 0 ? 80 : 60)));
+        Setze(z, "Positionsnummer", Variant(std::string()));
+        if (summenProz_ != 0) Setze(z, "AufAbschlagProzent", Variant(summenProz_ < 0 ? -summenProz_ : summenProz_));
+        b.summiert = true;
       }
       return;
     }
@@ -383,6 +403,7 @@ class Leser2000 {
     std::string oz, roh;
     std::size_t zeile;
     bool angelegt;
+    bool summiert;  // a sum row of this area was read
   };
 
   std::istream& ein_;
@@ -397,7 +418,7 @@ class Leser2000 {
   std::vector<std::size_t> bereicheOffen_;  // 1-based into bereiche_
   std::string gliedTyp_;
   int gliedLänge_ = 0;
-  double nachlass_ = 0;
+  double nachlass_ = 0, summe_ = 0, summenProz_ = 0;
   bool lvGesehen_ = false, imLv_ = false, lvEnde_ = false, dpGesehen_ = false;
   bool mitLangtext_ = false, mitPreisen_ = false, lvBereichOhneOz_ = false;
   bool leitBeschreibung_ = false, schlussText_ = false;
