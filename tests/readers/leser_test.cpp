@@ -189,8 +189,9 @@ TEST(Fehler, KaputteUndFeindlicheDateienWerdenAbgelehnt) {
   }
 }
 
-TEST(Fehler, FunderDesFuzzersBleibenGelesenOderAbgelehnt) {
-  // Inputs the fuzz targets once kept: each must be read or refused, never crash.
+TEST(Fehler, EingabenDerFuzzerWerdenGelesenOderAbgelehnt) {
+  // Inputs from the corpora of the reader fuzz targets (and any input that
+  // once failed there): each is read or refused, never a crash.
   std::filesystem::path ordner = GAEB_TESTDATA "/readers/regress";
   if (!std::filesystem::exists(ordner)) GTEST_SKIP();
   for (const auto& e : std::filesystem::directory_iterator(ordner)) {
