@@ -25,8 +25,10 @@ namespace gaeb::bench {
 
 class BenchLV {
  public:
-  // Bills live in the temporary folder under name.
-  explicit BenchLV(const std::string& name) : ordner_(std::filesystem::temp_directory_path() / name) {}
+  // Bills live in the temporary folder under name; long texts have
+  // langtextzeilen lines of about 90 characters.
+  explicit BenchLV(const std::string& name, int langtextzeilen = 8)
+      : ordner_(std::filesystem::temp_directory_path() / name), langtextzeilen_(langtextzeilen) {}
 
   std::string Datenbank(int positionen) const {
     return (ordner_ / ("lv" + std::to_string(positionen) + ".db")).string();
@@ -51,9 +53,9 @@ class BenchLV {
  private:
   static std::string Zweistellig(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
-  static std::string Langtext(int i) {
+  std::string Langtext(int i) const {
     std::string t;
-    for (int z = 0; z < 8; ++z) {
+    for (int z = 0; z < langtextzeilen_; ++z) {
       if (z > 0) t += "\r\n";
       t += "Zeile " + std::to_string(z + 1) + " zu Position " + std::to_string(i) +
            ": Mauerwerk aus Kalksandsteinen, Fugenglattstrich, Öffnungen überdeckt";
@@ -126,6 +128,7 @@ class BenchLV {
   }
 
   std::filesystem::path ordner_;
+  int langtextzeilen_;
 };
 
 // A component on the bill's database with Init and Parameter_Beleg done.

@@ -4,8 +4,6 @@
 
 #include <array>
 #include <functional>
-#include <cerrno>
-#include <mutex>
 #include <unordered_map>
 
 #include "base/text.h"
@@ -15,17 +13,13 @@ namespace gaeb {
 namespace {
 
 // One table per code page, built once from iconv: byte -> code point, and
-// code point -> byte for everything the page holds or maps to one byte.
+// code point -> byte for everything the page holds.
 struct Tabelle {
   std::array<char32_t, 256> nachUnicode{};
   std::unordered_map<char32_t, unsigned char> nachByte;
-  mutable std::mutex mutex;                                   // guards ersatz
-  mutable std::unordered_map<char32_t, unsigned char> ersatz;  // best-fit cache
-  const char* name = "";
 };
 
 void Baue(Tabelle& t, const char* name) {
-  t.name = name;
   iconv_t cd = iconv_open("UTF-32LE", name);
   for (int b = 0; b < 256; ++b) {
     t.nachUnicode[b] = b < 0x80 ? static_cast<char32_t>(b) : U'?';
@@ -59,28 +53,66 @@ const Tabelle& TabelleFür(Codepage cp) {
   return cp == Codepage::Cp1252 ? t1252 : t850;
 }
 
-// Nearest one-byte equivalent of c, or '?'.
-unsigned char Ersatz(const Tabelle& t, char32_t c) {
-  std::lock_guard<std::mutex> lock(t.mutex);
-  auto it = t.ersatz.find(c);
-  if (it != t.ersatz.end()) return it->second;
-  unsigned char result = '?';
-  std::string ziel = std::string(t.name) + "//TRANSLIT";
-  iconv_t cd = iconv_open(ziel.c_str(), "UTF-32LE");
-  if (cd != reinterpret_cast<iconv_t>(-1)) {
-    unsigned char in[4] = {static_cast<unsigned char>(c), static_cast<unsigned char>(c >> 8),
-                           static_cast<unsigned char>(c >> 16), static_cast<unsigned char>(c >> 24)};
-    char out[16];
-    char* ip = reinterpret_cast<char*>(in);
-    char* op = out;
-    size_t il = 4, ol = sizeof out;
-    if (iconv(cd, &ip, &il, &op, &ol) != static_cast<size_t>(-1) && sizeof out - ol == 1) {
-      result = static_cast<unsigned char>(out[0]);
-    }
-    iconv_close(cd);
+// The base letters of Latin Extended-A, U+0100 to U+017F: each letter without
+// its accent, hook or stroke (Ĳ and Œ by their first letter).
+constexpr std::string_view kLateinA =
+    "AaAaAaCcCcCcCcDd"   // Ā ā Ă ă Ą ą Ć ć Ĉ ĉ Ċ ċ Č č Ď ď
+    "DdEeEeEeEeEeGgGg"   // Đ đ Ē ē Ĕ ĕ Ė ė Ę ę Ě ě Ĝ ĝ Ğ ğ
+    "GgGgHhHhIiIiIiIi"   // Ġ ġ Ģ ģ Ĥ ĥ Ħ ħ Ĩ ĩ Ī ī Ĭ ĭ Į į
+    "IiIiJjKkkLlLlLlL"   // İ ı Ĳ ĳ Ĵ ĵ Ķ ķ ĸ Ĺ ĺ Ļ ļ Ľ ľ Ŀ
+    "lLlNnNnNnnNnOoOo"   // ŀ Ł ł Ń ń Ņ ņ Ň ň ŉ Ŋ ŋ Ō ō Ŏ ŏ
+    "OoOoRrRrRrSsSsSs"   // Ő ő Œ œ Ŕ ŕ Ŗ ŗ Ř ř Ś ś Ŝ ŝ Ş ş
+    "SsTtTtTtUuUuUuUu"   // Š š Ţ ţ Ť ť Ŧ ŧ Ũ ũ Ū ū Ŭ ŭ Ů ů
+    "UuUuWwYyYZzZzZzs";  // Ű ű Ų ų Ŵ ŵ Ŷ ŷ Ÿ Ź ź Ż ż Ž ž ſ
+
+// Close characters for what a code page lacks: punctuation of typeset text,
+// the letters of Latin Extended-B that Central and South-East European
+// languages use, and signs. Letters of Latin Extended-A come from kLateinA.
+char32_t Ähnlich(char32_t c) {
+  if (c >= 0x100 && c <= 0x17F) return static_cast<unsigned char>(kLateinA[c - 0x100]);
+  switch (c) {
+    case U'„': case U'“': case U'”': case U'‟': case U'″': case U'〃': return U'"';
+    case U'‚': case U'‘': case U'’': case U'‛': case U'′': return U'\'';
+    case U'‹': return U'<';
+    case U'›': return U'>';
+    case U'‐': case U'‑': case U'‒': case U'–': case U'—': case U'―': case U'−': return U'-';
+    case U'…': return U'.';
+    case U'•': case U'∙': case U'⋅': return U'·';
+    case U'≤': return U'<';
+    case U'≥': return U'>';
+    case U'≠': return U'=';
+    case U'≈': return U'~';
+    case U'€': return U'E';
+    case U'‰': return U'%';
+    case U'™': return U'T';
+    case U'†': case U'‡': return U'+';
+    case U'⁄': case U'∕': return U'/';
+    case U'Ǎ': return U'A';
+    case U'ǎ': return U'a';
+    case U'Ǐ': return U'I';
+    case U'ǐ': return U'i';
+    case U'Ǒ': return U'O';
+    case U'ǒ': return U'o';
+    case U'Ǔ': case U'Ǖ': case U'Ǘ': case U'Ǚ': case U'Ǜ': return U'U';
+    case U'ǔ': case U'ǖ': case U'ǘ': case U'ǚ': case U'ǜ': return U'u';
+    case U'Ș': return U'S';
+    case U'ș': return U's';
+    case U'Ț': return U'T';
+    case U'ț': return U't';
+    default: break;
   }
-  t.ersatz.emplace(c, result);
-  return result;
+  // The spaces of typeset text (U+2000 to U+200A, narrow no-break space).
+  if ((c >= 0x2000 && c <= 0x200A) || c == 0x202F) return U' ';
+  return 0;
+}
+
+// Byte of c in the page: its own, else that of a close character, else "?".
+unsigned char Ersatz(const Tabelle& t, char32_t c) {
+  for (char32_t ähnlich = Ähnlich(c); ähnlich != 0; ähnlich = Ähnlich(ähnlich)) {
+    auto it = t.nachByte.find(ähnlich);
+    if (it != t.nachByte.end()) return it->second;
+  }
+  return '?';
 }
 
 }  // namespace

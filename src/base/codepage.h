@@ -1,9 +1,9 @@
 // Conversion of UTF-8 text into the single-byte code pages of the GAEB files:
 // 1252 (ANSI, Windows Western) and 850 (OEM, DOS Western Europe), and back.
 // Every character becomes exactly one byte, so fixed columns stay fixed: a
-// character the code page lacks becomes its nearest one-byte equivalent (é
-// without accent where the page lacks it, typographic quotes as plain ones)
-// or "?".
+// character the code page lacks becomes a close one (a letter of Latin
+// Extended-A or -B its base letter, Ł L, ő o; „ “ ” as ", ‚ ‘ ’ as ', dashes
+// as -, … as ., ≤ ≥ as < >, € in 850 as E) or, failing that, "?".
 #pragma once
 
 #include <string>

@@ -218,4 +218,30 @@ std::string Zeichen(std::string_view s, std::size_t i) {
   return std::string(s.substr(from, ZeichenBytes(s.substr(from))));
 }
 
+namespace {
+
+// s with each line break (CR LF counted as one) replaced by bruch.
+std::string Umbrüche(std::string_view s, std::string_view bruch) {
+  std::string out;
+  out.reserve(s.size() + 8);
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '\r' && s[i] != '\n') {
+      out += s[i];
+      continue;
+    }
+    out += bruch;
+    if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string MitCrLf(std::string_view s) { return Umbrüche(s, "\r\n"); }
+
+std::string EineZeile(std::string_view s) {
+  if (s.find_first_of("\r\n") == std::string_view::npos) return std::string(s);
+  return Umbrüche(s, " ");
+}
+
 }  // namespace gaeb::text

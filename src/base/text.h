@@ -31,6 +31,11 @@ std::size_t Finde(std::string_view s, std::string_view what, std::size_t start =
 // the replacement. An empty from leaves s unchanged.
 std::string Ersetze(std::string_view s, std::string_view from, std::string_view to);
 
+// s with every line break (CR LF, a lone CR, a lone LF) written as CR LF.
+std::string MitCrLf(std::string_view s);
+// s on one line: every line break (CR LF, CR, LF) becomes one blank.
+std::string EineZeile(std::string_view s);
+
 // Blanks (U+0020 only) removed at the start, the end, or both.
 std::string TrimLinks(std::string_view s);
 std::string TrimRechts(std::string_view s);

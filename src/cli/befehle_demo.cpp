@@ -1,6 +1,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <vector>
 
 #include "base/fehler.h"
 #include "cli/befehle.h"
@@ -49,7 +50,7 @@ void Vorbereiten(Verbindung& v) {
 
 void RegistriereDemo(CLI::App& app, Programm& programm, Optionen& optionen, int& exitcode) {
   CLI::App* demo = app.add_subcommand(
-      "demo", "Set up a demo database, import the demo bills and export each in every format");
+      "demo", "Set up a demo database, import the demo bills and export each in every format (GAEB DA XML also as X84)");
   static std::string ordner = "gaeb-demo";
   demo->add_option("--out", ordner, "Folder for the GAEB files")->capture_default_str();
   demo->callback([&] {
@@ -72,14 +73,16 @@ void RegistriereDemo(CLI::App& app, Programm& programm, Optionen& optionen, int&
       }
       std::cout << b.name << ": Beleg " << belegart << "/" << e.belegnummer << "\n";
       for (const std::string& format : Exportformatnamen()) {
-        const std::int16_t dp = 83;
-        std::filesystem::path ziel =
-            std::filesystem::path(ordner) / (std::string(b.name) + Dateiendung(format, dp));
-        Ausgabeoptionen o;
-        o.chkMitPreise = true;
-        bool ok = Exportiere(programm, format, belegart, e.belegnummer, ziel.string(), dp, o);
-        std::cout << "  GAEB " << format << ": " << ziel.string() << (ok ? "" : "  (fehlgeschlagen)") << "\n";
-        alles = alles && ok;
+        // GAEB DA XML also as bid (data type 84), the form a tender comes back in.
+        for (std::int16_t dp : format == "xml" ? std::vector<std::int16_t>{83, 84} : std::vector<std::int16_t>{83}) {
+          std::filesystem::path ziel =
+              std::filesystem::path(ordner) / (std::string(b.name) + Dateiendung(format, dp));
+          Ausgabeoptionen o;
+          o.chkMitPreise = true;
+          bool ok = Exportiere(programm, format, belegart, e.belegnummer, ziel.string(), dp, o);
+          std::cout << "  GAEB " << format << ": " << ziel.string() << (ok ? "" : "  (fehlgeschlagen)") << "\n";
+          alles = alles && ok;
+        }
       }
     }
     exitcode = alles ? kErfolg : kAbgelehnt;

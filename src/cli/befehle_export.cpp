@@ -24,6 +24,8 @@ const std::map<std::string, Exportfunktion>& Exportformate() {
                 const Ausgabeoptionen& o) { return k.Ausgabe_BelegdatenDA90(art, nr, datei, dp, o); }},
       {"2000", [](clsGaebSQL& k, std::int16_t art, std::int32_t nr, const std::string& datei, std::int16_t dp,
                   const Ausgabeoptionen& o) { return k.Ausgabe_BelegdatenDA2000(art, nr, datei, dp, o); }},
+      {"xml", [](clsGaebSQL& k, std::int16_t art, std::int32_t nr, const std::string& datei, std::int16_t dp,
+                 const Ausgabeoptionen& o) { return k.Ausgabe_BelegdatenDAXML(art, nr, datei, dp, o); }},
   };
   return formate;
 }
@@ -52,6 +54,11 @@ bool Exportiere(Programm& programm, const std::string& format, std::int16_t bele
   auto it = Exportformate().find(format);
   if (it == Exportformate().end())
     throw CLI::ValidationError("--format", "unknown format " + format + "; known: " + FormatListe());
+  // The data types of a bill (81 to 86), and those of the quantity calculations
+  // (11, 12), which the exports answer themselves.
+  if (!((datenphase >= 81 && datenphase <= 86) || datenphase == 11 || datenphase == 12))
+    throw CLI::ValidationError("--dp", "unknown GAEB data type " + std::to_string(datenphase) +
+                                           "; known: 81 to 86, 11 and 12 (quantity calculations)");
   // A target the export could not create is a usage error, found before the document is locked.
   std::filesystem::path ziel(datei);
   std::filesystem::path ordner = ziel.has_parent_path() ? ziel.parent_path() : std::filesystem::path(".");
@@ -63,6 +70,11 @@ bool Exportiere(Programm& programm, const std::string& format, std::int16_t bele
   komponente->Verbinde(&anzeige);
   bool ok = it->second(*komponente, belegart, belegnummer, datei, datenphase, optionen);
   komponente->Verbinde(nullptr);
+  // A file that misses something is no success, whatever the export answered.
+  if (ok && !komponente->AusgabeVollständig()) {
+    std::cerr << "gaeb: " << datei << " ist unvollständig\n";
+    ok = false;
+  }
   return ok;
 }
 
@@ -75,6 +87,10 @@ void RegistriereExport(CLI::App& app, Programm& programm, int& exitcode) {
   cmd->add_option("--type", belegart, "Document type (Belegart)")->required();
   cmd->add_option("--number", belegnummer, "Document number (Belegnummer)")->required();
   cmd->add_option("--format", format, "Output format: " + FormatListe())->required();
+  cmd->footer(
+      "Formats: 2000 GAEB 2000 tagged text (.p8x); 90 GAEB 90 fixed records (.d8x); xml GAEB DA XML 3.1\n"
+      "(.x8x), UTF-8, valid against the GAEB DA XML 3.1 schema of its data type (84: the bid schema).\n"
+      "A cancelled XML export saves the partial file and exits 1. docs/formats.md shows each file.");
   cmd->add_option("--dp", datenphase, "GAEB data type (81 to 86; 11 and 12 quantity calculations)")
       ->capture_default_str();
   cmd->add_option("--out", datei, "Target file")->required();

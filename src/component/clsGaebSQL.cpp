@@ -4,6 +4,7 @@
 #include "gaeb2000/export.h"
 #include "export/oz.h"
 #include "gaeb90/export.h"
+#include "gaebxml/export.h"
 #include "store/store.h"
 #include "textconv/textkonverter.h"
 
@@ -94,15 +95,42 @@ bool clsGaebSQL::PrüfenAusgabeWährung(std::int16_t belegart, std::int32_t bele
   return gaeb::PrüfenAusgabeWährung(*k_, belegart, belegnummer, AusgabeLandeswährung);
 }
 
+namespace {
+
+// Runs one export and notes whether its file came out complete: an error
+// report during the run means something is missing from it.
+template <typename F>
+bool PrüfeVollständig(Kontext& k, F&& export_) {
+  const std::uint32_t vorher = k.fehlermeldungen;
+  k.ausgabeUnvollständig = false;
+  const bool ergebnis = export_();
+  if (k.fehlermeldungen != vorher) k.ausgabeUnvollständig = true;
+  return ergebnis;
+}
+
+}  // namespace
+
 bool clsGaebSQL::Ausgabe_BelegdatenDA90(std::int16_t belegart, std::int32_t belegnummer, const std::string& tmpPfadDatei,
                                         std::int16_t tmpDatenphase, const Ausgabeoptionen& optionen) {
-  return gaeb90::Ausgabe_BelegdatenDA90(*k_, belegart, belegnummer, tmpPfadDatei, tmpDatenphase, optionen);
+  return PrüfeVollständig(*k_, [&] {
+    return gaeb90::Ausgabe_BelegdatenDA90(*k_, belegart, belegnummer, tmpPfadDatei, tmpDatenphase, optionen);
+  });
 }
 
 bool clsGaebSQL::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegnummer,
                                           const std::string& tmpPfadDatei, std::int16_t tmpDatenphase,
                                           const Ausgabeoptionen& optionen) {
-  return gaeb2000::Ausgabe_BelegdatenDA2000(*k_, belegart, belegnummer, tmpPfadDatei, tmpDatenphase, optionen);
+  return PrüfeVollständig(*k_, [&] {
+    return gaeb2000::Ausgabe_BelegdatenDA2000(*k_, belegart, belegnummer, tmpPfadDatei, tmpDatenphase, optionen);
+  });
+}
+
+bool clsGaebSQL::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnummer,
+                                         const std::string& tmpPfadDatei, std::int16_t tmpDatenphase,
+                                         const Ausgabeoptionen& optionen) {
+  return PrüfeVollständig(*k_, [&] {
+    return gaebxml::Ausgabe_BelegdatenDAXML(*k_, belegart, belegnummer, tmpPfadDatei, tmpDatenphase, optionen);
+  });
 }
 
 std::string clsGaebSQL::OZMaske_Stufen(std::string OZMaske) { return gaeb::OZMaske_Stufen(*k_, OZMaske); }

@@ -85,6 +85,17 @@ class clsGaebSQL {
   // tmpDatenphase (81 to 86); True when the file was written.
   bool Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegnummer, const std::string& tmpPfadDatei,
                                 std::int16_t tmpDatenphase, const Ausgabeoptionen& optionen = {});
+  // Writes the document as a GAEB DA XML 3.1 file (UTF-8) at tmpPfadDatei in
+  // data type tmpDatenphase (81 to 86); True when the file was written
+  // completely. A cancelled export still saves the partial file and answers
+  // False.
+  bool Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnummer, const std::string& tmpPfadDatei,
+                               std::int16_t tmpDatenphase, const Ausgabeoptionen& optionen = {});
+  // False when the file of the last export is not complete at its target:
+  // a write failed, the target could not be created, or a writer reported an
+  // error (its message was shown), whatever the export answered.
+  bool AusgabeVollständig() const { return !k_->ausgabeUnvollständig; }
+
   // The five level lengths of an OZ mask ("1233PPPPI" -> "11241").
   std::string OZMaske_Stufen(std::string OZMaske);
 

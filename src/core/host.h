@@ -76,8 +76,9 @@ class Meldungsdienst : public HostObjekt {
 // Date services of the host.
 class Datumsdienst : public HostObjekt {
  public:
-  // A stored date ("JJJJMMTT", "TT.MM.JJJJ" or empty) as the date text that
-  // goes into an output file ("TT.MM.JJJJ"); empty in, empty out.
+  // A stored date ("JJJJMMTT", "JJJJ-MM-TT", "TT.MM.JJJJ", "T.M.JJ" ...) as the
+  // date text that goes into an output file ("TT.MM.JJJJ"); empty in, empty
+  // out; a text that is no date comes back unchanged.
   virtual std::string DatumFürAusgabe(std::string_view datum) = 0;
   // value rounded half away from zero to a multiple of schritt (schritt > 0).
   virtual double RundeAufSchritt(double wert, double schritt) = 0;

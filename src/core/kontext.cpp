@@ -43,6 +43,9 @@ void Meldung10055(const Kontext& k, const std::string& einfügung) {
   }
 }
 
-void Fehlermeldung(const Kontext& k, std::string_view prozedur) { Meldung10055(k, std::string(prozedur)); }
+void Fehlermeldung(const Kontext& k, std::string_view prozedur) {
+  ++k.fehlermeldungen;
+  Meldung10055(k, std::string(prozedur));
+}
 
 }  // namespace gaeb

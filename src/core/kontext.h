@@ -52,6 +52,16 @@ struct Kontext {
   // Company address, kept between exports.
   Firmenanschrift firma;
 
+  // Error reports (Fehlermeldung) shown so far. An export compares the count
+  // before and after its run: a report means that a line, a record or a block
+  // of its file is missing.
+  mutable std::uint32_t fehlermeldungen = 0;
+  // True after an export whose file did not reach its target complete (a
+  // failed write, a target that could not be created, a block writer that
+  // failed); reset when the next export starts. The export's own result
+  // follows its resume-next rules and may still be True.
+  bool ausgabeUnvollständig = false;
+
   // Progress events; null when no host listens.
   clsGaebSQLEreignisse* ereignisse = nullptr;
 

@@ -66,7 +66,9 @@ class Export : public Exportzustand {
   bool Ausgabe_TEXT(std::string text, const std::string& schlüssel);
   // Copies the temporary file (pfad + "1") to pfad, replacing the totals
   // inside "#begin[LVInfo]" ... "#end[LVInfo]", and deletes it. Reports
-  // nothing; when the temporary file cannot be read the target is left alone.
+  // nothing; when the temporary file cannot be read the target is left alone,
+  // and when the copy does not come out whole the temporary file stays and
+  // the file is noted as incomplete (Kontext::ausgabeUnvollständig).
   bool Aktualisiere_LVInfo(std::string pfad);
 
   // Sends the lines into sink (borrowed; null: no output open). Used by the

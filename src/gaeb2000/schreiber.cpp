@@ -159,18 +159,30 @@ void Export::PufferSchreiben() {
 
 void Export::Attribut(std::size_t blanks, std::string_view schlüssel, std::string_view wert) {
   Zeilenpuffer.assign(blanks, ' ');
-  Zeilenpuffer.append(schlüssel).append(wert).append("[end]");
+  Zeilenpuffer.append(schlüssel);
+  // An attribute is one line: line breaks at the end of its value (a short
+  // text that the description block left with its CR LF) are dropped, one
+  // inside becomes a blank.
+  if (wert.find_first_of("\r\n") == std::string_view::npos) {
+    Zeilenpuffer.append(wert);
+  } else {
+    while (!wert.empty() && (wert.back() == '\r' || wert.back() == '\n')) wert.remove_suffix(1);
+    Zeilenpuffer.append(text::EineZeile(wert));
+  }
+  Zeilenpuffer.append("[end]");
   AusgabeDA2000_Zeile();
 }
 
 void Export::TextZeilen(const std::string& text, std::size_t blanks) {
-  // Every piece that a CR LF ends is one line; text carries its final CR LF.
+  // Every piece that a line break ends is one line; text carries its final
+  // CR LF. A lone CR or LF, as older documents hold them, is a break too.
+  const std::string_view t(text);
   std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t crlf = text.find("\r\n", pos);
-    if (crlf == std::string::npos) crlf = text.size();
-    Zeile(blanks, std::string_view(text).substr(pos, crlf - pos));
-    pos = crlf + 2;
+  while (pos < t.size()) {
+    std::size_t bruch = t.find_first_of("\r\n", pos);
+    if (bruch == std::string_view::npos) bruch = t.size();
+    Zeile(blanks, t.substr(pos, bruch - pos));
+    pos = bruch + ((bruch + 1 < t.size() && t[bruch] == '\r' && t[bruch + 1] == '\n') ? 2 : 1);
   }
   Zeile(blanks, "[end]");
 }
@@ -187,15 +199,18 @@ bool Export::Ausgabe_TEXT(std::string text, const std::string& schlüssel) {
 }
 
 bool Export::Aktualisiere_LVInfo(std::string pfad) {
-  // Resume next without reports: whatever fails is skipped.
+  // Resume next without reports: whatever fails is skipped. A copy that does
+  // not come out whole is noted for the host (Kontext::ausgabeUnvollständig)
+  // and the temporary file stays.
   const std::string temp = pfad + "1";
   std::FILE* ein = std::fopen(temp.c_str(), "rb");
-  if (ein == nullptr) return false;
-  std::FILE* aus = std::fopen(pfad.c_str(), "wb");
+  std::FILE* aus = ein == nullptr ? nullptr : std::fopen(pfad.c_str(), "wb");
   if (aus == nullptr) {
-    std::fclose(ein);
+    if (ein != nullptr) std::fclose(ein);
+    k_.ausgabeUnvollständig = true;
     return false;
   }
+  bool ganz = true;
   LVSummenspeicher& s = m_LVSummenspeicher;
   const std::string e15 = text::Leer(15);
   // The lines are collected and handed to the file in large pieces.
@@ -204,7 +219,7 @@ bool Export::Aktualisiere_LVInfo(std::string pfad) {
   auto schreibe = [&](std::string_view z) {
     ausPuffer.append(z).append("\r\n");
     if (ausPuffer.size() >= kPufferGröße) {
-      std::fwrite(ausPuffer.data(), 1, ausPuffer.size(), aus);
+      ganz = std::fwrite(ausPuffer.data(), 1, ausPuffer.size(), aus) == ausPuffer.size() && ganz;
       ausPuffer.clear();
     }
   };
@@ -254,9 +269,14 @@ bool Export::Aktualisiere_LVInfo(std::string pfad) {
       schreibe(zeile);
     }
   }
-  std::fwrite(ausPuffer.data(), 1, ausPuffer.size(), aus);
+  ganz = std::fwrite(ausPuffer.data(), 1, ausPuffer.size(), aus) == ausPuffer.size() && ganz;
+  ganz = std::ferror(ein) == 0 && ganz;
   std::fclose(ein);
-  std::fclose(aus);
+  ganz = std::fclose(aus) == 0 && ganz;
+  if (!ganz) {
+    k_.ausgabeUnvollständig = true;
+    return false;
+  }
   std::remove(temp.c_str());
   return true;
 }

@@ -87,9 +87,11 @@ bool Export::Ausgabe_KURZTEXT() {
     if (HatErgänzung(kurztext, 'A')) Attribut(i + 15, "[KurztextTA]", "J");
     if (HatErgänzung(kurztext, 'B')) Attribut(i + 15, "[KurztextTB]", "J");
     Zeile(i + 15, "[Kurztext]");
-    // A short text that ends in CR LF gives no empty last line.
-    if (kurztext.size() >= 2 && kurztext.compare(kurztext.size() - 2, 2, "\r\n") == 0) {
-      kurztext.resize(kurztext.size() - 2);
+    // A short text that ends in a line break (CR LF, or a lone LF or CR as
+    // older documents hold them) gives no empty last line.
+    if (!kurztext.empty() && (kurztext.back() == '\n' || kurztext.back() == '\r')) {
+      const bool crlf = kurztext.size() >= 2 && kurztext.compare(kurztext.size() - 2, 2, "\r\n") == 0;
+      kurztext.resize(kurztext.size() - (crlf ? 2 : 1));
       Position().SetzeFeld("Kurztext1", kurztext);
     }
     kurztext = MitZeilenende(std::move(kurztext));

@@ -110,6 +110,10 @@ bool Export::Ausgabe_Zeile() {
     // 74 characters and converting gives the same bytes as the other order.
     // A buffer of at most 74 bytes holds at most 74 characters.
     if (m_Zeilenpuffer.size() > kSatzbreite) m_Zeilenpuffer = text::Links(m_Zeilenpuffer, kSatzbreite);
+    // Every record is one line: a line break that reached the buffer unsplit
+    // (a record taken over from an imported file) becomes a blank.
+    std::replace(m_Zeilenpuffer.begin(), m_Zeilenpuffer.end(), '\r', ' ');
+    std::replace(m_Zeilenpuffer.begin(), m_Zeilenpuffer.end(), '\n', ' ');
     m_Bytes.clear();
     NachCodepage(m_Zeilenpuffer, Codepage::Cp850, m_Bytes);
     HängeZeilennummerAn(m_Bytes, k_.satz.Satznummer);
@@ -132,7 +136,8 @@ bool Export::MitLos() const { return Kopf("MitLos").ToBool(); }
 
 std::string Export::F(const std::string& text, std::size_t breite) const {
   const std::int16_t b = static_cast<std::int16_t>(breite);
-  return Feld_String(k_, text, b);
+  // A field is one line: a line break in its text becomes one blank.
+  return Feld_String(k_, text::EineZeile(text), b);
 }
 
 std::string Export::N(double wert, std::string_view maske) const { return Feld_Num(k_, FormatZahl(wert, maske)); }

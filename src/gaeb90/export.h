@@ -128,7 +128,8 @@ class Export : public Exportzustand {
   Variant Kopf(std::string_view feld) const;
   bool MitLos() const;
 
-  // Field formatting (see satzaufbau.h).
+  // Field formatting (see satzaufbau.h). F puts its text on one line first:
+  // a line break becomes one blank.
   std::string F(const std::string& text, std::size_t breite) const;
   std::string N(double wert, std::string_view maske) const;
   static std::string Vorzeichen(double wert) { return wert < 0 ? "-" : " "; }

@@ -556,7 +556,9 @@ void FormatierungHost::FormatiereAllePositionen(std::unique_ptr<Belegdaten>& bel
   for (std::int32_t i = 0; i <= letzte; ++i) {
     beleg->WählePosition(i);
     Belegposition& p = beleg->AktuellePosition();
-    for (const char* f : {"Kurztext1", "Kurztext3", "Langtext"}) p.SetzeFeld(f, OhneEndleerraum(p.Feld(f).ToString()));
+    // The host keeps its texts with CR LF between the lines.
+    for (const char* f : {"Kurztext1", "Kurztext3", "Langtext"})
+      p.SetzeFeld(f, text::MitCrLf(OhneEndleerraum(p.Feld(f).ToString())));
   }
   alleFormatiert = true;
 }

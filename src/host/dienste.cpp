@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 
 #include "base/fehler.h"
@@ -53,16 +54,31 @@ void MeldungsdienstHost::FehlerMelden(const std::string& modul, const std::strin
 std::string DatumsdienstHost::DatumFürAusgabe(std::string_view datum) {
   std::string d = text::Trim(datum);
   if (d.empty()) return {};
-  if (d.size() == 8 && NurZiffern(d))  // JJJJMMTT
-    return d.substr(6, 2) + "." + d.substr(4, 2) + "." + d.substr(0, 4);
-  // JJJJMMTT followed by a time ("2026120510:00"), as a bid deadline is stored.
-  if (d.size() > 8 && NurZiffern(d.substr(0, 8)) &&
-      d.find_first_not_of("0123456789:. ", 8) == std::string::npos)
-    return d.substr(6, 2) + "." + d.substr(4, 2) + "." + d.substr(0, 4);
-  if (d.size() == 10 && d[2] == '.' && d[5] == '.') return d;  // TT.MM.JJJJ
-  if (d.size() == 10 && d[4] == '-' && d[7] == '-')            // JJJJ-MM-TT
-    return d.substr(8, 2) + "." + d.substr(5, 2) + "." + d.substr(0, 4);
-  throw Fehler(kFehlerTypen, "Kein Datum: " + d);
+  auto zahl = [&](std::size_t pos, std::size_t n) { return std::stoi(d.substr(pos, n)); };
+  int tag = 0, monat = 0, jahr = 0;
+  if (d.size() >= 8 && NurZiffern(d.substr(0, 8)) &&
+      (d.size() == 8 || d.find_first_not_of("0123456789:. ", 8) == std::string::npos)) {
+    // JJJJMMTT, also followed by a time ("2026120510:00") as a bid deadline is stored.
+    jahr = zahl(0, 4), monat = zahl(4, 2), tag = zahl(6, 2);
+  } else if (d.size() == 10 && d[4] == '-' && d[7] == '-' && NurZiffern(d.substr(0, 4)) &&
+             NurZiffern(d.substr(5, 2)) && NurZiffern(d.substr(8, 2))) {  // JJJJ-MM-TT
+    jahr = zahl(0, 4), monat = zahl(5, 2), tag = zahl(8, 2);
+  } else {
+    // What a German user types: T.M.JJ, TT.MM.JJJJ and the forms between.
+    const std::size_t p1 = d.find('.'), p2 = p1 == std::string::npos ? p1 : d.find('.', p1 + 1);
+    if (p2 == std::string::npos) return d;
+    const std::string t = d.substr(0, p1), m = d.substr(p1 + 1, p2 - p1 - 1), j = d.substr(p2 + 1);
+    if (t.size() > 2 || m.size() > 2 || (j.size() != 2 && j.size() != 4) || !NurZiffern(t) || !NurZiffern(m) ||
+        !NurZiffern(j))
+      return d;
+    tag = std::stoi(t), monat = std::stoi(m), jahr = std::stoi(j);
+    if (j.size() == 2) jahr += jahr < 30 ? 2000 : 1900;  // the two-digit years of the regional settings
+  }
+  // A text that is no date comes back as it is.
+  if (tag < 1 || tag > 31 || monat < 1 || monat > 12 || jahr < 1) return d;
+  char puffer[48];
+  std::snprintf(puffer, sizeof puffer, "%02d.%02d.%04d", tag, monat, jahr);
+  return puffer;
 }
 
 double DatumsdienstHost::RundeAufSchritt(double wert, double schritt) {

@@ -110,6 +110,9 @@ const Katalog& KopfKatalog() {
                                        // (time) and 18, 32, 46, 60 (components "Material", "Lohn")
       // read by the GAEB 2000 export
       I("AnzahlEPAnteile"),            // unit-price shares of the document: 2 = material and labour, 0 = none
+      // read by the GAEB XML export
+      S("OZFormatstring"),             // ordinal-number format: one part per level, split at the separator;
+                                       // "N" marks a numeric level (empty: every level numeric)
   });
   return k;
 }
@@ -144,6 +147,7 @@ const Katalog& AdressKatalog() {
   static const Katalog k("Belegadressen", {
       I("Adressart"), S("Name1"), S("Name2"), S("Name3"), S("Strasse"), S("Plz"), S("Ort"), S("Telefon"),
       S("Fax"), S("Email"),
+      S("Name4"), S("Land"),           // read by the GAEB XML export
   });
   return k;
 }

@@ -28,7 +28,7 @@ TEST(Text, FindIsOneBasedAndCharacterCounted) {
   EXPECT_EQ(Finde("abc", "a", 10), 0u);
 }
 
-TEST(Text, ReplaceAndTrim) {
+TEST(Text, ReplaceTrimAndLineBreaks) {
   EXPECT_EQ(Ersetze("1.2.3", ".", ""), "123");
   EXPECT_EQ(Ersetze("aaa", "a", "aa"), "aaaaaa");  // no rescanning of the replacement
   EXPECT_EQ(Ersetze("abc", "", "x"), "abc");
@@ -36,6 +36,17 @@ TEST(Text, ReplaceAndTrim) {
   EXPECT_EQ(TrimLinks("  x "), "x ");
   EXPECT_EQ(TrimRechts("  x "), "  x");
   EXPECT_EQ(Trim("   "), "");
+  // CR LF, a lone LF and a lone CR are one line break each.
+  const struct {
+    const char *ein, *crlf, *eineZeile;
+  } umbrüche[] = {{"a\nb\r\nc\rd", "a\r\nb\r\nc\r\nd", "a b c d"},
+                  {"\n\r", "\r\n\r\n", "  "},
+                  {"\r\n\n", "\r\n\r\n", "  "},
+                  {"ohne", "ohne", "ohne"}};
+  for (const auto& u : umbrüche) {
+    EXPECT_EQ(MitCrLf(u.ein), u.crlf) << u.ein;
+    EXPECT_EQ(EineZeile(u.ein), u.eineZeile) << u.ein;
+  }
 }
 
 TEST(Text, UpperAndLowerCaseHandleUmlauts) {

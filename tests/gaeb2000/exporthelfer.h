@@ -22,6 +22,14 @@ namespace gaeb::test {
 // n blanks followed by text: the expected form of an indented line.
 inline std::string L(std::size_t n, const std::string& text) { return std::string(n, ' ') + text; }
 
+using Felder = std::vector<std::pair<const char*, Variant>>;
+
+// Sets the fields of a row (or the header) in the order given.
+inline host::Satz& Setze(host::Satz& s, const Felder& felder) {
+  for (const auto& [feld, wert] : felder) s.SetzeFeld(feld, wert);
+  return s;
+}
+
 // A document under construction; rows are appended in document order.
 struct Belegbau {
   host::Dokument d;

@@ -108,21 +108,11 @@ TEST(LVBody, PositionAttributesFollowTheirConditions) {
   TestHost h;
   Belegbau b;
   host::Satz& p = b.Position("0010", "Fenster", 3, "St", 100);
-  p.SetzeFeld("Alternativposition", true);
-  p.SetzeFeld("KnzGaeb", std::int16_t{11});
-  p.SetzeFeld("Materialpreis", 60.0);
-  p.SetzeFeld("Lohnpreis", 40.0);
-  p.SetzeFeld("Bezuschlagt2", true);
-  p.SetzeFeld("Nachtrag", std::int16_t{3});
-  p.SetzeFeld("KnzFreieMenge", true);
-  p.SetzeFeld("Rabattprozent", 5.0);
-  p.SetzeFeld("Rabattbetrag", 15.0);
-  p.SetzeFeld("Zeit", 12.5);
-  p.SetzeFeld("Artikelnummer", "ART-1234567890-XYZ");
+  Setze(p, {{"Alternativposition", true}, {"KnzGaeb", std::int16_t{11}}, {"Materialpreis", 60.0}, {"Lohnpreis", 40.0},
+               {"Bezuschlagt2", true}, {"Nachtrag", std::int16_t{3}}, {"KnzFreieMenge", true}, {"Rabattprozent", 5.0},
+               {"Rabattbetrag", 15.0}, {"Zeit", 12.5}, {"Artikelnummer", "ART-1234567890-XYZ"}});
   host::Satz& q = b.Position("0020", "Pauschale", 1, "St", 50);
-  q.SetzeFeld("Pauschalpreis", true);
-  q.SetzeFeld("Bedarfsposition", true);
-  q.SetzeFeld("KnzFreieMenge", true);
+  Setze(q, {{"Pauschalpreis", true}, {"Bedarfsposition", true}, {"KnzFreieMenge", true}});
   b.Position("0030", "Ohne Zeit", 1, "St", 1).SetzeFeld("Bedarfsposition", true);
   b.Speichere(*h.db);
 
@@ -142,8 +132,8 @@ TEST(LVBody, PositionAttributesFollowTheirConditions) {
                L(15, "#begin[Beschreibung]"), L(17, "[Kurztext]"), L(17, "Fenster"), L(17, "[end]"),
                L(15, "#end[Beschreibung]"), L(15, "#begin[Produkt]"), L(17, "#begin[Artikel]"),
                L(20, "[ArtNr]ART-1234567890-[end]"),
-               // the short text as the description block left it, with its CR LF
-               L(20, "[ArtKurztext]Fenster"), "[end]", L(17, "#end[Artikel]"), L(15, "#end[Produkt]"),
+               // the short text on one line, without the CR LF the description block left
+               L(20, "[ArtKurztext]Fenster[end]"), L(17, "#end[Artikel]"), L(15, "#end[Produkt]"),
                L(12, "#end[Position]")}));
   // A lump sum always carries its quantity; "Psch" as unit; need with or
   // without alternative; a zero time writes no "[ZEIT]".
@@ -173,10 +163,8 @@ TEST(LVBody, SurchargeRowsAndAreaSums) {
   zu.SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{3});
   zu.SetzeFeld("AufAbschlagProzent", 5.0);
   host::Satz& ab = b.Zeile(80, "01.01.0030", "Skonto");
-  ab.SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{6});
-  ab.SetzeFeld("AufAbschlagProzent", 2.0);
-  ab.SetzeFeld("Bedarfsposition", true);
-  ab.SetzeFeld("Alternativposition", true);
+  Setze(ab, {{"WelcherBetragZuAbschlag", std::int16_t{6}}, {"AufAbschlagProzent", 2.0}, {"Bedarfsposition", true},
+               {"Alternativposition", true}});
   b.Zeile(60, "01.01.0040", "Summe Gewerk").SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{2});
   b.Speichere(*h.db);
   Ausgabeoptionen preise;

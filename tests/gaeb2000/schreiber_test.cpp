@@ -158,10 +158,13 @@ TEST(Schreiber, FinishingPassReplacesTheTotalsInsideLVInfo) {
                                       e15 + "[SummeNachNL]0,00[end]", e15 + "[SummePsch]0,00[end]",
                                       e15 + "[UST]00,00[end]", e15 + "[SummeBrutto]0,00[end]"}));
 
-  // Without a temporary file the target is left alone.
+  EXPECT_FALSE(k->kontext().ausgabeUnvollständig);
+
+  // Without a temporary file the target is left alone, and the file is not complete.
   SchreibeDatei(ziel, "alt");
   ohne.Aktualisiere_LVInfo(ziel);
   EXPECT_EQ(LiesBytes(ziel), "alt");
+  EXPECT_TRUE(k->kontext().ausgabeUnvollständig);
   EXPECT_TRUE(h.Meldungen().empty());
 }
 

@@ -18,16 +18,11 @@ void TextBeleg(TestHost& h) {
   vor.SetzeFeld("KnzVbSb", "1");
   vor.SetzeFeld("LangtextRTF", "{\\rtf1 Vor}");
   host::Satz& p1 = b.Position("0010", "Kurz [TA]", 1, "St", 1);
-  p1.SetzeFeld("Langtext", "Text {\\bkmstart TA1} Ende\r\nzweite [TB2]");
-  p1.SetzeFeld("Kurztext3", "Fortsetzung");
-  p1.SetzeFeld("DruckKnz", "2");
-  p1.SetzeFeld("Zusatztext", "Zusatz");
+  Setze(p1, {{"Langtext", "Text {\\bkmstart TA1} Ende\r\nzweite [TB2]"}, {"Kurztext3", "Fortsetzung"},
+               {"DruckKnz", "2"}, {"Zusatztext", "Zusatz"}});
   host::Satz& p2 = b.Position("0020", "Nur kurz\r\n", 1, "St", 1);
-  p2.SetzeFeld("Langtext", "Wort\r\n");
-  p2.SetzeFeld("DruckKnz", "1");
-  p2.SetzeFeld("Zusatztext", "nicht angehängt");
-  p2.SetzeFeld("LangtextRTF", "{\\rtf1 Lang RTF}");
-  p2.SetzeFeld("Kurztext1RTF", "{\\rtf1 Kurz RTF}");
+  Setze(p2, {{"Langtext", "Wort\r\n"}, {"DruckKnz", "1"}, {"Zusatztext", "nicht angehängt"},
+               {"LangtextRTF", "{\\rtf1 Lang RTF}"}, {"Kurztext1RTF", "{\\rtf1 Kurz RTF}"}});
   b.Position("0030", "Ohne Langtext", 1, "St", 1);
   b.Zeile(50, "", "", "Ausführung").SetzeFeld("KennNr_Langtext", "[AUSFBESCHR]");
   b.Zeile(50, "", "", "Gemischt").SetzeFeld("KennNr_Langtext", "[AusfBeschr]");
@@ -99,6 +94,35 @@ TEST(Texte, RtfFormsReplaceThePlainTexts) {
   EXPECT_EQ(Anzahl(r.zeilen, L(17, "Ausführung")), 1);
   EXPECT_EQ(Z(r.zeilen.end() - 6, r.zeilen.end() - 3),
             (Z{L(7, "#begin[ZusText]"), L(12, "[Text]"), L(12, "Schlussbemerkung")}));
+}
+
+
+TEST(Texte, LoneLineBreaksAndTypedDates) {
+  // Older documents hold lines separated by LF or CR alone, and dates as typed.
+  TestHost h;
+  Belegbau b;
+  b.d.kopf.SetzeFeld("Projektbeschreibung", "P1\nP2");
+  b.d.kopf.SetzeFeld("LVName", "LV\r\nName");
+  b.d.kopf.SetzeFeld("Erfassungsdatum", "1.3.2027");
+  b.d.kopf.SetzeFeld("DatumZuschlagsfrist", "01.03.27");
+  b.Position("0010", "Kurz\n", 1, "St", 1).SetzeFeld("Langtext", "eins\nzwei\rdrei\n");
+  b.Zeile(50, "", "", "H1\nH2");
+  b.Speichere(*h.db);
+  Exportlauf r = Exportiere(h, 1);
+  ASSERT_TRUE(r.ergebnis);
+  EXPECT_TRUE(h.Meldungen().empty());
+  for (std::size_t i = 0; i < r.bytes.size(); ++i)
+    ASSERT_TRUE(r.bytes[i] == '\r' ? r.bytes[i + 1] == '\n' : r.bytes[i] != '\n' || r.bytes[i - 1] == '\r') << i;
+  EXPECT_EQ(Block(r.zeilen, L(12, "[Beschreib]"), L(12, "[end]")),
+            (Z{L(12, "[Beschreib]"), L(12, "P1"), L(12, "P2"), L(12, "[end]")}));
+  EXPECT_EQ(Anzahl(r.zeilen, L(16, "[Name]LV Name[end]")), 1);
+  EXPECT_EQ(Anzahl(r.zeilen, L(14, "[ErDatum]01.03.2027[end]")), 1);
+  EXPECT_EQ(Anzahl(r.zeilen, L(14, "[ZusEnde]01.03.2027[end]")), 1);
+  EXPECT_EQ(Block(r.zeilen, L(15, "#begin[Beschreibung]"), L(15, "#end[Beschreibung]")),
+            Beschreibung({"[Langtext]", "eins", "zwei", "drei", "", "[end]", "[Kurztext]", "Kurz", "[end]"}));
+  const auto hinweis = std::find(r.zeilen.begin(), r.zeilen.end(), L(12, "#begin[Hinweis]")) - r.zeilen.begin();
+  EXPECT_EQ(Block(r.zeilen, L(17, "[Langtext]"), L(17, "[end]"), static_cast<std::size_t>(hinweis)),
+            (Z{L(17, "[Langtext]"), L(17, "H1"), L(17, "H2"), L(17, "[end]")}));
 }
 
 }  // namespace

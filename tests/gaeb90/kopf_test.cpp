@@ -17,8 +17,6 @@ using test::LV90;
 using test::Sp;
 using test::TestHost;
 
-std::string Oem(const std::string& utf8) { return NachCodepage(utf8, Codepage::Cp850); }
-
 std::string Wiederholt(const std::string& text, int n) {
   std::string s;
   for (int i = 0; i < n; ++i) s += text;
@@ -30,35 +28,31 @@ TEST(Zeile90, LineWriterCutsAt74NumbersTheLineAndDoesNotWrap) {
   auto k = h.Komponente();
   SpeicherAusgabe speicher;
   gaeb90::Export e(k->kontext(), &speicher);
-  k->Satznummer(0);
-
-  e.Zeilenpuffer() = "21" + std::string(80, 'x');
-  EXPECT_TRUE(e.Ausgabe_Zeile());
-  EXPECT_EQ(speicher.Daten(), "21" + std::string(72, 'x') + "000001\r\n");
-  EXPECT_TRUE(e.Zeilenpuffer().empty());
-  EXPECT_EQ(k->Satznummer(), 1);
-
-  // A record writer that delivers fewer columns gets a shorter line.
-  e.Zeilenpuffer() = "T9";
-  e.Ausgabe_Zeile();
-  EXPECT_EQ(speicher.Daten().substr(82), "T9000002\r\n");
-
-  // Above 999999 the number takes seven digits and the line grows.
-  k->Satznummer(999999);
-  e.Zeilenpuffer() = "99" + Leer(72);
-  e.Ausgabe_Zeile();
-  EXPECT_EQ(speicher.Daten().substr(92), "99" + Leer(72) + "1000000\r\n");
-  EXPECT_EQ(k->Satznummer(), 1000000);
+  // Cut at 74; a shorter record gives a shorter line; above 999999 the number
+  // takes seven digits; a line break that reached the buffer becomes a blank.
+  const struct {
+    std::int32_t vorher;
+    std::string puffer, zeile;
+  } fälle[] = {{0, "21" + std::string(80, 'x'), "21" + std::string(72, 'x') + "000001\r\n"},
+               {1, "T9", "T9000002\r\n"}, {999999, "99" + Leer(72), "99" + Leer(72) + "1000000\r\n"},
+               {5, "06a\r\nb", "06a  b000006\r\n"}};
+  std::string alles;
+  for (const auto& f : fälle) {
+    k->Satznummer(f.vorher);
+    e.Zeilenpuffer() = f.puffer;
+    EXPECT_TRUE(e.Ausgabe_Zeile());
+    EXPECT_TRUE(e.Zeilenpuffer().empty());
+    EXPECT_EQ(k->Satznummer(), f.vorher + 1);
+    alles += f.zeile;
+  }
+  EXPECT_EQ(speicher.Daten(), alles);
   EXPECT_TRUE(h.Meldungen().empty());
-}
 
-TEST(Zeile90, LineWriterWithoutOpenFileReportsAndCountsNothing) {
-  TestHost h;
-  auto k = h.Komponente();
-  gaeb90::Export e(k->kontext());
+  // Without an open file: reported, nothing counted.
+  gaeb90::Export ohne(k->kontext());
   k->Satznummer(0);
-  e.Zeilenpuffer() = "00" + Leer(72);
-  EXPECT_FALSE(e.Ausgabe_Zeile());
+  ohne.Zeilenpuffer() = "00" + Leer(72);
+  EXPECT_FALSE(ohne.Ausgabe_Zeile());
   EXPECT_EQ(k->Satznummer(), 0);
   EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("Ausgabe_Zeile")});
 }
@@ -69,10 +63,8 @@ TEST(Zeile90, WholeFileIsNumberedWithoutGapsInCodePage850) {
   lv.Position(50, {{"Langtext", "Vorbemerkung"}, {"Langtextdruck", true}, {"KnzVbSb", "1"}})
       .Position(22, {{"Positionsnummer", "01"}, {"Kurztext1", "Erdarbeiten"}})
       .Position(40, {{"Positionsnummer", "01.0010"},
-                     {"Kurztext1", "äöüß ÄÖÜ"},
-                     {"Langtext", Wiederholt("ä", 60) + "\r\nzweite Zeile"},
-                     {"Menge", 3.0},
-                     {"Einzelpreis", 7.5}})
+                     {"Kurztext1", "äöüß ÄÖÜ"}, {"Langtext", Wiederholt("ä", 60) + "\r\nzweite Zeile"},
+                     {"Menge", 3.0}, {"Einzelpreis", 7.5}})
       .Position(50, {{"Langtext", "Hinweis"}})
       .Schlusszeile(140, {{"Langtext", "Schluss"}})
       .Speichere(*h.db);
@@ -99,20 +91,12 @@ TEST(Zeile90, WholeFileIsNumberedWithoutGapsInCodePage850) {
 LV90 KopfLV() {
   LV90 lv;
   lv.Kopf({{"VergabenummerAG", "VG-2026-0017"},
-           {"DVNrAG", "DV01"},
-           {"BieterNrAG", "0071"},
-           {"VergabenummerAN", "AN-55"},
-           {"DVNrAN", "DVAN12345"},
-           {"OZMaske", "11PPPPI"},
-           {"OZTrennzeichen", "."},
-           {"BezeichnungLV", "Neubau Kita Sonnenschein, Bauabschnitt 2, Außenanlagen"},
-           {"DatumLV", "20260315"},
-           {"DatumAngebotsabgabe", "2026040110:30"},
-           {"DatumZuschlagsfrist", "30.06.2026"},
-           {"LVmitLohn", true},
+           {"DVNrAG", "DV01"}, {"BieterNrAG", "0071"}, {"VergabenummerAN", "AN-55"}, {"DVNrAN", "DVAN12345"},
+           {"OZMaske", "11PPPPI"}, {"OZTrennzeichen", "."},
+           {"BezeichnungLV", "Neubau Kita Sonnenschein, Bauabschnitt 2, Außenanlagen"}, {"DatumLV", "20260315"},
+           {"DatumAngebotsabgabe", "2026040110:30"}, {"DatumZuschlagsfrist", "30.06.2026"}, {"LVmitLohn", true},
            {"InformationProjekt", "Zeile eins\r\n" + std::string(55, 'P') + "0123456789"},
-           {"KopfInformationAG", "Stadt Musterhausen, Bauamt"},
-           {"InformationAG", "nicht dieser"},
+           {"KopfInformationAG", "Stadt Musterhausen, Bauamt"}, {"InformationAG", "nicht dieser"},
            {"ZA06", "Freitext sechs"}});
   lv.Position(22, {{"Positionsnummer", "01"}, {"Kurztext1", "Erdarbeiten"}});
   lv.Position(40, {{"Positionsnummer", "01.0010"}, {"Kurztext1", "Aushub"}, {"Menge", 1.0}});
@@ -131,35 +115,19 @@ TEST(Kopf90, HeaderRecordsCarryAwardDatesProjectPartiesAndCurrency) {
   EXPECT_EQ((std::vector<std::string>(arten.begin(), arten.begin() + 9)),
             (std::vector<std::string>{"00", "01", "02", "02", "02", "03", "04", "06", "08"}));
 
-  const std::string& z00 = d.zeilen[0];
-  EXPECT_EQ(Sp(z00, 1, 10), "00" + Leer(8));
-  EXPECT_EQ(Sp(z00, 11, 12), "83");
-  EXPECT_EQ(Sp(z00, 13, 13), "L");
-  EXPECT_EQ(Sp(z00, 14, 28), "VG-2026-0017   ");
-  EXPECT_EQ(Sp(z00, 29, 36), "DV01    ");
-  EXPECT_EQ(Sp(z00, 37, 39), "007");
-  EXPECT_EQ(Sp(z00, 40, 54), "AN-55          ");
-  EXPECT_EQ(Sp(z00, 55, 62), "DVAN1234");
-  EXPECT_EQ(Sp(z00, 63, 71), "11PPPPI  ");
-  EXPECT_EQ(Sp(z00, 72, 74), "90 ");
-
-  const std::string& z01 = d.zeilen[1];
-  EXPECT_EQ(Sp(z01, 3, 42), "Neubau Kita Sonnenschein, Bauabschnitt 2");
-  EXPECT_EQ(Sp(z01, 43, 50), "15.03.26");
-  EXPECT_EQ(Sp(z01, 51, 58), "01.04.26");
-  EXPECT_EQ(Sp(z01, 59, 63), "10:30");
-  EXPECT_EQ(Sp(z01, 64, 71), "30.06.26");
-  EXPECT_EQ(Sp(z01, 72, 74), "XX ");
-
-  // Project information and the subject, one record per line, cut at 60.
-  EXPECT_EQ(Sp(d.zeilen[2], 3, 74), "Zeile eins" + Leer(50) + Leer(12));
-  EXPECT_EQ(Sp(d.zeilen[3], 3, 74), std::string(55, 'P') + "01234" + Leer(12));
-  EXPECT_EQ(Sp(d.zeilen[4], 3, 74), "Angebot" + Leer(53) + Leer(12));
-  EXPECT_EQ(Sp(d.zeilen[5], 3, 74), "Stadt Musterhausen, Bauamt" + Leer(34) + Leer(12));
-  const std::string firma = "Holzbau Müller GmbH,Hauptstraße 5,12345 Musterstadt";
-  EXPECT_EQ(Sp(d.zeilen[6], 3, 74), Oem(firma) + Leer(60 - 51) + Leer(12));
-  EXPECT_EQ(Sp(d.zeilen[7], 1, 74), "06Freitext sechs" + Leer(58));
-  EXPECT_EQ(Sp(d.zeilen[8], 1, 74), "08EUR   EUR" + Leer(47) + Leer(16));
+  const std::string firma = NachCodepage("Holzbau Müller GmbH,Hauptstraße 5,12345 Musterstadt", Codepage::Cp850);
+  test::PrüfeFelder(d, {{"00", 0, 1, 13, "00" + Leer(8) + "83L"},
+                        {"00", 0, 14, 39, "VG-2026-0017   DV01    007"},
+                        {"00", 0, 40, 74, "AN-55          DVAN123411PPPPI  90 "},
+                        {"01", 0, 3, 42, "Neubau Kita Sonnenschein, Bauabschnitt 2"},
+                        {"01", 0, 43, 74, "15.03.2601.04.2610:3030.06.26XX "},
+                        // project information and the subject, one record per line, cut at 60
+                        {"02", 0, 3, 74, "Zeile eins" + Leer(62)},
+                        {"02", 1, 3, 74, std::string(55, 'P') + "01234" + Leer(12)},
+                        {"02", 2, 3, 74, "Angebot" + Leer(65)},
+                        {"03", 0, 3, 74, "Stadt Musterhausen, Bauamt" + Leer(46)},
+                        {"04", 0, 3, 74, firma + Leer(60 - 51 + 12)}, {"06", 0, 1, 74, "06Freitext sechs" + Leer(58)},
+                        {"08", 0, 1, 74, "08EUR   EUR" + Leer(63)}});
 
   // A document without GAEB version is written, and from now on kept, as GAEB 90.
   EXPECT_EQ(k->kontext().Beleg().Kopf().Feld("Ausgabejahr").ToString(), "90");
@@ -171,10 +139,7 @@ TEST(Kopf90, HeaderFallsBackToSubjectDocumentDateAndClientText) {
   const std::string zeile07 = "07" + std::string(72, 'S') + "000123";  // a whole imported line
   LV90 lv;
   lv.Kopf({{"MitLos", true},
-           {"InformationAG", "Gemeinde Nord"},
-           {"ZA07", zeile07},
-           {"Ausgabejahr", "2001"},
-           {"DatumLV", "  "}});
+           {"InformationAG", "Gemeinde Nord"}, {"ZA07", zeile07}, {"Ausgabejahr", "2001"}, {"DatumLV", "  "}});
   lv.Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Los 1"}});
   lv.Position(40, {{"Positionsnummer", "1.0010"}, {"KnzFreieMenge", true}});
   lv.Speichere(*h.db);
@@ -185,22 +150,14 @@ TEST(Kopf90, HeaderFallsBackToSubjectDocumentDateAndClientText) {
   ASSERT_GE(arten.size(), 8u);
   EXPECT_EQ((std::vector<std::string>(arten.begin(), arten.begin() + 8)),
             (std::vector<std::string>{"00", "01", "02", "02", "03", "04", "07", "08"}));
-  EXPECT_EQ(Sp(d.zeilen[0], 11, 13), "84K");
-  EXPECT_EQ(Sp(d.zeilen[0], 74, 74), "X");  // lots
-
-  const std::string& z01 = d.zeilen[1];
-  EXPECT_EQ(Sp(z01, 3, 42), "Angebot" + Leer(33));
-  EXPECT_EQ(Sp(z01, 43, 50), "05.12.26");
-  EXPECT_EQ(Sp(z01, 51, 71), Leer(21));
-  EXPECT_EQ(Sp(z01, 72, 74), "X  ");
-
-  // Empty project information still gives its (blank) line before the subject.
-  EXPECT_EQ(Sp(d.zeilen[2], 3, 74), Leer(72));
-  EXPECT_EQ(Sp(d.zeilen[3], 3, 9), "Angebot");
-  EXPECT_EQ(Sp(d.zeilen[4], 3, 74), "Gemeinde Nord" + Leer(47) + Leer(12));
-  // No company data in the settings: empty fields around the commas.
-  EXPECT_EQ(Sp(d.zeilen[5], 1, 74), "04,," + Leer(70));
-  EXPECT_EQ(Sp(d.zeilen[6], 1, 74), zeile07.substr(0, 74));
+  test::PrüfeFelder(d, {{"00", 0, 11, 13, "84K"},
+                        {"00", 0, 74, 74, "X"},  // lots
+                        {"01", 0, 3, 74, "Angebot" + Leer(33) + "05.12.26" + Leer(21) + "X  "},
+                        // empty project information still gives its (blank) line before the subject
+                        {"02", 0, 3, 74, Leer(72)}, {"02", 1, 3, 9, "Angebot"},
+                        {"03", 0, 3, 74, "Gemeinde Nord" + Leer(59)},
+                        {"04", 0, 1, 74, "04,," + Leer(70)},  // no company data in the settings
+                        {"07", 0, 1, 74, zeile07.substr(0, 74)}});
   EXPECT_EQ(k->kontext().Beleg().Kopf().Feld("Ausgabejahr").ToString(), "2001");
 }
 
@@ -210,8 +167,7 @@ LV90 BereichsLV() {
   lv.Kopf({{"OZMaske", "12PPPPI"}});
   lv.Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Rohbau"}});
   lv.Position(21, {{"Positionsnummer", "1.1"},
-                   {"Kurztext1", "Erdarbeiten\r\nBaugrube\r\nVerbau"},
-                   {"Kurztext3", "Los A"},
+                   {"Kurztext1", "Erdarbeiten\r\nBaugrube\r\nVerbau"}, {"Kurztext3", "Los A"},
                    {"Alternativposition", true}});
   lv.Position(40, {{"Positionsnummer", "1.1.0010"}, {"Menge", 10.0}, {"Einzelpreis", 12.5}});
   lv.Position(21, {{"Positionsnummer", "1.2"}, {"Kurztext1", "Mauerarbeiten"}});
@@ -238,32 +194,15 @@ TEST(Bereich90, SectionsAreOpenedTitledAndClosedWithTheirSums) {
   EXPECT_EQ(OhneKopf(d), (std::vector<std::string>{"11", "12", "11", "12", "12", "12", "12", "21", "23", "25", "26",
                                                    "31", "32", "11", "12", "21", "23", "25", "26", "31", "32", "32",
                                                    "11", "12", "21", "23", "25", "26", "32", "99", "99"}));
-  const auto s11 = d.Sätze("11");
-  ASSERT_EQ(s11.size(), 4u);
-  EXPECT_EQ(Sp(s11[0], 1, 74), "111        N" + Leer(62));
-  EXPECT_EQ(Sp(s11[1], 1, 74), "1111       A" + Leer(62));
-
-  const auto s12 = d.Sätze("12");
-  ASSERT_EQ(s12.size(), 7u);
-  EXPECT_EQ(Sp(s12[0], 1, 74), "12Rohbau" + Leer(34) + Leer(32));
-  EXPECT_EQ(Sp(s12[1], 3, 42), "Erdarbeiten" + Leer(29));
-  EXPECT_EQ(Sp(s12[2], 3, 42), "Baugrube" + Leer(32));
-  EXPECT_EQ(Sp(s12[3], 3, 42), "Verbau" + Leer(34));
-  EXPECT_EQ(Sp(s12[4], 3, 74), "Los A" + Leer(35) + Leer(32));
-
-  const auto s31 = d.Sätze("31");
-  ASSERT_EQ(s31.size(), 2u);
-  EXPECT_EQ(Sp(s31[0], 1, 74), "3111       " + Leer(63));
-  EXPECT_EQ(Sp(s31[1], 3, 11), "12       ");
-
-  // Section sums as the host computed them: 1.1 = 125.00, 1.2 = 200.00,
-  // 1 = 325.00, 2 = 50.00.
-  const auto s32 = d.Sätze("32");
-  ASSERT_EQ(s32.size(), 4u);
-  EXPECT_EQ(Sp(s32[0], 1, 74), "3211       " + std::string(" 000000012500") + Leer(7) + Leer(43));
-  EXPECT_EQ(Sp(s32[1], 3, 24), "12        000000020000");
-  EXPECT_EQ(Sp(s32[2], 3, 24), "1         000000032500");
-  EXPECT_EQ(Sp(s32[3], 3, 31), "2         000000005000" + Leer(7));
+  // Section sums as the host computed them: 1.1 = 125.00, 1.2 = 200.00, 1 = 325.00, 2 = 50.00.
+  test::PrüfeFelder(d, {{"11", 0, 1, 74, "111        N" + Leer(62)},
+                        {"11", 1, 1, 74, "1111       A" + Leer(62)}, {"12", 0, 1, 74, "12Rohbau" + Leer(66)},
+                        {"12", 1, 3, 42, "Erdarbeiten" + Leer(29)}, {"12", 2, 3, 42, "Baugrube" + Leer(32)},
+                        {"12", 3, 3, 42, "Verbau" + Leer(34)}, {"12", 4, 3, 74, "Los A" + Leer(67)},
+                        {"31", 0, 1, 74, "3111       " + Leer(63)}, {"31", 1, 3, 11, "12       "},
+                        {"32", 0, 1, 74, "3211        000000012500" + Leer(50)},
+                        {"32", 1, 3, 24, "12        000000020000"}, {"32", 2, 3, 24, "1         000000032500"},
+                        {"32", 3, 3, 31, "2         000000005000" + Leer(7)}});
 }
 
 TEST(Bereich90, DataTypeDecidesWhichSectionAndSumRecordsAppear) {
@@ -271,24 +210,23 @@ TEST(Bereich90, DataTypeDecidesWhichSectionAndSumRecordsAppear) {
   BereichsLV().Speichere(*h.db);
   auto k = h.Komponente();
 
-  Datei90 d81 = test::Exportiere(*k, 81, test::MitPreisen());
-  EXPECT_EQ(d81.Sätze("31").size(), 2u);
-  EXPECT_EQ(d81.Sätze("32").size(), 0u);
-  EXPECT_EQ(d81.Sätze("11").size(), 4u);
-
-  // Without prices the sums carry only their labels.
-  Datei90 ohne = test::Exportiere(*k, 83);
-  ASSERT_EQ(ohne.Sätze("32").size(), 4u);
-  EXPECT_EQ(Sp(ohne.Sätze("32")[0], 1, 74), "3211       " + Leer(63));
-  EXPECT_EQ(ohne.Sätze("23").size(), 0u);
-
-  // The bid: neither section records nor headings, but the sums.
-  Datei90 d84 = test::Exportiere(*k, 84);
-  EXPECT_EQ(d84.Sätze("11").size(), 0u);
-  EXPECT_EQ(d84.Sätze("12").size(), 0u);
-  EXPECT_EQ(d84.Sätze("31").size(), 0u);
-  ASSERT_EQ(d84.Sätze("32").size(), 4u);
-  EXPECT_EQ(Sp(d84.Sätze("32")[2], 12, 24), " 000000032500");
+  // Data type 81: headings but no sums; without prices the sums carry only
+  // their labels; the bid: neither section records nor headings, but the sums.
+  const Datei90 d81 = test::Exportiere(*k, 81, test::MitPreisen()), ohne = test::Exportiere(*k, 83),
+               d84 = test::Exportiere(*k, 84);
+  const struct {
+    const Datei90& d;
+    std::size_t s11, s12, s31, s32, s23;
+  } fälle[] = {{d81, 4, 7, 2, 0, 3}, {ohne, 4, 7, 2, 4, 0}, {d84, 0, 0, 0, 4, 3}};
+  for (const auto& f : fälle) {
+    EXPECT_EQ(f.d.Sätze("11").size(), f.s11);
+    EXPECT_EQ(f.d.Sätze("12").size(), f.s12);
+    EXPECT_EQ(f.d.Sätze("31").size(), f.s31);
+    EXPECT_EQ(f.d.Sätze("32").size(), f.s32);
+    EXPECT_EQ(f.d.Sätze("23").size(), f.s23);
+  }
+  test::PrüfeFelder(ohne, {{"32", 0, 1, 74, "3211       " + Leer(63)}});
+  test::PrüfeFelder(d84, {{"32", 2, 12, 24, " 000000032500"}});
 }
 
 TEST(Bereich90, LotsGetRecord10AndLotSums33) {
@@ -306,17 +244,42 @@ TEST(Bereich90, LotsGetRecord10AndLotSums33) {
   ASSERT_TRUE(d.ergebnis);
   EXPECT_EQ(OhneKopf(d), (std::vector<std::string>{"10", "21", "23", "25", "26", "33", "10", "21", "23", "25", "26",
                                                    "33", "99", "99"}));
-  const auto s10 = d.Sätze("10");
-  EXPECT_EQ(Sp(s10[0], 1, 74), "101 Los eins" + Leer(32) + Leer(30));
-  EXPECT_EQ(Sp(s10[1], 3, 4), "12");
-  const auto s33 = d.Sätze("33");
-  EXPECT_EQ(Sp(s33[0], 1, 74), "331 000000010000" + Leer(7) + Leer(51));
-  EXPECT_EQ(Sp(s33[1], 1, 16), "3312000000002000");
+  test::PrüfeFelder(d, {{"10", 0, 1, 74, "101 Los eins" + Leer(62)},
+                        {"10", 1, 3, 4, "12"}, {"33", 0, 1, 74, "331 000000010000" + Leer(58)},
+                        {"33", 1, 1, 16, "3312000000002000"}});
+  test::PrüfeFelder(test::Exportiere(*k, 83), {{"33", 0, 1, 74, "331 " + Leer(70)}});
+  EXPECT_EQ(test::Exportiere(*k, 82, test::MitPreisen()).Sätze("33").size(), 0u);
+}
 
-  Datei90 ohne = test::Exportiere(*k, 83);
-  EXPECT_EQ(Sp(ohne.Sätze("33")[0], 1, 74), "331 " + Leer(70));
-  Datei90 d82 = test::Exportiere(*k, 82, test::MitPreisen());
-  EXPECT_EQ(d82.Sätze("33").size(), 0u);
+TEST(Kopf90, LineBreaksInOneLineFieldsAndTypedDates) {
+  TestHost h;
+  LV90 lv;
+  lv.Kopf({{"MitLos", true},
+           {"OZMaske", "12PPPPI"}, {"BezeichnungLV", "Neubau\r\nKita"}, {"KopfInformationAG", "Stadt\nNord"},
+           {"DatumLV", "1.3.2027"}, {"DatumAngebotsabgabe", "01.03.27"}, {"DatumZuschlagsfrist", "2027031"}});
+  lv.Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Los\reins"}});
+  lv.Position(21, {{"Positionsnummer", "1.1"}, {"Kurztext1", "Titel"}, {"Kurztext3", "Drei\r\nvier"}});
+  lv.Position(40, {{"Positionsnummer", "1.1.0010"}, {"Kurztext1", "Kurz"}, {"Kurztext3", "K\n3"}});
+  lv.Speichere(*h.db);
+  auto k = h.Komponente();
+  Datei90 d = test::Exportiere(*k, 83);
+  ASSERT_TRUE(d.ergebnis);
+  EXPECT_TRUE(h.Meldungen().empty());
+  test::PrüfeZeilenformat(d);
+  const struct {
+    std::string satz;
+    std::size_t nr, von, bis;
+    std::string erwartet;
+  } felder[] = {
+      {"01", 0, 3, 42, "Neubau Kita" + Leer(29)},  // a typed date and a date that is none (8 blanks)
+      {"01", 0, 43, 71, "01.03.2701.03.27" + Leer(13)}, {"03", 0, 3, 62, "Stadt Nord" + Leer(50)},
+      {"10", 0, 3, 44, "1 Los eins" + Leer(32)}, {"12", 1, 3, 42, "Drei vier" + Leer(31)},
+      {"25", 1, 3, 52, "K 3" + Leer(47)},
+  };
+  for (const auto& f : felder) {
+    ASSERT_GT(d.Sätze(f.satz).size(), f.nr) << f.satz;
+    EXPECT_EQ(Sp(d.Sätze(f.satz)[f.nr], f.von, f.bis), f.erwartet) << f.satz;
+  }
 }
 
 }  // namespace

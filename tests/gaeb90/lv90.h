@@ -151,6 +151,21 @@ inline void PrüfeZeilenformat(const Datei90& d) {
   }
 }
 
+// One expected field: columns von..bis of the nr-th record of type satz.
+struct Feld {
+  std::string satz;
+  std::size_t nr, von, bis;
+  std::string wert;
+};
+
+inline void PrüfeFelder(const Datei90& d, const std::vector<Feld>& felder) {
+  for (const Feld& f : felder) {
+    const std::vector<std::string> sätze = d.Sätze(f.satz);
+    ASSERT_GT(sätze.size(), f.nr) << "record " << f.satz << " #" << f.nr;
+    EXPECT_EQ(Sp(sätze[f.nr], f.von, f.bis), f.wert) << "record " << f.satz << " #" << f.nr << " " << f.von;
+  }
+}
+
 // Company data in the settings, as the contractor's address of record 04.
 inline void SetzeFirma(TestHost& h, const std::string& name, const std::string& straße, const std::string& ort) {
   host::SchreibeEinstellung(*h.db, "Standard", "Firmendaten", "Name1", name);

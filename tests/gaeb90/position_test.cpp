@@ -22,45 +22,25 @@ using test::TestHost;
 LV90 PositionsLV() {
   LV90 lv;
   lv.Position(40, {{"Positionsnummer", "01.0010"},
-                   {"Menge", 10.0},
-                   {"Mengeneinheit", "m2"},
-                   {"Einzelpreis", 12.5},
-                   {"Rabattprozent", 5.0},
+                   {"Menge", 10.0}, {"Mengeneinheit", "m2"}, {"Einzelpreis", 12.5}, {"Rabattprozent", 5.0},
                    {"Rabattbetrag", 6.25}});
   lv.Position(40, {{"Positionsnummer", "01.0020"},
-                   {"Alternativposition", true},
-                   {"Menge", -3.5},
-                   {"Mengeneinheit", "m"},
-                   {"Einzelpreis", 4.2},
-                   {"Nachtrag", std::int16_t{7}},
-                   {"KnzGaeb", std::int16_t{11}}});
+                   {"Alternativposition", true}, {"Menge", -3.5}, {"Mengeneinheit", "m"}, {"Einzelpreis", 4.2},
+                   {"Nachtrag", std::int16_t{7}}, {"KnzGaeb", std::int16_t{11}}});
   lv.Position(40, {{"Positionsnummer", "01.0030"},
-                   {"Alternativposition", true},
-                   {"Bedarfsposition", true},
-                   {"Pauschalpreis", true},
-                   {"Mengeneinheit", "St"},
-                   {"Menge", 1.0},
-                   {"KnzGaeb", std::int16_t{10}},
-                   {"Nachtrag", std::int16_t{1000}},
-                   {"FürSummenspeicher1", false}});
+                   {"Alternativposition", true}, {"Bedarfsposition", true}, {"Pauschalpreis", true},
+                   {"Mengeneinheit", "St"}, {"Menge", 1.0}, {"KnzGaeb", std::int16_t{10}},
+                   {"Nachtrag", std::int16_t{1000}}, {"FürSummenspeicher1", false}});
   lv.Position(40, {{"Positionsnummer", "01.0040"},
-                   {"Bedarfsposition", true},
-                   {"KnzFreieMenge", true},
-                   {"Menge", 4.0},
-                   {"Einzelpreis", 2.5},
+                   {"Bedarfsposition", true}, {"KnzFreieMenge", true}, {"Menge", 4.0}, {"Einzelpreis", 2.5},
                    {"KnzGaeb", std::int16_t{1}}});
   lv.Position(45, {{"Positionsnummer", "01.0050"}, {"Menge", 1.0}, {"Mengeneinheit", "psch"}});
   lv.Position(47, {{"Menge", 2.0},
-                   {"Einzelpreis", 3.0},
-                   {"MengePaketteil", 2.5},
-                   {"Mengeneinheit", "kg"},
+                   {"Einzelpreis", 3.0}, {"MengePaketteil", 2.5}, {"Mengeneinheit", "kg"},
                    {"Kurztext1", "Teil eins"}});
   lv.Position(47, {{"Menge", 1.0},
-                   {"Einzelpreis", 4.0},
-                   {"MengePaketteil", 0.75},
-                   {"Mengeneinheit", "St"},
-                   {"KnzGaeb", std::int16_t{-1}},
-                   {"Kurztext1", "Teil zwei"}});
+                   {"Einzelpreis", 4.0}, {"MengePaketteil", 0.75}, {"Mengeneinheit", "St"},
+                   {"KnzGaeb", std::int16_t{-1}}, {"Kurztext1", "Teil zwei"}});
   lv.Position(
       70, {{"Positionsnummer", "01.0060"}, {"WelcherBetragZuAbschlag", std::int16_t{9}}, {"AufAbschlagProzent", 10.0}});
   lv.Position(
@@ -69,37 +49,53 @@ LV90 PositionsLV() {
   return lv;
 }
 
-TEST(Position90, Record21CarriesFlagsSignQuantityUnitAndSupplement) {
+TEST(Position90, Records21To24CarryFlagsQuantitiesPricesAndParts) {
   TestHost h;
   PositionsLV().Speichere(*h.db);
   auto k = h.Komponente();
   Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
   ASSERT_TRUE(d.ergebnis);
-  const auto s = d.Sätze("21");
-  ASSERT_EQ(s.size(), 8u);
+  ASSERT_EQ(d.Sätze("21").size(), 8u);
+  ASSERT_EQ(d.Sätze("23").size(), 8u);
+  EXPECT_EQ(d.Sätze("22").size(), 0u);
+  test::PrüfeFelder(d, {
+      // plain position, counted in the sums
+      {"21", 0, 1, 74, "21010010   NNN     E   00000010000m2       " + Leer(31)},
+      // alternative, negative quantity, supplement 7, GAEB code 11
+      {"21", 1, 3, 22, "010020   ANN    XE  "}, {"21", 1, 23, 43, "-00000003500m   007 X"},
+      // contingency and alternative, lump sum, supplement out of range, code 10, not counted
+      {"21", 2, 12, 22, "NEN    X   "}, {"21", 2, 35, 43, "Psch     "},
+      // contingency, quantity left to the bidder, code 1
+      {"21", 3, 12, 23, "NMN     E X "}, {"21", 3, 43, 43, "X"},
+      {"21", 4, 12, 14, "NNL"},  // package head
+      {"21", 5, 3, 20, "010060   NNN     Z"},  // surcharge rows written as positions
+      {"21", 6, 20, 20, "Z"},
+      // 10 m2 at 12.50 with a 5 percent discount: factor 0.95
+      {"23", 0, 1, 74, "23010010    0000001250  000000012500" + Leer(12) + "0950000" + Leer(19)},
+      // negative quantity: negative total; no discount: seven blanks
+      {"23", 1, 12, 55, " 0000000420 -000000001470" + Leer(19)},
+      {"23", 3, 37, 48, " 00000004000"},  // quantity left to the bidder follows the total
+      {"23", 4, 12, 36, " 0000001000  000000001000"},  // package head: 2 x 3.00 + 1 x 4.00
+      // surcharge of 10 percent on 135.00; discount of 3 percent on 148.50
+      {"23", 5, 1, 74, "23010060   " + Leer(44) + " 01000 000000013500"}, {"23", 6, 56, 74, "-00300 000000014850"},
+      {"23", 7, 12, 36, "-0000000420 -000000000420"},  // negative unit price
+      {"24", 0, 1, 74, "2401 00000002500kg  " + Leer(54)}, {"24", 1, 1, 74, "2402 00000000750St   X" + Leer(52)},
+  });
+  // Each part is followed by its short and long text.
+  std::vector<std::string> arten = d.Arten();
+  auto teil = std::find(arten.begin(), arten.end(), "24");
+  ASSERT_NE(teil, arten.end());
+  EXPECT_EQ(std::vector<std::string>(teil, teil + 6), (std::vector<std::string>{"24", "25", "26", "24", "25", "26"}));
+  EXPECT_EQ(test::Exportiere(*k, 83).Sätze("23").size(), 0u);  // no record 23 without prices
 
-  // Plain position, counted in the sums.
-  EXPECT_EQ(Sp(s[0], 1, 74), "21010010   NNN     E   00000010000m2       " + Leer(31));
-  // Alternative, negative quantity, supplement 7, GAEB code 11.
-  EXPECT_EQ(Sp(s[1], 3, 11), "010020   ");
-  EXPECT_EQ(Sp(s[1], 12, 14), "ANN");
-  EXPECT_EQ(Sp(s[1], 19, 22), "XE  ");
-  EXPECT_EQ(Sp(s[1], 23, 34), "-00000003500");
-  EXPECT_EQ(Sp(s[1], 35, 43), "m   007 X");
-  // Contingency and alternative, lump sum, supplement out of range, code 10,
-  // not counted.
-  EXPECT_EQ(Sp(s[2], 12, 14), "NEN");
-  EXPECT_EQ(Sp(s[2], 19, 22), "X   ");
-  EXPECT_EQ(Sp(s[2], 35, 43), "Psch     ");
-  // Contingency, quantity left to the bidder, code 1.
-  EXPECT_EQ(Sp(s[3], 12, 14), "NMN");
-  EXPECT_EQ(Sp(s[3], 19, 23), " E X ");
-  EXPECT_EQ(Sp(s[3], 43, 43), "X");
-  // Package head.
-  EXPECT_EQ(Sp(s[4], 12, 14), "NNL");
-  // Surcharge rows written as positions.
-  EXPECT_EQ(Sp(s[5], 3, 20), "010060   NNN     Z");
-  EXPECT_EQ(Sp(s[6], 20, 20), "Z");
+  // Record 22 only in data type 82: the total less the discount amount
+  // (125.00 - 6.25); without prices only the OZ.
+  Datei90 d82 = test::Exportiere(*k, 82, test::MitPreisen());
+  EXPECT_EQ(d82.Sätze("23").size(), 0u);
+  test::PrüfeFelder(d82, {{"22", 0, 1, 74, "22010010    0000001250  000000011875" + Leer(38)},
+                          {"22", 3, 37, 48, " 00000004000"}});
+  test::PrüfeFelder(test::Exportiere(*k, 82), {{"22", 0, 1, 74, "22010010   " + Leer(63)}});
+  for (std::int16_t dp : {81, 84, 85, 86}) EXPECT_EQ(test::Exportiere(*k, dp).Sätze("22").size(), 0u) << dp;
 
   // With packages as positions the head is a plain position and its parts vanish.
   Ausgabeoptionen o = test::MitPreisen();
@@ -111,81 +107,13 @@ TEST(Position90, Record21CarriesFlagsSignQuantityUnitAndSupplement) {
   EXPECT_EQ(k->AnzahlLeistungen(), 6);
 }
 
-TEST(Position90, Record23CarriesPricesTotalFreeQuantityAndDiscountFactor) {
-  TestHost h;
-  PositionsLV().Speichere(*h.db);
-  auto k = h.Komponente();
-  Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
-  EXPECT_EQ(d.Sätze("22").size(), 0u);
-  const auto s = d.Sätze("23");
-  ASSERT_EQ(s.size(), 8u);
-  // 10 m2 at 12.50 with a 5 percent discount: factor 0.95.
-  EXPECT_EQ(Sp(s[0], 1, 74), "23010010    0000001250  000000012500" + Leer(12) + "0950000" + Leer(19));
-  // Negative quantity: negative total; no discount: seven blanks.
-  EXPECT_EQ(Sp(s[1], 12, 36), " 0000000420 -000000001470");
-  EXPECT_EQ(Sp(s[1], 49, 55), Leer(7));
-  // Quantity left to the bidder: its sign and digits follow the total.
-  EXPECT_EQ(Sp(s[3], 37, 48), " 00000004000");
-  // Package head: unit price from its parts (2 x 3.00 + 1 x 4.00).
-  EXPECT_EQ(Sp(s[4], 12, 36), " 0000001000  000000001000");
-  // Surcharge of 10 percent on 135.00; discount of 3 percent on 148.50.
-  EXPECT_EQ(Sp(s[5], 1, 74), "23010060   " + Leer(44) + " 01000 000000013500");
-  EXPECT_EQ(Sp(s[6], 56, 74), "-00300 000000014850");
-  // Negative unit price.
-  EXPECT_EQ(Sp(s[7], 12, 36), "-0000000420 -000000000420");
-
-  // Without prices there is no record 23 at all.
-  Datei90 ohne = test::Exportiere(*k, 83);
-  EXPECT_EQ(ohne.Sätze("23").size(), 0u);
-}
-
-TEST(Position90, Record22OnlyInDataType82WithTheNetTotal) {
-  TestHost h;
-  PositionsLV().Speichere(*h.db);
-  auto k = h.Komponente();
-  Datei90 d = test::Exportiere(*k, 82, test::MitPreisen());
-  ASSERT_TRUE(d.ergebnis);
-  EXPECT_EQ(d.Sätze("23").size(), 0u);
-  const auto s = d.Sätze("22");
-  ASSERT_EQ(s.size(), 8u);
-  // 125.00 less the discount amount 6.25.
-  EXPECT_EQ(Sp(s[0], 1, 74), "22010010    0000001250  000000011875" + Leer(12) + Leer(7) + Leer(19));
-  EXPECT_EQ(Sp(s[3], 37, 48), " 00000004000");
-
-  Datei90 ohne = test::Exportiere(*k, 82);
-  ASSERT_EQ(ohne.Sätze("22").size(), 8u);
-  EXPECT_EQ(Sp(ohne.Sätze("22")[0], 1, 74), "22010010   " + Leer(63));
-
-  for (std::int16_t dp : {81, 83, 84, 85, 86}) EXPECT_EQ(test::Exportiere(*k, dp).Sätze("22").size(), 0u) << dp;
-}
-
-TEST(Position90, Record24NumbersTheSubDescriptionsOfAPackage) {
-  TestHost h;
-  PositionsLV().Speichere(*h.db);
-  auto k = h.Komponente();
-  Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
-  const auto s = d.Sätze("24");
-  ASSERT_EQ(s.size(), 2u);
-  EXPECT_EQ(Sp(s[0], 1, 74), "2401 00000002500kg  " + Leer(20) + Leer(1) + Leer(33));
-  EXPECT_EQ(Sp(s[1], 1, 22), "2402 00000000750St   X");
-  EXPECT_EQ(Sp(s[1], 23, 74), Leer(52));
-  // Each part is followed by its short and long text.
-  std::vector<std::string> arten = d.Arten();
-  auto teil = std::find(arten.begin(), arten.end(), "24");
-  ASSERT_NE(teil, arten.end());
-  EXPECT_EQ(std::vector<std::string>(teil, teil + 6), (std::vector<std::string>{"24", "25", "26", "24", "25", "26"}));
-}
-
 TEST(Position90, Record30WritesTimeMaterialAndLabourByTheDocumentsComponents) {
   TestHost h;
   auto slot = [](const std::string& name) { return name + std::string(14 - name.size(), ' '); };
   LV90 lv;
   lv.Kopf({{"Komponente", "30 " + slot("Zeit") + slot("material") + slot("Lohn") + slot("") + slot("Geraet")}});
   lv.Position(40, {{"Positionsnummer", "01.0010"},
-                   {"KnzGaeb", std::int16_t{10}},
-                   {"Zeit", 90.0},
-                   {"Materialpreis", 8.4},
-                   {"Lohnpreis", 4.1},
+                   {"KnzGaeb", std::int16_t{10}}, {"Zeit", 90.0}, {"Materialpreis", 8.4}, {"Lohnpreis", 4.1},
                    {"Menge", 1.0}});
   lv.Position(40, {{"Positionsnummer", "01.0020"}, {"Materialpreis", 1.0}});
   lv.Speichere(*h.db);
@@ -219,15 +147,13 @@ TEST(Text90, ShortTextIsSplitAt70AndTheSecondShortTextFollows) {
   lv.Speichere(*h.db);
   auto k = h.Komponente();
   Datei90 d = test::Exportiere(*k, 83);
-  const auto s = d.Sätze("25");
-  ASSERT_EQ(s.size(), 6u);
-  EXPECT_EQ(Sp(s[0], 1, 74), "25" + lang.substr(0, 70) + Leer(2));
-  EXPECT_EQ(Sp(s[1], 3, 74), lang.substr(70, 70) + Leer(2));
-  EXPECT_EQ(Sp(s[2], 3, 74), lang.substr(140, 10) + Leer(60) + Leer(2));
-  EXPECT_EQ(Sp(s[3], 1, 74), "25Zweiter Kurztext" + Leer(34) + Leer(22));
-  // No short text: one record with a blank text.
-  EXPECT_EQ(Sp(s[4], 1, 74), "25" + Leer(72));
-  EXPECT_EQ(Sp(s[5], 3, 20), "Kante 'gefast'    ");
+  ASSERT_EQ(d.Sätze("25").size(), 6u);
+  test::PrüfeFelder(d, {{"25", 0, 1, 74, "25" + lang.substr(0, 70) + Leer(2)},
+                        {"25", 1, 3, 74, lang.substr(70, 70) + Leer(2)},
+                        {"25", 2, 3, 74, lang.substr(140, 10) + Leer(62)},
+                        {"25", 3, 1, 74, "25Zweiter Kurztext" + Leer(56)},
+                        {"25", 4, 1, 74, "25" + Leer(72)},  // no short text: one blank record
+                        {"25", 5, 3, 20, "Kante 'gefast'    "}});
 }
 
 TEST(Text90, LongTextCarriesLineCodesAndTheAdditionalText) {
@@ -235,29 +161,21 @@ TEST(Text90, LongTextCarriesLineCodesAndTheAdditionalText) {
   LV90 lv;
   lv.Kopf({{"Kurzlangtext", true}});
   lv.Position(40, {{"Positionsnummer", "01.0010"},
-                   {"Langtext", "Erste Zeile\r\nZweite ''Zeile''"},
-                   {"KennNr_Langtext", "001 002 "},
-                   {"DruckKnz", "2"},
-                   {"Zusatztext", "Zusatz"}});
+                   {"Langtext", "Erste Zeile\r\nZweite ''Zeile''"}, {"KennNr_Langtext", "001 002 "},
+                   {"DruckKnz", "2"}, {"Zusatztext", "Zusatz"}});
   lv.Position(40, {{"Positionsnummer", "01.0020"},
-                   {"DruckKnz", "1"},
-                   {"Zusatztext", "nicht gedruckt"},
-                   {"Langtext", std::string(120, 'x')}});
+                   {"DruckKnz", "1"}, {"Zusatztext", "nicht gedruckt"}, {"Langtext", std::string(120, 'x')}});
   lv.Position(40, {{"Positionsnummer", "01.0030"}});
   lv.Speichere(*h.db);
   auto k = h.Komponente();
   Datei90 d = test::Exportiere(*k, 83);
-  const auto s = d.Sätze("26");
-  ASSERT_EQ(s.size(), 7u);
-  EXPECT_EQ(Sp(s[0], 1, 74), "26001Erste Zeile" + Leer(44) + Leer(14));
-  EXPECT_EQ(Sp(s[1], 1, 20), "26002Zweite 'Zeile' ");
-  EXPECT_EQ(Sp(s[2], 1, 11), "26   Zusatz");
-  // A line longer than 55 characters continues in the next record.
-  EXPECT_EQ(Sp(s[3], 1, 74), "26   " + std::string(55, 'x') + Leer(14));
-  EXPECT_EQ(Sp(s[4], 6, 60), std::string(55, 'x'));
-  EXPECT_EQ(Sp(s[5], 6, 74), std::string(10, 'x') + Leer(45) + Leer(14));
-  // No long text: one record with a blank text.
-  EXPECT_EQ(Sp(s[6], 1, 74), "26" + Leer(72));
+  ASSERT_EQ(d.Sätze("26").size(), 7u);
+  test::PrüfeFelder(d, {{"26", 0, 1, 74, "26001Erste Zeile" + Leer(58)},
+                        {"26", 1, 1, 20, "26002Zweite 'Zeile' "}, {"26", 2, 1, 11, "26   Zusatz"},
+                        // a line longer than 55 characters continues in the next record
+                        {"26", 3, 1, 74, "26   " + std::string(55, 'x') + Leer(14)},
+                        {"26", 4, 6, 60, std::string(55, 'x')}, {"26", 5, 6, 74, std::string(10, 'x') + Leer(59)},
+                        {"26", 6, 1, 74, "26" + Leer(72)}});  // no long text: one blank record
 
   // Bills of GAEB version 2001 carry no line codes.
   LV90 v2001 = lv;
@@ -270,15 +188,10 @@ TEST(Text90, BidderLinesOnlyAndNoShortTextsInDataType84) {
   LV90 lv;
   lv.Position(22, {{"Positionsnummer", "01"}, {"Kurztext1", "Titel"}});
   lv.Position(40, {{"Positionsnummer", "01.0010"},
-                   {"KnzFreieMenge", true},
-                   {"Menge", 2.0},
-                   {"Kurztext1", "Kurz"},
-                   {"Langtext", "Text des Auftraggebers\r\nAngabe des Bieters"},
-                   {"KennNr_Langtext", "001 00B "}});
+                   {"KnzFreieMenge", true}, {"Menge", 2.0}, {"Kurztext1", "Kurz"},
+                   {"Langtext", "Text des Auftraggebers\r\nAngabe des Bieters"}, {"KennNr_Langtext", "001 00B "}});
   lv.Position(40, {{"Positionsnummer", "01.0020"},
-                   {"Kurztext1", "Kurz"},
-                   {"Langtext", "nur Auftraggeber"},
-                   {"KennNr_Langtext", "001 "}});
+                   {"Kurztext1", "Kurz"}, {"Langtext", "nur Auftraggeber"}, {"KennNr_Langtext", "001 "}});
   lv.Position(50, {{"Langtext", "Hinweis"}});
   lv.Speichere(*h.db);
   auto k = h.Komponente();
@@ -287,9 +200,8 @@ TEST(Text90, BidderLinesOnlyAndNoShortTextsInDataType84) {
   EXPECT_EQ(d.Sätze("25").size(), 0u);
   EXPECT_EQ(d.Sätze("20").size(), 0u);
   ASSERT_EQ(d.Sätze("21").size(), 1u);  // only the quantity the bidder fills in
-  EXPECT_EQ(Sp(d.Sätze("21")[0], 3, 11), "010010   ");
   ASSERT_EQ(d.Sätze("26").size(), 1u);
-  EXPECT_EQ(Sp(d.Sätze("26")[0], 1, 74), "2600BAngabe des Bieters" + Leer(37) + Leer(14));
+  test::PrüfeFelder(d, {{"21", 0, 3, 11, "010010   "}, {"26", 0, 1, 74, "2600BAngabe des Bieters" + Leer(51)}});
   EXPECT_EQ(d.Sätze("23").size(), 2u);  // the bid always carries prices
 }
 
@@ -310,18 +222,14 @@ TEST(Text90, NoticesPreamblesAndClosingTexts) {
   // The preamble comes before the header; the notice after the position.
   EXPECT_EQ(std::vector<std::string>(arten.begin(), arten.begin() + 5),
             (std::vector<std::string>{"T0", "T1", "T1", "T9", "00"}));
-  EXPECT_EQ(Sp(d.zeilen[1], 1, 74), "T1" + vorbemerkung.substr(0, 72));
-  EXPECT_EQ(Sp(d.zeilen[2], 1, 74), "T1" + vorbemerkung.substr(72) + Leer(72 - 21));
-  EXPECT_EQ(Sp(d.zeilen[0], 1, 74), "T0" + Leer(72));
-  EXPECT_EQ(Sp(d.zeilen[3], 1, 74), "T9" + Leer(72));
-
-  ASSERT_EQ(d.Sätze("20").size(), 1u);
-  EXPECT_EQ(Sp(d.Sätze("20")[0], 1, 74), "20" + Leer(72));
-  auto hinweis = std::find(arten.begin(), arten.end(), "20") - arten.begin();
-  EXPECT_EQ(Sp(d.zeilen[hinweis + 1], 1, 5), "26   ");
-  EXPECT_EQ(Sp(d.zeilen[hinweis + 1], 6, 74),
-            NachCodepage("Hinweis zur 'Ausführung'", Codepage::Cp850) + Leer(55 - 24) + Leer(14));
-  EXPECT_EQ(Sp(d.zeilen[hinweis + 2], 1, 74), "26   Zweite Zeile" + Leer(43) + Leer(14));
+  const std::string hinweis = NachCodepage("Hinweis zur 'Ausführung'", Codepage::Cp850);
+  test::PrüfeFelder(d, {{"T0", 0, 1, 74, "T0" + Leer(72)},
+                        {"T1", 0, 1, 74, "T1" + vorbemerkung.substr(0, 72)},
+                        {"T1", 1, 1, 74, "T1" + vorbemerkung.substr(72) + Leer(72 - 21)},
+                        {"T9", 0, 1, 74, "T9" + Leer(72)}, {"20", 0, 1, 74, "20" + Leer(72)},
+                        {"26", 1, 1, 74, "26   " + hinweis + Leer(55 - 24 + 14)},
+                        {"26", 2, 1, 74, "26   Zweite Zeile" + Leer(57)}});
+  EXPECT_EQ(d.Sätze("20").size(), 1u);
 
   // Closing: the end record of the totals row, the end record of the closing
   // text with its T-records, and the final end record.
@@ -352,11 +260,10 @@ TEST(Ende90, LongEndRecordCarriesTotalsDiscountFactorVatAndCount) {
   ASSERT_TRUE(d.ergebnis);
   const auto s = d.Sätze("99");
   ASSERT_EQ(s.size(), 2u);
-  EXPECT_EQ(d.Arten().back(), "99");
-  EXPECT_EQ(d.Arten()[d.zeilen.size() - 2], "99");
+  EXPECT_EQ(d.Arten()[d.zeilen.size() - 2] + d.Arten().back(), "9999");
   // The total before the discount, the discount as factor 0.95.
   EXPECT_EQ(Sp(s[0], 1, 74), "99000000100000" + std::string("0950000") + "1900" + "000000113050" + Leer(32) + "00002");
-  EXPECT_EQ(Sp(s[1], 1, 74), "99" + Leer(19) + "1900" + Leer(12) + Leer(32) + "00002");
+  EXPECT_EQ(Sp(s[1], 1, 74), "99" + Leer(19) + "1900" + Leer(44) + "00002");
   EXPECT_EQ(k->AnzahlLeistungen(), 2);
 
   // Data type 81 and a bill without prices get the short variant only.
@@ -379,15 +286,12 @@ TEST(Ende90, SurchargeOfASectionGoesIntoItsSumRecord) {
   lv.Speichere(*h.db);
   auto k = h.Komponente();
   Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
-  const auto s32 = d.Sätze("32");
-  ASSERT_EQ(s32.size(), 2u);
+  EXPECT_EQ(d.Sätze("32").size(), 2u);
+  EXPECT_EQ(d.Sätze("31").size(), 1u);  // only the title that simply ends gets a heading
   // Title 01 holds 110.00 with the surcharge: its sum is 100.00 with factor 1.10.
-  EXPECT_EQ(Sp(s32[0], 1, 74), "3201       " + std::string(" 000000010000") + "1100000" + Leer(43));
-  EXPECT_EQ(Sp(s32[1], 1, 31), "3202        000000010000" + Leer(7));
-  // Only the title that simply ends gets a heading record 31.
-  ASSERT_EQ(d.Sätze("31").size(), 1u);
-  EXPECT_EQ(Sp(d.Sätze("31")[0], 3, 11), "02       ");
-  EXPECT_EQ(Sp(d.Sätze("99")[0], 3, 37), "000000021000" + Leer(7) + "0700" + "000000022470");
+  test::PrüfeFelder(d, {{"32", 0, 1, 74, "3201        000000010000" + std::string("1100000") + Leer(43)},
+                        {"32", 1, 1, 31, "3202        000000010000" + Leer(7)}, {"31", 0, 3, 11, "02       "},
+                        {"99", 0, 3, 37, "000000021000" + Leer(7) + "0700" + "000000022470"}});
 }
 
 }  // namespace
