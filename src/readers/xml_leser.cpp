@@ -50,6 +50,83 @@ std::string Datum(const std::string& s) {
   return s;
 }
 
+// The characters of each paragraph of a text element's markup, without
+// white space (p, div, li, tr and br end a paragraph).
+std::vector<std::string> AbsatzZeichen(std::string_view xml) {
+  std::vector<std::string> absätze(1);
+  bool imText = false;  // inside p/div/... of a text part, not directly in the structure elements
+  for (std::size_t i = 0; i < xml.size();) {
+    if (xml[i] == '<') {
+      std::size_t e = xml.find('>', i);
+      if (e == std::string_view::npos) break;
+      std::string_view tag = xml.substr(i + 1, e - i - 1);
+      bool ende = !tag.empty() && tag[0] == '/';
+      if (ende) tag.remove_prefix(1);
+      std::string_view name = tag.substr(0, tag.find_first_of(" /"));
+      if (name == "p" || name == "div" || name == "li" || name == "tr" || name == "br") {
+        if (!absätze.back().empty() || name == "br" || (!ende && imText)) absätze.emplace_back();
+        imText = !ende || name == "br";
+      }
+      i = e + 1;
+      continue;
+    }
+    char c = xml[i];
+    if (c == '&') {
+      std::size_t e = xml.find(';', i);
+      std::string_view ent = xml.substr(i + 1, e == std::string_view::npos ? 0 : e - i - 1);
+      if (ent == "lt") absätze.back() += '<';
+      else if (ent == "gt") absätze.back() += '>';
+      else if (ent == "amp") absätze.back() += '&';
+      else if (ent == "quot") absätze.back() += '"';
+      else absätze.back() += '?';
+      i = e == std::string_view::npos ? xml.size() : e + 1;
+      continue;
+    }
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') absätze.back() += c;
+    ++i;
+  }
+  while (!absätze.empty() && absätze.back().empty()) absätze.pop_back();
+  return absätze;
+}
+
+std::string OhneLeer(std::string_view s) {
+  std::string r;
+  for (char c : s)
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') r += c;
+  return r;
+}
+
+// The converter gives lines of at most 55 characters, broken at blanks; the
+// host keeps a paragraph on one line. The lines of one paragraph are joined
+// again (with the blank the break took); when the lines do not add up to
+// the paragraphs of the markup, the converter's lines stay as they are.
+std::string ZeilenZuAbsätzen(const std::string& text, std::string_view xml) {
+  if (text.size() < 50) return text;
+  std::vector<std::string> absätze = AbsatzZeichen(xml);
+  std::vector<std::string> zeilen;
+  for (std::size_t a = 0;;) {
+    std::size_t e = text.find("\r\n", a);
+    zeilen.push_back(text.substr(a, e == std::string::npos ? std::string::npos : e - a));
+    if (e == std::string::npos) break;
+    a = e + 2;
+  }
+  std::string out;
+  std::size_t z = 0;
+  for (std::size_t k = 0; k < absätze.size(); ++k) {
+    std::string bisher, zeichen;
+    do {
+      if (z >= zeilen.size()) return text;
+      if (!bisher.empty() || zeichen.size() > 0) bisher += " ";
+      bisher += zeilen[z];
+      zeichen += OhneLeer(zeilen[z]);
+      ++z;
+    } while (zeichen.size() < absätze[k].size());
+    if (zeichen != absätze[k]) return text;
+    out += (k ? "\r\n" : "") + bisher;
+  }
+  return z == zeilen.size() ? out : text;
+}
+
 struct Fehlerfang {
   std::string text;
   int zeile = 0;
@@ -88,10 +165,20 @@ class XmlLeser {
     if (!version_.empty()) Setze(lv_.kopf, "Ausgabejahr", Variant(version_));
     if (Wert(lv_.kopf, "BezeichnungLV").ToString().empty() && !namePrj_.empty())
       Setze(lv_.kopf, "BezeichnungLV", Variant(namePrj_));
-    if (Wert(lv_.kopf, "InformationProjekt").ToString().empty() && !lblPrj_.empty())
-      Setze(lv_.kopf, "InformationProjekt", Variant(lblPrj_));
+    // LblPrj holds the first 100 characters of the project information, the
+    // project text (Descrip) all of it.
+    Setze(lv_.kopf, "InformationProjekt", Variant(descrip_.size() > lblPrj_.size() && lblPrj_.size() >= 100 ? descrip_
+                                                  : lblPrj_.empty() ? descrip_ : lblPrj_));
     if (mitLangtext_) Setze(lv_.kopf, "MitLangtextfassung", Variant(true));
     if (mitPreisen_) Setze(lv_.kopf, "LVmitPreisen", Variant(true));
+    if (nachlass_ != 0) {
+      // The discount on the whole bill lives only in the bill's totals: a row
+      // of its own after the items (a surcharge is written negative).
+      Importzeile& z = lv_.Neu(nachlass_ > 0 ? 80 : 70);
+      Setze(z, "Kurztext1", Variant(std::string(nachlass_ > 0 ? "Nachlass" : "Zuschlag")));
+      Setze(z, "AufAbschlagProzent", Variant(nachlass_ > 0 ? nachlass_ : -nachlass_));
+      Setze(z, "WelcherBetragZuAbschlag", Variant(static_cast<std::int16_t>(0)));
+    }
     return lv_.Fertig(gliederung_);
   }
 
@@ -368,7 +455,10 @@ class XmlLeser {
       if (n == "NamePrj") namePrj_ = w;
       else if (n == "LblPrj") lblPrj_ = w;
       else if (n == "Cur" && Wert(k, "Währung").ToString().empty()) Setze(k, "Währung", Variant(w));
-      else if (n == "CurLbl" && Wert(k, "BezWährung").ToString().empty()) Setze(k, "BezWährung", Variant(w));
+      else if (n == "CurLbl") {
+        Setze(k, "BezWährung", Variant(w));  // the currency's name; AwardInfo repeats the code there
+        curLblPrj_ = true;
+      }
     } else if (e == "Award" && n == "DP") {
       double dp = 0;
       if (!LeseZahl(w, dp) || dp < 81 || dp > 86 || dp != static_cast<int>(dp))
@@ -377,7 +467,7 @@ class XmlLeser {
       dpGesehen_ = true;
     } else if (e == "AwardInfo") {
       if (n == "Cur") Setze(k, "Währung", Variant(w));
-      else if (n == "CurLbl") Setze(k, "BezWährung", Variant(w));
+      else if (n == "CurLbl" && !curLblPrj_) Setze(k, "BezWährung", Variant(w));
       else if (n == "BidDate") Setze(k, "DatumAngebotsabgabe", Variant(Datum(w)));
       else if (n == "EvalEnd") Setze(k, "DatumZuschlagsfrist", Variant(Datum(w)));
     } else if (e == "OWN") {
@@ -394,6 +484,8 @@ class XmlLeser {
       else if (n == "Name" && Wert(k, "BezeichnungLV").ToString().empty()) namePrj_ = namePrj_.empty() ? w : namePrj_;
       else if (n == "Date") Setze(k, "DatumLV", Variant(Datum(w)));
       else if (n == "OutlCompl") mitLangtext_ = mitLangtext_ || w == "AllTxt";
+    } else if (e == "Totals" && pfad_.size() >= 3 && pfad_[pfad_.size() - 3] == "BoQInfo" && n == "DiscountPcnt") {
+      nachlass_ = Zahl(w);
     } else if (e == "BoQBkdn") {
       if (n == "Type") bkdnTyp_ = w;
       else if (n == "Length") {
@@ -469,7 +561,7 @@ class XmlLeser {
     const bool lang = textXml_.find("DetailTxt") != std::string::npos || textXml_.find("DetailAddText") != std::string::npos ||
                       name == "Descrip";
     if (name == "Descrip") {
-      Setze(lv_.kopf, "InformationProjekt", Variant(texte_.NachText(textXml_, "L")));
+      descrip_ = ZeilenZuAbsätzen(texte_.NachText(textXml_, "L"), textXml_);
       if (rtf) Setze(lv_.kopf, "InformationProjektRTF", Variant(texte_.NachRtf(textXml_, "L")));
       return;
     }
@@ -493,7 +585,8 @@ class XmlLeser {
     // Description of an item, markup item, sub-description or remark.
     Importzeile& z = Aktuell();
     if (art_ == Art::Bemerkung) {
-      std::string l = lang ? texte_.NachText(textXml_, "L") : texte_.NachText(textXml_, "K");
+      std::string l = lang ? ZeilenZuAbsätzen(texte_.NachText(textXml_, "L"), langXml_.empty() ? textXml_ : langXml_)
+                           : texte_.NachText(textXml_, "K");
       Setze(z, "Langtext", Variant(l));
       if (lang && rtf) Setze(z, "LangtextRTF", Variant(texte_.NachRtf(textXml_, "L")));
       return;
@@ -501,11 +594,11 @@ class XmlLeser {
     const std::string& k = kurzXml_.empty() ? textXml_ : kurzXml_;
     const std::string& l = langXml_.empty() ? textXml_ : langXml_;
     if (kurz) {
-      Setze(z, "Kurztext1", Variant(texte_.NachText(k, "K")));
+      Setze(z, "Kurztext1", Variant(ZeilenZuAbsätzen(texte_.NachText(k, "K"), k)));
       if (rtf) Setze(z, "Kurztext1RTF", Variant(texte_.NachRtf(k, "K")));
     }
     if (lang) {
-      std::string t = texte_.NachText(l, "L");
+      std::string t = ZeilenZuAbsätzen(texte_.NachText(l, "L"), l);
       if (!t.empty()) mitLangtext_ = true;
       Setze(z, "Langtext", Variant(t));
       if (rtf) Setze(z, "LangtextRTF", Variant(texte_.NachRtf(l, "L")));
@@ -525,10 +618,12 @@ class XmlLeser {
   Gliederung gliederung_;
   std::vector<std::string> pfad_;
   std::string wert_;
-  std::string namensraum_, version_, namePrj_, lblPrj_;
+  std::string namensraum_, version_, namePrj_, lblPrj_, descrip_;
   std::string bkdnTyp_;
   int bkdnLänge_ = 0;
   bool wurzelGesehen_ = false, boqGesehen_ = false, imBoQ_ = false, dpGesehen_ = false;
+  bool curLblPrj_ = false;
+  double nachlass_ = 0;
   bool mitLangtext_ = false, mitPreisen_ = false, summenBeschreibung_ = false;
   int überspringen_ = -1;
   // the text element being kept

@@ -26,7 +26,7 @@ std::string Lies(const fs::path& p) {
 // rest of the file (a fault of the writer, not of the reading), so its
 // comparison starts at the header.
 std::string OhneZeitpunkt(const std::string& s) {
-  static const std::regex zeitpunkt(R"(\[(Datum|Uhrzeit)\][^\r\n]*)", std::regex::icase);
+  static const std::regex zeitpunkt(R"(\[(Datum|Uhrzeit)\][^\r\n]*|<Time>[^<]*</Time>)", std::regex::icase);
   std::size_t kopf = s.find("#begin[GAEBInfo]");
   return std::regex_replace(kopf == std::string::npos ? s : s.substr(kopf), zeitpunkt, "");
 }
@@ -52,11 +52,11 @@ class Rundlauf : public ::testing::Test {
 
   // Imports datei and exports the new document as ziel.
   static void ImportExport(const fs::path& datei, const std::string& projekt, const std::string& format,
-                           const fs::path& ziel) {
+                           const std::string& dp, const fs::path& ziel) {
     std::string nummer;
     ASSERT_EQ(Gaeb("import '" + datei.string() + "' --type 1 --project " + projekt, &nummer), 0) << datei;
     ASSERT_EQ(Gaeb("export --type 1 --number " + nummer.substr(0, nummer.find('\n')) + " --format " + format +
-                   " --dp 83 --prices --out '" + ziel.string() + "'"),
+                   " --dp " + dp + " --prices --out '" + ziel.string() + "'"),
               0);
   }
 
@@ -70,22 +70,28 @@ TEST_F(Rundlauf, ExportImportExport) {
     const char* projekt;
     const char* format;
     const char* endung;
+    const char* dp;
     bool gleich;  // the first export comes back unchanged (false: the format loses a part of the bill)
   } fälle[] = {
-      {"schulzentrum-lose", "1001", "90", ".d83", true},
+      {"schulzentrum-lose", "1001", "90", ".d83", "83", true},
       // package part prices and a second bill surcharge have no place in GAEB 90
-      {"kita-rohbau", "1000", "90", ".d83", false},
-      {"schulzentrum-lose", "1001", "2000", ".p83", true},
-      // GAEB 2000 keeps only the last surcharge on the whole bill
-      {"kita-rohbau", "1000", "2000", ".p83", false},
+      {"kita-rohbau", "1000", "90", ".d83", "83", false},
+      {"schulzentrum-lose", "1001", "2000", ".p83", "83", true},
+      // GAEB 2000 and GAEB DA XML keep only the last surcharge on the whole bill
+      {"kita-rohbau", "1000", "2000", ".p83", "83", false},
+      {"schulzentrum-lose", "1001", "xml", ".x83", "83", true},
+      {"kita-rohbau", "1000", "xml", ".x83", "83", false},
+      // a bid carries no marks of alternative and need items
+      {"schulzentrum-lose", "1001", "xml", ".x84", "84", false},
+      {"kita-rohbau", "1000", "xml", ".x84", "84", false},
   };
   for (const Fall& f : fälle) {
     SCOPED_TRACE(std::string(f.bill) + f.endung);
     fs::path erst = ordner_ / (std::string(f.bill) + f.endung);
     fs::path zweit = ordner_ / (std::string("2-") + f.bill + f.endung);
     fs::path dritt = ordner_ / (std::string("3-") + f.bill + f.endung);
-    ImportExport(erst, f.projekt, f.format, zweit);
-    ImportExport(zweit, f.projekt, f.format, dritt);
+    ImportExport(erst, f.projekt, f.format, f.dp, zweit);
+    ImportExport(zweit, f.projekt, f.format, f.dp, dritt);
     EXPECT_EQ(OhneZeitpunkt(Lies(zweit)), OhneZeitpunkt(Lies(dritt)));
     if (f.gleich) {
       EXPECT_EQ(OhneZeitpunkt(Lies(erst)), OhneZeitpunkt(Lies(zweit)));
