@@ -33,6 +33,9 @@ struct Importergebnis {
 // What happened to the data is read back from the database at the end.
 Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeile>& zeilen, std::int16_t belegart);
 
+// import: a GAEB file read and stored as a new document.
+void RegistriereImport(CLI::App& app, Programm& programm, int& exitcode);
+
 // text: conversion between RTF, plain lines and GAEB XML text markup.
 void RegistriereText(CLI::App& app, int& exitcode);
 

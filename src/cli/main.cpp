@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
   int exitcode = kErfolg;
   RegistriereGrundbefehle(app, programm, exitcode);
   RegistriereBelegbefehle(app, programm, exitcode);
+  RegistriereImport(app, programm, exitcode);
   RegistriereExport(app, programm, exitcode);
   RegistriereDemo(app, programm, optionen, exitcode);
   RegistriereText(app, exitcode);

@@ -1,0 +1,17 @@
+// Fuzz target of the GAEB 90 reader: any bytes are read into sound rows or refused
+// with a Lesefehler; no crash, no other exception, no half list.
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+
+#include "leser_fuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* daten, std::size_t größe) {
+  const std::string text(reinterpret_cast<const char*>(daten), größe);
+  try {
+    std::istringstream ein(text);
+    fuzz::PrüfeZeilen(gaeb::readers::LeseGaeb90(ein, "fuzz"));
+  } catch (const gaeb::readers::Lesefehler&) {
+  }
+  return 0;
+}

@@ -1,0 +1,71 @@
+// Collects the rows of one bill while a reader walks the file, and settles
+// what only the whole bill tells: the hierarchy level of each area row, the
+// lot flag and the OZ mask of the header.
+//
+// Areas (Los, Gewerk, Titel) come in with their depth in the file (1 for the
+// outermost). The host knows three area levels, the innermost being the
+// title: a bill of D area levels stores depth d as level 3 - D + d, so two
+// levels become trade and title. When the file describes fewer levels in its
+// breakdown than its areas have, the extra outer level is the lot (MitLos).
+// Areas deeper than three levels are stored as titles.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "readers/zeilen.h"
+
+namespace gaeb::readers {
+
+struct Gliederung {
+  std::vector<int> bereichLängen;  // lengths of the described area levels, outermost first
+  int positionLänge = 0;           // 0: not described
+  int indexLänge = 0;
+  // GAEB 90 says itself whether the bill has lots; the lot is then the
+  // first of bereichLängen.
+  bool losBekannt = false;
+  bool mitLos = false;
+};
+
+class Lvsammler {
+ public:
+  Lvsammler() : kopf(Zeile(10)) {}
+
+  Importzeile kopf;  // the header row (Positionstyp 10)
+
+  // An area row at depth tiefe (1 = outermost); its level is settled by Fertig.
+  Importzeile& Bereich(int tiefe, const std::string& oz);
+  // A sum row (60) of the area at depth tiefe: its WelcherBetragZuAbschlag
+  // becomes that area's level.
+  Importzeile& Summe(int tiefe);
+  // Any other row in file order.
+  Importzeile& Neu(std::int16_t positionstyp);
+  // Closing remarks stand after the bill, before its end row.
+  Importzeile& Schluss();
+  std::size_t AnzahlBereiche() const { return bereiche_.size(); }
+  std::size_t AnzahlZeilen() const { return zeilen_.size(); }
+  // A row made by Bereich or Neu, by its number (0 first).
+  Importzeile& ZeileAn(std::size_t i) { return zeilen_[i]; }
+  // The last closing remark (Schluss must have been called).
+  Importzeile& SchlussZeile() { return schluss_.back(); }
+
+  // Header, body, closing remarks, end row. g: the breakdown the file
+  // describes (levels it leaves out are taken from the longest numbers).
+  std::vector<Importzeile> Fertig(const Gliederung& g);
+
+ private:
+  struct Bereichsinfo {
+    std::size_t zeile;
+    int tiefe;
+  };
+  std::vector<Importzeile> zeilen_;
+  std::vector<Importzeile> schluss_;
+  std::vector<Bereichsinfo> bereiche_;
+  std::vector<Bereichsinfo> summen_;
+  std::vector<int> längsteTeile_;  // per depth: longest last part of an area OZ
+};
+
+// The last part of an OZ that uses "." between its levels.
+std::string LetzterTeil(const std::string& oz);
+
+}  // namespace gaeb::readers

@@ -1,0 +1,50 @@
+#include "readers/textwandler.h"
+
+#include <dlfcn.h>
+
+#include "base/fehler.h"
+#include "textconv/textkonverter.h"
+
+namespace gaeb::readers {
+
+namespace {
+
+std::string OhneLetztenUmbruch(std::string s) {
+  while (s.size() >= 2 && s.compare(s.size() - 2, 2, "\r\n") == 0) s.resize(s.size() - 2);
+  return s;
+}
+
+class KonverterWandler : public Textwandler {
+ public:
+  explicit KonverterWandler(const std::string& verzeichnis) { konverter_.m_AppExeDir(verzeichnis); }
+  ~KonverterWandler() override {
+    if (halter_ != nullptr) dlclose(halter_);
+  }
+  std::string NachRtf(const std::string& xml, const char* modus) override {
+    Halten();
+    return konverter_.RunGtcConverterTest_GXML_RTF(xml, modus);
+  }
+  std::string NachText(const std::string& xml, const char* modus) override {
+    Halten();
+    return OhneLetztenUmbruch(konverter_.RunGtcConverterTest_GXML_ASCII(xml, modus));
+  }
+
+ private:
+  // Loaded on the first conversion (files without XML texts never need it).
+  void Halten() {
+    if (halter_ != nullptr) return;
+    std::string pfad = konverter_.m_AppExeDir() + "/" + kKonverterDatei;
+    halter_ = dlopen(pfad.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (halter_ == nullptr) throw Fehler(kFehlerBibliothekLaden, "Laden der Datei " + pfad + " fehlgeschlagen");
+  }
+  void* halter_ = nullptr;
+  clsGaebTextkonverter konverter_;
+};
+
+}  // namespace
+
+std::unique_ptr<Textwandler> NeuerTextwandler(const std::string& programmverzeichnis) {
+  return std::make_unique<KonverterWandler>(programmverzeichnis);
+}
+
+}  // namespace gaeb::readers

@@ -1,0 +1,154 @@
+// What the three formats share: numbers of the files, the levels of the
+// areas and the OZ mask settled from the breakdown and the tree; and the
+// rows of the GAEB 2000 and GAEB 90 parts that the small files of
+// leser_test.cpp do not reach (packages, surcharges, lots, closing texts).
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "readers/gaebleser.h"
+#include "readers/lvsammler.h"
+
+namespace gaeb::readers {
+namespace {
+
+TEST(Zahlen, DerDateien) {
+  const std::tuple<const char*, bool, double> fälle[] = {
+      {"12,25", true, 12.25}, {" -3.5 ", true, -3.5}, {"+7", true, 7},      {"1.234,5", false, 0},
+      {"", false, 0},         {"-", false, 0},        {"1e5", false, 0},    {"0,000", true, 0},
+  };
+  for (const auto& [text, gut, wert] : fälle) {
+    double d = -1;
+    EXPECT_EQ(LeseZahl(text, d), gut) << text;
+    if (gut) {
+      EXPECT_DOUBLE_EQ(d, wert) << text;
+    }
+  }
+}
+
+TEST(Gliederung, EbenenLosUndMaske) {
+  struct Fall {
+    std::vector<int> beschrieben;  // lengths of the described area levels
+    std::vector<std::pair<int, std::string>> bereiche;  // depth, OZ
+    std::vector<int> ebenen;       // expected HierarchieEbene per area
+    bool mitLos;
+    const char* maske;
+    const char* stufen;
+  } fälle[] = {
+      {{2, 2}, {{1, "01"}, {2, "01.01"}}, {2, 3}, false, "1122PPPPI", "22041"},
+      {{3}, {{1, "001"}}, {3}, false, "111PPPPI", "30041"},
+      // the tree is one level deeper than the breakdown: the outer level is the lot
+      {{2, 2}, {{1, "1"}, {2, "1.01"}, {3, "1.01.01"}}, {1, 2, 3}, true, "12233PPPPI", "22041"},
+      {{1, 1, 1}, {{1, "1"}, {2, "1.2"}, {3, "1.2.3"}}, {1, 2, 3}, false, "123PPPPI", "11141"},
+      // deeper than three levels: the inner ones are titles
+      {{}, {{1, "1"}, {2, "1.2"}, {3, "1.2.3"}, {4, "1.2.3.4"}}, {1, 2, 3, 3}, false, "123PPPPI", "11141"},
+      {{}, {}, {}, false, "PPPPI", "00041"},
+  };
+  for (const Fall& f : fälle) {
+    Lvsammler lv;
+    for (const auto& [tiefe, oz] : f.bereiche) lv.Bereich(tiefe, oz);
+    Gliederung g;
+    g.bereichLängen = f.beschrieben;
+    g.positionLänge = 4;
+    g.indexLänge = 1;
+    auto z = lv.Fertig(g);
+    ASSERT_EQ(z.size(), f.bereiche.size() + 2);
+    for (std::size_t i = 0; i < f.ebenen.size(); ++i) EXPECT_EQ(Wert(z[i + 1], "HierarchieEbene").ToInt32(), f.ebenen[i]);
+    EXPECT_EQ(Wert(z[0], "MitLos").ToBool(), f.mitLos) << f.maske;
+    EXPECT_EQ(Wert(z[0], "OZMaske").ToString(), f.maske);
+    EXPECT_EQ(Wert(z[0], "OZStufen").ToString(), f.stufen);
+    EXPECT_EQ(Wert(z.back(), "Positionstyp").ToInt32(), 90);
+  }
+}
+
+std::vector<Importzeile> P2000(const std::string& lv, const std::string& danach = "") {
+  std::istringstream ein("#begin[Vergabe]\r\n[DP]83[end]\r\n#begin[LV]\r\n#begin[LVInfo]\r\n" + lv +
+                         "#end[LV]\r\n#end[Vergabe]\r\n" + danach);
+  return LeseGaeb2000(ein, "t.p83");
+}
+
+TEST(Gaeb2000, PaketeZuschlägeTexteUndNachlass) {
+  auto z = P2000(
+      "#begin[LVGlied]\r\n[Typ]Position[end]\r\n[Laenge]4[end]\r\n#end[LVGlied]\r\n[NachlassProz]-2,00[end]\r\n"
+      "#end[LVInfo]\r\n#begin[LVBereich]\r\n"
+      "#begin[Position]\r\n[OZ]0010[end]\r\n[Bedarf]E[end]\r\n[Menge]1,000[end]\r\n[ME]Psch[end]\r\n"
+      "[LeitBeschr]J[end]\r\n#begin[UnterBeschr]\r\n[UBNR]01[end]\r\n[Menge]2,500[end]\r\n[ME]t[end]\r\n"
+      "[EP]10,00[end]\r\n#end[Unterbeschr]\r\n#end[Position]\r\n"
+      "#begin[AusfBeschr]\r\n#begin[Beschreibung]\r\n[Langtext]\r\nSo wird es gemacht.\r\n[end]\r\n"
+      "#end[Beschreibung]\r\n#end[AusfBeschr]\r\n"
+      "#begin[ZuschlPosition]\r\n[OZ]0020[end]\r\n[Zuschlag]-5,00[end]\r\n[GBZuschl]3,00[end]\r\n[GB]1,00[end]\r\n"
+      "#end[ZuschlPosition]\r\n#begin[ZuschlPosition]\r\n[OZ][end]\r\n[Zuschlag]0,00[end]\r\n#end[ZuschlPosition]\r\n"
+      "#end[LVBereich]\r\n",
+      "#begin[ZusText]\r\n[Text]\r\nSchluss\r\n[end]\r\n#end[ZusText]\r\n");
+  ASSERT_EQ(z.size(), 9u);
+  EXPECT_EQ(Wert(z[1], "Positionstyp").ToInt32(), 45);
+  EXPECT_TRUE(Wert(z[1], "Pauschalpreis").ToBool());
+  EXPECT_TRUE(Wert(z[1], "Alternativposition").ToBool());  // [Bedarf]E: alternative need item
+  EXPECT_EQ(Wert(z[2], "Positionstyp").ToInt32(), 47);
+  EXPECT_EQ(Wert(z[2], "Positionsnummer").ToString(), "0010");
+  EXPECT_DOUBLE_EQ(Wert(z[2], "MengePaketteil").ToDouble(), 2.5);
+  EXPECT_EQ(Wert(z[3], "KennNr_Langtext").ToString(), "[AusfBeschr]");
+  EXPECT_EQ(Wert(z[3], "Langtext").ToString(), "So wird es gemacht.");
+  EXPECT_EQ(Wert(z[4], "Positionstyp").ToInt32(), 80);
+  EXPECT_DOUBLE_EQ(Wert(z[4], "AufAbschlagProzent").ToDouble(), 5);
+  EXPECT_DOUBLE_EQ(Wert(z[4], "Gesamtpreis").ToDouble(), -2);  // [GB] is unit price plus total
+  EXPECT_EQ(Wert(z[5], "Positionstyp").ToInt32(), 60);
+  EXPECT_EQ(Wert(z[6], "Positionstyp").ToInt32(), 70);  // the negative LV discount is a surcharge
+  EXPECT_EQ(Wert(z[6], "WelcherBetragZuAbschlag").ToInt32(), 0);
+  EXPECT_EQ(Wert(z[7], "Positionstyp").ToInt32(), 140);
+  EXPECT_EQ(Wert(z[7], "Langtext").ToString(), "Schluss");
+}
+
+std::string Satz(const std::string& text) {
+  std::string s = text;
+  s.resize(74, ' ');
+  return s + "000001\r\n";
+}
+std::string An(std::string s, std::size_t spalte, const std::string& wert) {
+  s.resize(std::max(s.size(), spalte - 1 + wert.size()), ' ');
+  s.replace(spalte - 1, wert.size(), wert);
+  return s;
+}
+
+TEST(Gaeb90, LoseZuschlägeSchlussUndKopf) {
+  std::string kopf = An(An("00        84K", 63, "12233PPPP"), 72, "90X");
+  std::string pos = An(An(An("21101010010NNL", 20, "E"), 23, "-00000001500"), 35, "St  007");
+  std::string zuschlag = An(An("21101010020NNN", 20, "Z"), 24, "00000001000");
+  std::string preis = An(An("23101010020", 56, "-00250"), 62, " 000000001000");
+  std::string d = Satz(kopf) + Satz(An("01LV Dach", 43, "01.12.2615.01.2710:00")) +
+                  Satz("02Projekt Ost") + Satz("02Angebot") + Satz("08EUR   Euro") + Satz("101 Los Dach") +
+                  Satz("11101") + Satz("1110101") + Satz(pos) + Satz("2401 00000002000m3") + Satz(zuschlag) +
+                  Satz(preis) + Satz("3210101") + Satz(An("99", 15, "1050000")) + Satz("T0") + Satz("T1Ende") +
+                  Satz("T9") + Satz("99");
+  std::istringstream ein(d);
+  auto z = LeseGaeb90(ein, "t.d84");
+  ASSERT_EQ(z.size(), 11u);
+  const Importzeile& k = z[0];
+  EXPECT_EQ(Wert(k, "Datenphase").ToInt32(), 84);
+  EXPECT_TRUE(Wert(k, "MitLos").ToBool());
+  EXPECT_EQ(Wert(k, "OZMaske").ToString(), "12233PPPP");
+  EXPECT_EQ(Wert(k, "OZStufen").ToString(), "22040");
+  EXPECT_EQ(Wert(k, "DatumAngebotsabgabe").ToString(), "2027011510:00");
+  EXPECT_EQ(Wert(k, "InformationProjekt").ToString(), "Projekt Ost");  // the subject line "Angebot" is dropped
+  EXPECT_EQ(Wert(k, "BezWährung").ToString(), "Euro");
+  EXPECT_EQ(Wert(z[1], "Kurztext1").ToString(), "Los Dach");
+  EXPECT_EQ(Wert(z[3], "Positionsnummer").ToString(), "1.01.01");
+  EXPECT_EQ(Wert(z[4], "Positionstyp").ToInt32(), 45);
+  EXPECT_EQ(Wert(z[4], "Positionsnummer").ToString(), "1.01.01.0010");
+  EXPECT_DOUBLE_EQ(Wert(z[4], "Menge").ToDouble(), -1.5);
+  EXPECT_EQ(Wert(z[4], "Nachtrag").ToInt32(), 7);
+  EXPECT_EQ(Wert(z[5], "Positionstyp").ToInt32(), 47);
+  EXPECT_DOUBLE_EQ(Wert(z[5], "MengePaketteil").ToDouble(), 2);
+  EXPECT_EQ(Wert(z[6], "Positionstyp").ToInt32(), 80);  // surcharge record with a negative percentage
+  EXPECT_DOUBLE_EQ(Wert(z[6], "AufAbschlagProzent").ToDouble(), 2.5);
+  EXPECT_DOUBLE_EQ(Wert(z[6], "Einzelpreis").ToDouble(), 10);
+  EXPECT_EQ(Wert(z[7], "Positionstyp").ToInt32(), 60);  // record 32 without 31: a sum row of the title
+  EXPECT_EQ(Wert(z[7], "WelcherBetragZuAbschlag").ToInt32(), 3);
+  EXPECT_EQ(Wert(z[8], "Positionstyp").ToInt32(), 70);  // factor 1.05 of record 99
+  EXPECT_DOUBLE_EQ(Wert(z[8], "AufAbschlagProzent").ToDouble(), 5);
+  EXPECT_EQ(Wert(z[9], "Positionstyp").ToInt32(), 140);
+  EXPECT_EQ(Wert(z[9], "Langtext").ToString(), "Ende");
+}
+
+}  // namespace
+}  // namespace gaeb::readers
