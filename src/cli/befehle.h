@@ -8,6 +8,7 @@
 #include "cli/programm.h"
 #include "cli/zeilendatei_json.h"
 #include "core/ausgabeoptionen.h"
+#include "host/aufmass.h"
 
 namespace gaeb::cli {
 
@@ -26,6 +27,12 @@ struct Importergebnis {
 // again when another workstation took the number), then per row
 // Init_Datenfelder, the row's properties and Speichern_Belegdaten.
 Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeile>& zeilen, std::int16_t belegart);
+
+// takeoff import, takeoff show: the quantity take-off of a document.
+void RegistriereAufmass(CLI::App& app, Programm& programm, int& exitcode);
+// Take-off rows of a JSON file, checked key by key; throws std::invalid_argument
+// naming the row and the key.
+std::vector<host::Aufmasszeile> LeseAufmasszeilen(const nlohmann::json& datei);
 
 // text: conversion between RTF, plain lines and GAEB XML text markup.
 void RegistriereText(CLI::App& app, int& exitcode);

@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
   RegistriereGrundbefehle(app, programm, exitcode);
   RegistriereBelegbefehle(app, programm, exitcode);
   RegistriereExport(app, programm, exitcode);
+  RegistriereAufmass(app, programm, exitcode);
   RegistriereDemo(app, programm, optionen, exitcode);
   RegistriereText(app, exitcode);
 

@@ -19,8 +19,10 @@ class XArrayDB : public HostObjekt {
  public:
   // Number of rows (dimension 1) or columns (dimension 2).
   virtual std::int32_t Anzahl(int dimension) const = 0;
-  // The value at (zeile, spalte); throws gaeb::Fehler 9 outside the bounds.
+  // The value at (zeile, spalte); throws gaeb::Fehler 9 outside the rows or
+  // left of the first column; a column right of the last reads as Empty.
   virtual Variant Wert(std::int32_t zeile, std::int32_t spalte) const = 0;
+  // Writes a value; a column right of the last widens the array.
   virtual void SetzeWert(std::int32_t zeile, std::int32_t spalte, const Variant& wert) = 0;
   // Makes the array rows zeileVon..zeileBis by spalteVon..spalteBis; every
   // value is Empty afterwards.

@@ -40,10 +40,20 @@ Variant& XArrayDBHost::Zelle(std::int32_t zeile, std::int32_t spalte) {
 }
 
 Variant XArrayDBHost::Wert(std::int32_t zeile, std::int32_t spalte) const {
+  // A column beyond the array reads as Empty: a one-column array of results
+  // carries no header values, and the exports then write blank fields.
+  if (spalte >= spalteVon_ + spalten_ && zeile >= zeileVon_ &&
+      zeile - static_cast<std::int64_t>(zeileVon_) < static_cast<std::int64_t>(werte_.size()))
+    return Variant();
   return const_cast<XArrayDBHost*>(this)->Zelle(zeile, spalte);
 }
 
 void XArrayDBHost::SetzeWert(std::int32_t zeile, std::int32_t spalte, const Variant& wert) {
+  // A write right of the last column widens every row up to that column.
+  if (spalte >= spalteVon_ + spalten_) {
+    spalten_ = spalte - spalteVon_ + 1;
+    for (std::vector<Variant>& r : werte_) r.resize(static_cast<std::size_t>(spalten_));
+  }
   Zelle(zeile, spalte) = wert;
 }
 
