@@ -226,8 +226,9 @@ TEST_F(Programm, TextConversionAndMissingConverterLibrary) {
 
 TEST_F(Programm, TakeoffImportAndQuantityCalculationFiles) {
   ASSERT_EQ(Gaeb("init").status, 0);
+  ASSERT_EQ(Gaeb("project add --number 1000").status, 0);
   Lauf imp = Gaeb("import-rows '" GAEB_EXAMPLES "/kita-rohbau.json' --type 1");
-  ASSERT_EQ(imp.status, 0);
+  ASSERT_EQ(imp.status, 0) << imp.err;
   const std::string beleg = " --type 1 --number " + imp.aus.substr(0, imp.aus.find('\n'));
   const std::string ziel = "takeoff import '" + (ordner / "a.json").string() + "'" + beleg;
   // Refused files store nothing: a key of another kind, a formula that does not evaluate.
