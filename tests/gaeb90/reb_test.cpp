@@ -166,6 +166,37 @@ TEST(Reb, OnlyAnEmptyRowAndTheDriversRoute) {
   EXPECT_EQ(h.Meldungen().back(), "Beleg konnte nicht gesperrt werden");
 }
 
+TEST_F(RebTest, ProgressAndCancel) {
+  struct : clsGaebSQLEreignisse {
+    void Fortschritt(std::int32_t, bool& Cancel) override { Cancel = ++fortschritte == 2; }
+    void FortschrittMax(std::int32_t Anzahl) override { maxima.push_back(Anzahl); }
+    int fortschritte = 0;
+    std::vector<std::int32_t> maxima;
+  } zuhörer;
+  const std::pair<int, Variant> eins[] = {
+      {0, Variant(std::int16_t{0})}, {5, Variant("01.0030")}, {7, Variant(1.0)}, {8, Variant("1")}, {9, Variant(1.0)}};
+  for (std::int32_t r = 9; r <= 20; ++r) {  // rows 9 to 20: calculation rows "1"
+    feld->FügeZeileEin(r);
+    for (const auto& [spalte, wert] : eins) feld->SetzeWert(r, spalte, wert);
+  }
+  for (int dp : {11, 12}) {
+    zuhörer.fortschritte = 0;
+    zuhörer.maxima.clear();
+    auto k = h.Komponente();
+    k->Verbinde(&zuhörer);
+    const auto pfad = test::Testordner() / ("abbruch.d" + std::to_string(dp));
+    EXPECT_FALSE(dp == 11 ? k->Ausgabe_BelegdatenDA90REB11(1, 5, pfad.string(), *feld)
+                          : k->Ausgabe_BelegdatenDA90REB12(1, 5, pfad.string(), *feld));
+    EXPECT_EQ(zuhörer.maxima, std::vector<std::int32_t>{21 + 9});
+    // Cancelled after row 10: rows 11 to 20 and the end line are missing.
+    const test::Datei90 d = test::LiesDatei90(pfad);
+    ASSERT_FALSE(d.zeilen.empty());
+    EXPECT_EQ(d.zeilen.back().substr(0, dp == 11 ? 5 : 18), dp == 11 ? "11010" : "1220" + L("010030", 14));
+    EXPECT_EQ(std::count_if(d.zeilen.begin(), d.zeilen.end(),
+                            [](const std::string& z) { return z.find("010030") != std::string::npos; }), 2);
+  }
+}
+
 TEST(Reb, HostEvaluatesFormulasAndStoresNothingOnAnError) {
   const struct {
     std::string formel;
