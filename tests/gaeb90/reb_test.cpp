@@ -166,13 +166,18 @@ TEST(Reb, OnlyAnEmptyRowAndTheDriversRoute) {
   EXPECT_EQ(h.Meldungen().back(), "Beleg konnte nicht gesperrt werden");
 }
 
-TEST_F(RebTest, ProgressAndCancel) {
+TEST_F(RebTest, ProgressCancelAndALostLock) {
   struct : clsGaebSQLEreignisse {
-    void Fortschritt(std::int32_t, bool& Cancel) override { Cancel = ++fortschritte == 2; }
+    void Fortschritt(std::int32_t, bool& Cancel) override {
+      Cancel = ++fortschritte == 2;
+      db->Ausführen("DELETE FROM Belegsperren");  // the lock is lost: unlocking fails
+    }
+    Verbindung* db = nullptr;
     void FortschrittMax(std::int32_t Anzahl) override { maxima.push_back(Anzahl); }
     int fortschritte = 0;
     std::vector<std::int32_t> maxima;
   } zuhörer;
+  zuhörer.db = h.db.get();
   const std::pair<int, Variant> eins[] = {
       {0, Variant(std::int16_t{0})}, {5, Variant("01.0030")}, {7, Variant(1.0)}, {8, Variant("1")}, {9, Variant(1.0)}};
   for (std::int32_t r = 9; r <= 20; ++r) {  // rows 9 to 20: calculation rows "1"
@@ -182,6 +187,7 @@ TEST_F(RebTest, ProgressAndCancel) {
   for (int dp : {11, 12}) {
     zuhörer.fortschritte = 0;
     zuhörer.maxima.clear();
+    h.Meldungsdienst().Leeren();
     auto k = h.Komponente();
     k->Verbinde(&zuhörer);
     const auto pfad = test::Testordner() / ("abbruch.d" + std::to_string(dp));
@@ -194,6 +200,7 @@ TEST_F(RebTest, ProgressAndCancel) {
     EXPECT_EQ(d.zeilen.back().substr(0, dp == 11 ? 5 : 18), dp == 11 ? "11010" : "1220" + L("010030", 14));
     EXPECT_EQ(std::count_if(d.zeilen.begin(), d.zeilen.end(),
                             [](const std::string& z) { return z.find("010030") != std::string::npos; }), 2);
+    EXPECT_EQ(h.Meldungen().back(), "Bei der Verarbeitung ist ein Fehler aufgetreten: Entsperre Beleg: 5");
   }
 }
 
