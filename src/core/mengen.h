@@ -44,7 +44,7 @@ class Aufmass : public HostObjekt {
 };
 
 namespace klassen {
-inline constexpr Klasse XArrayDB{"XArrayDBObject.XArrayDB", "{6B1D2F40-3C4E-4E51-9B7A-1A0B5E2C8D0B}"};
+inline constexpr Klasse XArrayDB{"GaebHost.XArrayDB", "{6B1D2F40-3C4E-4E51-9B7A-1A0B5E2C8D0B}"};
 }  // namespace klassen
 
 }  // namespace gaeb
