@@ -9,6 +9,7 @@ packages=(
   libxml2-dev libxml2-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
+  libmuparser-dev
   clang libclang-rt-14-dev
   help2man
 )

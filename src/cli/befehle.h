@@ -8,6 +8,7 @@
 #include "cli/programm.h"
 #include "cli/zeilendatei_json.h"
 #include "core/ausgabeoptionen.h"
+#include "host/aufmass.h"
 
 namespace gaeb::cli {
 
@@ -35,6 +36,11 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
 
 // import: a GAEB file read and stored as a new document.
 void RegistriereImport(CLI::App& app, Programm& programm, int& exitcode);
+// takeoff import, takeoff show: the quantity take-off of a document.
+void RegistriereAufmass(CLI::App& app, Programm& programm, int& exitcode);
+// Take-off rows of a JSON file, checked key by key; throws std::invalid_argument
+// naming the row and the key.
+std::vector<host::Aufmasszeile> LeseAufmasszeilen(const nlohmann::json& datei);
 
 // text: conversion between RTF, plain lines and GAEB XML text markup.
 void RegistriereText(CLI::App& app, int& exitcode);

@@ -21,6 +21,40 @@ const std::pair<const char*, const char*> kFirma[] = {
     {"Fax", "0221 123456-99"},        {"Email", "angebote@musterbau.example"},
 };
 
+// The take-off of the first demo bill: comments, a deduction (negative
+// quantity), a power, and a formula longer than one calculation line.
+constexpr const char* kDemoAufmass = R"json([
+  {"kind": "comment", "oz": "01.01.0010", "text": "Oberboden, Baufeld nach Lageplan"},
+  {"kind": "calculation", "oz": "01.01.0010", "designation": "Baufeld", "formula": "24,50*16,00"},
+  {"kind": "calculation", "oz": "01.01.0010", "designation": "Zufahrt", "formula": "12,00*4,50"},
+  {"kind": "calculation", "oz": "01.01.0010", "designation": "Baum", "formula": "-3,14159*2,5^2"},
+  {"kind": "comment", "oz": "01.01.0020", "text": "Baugrube, Achsen A-D, Tiefe 1,80 m"},
+  {"kind": "calculation", "oz": "01.01.0020", "designation": "Achse A-B", "formula": "12,50*8,25*1,80"},
+  {"kind": "calculation", "oz": "01.01.0020", "designation": "Achse C-D", "formula": "6,40 * 4,10 * 1,80"},
+  {"kind": "calculation", "oz": "01.01.0020", "designation": "Boeschung",
+   "formula": "(12,50+8,25)*2*0,5*1,80**2*0,5+(6,40+4,10)*2*0,5*1,80**2*0,5+4*(1,80**3)/3"},
+  {"kind": "calculation", "oz": "01.01.0020", "designation": "Schacht", "formula": "-(1,20*1,20*1,80)"},
+  {"kind": "comment", "oz": "01.01.0030", "text": "Wasserhaltung laut Bautagebuch"},
+  {"kind": "calculation", "oz": "01.01.0030", "designation": "KW 14-15", "formula": "2*5"},
+  {"kind": "calculation", "oz": "01.01.0030", "designation": "KW 16", "formula": "4"}
+])json";
+
+// Gives document (belegart, nummer) the demo take-off and writes its quantity
+// calculations; false when something failed.
+bool DemoAufmass(Programm& programm, const std::string& ordner, const std::string& name, std::int16_t belegart,
+                 std::int32_t nummer) {
+  host::SpeichereAufmass(programm.Datenbank(), belegart, nummer,
+                         LeseAufmasszeilen(nlohmann::json::parse(kDemoAufmass)));
+  bool alles = true;
+  for (std::int16_t dp : {11, 12}) {
+    std::filesystem::path ziel = std::filesystem::path(ordner) / (name + Dateiendung("90", dp));
+    bool ok = Exportiere(programm, "90", belegart, nummer, ziel.string(), dp, {});
+    std::cout << "  Mengenberechnung DA" << dp << ": " << ziel.string() << (ok ? "" : "  (fehlgeschlagen)") << "\n";
+    alles = alles && ok;
+  }
+  return alles;
+}
+
 void Vorbereiten(Verbindung& v) {
   host::ErstelleSchema(v);
   for (const auto& [key, wert] : kFirma) {
@@ -50,7 +84,8 @@ void Vorbereiten(Verbindung& v) {
 
 void RegistriereDemo(CLI::App& app, Programm& programm, Optionen& optionen, int& exitcode) {
   CLI::App* demo = app.add_subcommand(
-      "demo", "Set up a demo database, import the demo bills and export each in every format (GAEB DA XML also as X84)");
+      "demo", "Set up a demo database, import the demo bills and export each in every format (GAEB DA XML also as X84);\n"
+      "the first bill also gets a quantity take-off, written as DA11 and DA12");
   static std::string ordner = "gaeb-demo";
   demo->add_option("--out", ordner, "Folder for the GAEB files")->capture_default_str();
   demo->callback([&] {
@@ -84,6 +119,7 @@ void RegistriereDemo(CLI::App& app, Programm& programm, Optionen& optionen, int&
           alles = alles && ok;
         }
       }
+      if (&b == &Beispiele().front()) alles = DemoAufmass(programm, ordner, std::string(b.name), belegart, e.belegnummer) && alles;
     }
     exitcode = alles ? kErfolg : kAbgelehnt;
   });

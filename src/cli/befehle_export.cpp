@@ -68,7 +68,15 @@ bool Exportiere(Programm& programm, const std::string& format, std::int16_t bele
   auto komponente = programm.Komponente();
   Fortschrittsanzeige anzeige("GAEB " + format);
   komponente->Verbinde(&anzeige);
-  bool ok = it->second(*komponente, belegart, belegnummer, datei, datenphase, optionen);
+  bool ok = false;
+  if (format == "90" && (datenphase == 11 || datenphase == 12)) {
+    // The quantity calculation of the document's take-off, as the host builds it.
+    std::unique_ptr<host::XArrayDBHost> feld = host::BaueAufmassArray(programm.Datenbank(), belegart, belegnummer);
+    ok = datenphase == 11 ? komponente->Ausgabe_BelegdatenDA90REB11(belegart, belegnummer, datei, *feld)
+                          : komponente->Ausgabe_BelegdatenDA90REB12(belegart, belegnummer, datei, *feld);
+  } else {
+    ok = it->second(*komponente, belegart, belegnummer, datei, datenphase, optionen);
+  }
   komponente->Verbinde(nullptr);
   // A file that misses something is no success, whatever the export answered.
   if (ok && !komponente->AusgabeVollständig()) {
@@ -90,6 +98,8 @@ void RegistriereExport(CLI::App& app, Programm& programm, int& exitcode) {
   cmd->footer(
       "Formats: 2000 GAEB 2000 tagged text (.p8x); 90 GAEB 90 fixed records (.d8x); xml GAEB DA XML 3.1\n"
       "(.x8x), UTF-8, valid against the GAEB DA XML 3.1 schema of its data type (84: the bid schema).\n"
+      "90 with --dp 11 or 12: the quantity calculation of the document's take-off (gaeb takeoff import),\n"
+      "REB 23.003 (.d11, 80 columns) or REB 23.004 (.d12, long lines).\n"
       "A cancelled XML export saves the partial file and exits 1. docs/formats.md shows each file.");
   cmd->add_option("--dp", datenphase, "GAEB data type (81 to 86; 11 and 12 quantity calculations)")
       ->capture_default_str();

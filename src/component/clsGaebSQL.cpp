@@ -4,6 +4,7 @@
 #include "gaeb2000/export.h"
 #include "export/oz.h"
 #include "gaeb90/export.h"
+#include "gaeb90/reb.h"
 #include "gaebxml/export.h"
 #include "store/store.h"
 #include "component/textkonverter_host.h"
@@ -114,6 +115,20 @@ bool clsGaebSQL::Ausgabe_BelegdatenDA90(std::int16_t belegart, std::int32_t bele
                                         std::int16_t tmpDatenphase, const Ausgabeoptionen& optionen) {
   return PrüfeVollständig(*k_, [&] {
     return gaeb90::Ausgabe_BelegdatenDA90(*k_, belegart, belegnummer, tmpPfadDatei, tmpDatenphase, optionen);
+  });
+}
+
+bool clsGaebSQL::Ausgabe_BelegdatenDA90REB11(std::int16_t pBelegart, std::int32_t pBelegnummer,
+                                             const std::string& tmpPfadDatei, XArrayDB& AnzArrayERG) {
+  return PrüfeVollständig(*k_, [&] {
+    return gaeb90::Ausgabe_BelegdatenDA90REB11(*k_, pBelegart, pBelegnummer, tmpPfadDatei, AnzArrayERG);
+  });
+}
+
+bool clsGaebSQL::Ausgabe_BelegdatenDA90REB12(std::int16_t pBelegart, std::int32_t pBelegnummer,
+                                             const std::string& tmpPfadDatei, XArrayDB& AnzArrayERG) {
+  return PrüfeVollständig(*k_, [&] {
+    return gaeb90::Ausgabe_BelegdatenDA90REB12(*k_, pBelegart, pBelegnummer, tmpPfadDatei, AnzArrayERG);
   });
 }
 

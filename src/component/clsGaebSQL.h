@@ -17,6 +17,7 @@
 #include "core/ereignisse.h"
 #include "core/host.h"
 #include "core/kontext.h"
+#include "core/mengen.h"
 #include "core/objektfabrik.h"
 #include "core/positionssatz.h"
 
@@ -76,10 +77,19 @@ class clsGaebSQL {
   bool PrüfenAusgabeWährung(std::int16_t belegart, std::int32_t belegnummer, bool AusgabeLandeswährung = false);
 
   // Writes the document as a GAEB 90 bill of quantities at tmpPfadDatei in
-  // data type tmpDatenphase (81 to 86; 11 and 12 are refused for now); True
-  // when the file was written to the end.
+  // data type tmpDatenphase (81 to 86), or for 11 and 12 the quantity
+  // calculation of the results in optionen.AnzArrayERGString; True when the
+  // file was written to the end.
   bool Ausgabe_BelegdatenDA90(std::int16_t belegart, std::int32_t belegnummer, const std::string& tmpPfadDatei,
                               std::int16_t tmpDatenphase, const Ausgabeoptionen& optionen = {});
+  // Write the quantity calculation in AnzArrayERG (row 0 header values, then
+  // one row per calculation or comment row) as REB 23.003 (DA11) or REB
+  // 23.004 (DA12) at tmpPfadDatei; the document is locked for the time of the
+  // export. True when the file was written to the end.
+  bool Ausgabe_BelegdatenDA90REB11(std::int16_t pBelegart, std::int32_t pBelegnummer, const std::string& tmpPfadDatei,
+                                   XArrayDB& AnzArrayERG);
+  bool Ausgabe_BelegdatenDA90REB12(std::int16_t pBelegart, std::int32_t pBelegnummer, const std::string& tmpPfadDatei,
+                                   XArrayDB& AnzArrayERG);
 
   // Writes the document as a GAEB 2000 file at tmpPfadDatei in data phase
   // tmpDatenphase (81 to 86); True when the file was written.

@@ -13,7 +13,7 @@ struct Ausgabeoptionen {
   bool chkMitZeiten = false;                // write time values
   bool chkMitRTFAusgabe = false;            // take the RTF variants of texts
   bool chkMitArtikelnummerAusgabe = false;  // write article numbers
-  std::string AnzArrayERGString;            // accepted; the exports do not use it
+  std::string AnzArrayERGString;            // GAEB 90 data types 11 and 12: results split at "|"
 };
 
 }  // namespace gaeb

@@ -14,6 +14,7 @@
 #include "base/text.h"
 #include "base/zahlformat.h"
 #include "export/oz.h"
+#include "gaeb90/reb.h"
 #include "gaeb90/satzaufbau.h"
 
 namespace gaeb::gaeb90 {
@@ -185,12 +186,6 @@ bool Export::Ausgabe_BelegdatenDA90(std::int16_t belegart, std::int32_t belegnum
     m_MitZeiten = optionen.chkMitZeiten;
     if (k_.satz.Datenphase == 84) m_MitPreise = true;
 
-    // The quantity calculations have exports of their own that are not part
-    // of this version yet.
-    if (k_.satz.Datenphase == 11 || k_.satz.Datenphase == 12) {
-      ZeigeMeldung(k_, std::string(k_.satz.Datenphase == 11 ? kMeldungDA11 : kMeldungDA12));
-      return;
-    }
     ergebnis = true;
 
     Belegdaten& beleg = k_.Beleg();
@@ -216,6 +211,31 @@ bool Export::Ausgabe_BelegdatenDA90(std::int16_t belegart, std::int32_t belegnum
     }
     bool landeswährung = optionen.AusgabeLandeswährung;
     beleg.SetzeAusgabewährung(landeswährung);
+
+    // The quantity calculations: the results handed as text, one row per
+    // piece before the last "|", go to the export of their data type.
+    if (k_.satz.Datenphase == 11 || k_.satz.Datenphase == 12) {
+      std::unique_ptr<XArrayDB> feld = k_.fabrik->Erzeuge<XArrayDB>(klassen::XArrayDB);
+      feld->ReDim(0, 0, 0, 0);
+      const std::string& liste = optionen.AnzArrayERGString;
+      std::size_t start = 0;
+      for (std::int32_t zeile = 0;; ++zeile) {
+        const std::size_t ende = liste.find('|', start);
+        if (ende == std::string::npos) break;
+        if (zeile > 0) feld->FügeZeileEin(zeile);
+        if (ende > start) feld->SetzeWert(zeile, 0, liste.substr(start, ende - start));
+        start = ende + 1;
+      }
+      Mengenberechnung reb(k_, m_Datei);
+      reb.BelegIstGesperrt();
+      const bool ok = k_.satz.Datenphase == 11
+                          ? reb.Ausgabe_BelegdatenDA90REB11(art, nummer, tmpPfadDatei, *feld)
+                          : reb.Ausgabe_BelegdatenDA90REB12(art, nummer, tmpPfadDatei, *feld);
+      entsperrt = true;  // the quantity calculation released the lock
+      Ignoriere([&] { beleg.Entsperren(art, nummer); });
+      if (!ok) ergebnis = false;
+      return;
+    }
 
     if (m_Datei == nullptr) {
       datei = std::make_unique<DateiAusgabe>(tmpPfadDatei);

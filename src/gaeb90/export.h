@@ -170,7 +170,8 @@ bool Export::Satz(std::string_view prozedur, Rumpf&& body) {
 }
 
 // Export of a GAEB 90 bill (data types 81 to 86) through a fresh Export.
-// Data types 11 and 12 (quantity calculations) are refused with a message.
+// Data types 11 and 12 write the quantity calculation of gaeb90/reb.h from
+// the results in AnzArrayERGString (one row per piece before the last "|").
 bool Ausgabe_BelegdatenDA90(Kontext& k, std::int16_t belegart, std::int32_t belegnummer,
                             const std::string& tmpPfadDatei, std::int16_t tmpDatenphase,
                             const Ausgabeoptionen& optionen);
@@ -182,9 +183,5 @@ std::vector<std::string> Zeilen(const std::string& text);
 // The messages of the export that are no catalogue texts.
 inline constexpr std::string_view kMeldungNichtGesperrt = "Beleg konnte nicht gesperrt werden";
 inline constexpr std::string_view kMeldungWährung = "Der Beleg ist nicht in der entsprechenden Währung erfasst. ";
-inline constexpr std::string_view kMeldungDA11 =
-    "Die Ausgabe DA11 (Mengenberechnung REB 23.003) ist in dieser Version noch nicht verfügbar.";
-inline constexpr std::string_view kMeldungDA12 =
-    "Die Ausgabe DA12 (Mengenberechnung REB 23.004) ist in dieser Version noch nicht verfügbar.";
 
 }  // namespace gaeb::gaeb90

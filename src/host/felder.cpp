@@ -160,4 +160,15 @@ const Katalog& SchlusszeilenKatalog() {
   return k;
 }
 
+const Katalog& AufmassKatalog() {
+  static const Katalog k("Aufmasszeilen", {
+      I("Zeilenart"),                  // 0 calculation, 1 comment
+      L("Blatt"), S("Buchstabe"),      // sheet and line letter, 22 rows a sheet
+      S("Positionsnummer"), S("Bezeichnung"), S("Formel"),
+      D("Menge"),                      // value of the formula
+      D("Ergebnis"),                   // running total of the position's quantities
+  });
+  return k;
+}
+
 }  // namespace gaeb::host

@@ -52,6 +52,10 @@ const Katalog& SchlusszeilenKatalog();
 // Addresses of a document by kind (2 = client) (table Belegadressen).
 const Katalog& AdressKatalog();
 
+// Quantity take-off rows of a document (table Aufmasszeilen, keyed by
+// Belegart, Belegnummer and Zeile).
+const Katalog& AufmassKatalog();
+
 // Converts a value to the type of a field (error 13 when it does not convert).
 Variant AlsFeldtyp(const Variant& wert, Variant::Typ typ);
 

@@ -1,5 +1,6 @@
 #include "host/host.h"
 
+#include "host/aufmass.h"
 #include "host/belegdaten.h"
 #include "host/belegnummern.h"
 #include "host/verbindung.h"
@@ -15,6 +16,8 @@ void RegistriereHost(Objektfabrik& fabrik, HostOptionen optionen) {
   fabrik.Registriere(klassen::Meldungsdienst,
                      [aus = optionen.meldungsausgabe] { return std::make_unique<MeldungsdienstHost>(aus); });
   fabrik.Registriere(klassen::Datumsdienst, [] { return std::make_unique<DatumsdienstHost>(); });
+  fabrik.Registriere(klassen::Aufmass, [] { return std::make_unique<AufmassHost>(); });
+  fabrik.Registriere(klassen::XArrayDB, [] { return std::make_unique<XArrayDBHost>(); });
   fabrik.Registriere(klassen::Einstellungen, [] { return std::make_unique<EinstellungenHost>(); });
 }
 

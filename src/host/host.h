@@ -17,8 +17,8 @@ struct HostOptionen {
 };
 
 // Registers every host class: connection, document data, document numbers,
-// message catalogue, message service, date service and the settings object
-// "VRBSetting.VRSettings".
+// message catalogue, message service, date service, quantity take-off, array
+// object and the settings object "VRBSetting.VRSettings".
 void RegistriereHost(Objektfabrik& fabrik, HostOptionen optionen = {});
 
 // A factory with the host registered.

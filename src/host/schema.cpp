@@ -109,7 +109,7 @@ void ErstelleSchema(Verbindung& v) {
     KatalogTabelle(v, KopfKatalog(), "Belegart, Belegnummer", "Belegart INTEGER NOT NULL, Belegnummer INTEGER NOT NULL");
     KatalogTabelle(v, PositionsKatalog(), "Belegart, Belegnummer, Zeile",
                    "Belegart INTEGER NOT NULL, Belegnummer INTEGER NOT NULL, Zeile INTEGER NOT NULL");
-    for (const Katalog* k : {&SchlusszeilenKatalog(), &AdressKatalog()})
+    for (const Katalog* k : {&SchlusszeilenKatalog(), &AdressKatalog(), &AufmassKatalog()})
       KatalogTabelle(v, *k, "Belegart, Belegnummer, Zeile",
                      "Belegart INTEGER NOT NULL, Belegnummer INTEGER NOT NULL, Zeile INTEGER NOT NULL");
     if (version < kSchemaversion) {

@@ -1,5 +1,5 @@
 // GAEB 90 export driver: the answers to a locked document, a wrong currency
-// and the refused data types, progress with cancel and yield, the unlock, the
+// (also for the quantity calculations), progress with cancel and yield, the unlock, the
 // options, and a failing host call at every possible point of an export.
 #include <gtest/gtest.h>
 
@@ -67,7 +67,7 @@ TEST(Ablauf90, RefusedExportsWriteNothingAndLeaveNoLock) {
   } fälle[] = {{5, 83, "Beleg konnte nicht gesperrt werden"},  // held by another workstation
                {77, 83, "Beleg konnte nicht gesperrt werden"},  // no such document
                {7, 83, "Der Beleg ist nicht in der entsprechenden Währung erfasst. "},
-               {6, 11, std::string(gaeb90::kMeldungDA11)}, {6, 12, std::string(gaeb90::kMeldungDA12)}};
+               {5, 11, "Beleg konnte nicht gesperrt werden"}, {7, 12, "Der Beleg ist nicht in der entsprechenden Währung erfasst. "}};
   for (int versuch = 0; versuch < 2; ++versuch) {
     for (const auto& f : fälle) {
       h.Meldungsdienst().Leeren();
