@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <ctime>
 #include <iterator>
+#include <optional>
 #include <filesystem>
 
 #include "base/fehler.h"
@@ -18,6 +19,7 @@
 #include "export/firma.h"
 #include "export/oz.h"
 #include "gaebxml/export.h"
+#include "textconv/textkonverter.h"
 
 namespace gaeb::gaebxml {
 
@@ -168,6 +170,9 @@ bool Export::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnu
     }
     bool landeswährung = m_AusgabeLandeswährung;
     b.SetzeAusgabewährung(landeswährung);
+    // The converter library is looked for once for all texts of this export.
+    std::optional<clsGaebTextkonverter::Serie> serie;
+    if (k_.textkonverter != nullptr) serie.emplace(*k_.textkonverter);
 
     m_VorlaufOffen = true;
     k_.satz.AnzahlLeistungen = 0;

@@ -87,13 +87,14 @@ bool Export::HängeAn(xmlNodePtr parent, const std::string& xml) {
   std::unique_ptr<DokumentFragment> fragment = k_.textkonverter->CreateDocFragmentFromXMLString(xml);
   if (fragment == nullptr) return false;
   if (parent == nullptr) throw gaeb::Fehler(91, "Objektvariable nicht festgelegt");
-  // A copy into this document (its names go into the document's dictionary),
-  // put into the root's namespace without a declaration of its own.
-  xmlNodePtr kopie = xmlDocCopyNode(fragment->Element(), doc_, 1);
-  if (kopie == nullptr) throw gaeb::Fehler(7, "Nicht genügend Speicher");
-  InNamensraum(kopie, ns_);
-  OhneEigeneDeklaration(kopie, ns_);
-  xmlAddChild(parent, kopie);
+  // The parsed element moves into this document (its names go into the
+  // document's dictionary), put into the root's namespace without a
+  // declaration of its own.
+  xmlNodePtr element = fragment->Entnehmen(doc_);
+  if (element == nullptr) throw gaeb::Fehler(7, "Nicht genügend Speicher");
+  InNamensraum(element, ns_);
+  OhneEigeneDeklaration(element, ns_);
+  xmlAddChild(parent, element);
   return true;
 }
 

@@ -98,6 +98,7 @@ clsGaebTextkonverter::clsGaebTextkonverter(Meldungsfenster* fenster) : fenster_(
 clsGaebTextkonverter::~clsGaebTextkonverter() { Entlade_Konverter(); }
 
 bool clsGaebTextkonverter::Lade_Konverter() {
+  if (serieGeprüft_ && m_hKonverter != nullptr) return true;
   const std::string pfad = m_AppExeDir_ + "/" + kKonverterDatei;
   // The file is looked for on every conversion, so a library removed or
   // replaced while the program runs is noticed; loading it is done once.
@@ -112,6 +113,7 @@ bool clsGaebTextkonverter::Lade_Konverter() {
     if (fenster_ != nullptr) fenster_->Zeige("Laden der Datei " + pfad + " fehlgeschlagen", "");
     return false;
   }
+  serieGeprüft_ = inSerie_;
   return true;
 }
 
@@ -121,6 +123,7 @@ void clsGaebTextkonverter::Entlade_Konverter() {
     m_hKonverter = nullptr;
     geladenerPfad_.clear();
     einsprünge_.clear();
+    serieGeprüft_ = false;
   }
 }
 

@@ -46,7 +46,29 @@ class clsGaebTextkonverter {
   // Property m_AppExeDir: the directory that holds the library, without a
   // trailing slash.
   const std::string& m_AppExeDir() const { return m_AppExeDir_; }
-  void m_AppExeDir(const std::string& verzeichnis) { m_AppExeDir_ = verzeichnis; }
+  void m_AppExeDir(const std::string& verzeichnis) {
+    m_AppExeDir_ = verzeichnis;
+    serieGeprüft_ = false;
+  }
+
+  // A run of conversions (one export): while a Serie is open, the library
+  // file that a conversion of the run found and loaded is not looked for
+  // again, so the run checks the file once instead of once per text. A file
+  // that was missing is still looked for on every conversion.
+  class Serie {
+   public:
+    explicit Serie(clsGaebTextkonverter& k) : k_(k), vorher_(k.inSerie_) { k.inSerie_ = true; }
+    ~Serie() {
+      k_.inSerie_ = vorher_;
+      if (!vorher_) k_.serieGeprüft_ = false;
+    }
+    Serie(const Serie&) = delete;
+    Serie& operator=(const Serie&) = delete;
+
+   private:
+    clsGaebTextkonverter& k_;
+    bool vorher_;
+  };
 
   void Setze_Meldungsfenster(Meldungsfenster* fenster) { fenster_ = fenster; }
 
@@ -115,6 +137,8 @@ class clsGaebTextkonverter {
   std::string geladenerPfad_;    // the file m_hKonverter was loaded from
   std::map<std::string, void*, std::less<>> einsprünge_;  // functions looked up so far
   std::int32_t m_Konverter = 0;  // converter instance of the running conversion
+  bool inSerie_ = false;         // a Serie is open
+  bool serieGeprüft_ = false;    // the open Serie found and loaded the library
   Meldungsfenster* fenster_;
 };
 

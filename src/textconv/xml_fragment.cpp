@@ -28,6 +28,30 @@ constexpr int kNamensraumRedundantEntfernen = 1;
 // Parse errors end in "nothing"; they are not printed.
 void BeiFehler(void*, xmlErrorPtr) {}
 
+// One parser context per thread serves every fragment: setting one up (its
+// handlers, dictionary and stacks) costs more than parsing a short text.
+// Each read starts from a reset context.
+class Parser {
+ public:
+  ~Parser() {
+    if (ctxt_ != nullptr) xmlFreeParserCtxt(ctxt_);
+  }
+  xmlParserCtxtPtr Kontext() {
+    if (ctxt_ == nullptr) {
+      ctxt_ = xmlNewParserCtxt();
+      if (ctxt_ == nullptr) return nullptr;
+      ctxt_->sax->internalSubset = BeiDokumenttyp;
+      ctxt_->sax->serror = BeiFehler;
+    }
+    return ctxt_;
+  }
+
+ private:
+  xmlParserCtxtPtr ctxt_ = nullptr;
+};
+
+thread_local Parser tParser;
+
 }  // namespace
 
 DokumentFragment::~DokumentFragment() {
@@ -47,18 +71,27 @@ xmlNodePtr DokumentFragment::AnhängenAn(xmlNodePtr parent) const {
   return kopie;
 }
 
+xmlNodePtr DokumentFragment::Entnehmen(xmlDocPtr doc) {
+  xmlNodePtr e = Element();
+  if (e == nullptr || doc == nullptr) return nullptr;
+  xmlUnlinkNode(e);
+  if (xmlDOMWrapAdoptNode(nullptr, dokument_, e, doc, nullptr, 0) != 0) {
+    xmlFreeNode(e);
+    return nullptr;
+  }
+  return e;
+}
+
 std::unique_ptr<DokumentFragment> ErzeugeDokumentFragment(std::string_view xml) {
   if (xml.empty() || xml.size() > static_cast<std::size_t>(INT_MAX)) return nullptr;
-  xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+  xmlParserCtxtPtr ctxt = tParser.Kontext();
   if (ctxt == nullptr) return nullptr;
   Parsezustand zustand;
   ctxt->_private = &zustand;
-  ctxt->sax->internalSubset = BeiDokumenttyp;
-  ctxt->sax->serror = BeiFehler;
   xmlDocPtr doc = xmlCtxtReadMemory(ctxt, xml.data(), static_cast<int>(xml.size()), nullptr,
                                     "UTF-8", XML_PARSE_NONET | XML_PARSE_HUGE);
   bool gut = doc != nullptr && ctxt->wellFormed && !zustand.dokumenttyp;
-  xmlFreeParserCtxt(ctxt);
+  ctxt->_private = nullptr;
   xmlNodePtr wurzel = gut ? xmlDocGetRootElement(doc) : nullptr;
   if (wurzel == nullptr) {
     xmlFreeDoc(doc);

@@ -3,8 +3,10 @@
 // characters on their way through the code pages, error boxes with partial
 // results, pictures, and loading the library once per object.
 #include <dlfcn.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "base/fehler.h"
@@ -122,6 +124,30 @@ TEST(textconvTextkonverterOhneBibliothek, LademeldungUndLaufzeitfehler) {
   clsGaebTextkonverter stumm;
   stumm.m_AppExeDir("/nicht/vorhanden");
   EXPECT_THROW(stumm.RunGtcConverterTest_GXML_RTF("<LblTx/>", "ML"), gaeb::Fehler);
+}
+
+// Within a Serie the library file is looked for once: its removal is noticed
+// by the first conversion after the Serie, not inside it.
+TEST(textconvTextkonverterSerie, DateiEinmalGesucht) {
+  namespace fs = std::filesystem;
+  const fs::path ordner = fs::temp_directory_path() / ("gaeb-serie-" + std::to_string(::getpid()));
+  fs::create_directories(ordner);
+  fs::copy_file(kBibliothek, ordner / gaeb::kKonverterDatei, fs::copy_options::overwrite_existing);
+  Protokollfenster fenster;
+  clsGaebTextkonverter konverter(&fenster);
+  konverter.m_AppExeDir(ordner.string());
+  std::string erste;
+  {
+    clsGaebTextkonverter::Serie serie(konverter);
+    erste = konverter.RunGtcConverterTest_ASCII_GXML("Beton", "K", "");
+    fs::remove(ordner / gaeb::kKonverterDatei);
+    EXPECT_EQ(konverter.RunGtcConverterTest_ASCII_GXML("Beton", "K", ""), erste);
+  }
+  EXPECT_NE(erste, "");
+  EXPECT_TRUE(fenster.meldungen.empty());
+  EXPECT_THROW(konverter.RunGtcConverterTest_ASCII_GXML("Beton", "K", ""), gaeb::Fehler);
+  EXPECT_EQ(fenster.meldungen.size(), 1u);
+  fs::remove_all(ordner);
 }
 
 }  // namespace
