@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "testhost.h"
 
 namespace gaeb {
@@ -10,9 +12,15 @@ namespace {
 
 using test::TestHost;
 
-TEST(OZ, MaskLevelsCountTheFiveCharacters) {
+// A host with a component and its context.
+class OZ : public ::testing::Test {
+ protected:
   TestHost h;
-  auto k = h.Komponente();
+  std::unique_ptr<clsGaebSQL> k = h.Komponente();
+  Kontext& c = k->kontext();
+};
+
+TEST_F(OZ, MaskLevelsCountTheFiveCharacters) {
   EXPECT_EQ(k->OZMaske_Stufen("1233PPPPI"), "11241");
   EXPECT_EQ(k->OZMaske_Stufen("PPPPPPPPI"), "00081");
   EXPECT_EQ(k->OZMaske_Stufen("12PPPPI0000000"), "11041");
@@ -24,7 +32,7 @@ TEST(OZ, MaskLevelsCountTheFiveCharacters) {
   EXPECT_TRUE(h.Meldungen().empty());
 }
 
-TEST(OZ, MaskCheck) {
+TEST_F(OZ, MaskCheck) {
   EXPECT_TRUE(Prüfe_OZMaske("1233PPPPI"));
   EXPECT_TRUE(Prüfe_OZMaske("1PPPI|.|"));
   EXPECT_FALSE(Prüfe_OZMaske("PPPPPPPPI"));
@@ -34,10 +42,7 @@ TEST(OZ, MaskCheck) {
   EXPECT_TRUE(Prüfe_OZMaske("g1"));  // lower-case letters are not the older notation
 }
 
-TEST(OZ, FormatPosNrDropsTheSeparatorOnly) {
-  TestHost h;
-  auto k = h.Komponente();
-  Kontext& c = k->kontext();
+TEST_F(OZ, FormatPosNrDropsTheSeparatorOnly) {
   c.m_PosNr_Trennzeichen = ".";
   EXPECT_EQ(Format_PosNr(c, "01.02.0010"), "01020010");
   EXPECT_EQ(Format_PosNr(c, "1.2"), "12");
@@ -50,10 +55,7 @@ TEST(OZ, FormatPosNrDropsTheSeparatorOnly) {
   EXPECT_EQ(Format_PosNr(c, "01·02·ä"), "0102ä");
 }
 
-TEST(OZ, FeldStringCutsAndPadsByCharacters) {
-  TestHost h;
-  auto k = h.Komponente();
-  Kontext& c = k->kontext();
+TEST_F(OZ, FeldStringCutsAndPadsByCharacters) {
   auto f = [&](const std::string& t, std::int16_t w) { return Feld_String(c, t, w); };
   EXPECT_EQ(f("ABC", 5), "ABC  ");
   EXPECT_EQ(f("ABCDEF", 4), "ABCD");
@@ -66,10 +68,7 @@ TEST(OZ, FeldStringCutsAndPadsByCharacters) {
   EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("Feld_String")});
 }
 
-TEST(OZ, FeldNumRemovesSignAndFirstComma) {
-  TestHost h;
-  auto k = h.Komponente();
-  Kontext& c = k->kontext();
+TEST_F(OZ, FeldNumRemovesSignAndFirstComma) {
   EXPECT_EQ(Feld_Num(c, "-1234,50"), "123450");
   EXPECT_EQ(Feld_Num(c, "12"), "12");
   EXPECT_EQ(Feld_Num(c, "--5"), "-5");
@@ -85,26 +84,23 @@ void Öffne(clsGaebSQL& k, std::int32_t nr) {
   ASSERT_TRUE(b.LeseKopf(1, nr, true));
 }
 
-TEST(OZ, ErmittleMaskDefaultsByStructure) {
-  TestHost h;
+TEST_F(OZ, ErmittleMaskDefaultsByStructure) {
   h.LegeBelegAn(1, 1, "", {20, 21, 22, 40});
   h.LegeBelegAn(1, 2, "", {21, 22, 40});
   h.LegeBelegAn(1, 3, "", {22, 40});
   h.LegeBelegAn(1, 4, "", {40, 50});
   const char* erwartet[] = {"1233PPPPI", "122PPPPPI", "11PPPPPPI", "PPPPPPPPI"};
   for (int nr = 1; nr <= 4; ++nr) {
-    auto k = h.Komponente();
-    Öffne(*k, nr);
-    EXPECT_EQ(Ermittle_OZMaske(k->kontext()), erwartet[nr - 1]) << nr;
-    EXPECT_EQ(k->kontext().Beleg().OZMaske(), erwartet[nr - 1]);
+    auto neu = h.Komponente();
+    Öffne(*neu, nr);
+    EXPECT_EQ(Ermittle_OZMaske(neu->kontext()), erwartet[nr - 1]) << nr;
+    EXPECT_EQ(neu->kontext().Beleg().OZMaske(), erwartet[nr - 1]);
   }
   EXPECT_TRUE(h.Meldungen().empty());
 }
 
-TEST(OZ, ErmittleMaskKeepsAValidMaskWithoutItsSuffix) {
-  TestHost h;
+TEST_F(OZ, ErmittleMaskKeepsAValidMaskWithoutItsSuffix) {
   h.LegeBelegAn(1, 1, "1233PPPPI|,|", {40});
-  auto k = h.Komponente();
   Öffne(*k, 1);
   EXPECT_EQ(Ermittle_OZMaske(k->kontext()), "1233PPPPI");
   EXPECT_EQ(k->m_PosNr_Trennzeichen, ",");
@@ -113,8 +109,7 @@ TEST(OZ, ErmittleMaskKeepsAValidMaskWithoutItsSuffix) {
   EXPECT_EQ(k->m_PosNr_Trennzeichen, ",");
 }
 
-TEST(OZ, ErmittleMaskRebuildsFromTheFormats) {
-  TestHost h;
+TEST_F(OZ, ErmittleMaskRebuildsFromTheFormats) {
   // Trades without lots; trade format 00, title 000, position 0000, index 0.
   h.LegeBelegAn(1, 1, "LLTTTPPPPU|.|", {21, 22, 40});
   // The letter notation an import writes, with lots.
@@ -133,28 +128,28 @@ TEST(OZ, ErmittleMaskRebuildsFromTheFormats) {
                {3, "PPPPPPPPI00000", ".", "00081"},
                {4, "11PPPI00000000", "", "20031"}};
   for (const Fall& f : fälle) {
-    auto k = h.Komponente();
-    Öffne(*k, f.nr);
-    EXPECT_EQ(Ermittle_OZMaske(k->kontext()), f.maske) << f.nr;
-    EXPECT_EQ(k->m_PosNr_Trennzeichen, f.trenn) << f.nr;
-    EXPECT_EQ(k->OZMaske_Stufen(k->kontext().Beleg().OZMaske()), f.stufen) << f.nr;
+    auto neu = h.Komponente();
+    Öffne(*neu, f.nr);
+    EXPECT_EQ(Ermittle_OZMaske(neu->kontext()), f.maske) << f.nr;
+    EXPECT_EQ(neu->m_PosNr_Trennzeichen, f.trenn) << f.nr;
+    EXPECT_EQ(neu->OZMaske_Stufen(neu->kontext().Beleg().OZMaske()), f.stufen) << f.nr;
   }
   EXPECT_TRUE(h.Meldungen().empty());
 }
 
-TEST(OZ, ErmittleMaskSkipsFailingStepsSilently) {
+TEST_F(OZ, ErmittleMaskSkipsFailingStepsSilently) {
   // Fail the 1st, 2nd, ... call of the document data object until no call
   // fails: the procedure never reports and never throws.
   for (long n = 1;; ++n) {
-    TestHost h;
-    h.LegeBelegAn(1, 1, "LLTTTPPPPU|.|", {21, 22, 40});
-    auto k = h.Komponente();
-    Öffne(*k, 1);
-    h.störung->aufrufe = 0;
-    h.störung->failAt = n;
-    std::string maske = Ermittle_OZMaske(k->kontext());
-    EXPECT_TRUE(h.Meldungen().empty()) << n;
-    if (h.störung->aufrufe < n) {
+    TestHost host;
+    host.LegeBelegAn(1, 1, "LLTTTPPPPU|.|", {21, 22, 40});
+    auto komp = host.Komponente();
+    Öffne(*komp, 1);
+    host.störung->aufrufe = 0;
+    host.störung->failAt = n;
+    std::string maske = Ermittle_OZMaske(komp->kontext());
+    EXPECT_TRUE(host.Meldungen().empty()) << n;
+    if (host.störung->aufrufe < n) {
       EXPECT_EQ(maske, "11222PPPPI0000");  // no fault fired: the full result
       break;
     }

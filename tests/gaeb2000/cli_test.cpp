@@ -35,23 +35,23 @@ TEST(Programm, ExportFormat2000) {
   const std::string aufruf = kGaeb + " --db " + db + " --user tester export --type 1 --number 7 --format ";
   const std::string fehler = o.Datei("stderr.txt");
 
-  ASSERT_EQ(Führe(aufruf + "2000 --dp 84 --out " + o.Datei("lv.d84") + " 2>" + fehler), 0) << LiesBytes(fehler);
-  EXPECT_EQ(LiesBytes(fehler), "");
-  std::vector<std::string> z = Zeilen(LiesBytes(o.Datei("lv.d84")));
+  ASSERT_EQ(Führe(aufruf + "2000 --dp 84 --out " + o.Datei("lv.d84") + " 2>" + fehler), 0) << LiesDatei(fehler);
+  EXPECT_EQ(LiesDatei(fehler), "");
+  std::vector<std::string> z = Zeilen(LiesDatei(o.Datei("lv.d84")));
   ASSERT_GT(z.size(), 2u);
   EXPECT_EQ(z.front(), "#begin[GAEB]");
   EXPECT_EQ(Anzahl(z, L(16, "[Name1]Bau & Söhne GmbH[end]")), 1);
   EXPECT_EQ(Anzahl(z, L(15, "[SummeBrutto]297,50[end]")), 1);  // 250,00 + 19 %
   EXPECT_FALSE(std::filesystem::exists(o.Datei("lv.d841")));
-  ASSERT_EQ(Führe(aufruf + "90 --dp 83 --prices --out " + o.Datei("lv.d83") + " 2>" + fehler), 0) << LiesBytes(fehler);
-  const std::string d83 = LiesBytes(o.Datei("lv.d83"));
+  ASSERT_EQ(Führe(aufruf + "90 --dp 83 --prices --out " + o.Datei("lv.d83") + " 2>" + fehler), 0) << LiesDatei(fehler);
+  const std::string d83 = LiesDatei(o.Datei("lv.d83"));
   EXPECT_EQ(d83.substr(0, 13), "00        83L");
   EXPECT_NE(d83.find(" 0000001250  000000025000"), std::string::npos);  // 20 m2 at 12,50
 
   // Data types the program does not know are a usage error.
   for (const char* dp : {"7", "80", "87"}) {
     EXPECT_EQ(Führe(aufruf + "2000 --dp " + dp + " --out " + o.Datei("dp.p") + " 2>" + fehler), 2) << dp;
-    EXPECT_NE(LiesBytes(fehler).find("unknown GAEB data type " + std::string(dp)), std::string::npos);
+    EXPECT_NE(LiesDatei(fehler).find("unknown GAEB data type " + std::string(dp)), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(o.Datei("dp.p")));
   }
 
@@ -65,7 +65,7 @@ TEST(Programm, ExportFormat2000) {
   for (const auto& v : volle) {
     std::filesystem::create_symlink("/dev/full", o.Datei(v.voll));
     EXPECT_EQ(Führe(aufruf + v.format + " --dp 83 --out " + o.Datei(v.ziel) + " 2>" + fehler), 1) << v.voll;
-    EXPECT_NE(LiesBytes(fehler).find(o.Datei(v.ziel) + " ist unvollständig"), std::string::npos) << LiesBytes(fehler);
+    EXPECT_NE(LiesDatei(fehler).find(o.Datei(v.ziel) + " ist unvollständig"), std::string::npos) << LiesDatei(fehler);
   }
   EXPECT_TRUE(std::filesystem::exists(o.Datei("c.p831")));  // the complete temporary file stays
 
@@ -75,7 +75,7 @@ TEST(Programm, ExportFormat2000) {
     v->Ausführen("INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber) VALUES (1, 7, 'anna@anderswo:42')");
   }
   EXPECT_EQ(Führe(aufruf + "2000 --dp 84 --out " + o.Datei("gesperrt.d84") + " 2>" + fehler), 1);
-  EXPECT_EQ(LiesBytes(fehler), "Beleg konnte nicht gesperrt werden\n");
+  EXPECT_EQ(LiesDatei(fehler), "Beleg konnte nicht gesperrt werden\n");
   EXPECT_FALSE(std::filesystem::exists(o.Datei("gesperrt.d84")));
   EXPECT_FALSE(std::filesystem::exists(o.Datei("gesperrt.d841")));
 }
@@ -86,13 +86,13 @@ TEST(Programm, DemoFilesHaveCrLfLineEndsOnly) {
   ASSERT_EQ(Führe(kGaeb + " --db sqlite:" + o.Datei("x.db") + " demo --out " + o.Datei("demo") + " >/dev/null 2>" +
                   fehler),
             0)
-      << LiesBytes(fehler);
+      << LiesDatei(fehler);
   int dateien = 0;
   for (const auto& f : std::filesystem::directory_iterator(o.Datei("demo"))) {
     const std::string endung = f.path().extension().string();
     if (endung.rfind(".p8", 0) != 0 && endung.rfind(".d8", 0) != 0) continue;
     ++dateien;
-    const std::string b = LiesBytes(f.path().string());
+    const std::string b = LiesDatei(f.path().string());
     for (std::size_t i = 0; i < b.size(); ++i) {
       const bool crlf = b[i] == '\r' ? i + 1 < b.size() && b[i + 1] == '\n' : b[i] != '\n' || (i > 0 && b[i - 1] == '\r');
       ASSERT_TRUE(crlf) << f.path() << " byte " << i;

@@ -1,28 +1,21 @@
-// Helpers of the GAEB 2000 export tests: documents built row by row and
-// stored in the real host's database, an export into a fresh folder, the
-// written file split into lines, and lines with visible indentation.
+// Helpers of the GAEB 2000 export tests, on top of those of the GAEB 90 tests:
+// documents built row by row and stored in the real host's database, an
+// export into a fresh folder, the written file split into lines, and lines
+// with visible indentation.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <unistd.h>
-#include <vector>
 
 #include "base/codepage.h"
-#include "testhost.h"
+#include "gaeb90/lv90.h"
 
 namespace gaeb::test {
 
 // n blanks followed by text: the expected form of an indented line.
 inline std::string L(std::size_t n, const std::string& text) { return std::string(n, ' ') + text; }
-
-using Felder = std::vector<std::pair<const char*, Variant>>;
 
 // Sets the fields of a row (or the header) in the order given.
 inline host::Satz& Setze(host::Satz& s, const Felder& felder) {
@@ -96,13 +89,6 @@ struct Ordner {
   std::filesystem::path pfad;
 };
 
-inline std::string LiesBytes(const std::string& pfad) {
-  std::ifstream f(pfad, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
 // The lines of a file in code page cp as UTF-8. Fails the test when a line
 // does not end with CR LF.
 inline std::vector<std::string> Zeilen(const std::string& bytes, Codepage cp = Codepage::Cp850) {
@@ -131,23 +117,14 @@ inline std::vector<std::string> Block(const std::vector<std::string>& z, const s
   return {a, b == z.end() ? z.end() : b + 1};
 }
 
+// The index of the first line equal to `zeile`; the line count when there is none.
+inline std::size_t Index(const std::vector<std::string>& z, const std::string& zeile) {
+  return static_cast<std::size_t>(std::find(z.begin(), z.end(), zeile) - z.begin());
+}
+
 inline long Anzahl(const std::vector<std::string>& z, const std::string& zeile) {
   return std::count(z.begin(), z.end(), zeile);
 }
-
-// Records the progress events and cancels at a chosen Fortschritt.
-struct Ereignisse : clsGaebSQLEreignisse {
-  std::vector<std::int32_t> maxima;
-  int fortschritte = 0;
-  int yields = 0;
-  int abbrechenBei = 0;  // 0: never
-  void FortschrittMax(std::int32_t n) override { maxima.push_back(n); }
-  void Fortschritt(std::int32_t n, bool& cancel) override {
-    EXPECT_EQ(n, 10);
-    if (++fortschritte == abbrechenBei) cancel = true;
-  }
-  void Yield() override { ++yields; }
-};
 
 // One export of a stored document into a fresh folder.
 struct Exportlauf {
@@ -169,7 +146,7 @@ inline Exportlauf Exportiere(TestHost& h, std::int32_t nummer, const Ausgabeopti
   r.zielDa = std::filesystem::exists(ziel);
   r.tempDa = std::filesystem::exists(ziel + "1");
   if (r.zielDa) {
-    r.bytes = LiesBytes(ziel);
+    r.bytes = LiesDatei(ziel);
     r.zeilen = Zeilen(r.bytes, cp);
   }
   return r;

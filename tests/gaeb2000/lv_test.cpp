@@ -63,8 +63,7 @@ Z Teil(int nr, double menge) {
 }
 
 TEST(LVBody, PackageHeadHoldsItsPartsAndOneEnd) {
-  Ausgabeoptionen preise;
-  preise.chkMitPreise = true;
+  const Ausgabeoptionen preise = MitPreisen();
   for (bool zuletzt : {false, true}) {
     TestHost h;
     PaketBeleg(h, zuletzt);
@@ -95,7 +94,7 @@ TEST(LVBody, PackagesAsItemsLeaveOutTheParts) {
   Ordner ordner;
   ASSERT_TRUE(k->Ausgabe_BelegdatenDA2000(1, 1, ordner.Datei("lv.d83"), 83, o));
   EXPECT_EQ(k->AnzahlLeistungen(), 2);
-  Z z = Zeilen(LiesBytes(ordner.Datei("lv.d83")));
+  Z z = Zeilen(LiesDatei(ordner.Datei("lv.d83")));
   EXPECT_EQ(Block(z, L(12, "#begin[Position]"), L(12, "#end[Position]")),
             (Z{L(12, "#begin[Position]"), L(15, "[OZ]0010[end]"), L(15, "[Menge]2,000[end]"), L(15, "[ME]St[end]"),
                L(15, "#begin[Beschreibung]"), L(17, "[Kurztext]"), L(17, "Tür komplett"), L(17, "[end]"),
@@ -116,8 +115,7 @@ TEST(LVBody, PositionAttributesFollowTheirConditions) {
   b.Position("0030", "Ohne Zeit", 1, "St", 1).SetzeFeld("Bedarfsposition", true);
   b.Speichere(*h.db);
 
-  Ausgabeoptionen alles;
-  alles.chkMitPreise = true;
+  Ausgabeoptionen alles = MitPreisen();
   alles.chkMitZeiten = true;
   alles.chkMitArtikelnummerAusgabe = true;
   Exportlauf r = Exportiere(h, 1, alles, 83);
@@ -144,8 +142,7 @@ TEST(LVBody, PositionAttributesFollowTheirConditions) {
   EXPECT_EQ(Anzahl(r.zeilen, L(15, "[ZEIT]0,00[end]")), 0);
 
   // Price shares need data phase 84 or times, not prices.
-  Ausgabeoptionen nurPreise;
-  nurPreise.chkMitPreise = true;
+  const Ausgabeoptionen nurPreise = MitPreisen();
   EXPECT_EQ(Anzahl(Exportiere(h, 1, nurPreise, 83).zeilen, L(15, "[EPAnteil1]60,00[end]")), 0);
   Exportlauf angebot = Exportiere(h, 1, {}, 84);
   EXPECT_EQ(Anzahl(angebot.zeilen, L(15, "[EPAnteil1]60,00[end]")), 1);
@@ -167,8 +164,7 @@ TEST(LVBody, SurchargeRowsAndAreaSums) {
                {"Alternativposition", true}});
   b.Zeile(60, "01.01.0040", "Summe Gewerk").SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{2});
   b.Speichere(*h.db);
-  Ausgabeoptionen preise;
-  preise.chkMitPreise = true;
+  const Ausgabeoptionen preise = MitPreisen();
   Exportlauf r = Exportiere(h, 1, preise);
   ASSERT_TRUE(r.ergebnis);
   // Surcharge of 5 % on the title's 100,00 (level 3: title, position at level 4).
@@ -184,8 +180,7 @@ TEST(LVBody, SurchargeRowsAndAreaSums) {
                          L(18, "[GB]102,90[end]")}));
   // The trade's sum: the title summed with zeros and closed at 7 blanks,
   // then the trade's own sums; the trade gets no closing line.
-  auto nachAbschlag = std::find(r.zeilen.begin(), r.zeilen.end(), L(18, "[OZ]01010030[end]")) - r.zeilen.begin();
-  EXPECT_EQ(Nach(r.zeilen, L(15, "#end[ZuschlPosition]"), 8, static_cast<std::size_t>(nachAbschlag)),
+  EXPECT_EQ(Nach(r.zeilen, L(15, "#end[ZuschlPosition]"), 8, Index(r.zeilen, L(18, "[OZ]01010030[end]"))),
             (Z{L(16, "[Summe]0,00[end]"), L(16, "[NachlassProz]0,00[end]"), L(16, "[SummeNachNL]105,00[end]"),
                L(7, "#end[LVBereich]"), L(16, "[Summe]105,00[end]"), L(16, "[NachlassProz]0,00[end]"),
                L(16, "[SummeNachNL]105,00[end]"), L(10, "#end[LVBereich]")}));

@@ -104,13 +104,9 @@ void PreisBeleg(TestHost& h) {
 }
 
 TEST(Rahmen, FinishingPassFillsTheTotalsOnlyInsideLVInfo) {
-  const std::vector<std::string> mitPreisen = {
-      L(14, "#begin[LVInfo]"), L(16, "[Name][end]"), L(16, "[Kurzlang]1[end]"),
-  };
   TestHost h;
   PreisBeleg(h);
-  Ausgabeoptionen preise;
-  preise.chkMitPreise = true;
+  const Ausgabeoptionen preise = MitPreisen();
   Exportlauf r = Exportiere(h, 1, preise);
   ASSERT_TRUE(r.ergebnis);
   std::vector<std::string> info = Block(r.zeilen, L(14, "#begin[LVInfo]"), L(14, "#end[LVInfo]"));
@@ -173,17 +169,18 @@ TEST(Rahmen, ProgressEveryTenPositionsAndCancel) {
   for (int i = 1; i <= 25; ++i) b.Position(std::to_string(i * 10), "P" + std::to_string(i), 1, "St", 1);
   b.Speichere(*h.db);
 
-  Ereignisse e;
+  Zuhörer e;
   Exportlauf r = Exportiere(h, 1, {}, 83, Codepage::Cp850, &e);
   EXPECT_TRUE(r.ergebnis);
   EXPECT_EQ(e.maxima, std::vector<std::int32_t>{24 + 0 + 10});  // last index + last closing row + 10
   EXPECT_EQ(e.fortschritte, 3);                                   // after the 1st, 11th and 21st
+  EXPECT_EQ(e.schritte, 30);
   EXPECT_EQ(e.yields, 3);
   EXPECT_EQ(Anzahl(r.zeilen, L(12, "#begin[Position]")), 25);
 
   // Cancel after the 11th position: the 12th is not written, the file is
   // still closed and finished, the document unlocked.
-  Ereignisse abbruch;
+  Zuhörer abbruch;
   abbruch.abbrechenBei = 2;
   Exportlauf c = Exportiere(h, 1, {}, 83, Codepage::Cp850, &abbruch);
   EXPECT_FALSE(c.ergebnis);
@@ -276,7 +273,7 @@ TEST(Rahmen, FailingHostCallsAreReportedAndTheExportGoesOn) {
     if (h.störung->aufrufe < n) {
       EXPECT_TRUE(ok);
       EXPECT_TRUE(h.Meldungen().empty());
-      EXPECT_NE(LiesBytes(ordner.Datei("lv.d83")).find("#end[Vergabe]"), std::string::npos);
+      EXPECT_NE(LiesDatei(ordner.Datei("lv.d83")).find("#end[Vergabe]"), std::string::npos);
       break;
     }
     for (const std::string& m : h.Meldungen())

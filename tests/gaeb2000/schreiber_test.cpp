@@ -121,13 +121,12 @@ TEST(Schreiber, FinishingPassReplacesTheTotalsInsideLVInfo) {
       "#end[GAEB]2|11";  // the last line may lack its CR LF
   SchreibeDatei(ziel + "1", vorher);
 
-  Ausgabeoptionen preise;
-  preise.chkMitPreise = true;
+  const Ausgabeoptionen preise = MitPreisen();
   Export e(k->kontext(), preise);
   e.m_LVSummenspeicher = {1000.5, 100, 1071.6, 7, 10, 25, 8, 70};
   e.Aktualisiere_LVInfo(ziel);
   const std::string e15(15, ' ');
-  EXPECT_EQ(LiesBytes(ziel),
+  EXPECT_EQ(LiesDatei(ziel),
             "#begin[GAEB]\r\n"
             "  [Summe]5,00[end]\r\n"
             "              #begin[LVInfo]\r\n"
@@ -151,7 +150,7 @@ TEST(Schreiber, FinishingPassReplacesTheTotalsInsideLVInfo) {
   Export ohne(k->kontext(), {});
   ohne.m_LVSummenspeicher = {1000.5, 100, 1071.6, 7, 10, 25, 0, 80};
   ohne.Aktualisiere_LVInfo(ziel);
-  std::vector<std::string> z = Zeilen(LiesBytes(ziel));
+  std::vector<std::string> z = Zeilen(LiesDatei(ziel));
   EXPECT_EQ(std::vector<std::string>(z.begin() + 4, z.begin() + 12),
             (std::vector<std::string>{e15 + "## LV mit Preise(Gesamtsumme LV)", e15 + "[Summe]0,00[end]",
                                       e15 + "[NachlassProz]0,00[end]", e15 + "[NachlassAbs]0,00[end]",
@@ -163,7 +162,7 @@ TEST(Schreiber, FinishingPassReplacesTheTotalsInsideLVInfo) {
   // Without a temporary file the target is left alone, and the file is not complete.
   SchreibeDatei(ziel, "alt");
   ohne.Aktualisiere_LVInfo(ziel);
-  EXPECT_EQ(LiesBytes(ziel), "alt");
+  EXPECT_EQ(LiesDatei(ziel), "alt");
   EXPECT_TRUE(k->kontext().ausgabeUnvollständig);
   EXPECT_TRUE(h.Meldungen().empty());
 }

@@ -55,13 +55,11 @@ TEST(Texte, PlainTextBlocks) {
                           "zweite [TB2]", "Zusatz", "[end]", "[KurztextTA]J[end]", "[Kurztext]", "Kurz [TA]",
                           "Fortsetzung", "[end]"}));
   // A long text ending in CR LF gives one line of blanks more, a short text not.
-  std::size_t zweite = static_cast<std::size_t>(
-      std::find(r.zeilen.begin(), r.zeilen.end(), L(15, "[OZ]0020[end]")) - r.zeilen.begin());
+  const std::size_t zweite = Index(r.zeilen, L(15, "[OZ]0020[end]"));
   EXPECT_EQ(Block(r.zeilen, L(15, "#begin[Beschreibung]"), L(15, "#end[Beschreibung]"), zweite),
             Beschreibung({"[Langtext]", "Wort", "", "[end]", "[Kurztext]", "Nur kurz", "[end]"}));
   // Without a long text only the short text.
-  std::size_t dritte = static_cast<std::size_t>(
-      std::find(r.zeilen.begin(), r.zeilen.end(), L(15, "[OZ]0030[end]")) - r.zeilen.begin());
+  const std::size_t dritte = Index(r.zeilen, L(15, "[OZ]0030[end]"));
   EXPECT_EQ(Block(r.zeilen, L(15, "#begin[Beschreibung]"), L(15, "#end[Beschreibung]"), dritte),
             Beschreibung({"[Kurztext]", "Ohne Langtext", "[end]"}));
   // Text rows: only the exact upper-case key gives AusfBeschr.
@@ -86,8 +84,7 @@ TEST(Texte, RtfFormsReplaceThePlainTexts) {
   EXPECT_EQ(Z(r.zeilen.begin() + 2, r.zeilen.begin() + 7),
             (Z{L(7, "#begin[ZusText]"), L(12, "[TextRTF]"), L(12, "{\\rtf1 Vor}"), L(12, "[end]"),
                L(7, "#end[ZusText]")}));
-  std::size_t zweite = static_cast<std::size_t>(
-      std::find(r.zeilen.begin(), r.zeilen.end(), L(15, "[OZ]0020[end]")) - r.zeilen.begin());
+  const std::size_t zweite = Index(r.zeilen, L(15, "[OZ]0020[end]"));
   EXPECT_EQ(Block(r.zeilen, L(15, "#begin[Beschreibung]"), L(15, "#end[Beschreibung]"), zweite),
             Beschreibung({"[Langtext]", "{\\rtf1 Lang RTF}", "[end]", "[Kurztext]", "{\\rtf1 Kurz RTF}", "[end]"}));
   // An empty RTF form leaves the plain text, and "[Text]".
@@ -120,8 +117,7 @@ TEST(Texte, LoneLineBreaksAndTypedDates) {
   EXPECT_EQ(Anzahl(r.zeilen, L(14, "[ZusEnde]01.03.2027[end]")), 1);
   EXPECT_EQ(Block(r.zeilen, L(15, "#begin[Beschreibung]"), L(15, "#end[Beschreibung]")),
             Beschreibung({"[Langtext]", "eins", "zwei", "drei", "", "[end]", "[Kurztext]", "Kurz", "[end]"}));
-  const auto hinweis = std::find(r.zeilen.begin(), r.zeilen.end(), L(12, "#begin[Hinweis]")) - r.zeilen.begin();
-  EXPECT_EQ(Block(r.zeilen, L(17, "[Langtext]"), L(17, "[end]"), static_cast<std::size_t>(hinweis)),
+  EXPECT_EQ(Block(r.zeilen, L(17, "[Langtext]"), L(17, "[end]"), Index(r.zeilen, L(12, "#begin[Hinweis]"))),
             (Z{L(17, "[Langtext]"), L(17, "H1"), L(17, "H2"), L(17, "[end]")}));
 }
 

@@ -14,18 +14,15 @@ namespace {
 using test::Datei90;
 using test::Leer;
 using test::LV90;
+using test::PrüfeFelder;
 using test::Sp;
 using test::TestHost;
+using Arten = std::vector<std::string>;
+class Zeile90 : public test::Export90 {};
+class Kopf90 : public test::Export90 {};
+class Bereich90 : public test::Export90 {};
 
-std::string Wiederholt(const std::string& text, int n) {
-  std::string s;
-  for (int i = 0; i < n; ++i) s += text;
-  return s;
-}
-
-TEST(Zeile90, LineWriterCutsAt74NumbersTheLineAndDoesNotWrap) {
-  TestHost h;
-  auto k = h.Komponente();
+TEST_F(Zeile90, LineWriterCutsAt74NumbersTheLineAndDoesNotWrap) {
   SpeicherAusgabe speicher;
   gaeb90::Export e(k->kontext(), &speicher);
   // Cut at 74; a shorter record gives a shorter line; above 999999 the number
@@ -57,159 +54,146 @@ TEST(Zeile90, LineWriterCutsAt74NumbersTheLineAndDoesNotWrap) {
   EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("Ausgabe_Zeile")});
 }
 
-TEST(Zeile90, WholeFileIsNumberedWithoutGapsInCodePage850) {
-  TestHost h;
-  LV90 lv;
-  lv.Position(50, {{"Langtext", "Vorbemerkung"}, {"Langtextdruck", true}, {"KnzVbSb", "1"}})
-      .Position(22, {{"Positionsnummer", "01"}, {"Kurztext1", "Erdarbeiten"}})
-      .Position(40, {{"Positionsnummer", "01.0010"},
-                     {"Kurztext1", "äöüß ÄÖÜ"}, {"Langtext", Wiederholt("ä", 60) + "\r\nzweite Zeile"},
-                     {"Menge", 3.0}, {"Einzelpreis", 7.5}})
-      .Position(50, {{"Langtext", "Hinweis"}})
-      .Schlusszeile(140, {{"Langtext", "Schluss"}})
-      .Speichere(*h.db);
-  auto k = h.Komponente();
-  Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
+TEST_F(Zeile90, WholeFileIsNumberedWithoutGapsInCodePage850) {
+  std::string ä60;
+  for (int i = 0; i < 60; ++i) ä60 += "ä";
+  Datei90 d = Lauf(LV90()
+                       .Position(50, {{"Langtext", "Vorbemerkung"}, {"Langtextdruck", true}, {"KnzVbSb", "1"}})
+                       .Position(22, {{"Positionsnummer", "01"}, {"Kurztext1", "Erdarbeiten"}})
+                       .Position(40, {{"Positionsnummer", "01.0010"}, {"Kurztext1", "äöüß ÄÖÜ"},
+                                      {"Langtext", ä60 + "\r\nzweite Zeile"}, {"Menge", 3.0}, {"Einzelpreis", 7.5}})
+                       .Position(50, {{"Langtext", "Hinweis"}})
+                       .Schlusszeile(140, {{"Langtext", "Schluss"}}));
   ASSERT_TRUE(d.ergebnis);
   EXPECT_TRUE(h.Meldungen().empty()) << h.Meldungen().front();
   test::PrüfeZeilenformat(d);
   EXPECT_EQ(static_cast<std::size_t>(k->Satznummer()), d.zeilen.size());
   EXPECT_GT(d.zeilen.size(), 20u);
-
-  // Umlauts as OEM bytes, not as ANSI or UTF-8.
-  ASSERT_EQ(d.Sätze("25").size(), 1u);
-  EXPECT_EQ(Sp(d.Sätze("25")[0], 3, 10), "\x84\x94\x81\xE1 \x8E\x99\x9A");
-  // A long line is cut by characters, not by bytes: 60 umlauts give 55 and 5.
-  const auto s26 = d.Sätze("26");
-  ASSERT_GE(s26.size(), 3u);
-  EXPECT_EQ(Sp(s26[0], 6, 60), std::string(55, '\x84'));
-  EXPECT_EQ(Sp(s26[1], 6, 60), std::string(5, '\x84') + Leer(50));
-  EXPECT_EQ(Sp(s26[2], 6, 17), "zweite Zeile");
+  // Umlauts as OEM bytes, not as ANSI or UTF-8. A long line is cut by
+  // characters, not by bytes: 60 umlauts give 55 and 5.
+  PrüfeFelder(d, {{"25", 0, 3, 10, "\x84\x94\x81\xE1 \x8E\x99\x9A"}, {"26", 0, 6, 60, std::string(55, '\x84')},
+                  {"26", 1, 6, 60, std::string(5, '\x84') + Leer(50)}, {"26", 2, 6, 17, "zweite Zeile"}});
+  EXPECT_EQ(d.Sätze("25").size(), 1u);
 }
 
-// A fully described header: data type 83 with prices.
-LV90 KopfLV() {
-  LV90 lv;
-  lv.Kopf({{"VergabenummerAG", "VG-2026-0017"},
-           {"DVNrAG", "DV01"}, {"BieterNrAG", "0071"}, {"VergabenummerAN", "AN-55"}, {"DVNrAN", "DVAN12345"},
-           {"OZMaske", "11PPPPI"}, {"OZTrennzeichen", "."},
-           {"BezeichnungLV", "Neubau Kita Sonnenschein, Bauabschnitt 2, Außenanlagen"}, {"DatumLV", "20260315"},
-           {"DatumAngebotsabgabe", "2026040110:30"}, {"DatumZuschlagsfrist", "30.06.2026"}, {"LVmitLohn", true},
-           {"InformationProjekt", "Zeile eins\r\n" + std::string(55, 'P') + "0123456789"},
-           {"KopfInformationAG", "Stadt Musterhausen, Bauamt"}, {"InformationAG", "nicht dieser"},
-           {"ZA06", "Freitext sechs"}});
-  lv.Position(22, {{"Positionsnummer", "01"}, {"Kurztext1", "Erdarbeiten"}});
-  lv.Position(40, {{"Positionsnummer", "01.0010"}, {"Kurztext1", "Aushub"}, {"Menge", 1.0}});
-  return lv;
-}
-
-TEST(Kopf90, HeaderRecordsCarryAwardDatesProjectPartiesAndCurrency) {
-  TestHost h;
-  KopfLV().Speichere(*h.db);
+TEST_F(Kopf90, HeaderRecordsCarryAwardDatesProjectPartiesAndCurrency) {
   test::SetzeFirma(h, "Holzbau Müller GmbH", "Hauptstraße 5", "12345 Musterstadt");
-  auto k = h.Komponente();
-  Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
+  // A fully described header: data type 83 with prices.
+  Datei90 d = Lauf(
+      LV90()
+          .Kopf({{"VergabenummerAG", "VG-2026-0017"}, {"DVNrAG", "DV01"}, {"BieterNrAG", "0071"},
+                 {"VergabenummerAN", "AN-55"}, {"DVNrAN", "DVAN12345"}, {"OZMaske", "11PPPPI"}, {"OZTrennzeichen", "."},
+                 {"BezeichnungLV", "Neubau Kita Sonnenschein, Bauabschnitt 2, Außenanlagen"}, {"DatumLV", "20260315"},
+                 {"DatumAngebotsabgabe", "2026040110:30"}, {"DatumZuschlagsfrist", "30.06.2026"}, {"LVmitLohn", true},
+                 {"InformationProjekt", "Zeile eins\r\n" + std::string(55, 'P') + "0123456789"},
+                 {"KopfInformationAG", "Stadt Musterhausen, Bauamt"}, {"InformationAG", "nicht dieser"},
+                 {"ZA06", "Freitext sechs"}})
+          .Position(22, {{"Positionsnummer", "01"}, {"Kurztext1", "Erdarbeiten"}})
+          .Position(40, {{"Positionsnummer", "01.0010"}, {"Kurztext1", "Aushub"}, {"Menge", 1.0}}));
   ASSERT_TRUE(d.ergebnis);
   ASSERT_GE(d.zeilen.size(), 9u);
-  const std::vector<std::string> arten = d.Arten();
-  EXPECT_EQ((std::vector<std::string>(arten.begin(), arten.begin() + 9)),
-            (std::vector<std::string>{"00", "01", "02", "02", "02", "03", "04", "06", "08"}));
-
+  const Arten arten = d.Arten();
+  EXPECT_EQ(Arten(arten.begin(), arten.begin() + 9), (Arten{"00", "01", "02", "02", "02", "03", "04", "06", "08"}));
   const std::string firma = NachCodepage("Holzbau Müller GmbH,Hauptstraße 5,12345 Musterstadt", Codepage::Cp850);
-  test::PrüfeFelder(d, {{"00", 0, 1, 13, "00" + Leer(8) + "83L"},
-                        {"00", 0, 14, 39, "VG-2026-0017   DV01    007"},
-                        {"00", 0, 40, 74, "AN-55          DVAN123411PPPPI  90 "},
-                        {"01", 0, 3, 42, "Neubau Kita Sonnenschein, Bauabschnitt 2"},
-                        {"01", 0, 43, 74, "15.03.2601.04.2610:3030.06.26XX "},
-                        // project information and the subject, one record per line, cut at 60
-                        {"02", 0, 3, 74, "Zeile eins" + Leer(62)},
-                        {"02", 1, 3, 74, std::string(55, 'P') + "01234" + Leer(12)},
-                        {"02", 2, 3, 74, "Angebot" + Leer(65)},
-                        {"03", 0, 3, 74, "Stadt Musterhausen, Bauamt" + Leer(46)},
-                        {"04", 0, 3, 74, firma + Leer(60 - 51 + 12)}, {"06", 0, 1, 74, "06Freitext sechs" + Leer(58)},
-                        {"08", 0, 1, 74, "08EUR   EUR" + Leer(63)}});
-
+  PrüfeFelder(d, {{"00", 0, 1, 13, "00" + Leer(8) + "83L"},
+                  {"00", 0, 14, 39, "VG-2026-0017   DV01    007"},
+                  {"00", 0, 40, 74, "AN-55          DVAN123411PPPPI  90 "},
+                  {"01", 0, 3, 42, "Neubau Kita Sonnenschein, Bauabschnitt 2"},
+                  {"01", 0, 43, 74, "15.03.2601.04.2610:3030.06.26XX "},
+                  // project information and the subject, one record per line, cut at 60
+                  {"02", 0, 3, 74, "Zeile eins" + Leer(62)},
+                  {"02", 1, 3, 74, std::string(55, 'P') + "01234" + Leer(12)},
+                  {"02", 2, 3, 74, "Angebot" + Leer(65)},
+                  {"03", 0, 3, 74, "Stadt Musterhausen, Bauamt" + Leer(46)},
+                  {"04", 0, 3, 74, firma + Leer(60 - 51 + 12)}, {"06", 0, 1, 74, "06Freitext sechs" + Leer(58)},
+                  {"08", 0, 1, 74, "08EUR   EUR" + Leer(63)}});
   // A document without GAEB version is written, and from now on kept, as GAEB 90.
   EXPECT_EQ(k->kontext().Beleg().Kopf().Feld("Ausgabejahr").ToString(), "90");
   EXPECT_TRUE(h.Meldungen().empty());
 }
 
-TEST(Kopf90, HeaderFallsBackToSubjectDocumentDateAndClientText) {
-  TestHost h;
+TEST_F(Kopf90, HeaderFallsBackToSubjectDocumentDateAndClientText) {
   const std::string zeile07 = "07" + std::string(72, 'S') + "000123";  // a whole imported line
-  LV90 lv;
-  lv.Kopf({{"MitLos", true},
-           {"InformationAG", "Gemeinde Nord"}, {"ZA07", zeile07}, {"Ausgabejahr", "2001"}, {"DatumLV", "  "}});
-  lv.Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Los 1"}});
-  lv.Position(40, {{"Positionsnummer", "1.0010"}, {"KnzFreieMenge", true}});
-  lv.Speichere(*h.db);
-  auto k = h.Komponente();
-  Datei90 d = test::Exportiere(*k, 84);  // the bid: prices without being asked
+  Datei90 d = Lauf(LV90()
+                       .Kopf({{"MitLos", true}, {"InformationAG", "Gemeinde Nord"}, {"ZA07", zeile07},
+                              {"Ausgabejahr", "2001"}, {"DatumLV", "  "}})
+                       .Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Los 1"}})
+                       .Position(40, {{"Positionsnummer", "1.0010"}, {"KnzFreieMenge", true}}),
+                   84, {});  // the bid: prices without being asked
   ASSERT_TRUE(d.ergebnis);
-  const std::vector<std::string> arten = d.Arten();
-  ASSERT_GE(arten.size(), 8u);
-  EXPECT_EQ((std::vector<std::string>(arten.begin(), arten.begin() + 8)),
-            (std::vector<std::string>{"00", "01", "02", "02", "03", "04", "07", "08"}));
-  test::PrüfeFelder(d, {{"00", 0, 11, 13, "84K"},
-                        {"00", 0, 74, 74, "X"},  // lots
-                        {"01", 0, 3, 74, "Angebot" + Leer(33) + "05.12.26" + Leer(21) + "X  "},
-                        // empty project information still gives its (blank) line before the subject
-                        {"02", 0, 3, 74, Leer(72)}, {"02", 1, 3, 9, "Angebot"},
-                        {"03", 0, 3, 74, "Gemeinde Nord" + Leer(59)},
-                        {"04", 0, 1, 74, "04,," + Leer(70)},  // no company data in the settings
-                        {"07", 0, 1, 74, zeile07.substr(0, 74)}});
+  ASSERT_GE(d.zeilen.size(), 8u);
+  const Arten arten = d.Arten();
+  EXPECT_EQ(Arten(arten.begin(), arten.begin() + 8), (Arten{"00", "01", "02", "02", "03", "04", "07", "08"}));
+  PrüfeFelder(d, {{"00", 0, 11, 13, "84K"},
+                  {"00", 0, 74, 74, "X"},  // lots
+                  {"01", 0, 3, 74, "Angebot" + Leer(33) + "05.12.26" + Leer(21) + "X  "},
+                  // empty project information still gives its (blank) line before the subject
+                  {"02", 0, 3, 74, Leer(72)}, {"02", 1, 3, 9, "Angebot"},
+                  {"03", 0, 3, 74, "Gemeinde Nord" + Leer(59)},
+                  {"04", 0, 1, 74, "04,," + Leer(70)},  // no company data in the settings
+                  {"07", 0, 1, 74, zeile07.substr(0, 74)}});
   EXPECT_EQ(k->kontext().Beleg().Kopf().Feld("Ausgabejahr").ToString(), "2001");
+}
+
+TEST_F(Kopf90, LineBreaksInOneLineFieldsAndTypedDates) {
+  Datei90 d = Lauf(LV90()
+                       .Kopf({{"MitLos", true}, {"OZMaske", "12PPPPI"}, {"BezeichnungLV", "Neubau\r\nKita"},
+                              {"KopfInformationAG", "Stadt\nNord"}, {"DatumLV", "1.3.2027"},
+                              {"DatumAngebotsabgabe", "01.03.27"}, {"DatumZuschlagsfrist", "2027031"}})
+                       .Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Los\reins"}})
+                       .Position(21, {{"Positionsnummer", "1.1"}, {"Kurztext1", "Titel"},
+                                      {"Kurztext3", "Drei\r\nvier"}})
+                       .Position(40, {{"Positionsnummer", "1.1.0010"}, {"Kurztext1", "Kurz"}, {"Kurztext3", "K\n3"}}),
+                   83, {});
+  ASSERT_TRUE(d.ergebnis);
+  EXPECT_TRUE(h.Meldungen().empty());
+  test::PrüfeZeilenformat(d);
+  PrüfeFelder(d, {{"01", 0, 3, 42, "Neubau Kita" + Leer(29)},  // a typed date and a date that is none (8 blanks)
+                  {"01", 0, 43, 71, "01.03.2701.03.27" + Leer(13)}, {"03", 0, 3, 62, "Stadt Nord" + Leer(50)},
+                  {"10", 0, 3, 44, "1 Los eins" + Leer(32)}, {"12", 1, 3, 42, "Drei vier" + Leer(31)},
+                  {"25", 1, 3, 52, "K 3" + Leer(47)}});
 }
 
 // A bill without lots: level 1 "1" with the levels 2 "1.1" and "1.2", level 1 "2".
 LV90 BereichsLV() {
   LV90 lv;
-  lv.Kopf({{"OZMaske", "12PPPPI"}});
-  lv.Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Rohbau"}});
-  lv.Position(21, {{"Positionsnummer", "1.1"},
-                   {"Kurztext1", "Erdarbeiten\r\nBaugrube\r\nVerbau"}, {"Kurztext3", "Los A"},
-                   {"Alternativposition", true}});
-  lv.Position(40, {{"Positionsnummer", "1.1.0010"}, {"Menge", 10.0}, {"Einzelpreis", 12.5}});
-  lv.Position(21, {{"Positionsnummer", "1.2"}, {"Kurztext1", "Mauerarbeiten"}});
-  lv.Position(40, {{"Positionsnummer", "1.2.0010"}, {"Menge", 2.0}, {"Einzelpreis", 100.0}});
-  lv.Position(20, {{"Positionsnummer", "2"}, {"Kurztext1", "Ausbau"}});
-  lv.Position(40, {{"Positionsnummer", "2.0010"}, {"Menge", 1.0}, {"Einzelpreis", 50.0}});
+  lv.Kopf({{"OZMaske", "12PPPPI"}})
+      .Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Rohbau"}})
+      .Position(21, {{"Positionsnummer", "1.1"}, {"Kurztext1", "Erdarbeiten\r\nBaugrube\r\nVerbau"},
+                     {"Kurztext3", "Los A"}, {"Alternativposition", true}})
+      .Position(40, {{"Positionsnummer", "1.1.0010"}, {"Menge", 10.0}, {"Einzelpreis", 12.5}})
+      .Position(21, {{"Positionsnummer", "1.2"}, {"Kurztext1", "Mauerarbeiten"}})
+      .Position(40, {{"Positionsnummer", "1.2.0010"}, {"Menge", 2.0}, {"Einzelpreis", 100.0}})
+      .Position(20, {{"Positionsnummer", "2"}, {"Kurztext1", "Ausbau"}})
+      .Position(40, {{"Positionsnummer", "2.0010"}, {"Menge", 1.0}, {"Einzelpreis", 50.0}});
   return lv;
 }
 
-std::vector<std::string> OhneKopf(const Datei90& d) {
-  std::vector<std::string> arten = d.Arten();
-  std::size_t i = 0;
-  while (i < arten.size() && arten[i] < "10") ++i;
-  return std::vector<std::string>(arten.begin() + static_cast<long>(i), arten.end());
+Arten OhneKopf(const Datei90& d) {
+  Arten arten = d.Arten();
+  arten.erase(arten.begin(), std::find_if(arten.begin(), arten.end(), [](const std::string& a) { return a >= "10"; }));
+  return arten;
 }
 
-TEST(Bereich90, SectionsAreOpenedTitledAndClosedWithTheirSums) {
-  TestHost h;
-  BereichsLV().Speichere(*h.db);
-  auto k = h.Komponente();
-  Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
+TEST_F(Bereich90, SectionsAreOpenedTitledAndClosedWithTheirSums) {
+  Datei90 d = Lauf(BereichsLV());
   ASSERT_TRUE(d.ergebnis);
   test::PrüfeZeilenformat(d);
-  EXPECT_EQ(OhneKopf(d), (std::vector<std::string>{"11", "12", "11", "12", "12", "12", "12", "21", "23", "25", "26",
-                                                   "31", "32", "11", "12", "21", "23", "25", "26", "31", "32", "32",
-                                                   "11", "12", "21", "23", "25", "26", "32", "99", "99"}));
+  EXPECT_EQ(OhneKopf(d), (Arten{"11", "12", "11", "12", "12", "12", "12", "21", "23", "25", "26", "31", "32", "11",
+                                "12", "21", "23", "25", "26", "31", "32", "32", "11", "12", "21", "23", "25", "26",
+                                "32", "99", "99"}));
   // Section sums as the host computed them: 1.1 = 125.00, 1.2 = 200.00, 1 = 325.00, 2 = 50.00.
-  test::PrüfeFelder(d, {{"11", 0, 1, 74, "111        N" + Leer(62)},
-                        {"11", 1, 1, 74, "1111       A" + Leer(62)}, {"12", 0, 1, 74, "12Rohbau" + Leer(66)},
-                        {"12", 1, 3, 42, "Erdarbeiten" + Leer(29)}, {"12", 2, 3, 42, "Baugrube" + Leer(32)},
-                        {"12", 3, 3, 42, "Verbau" + Leer(34)}, {"12", 4, 3, 74, "Los A" + Leer(67)},
-                        {"31", 0, 1, 74, "3111       " + Leer(63)}, {"31", 1, 3, 11, "12       "},
-                        {"32", 0, 1, 74, "3211        000000012500" + Leer(50)},
-                        {"32", 1, 3, 24, "12        000000020000"}, {"32", 2, 3, 24, "1         000000032500"},
-                        {"32", 3, 3, 31, "2         000000005000" + Leer(7)}});
+  PrüfeFelder(d, {{"11", 0, 1, 74, "111        N" + Leer(62)}, {"11", 1, 1, 74, "1111       A" + Leer(62)},
+                  {"12", 0, 1, 74, "12Rohbau" + Leer(66)}, {"12", 1, 3, 42, "Erdarbeiten" + Leer(29)},
+                  {"12", 2, 3, 42, "Baugrube" + Leer(32)}, {"12", 3, 3, 42, "Verbau" + Leer(34)},
+                  {"12", 4, 3, 74, "Los A" + Leer(67)}, {"31", 0, 1, 74, "3111       " + Leer(63)},
+                  {"31", 1, 3, 11, "12       "}, {"32", 0, 1, 74, "3211        000000012500" + Leer(50)},
+                  {"32", 1, 3, 24, "12        000000020000"}, {"32", 2, 3, 24, "1         000000032500"},
+                  {"32", 3, 3, 31, "2         000000005000" + Leer(7)}});
 }
 
-TEST(Bereich90, DataTypeDecidesWhichSectionAndSumRecordsAppear) {
-  TestHost h;
+TEST_F(Bereich90, DataTypeDecidesWhichSectionAndSumRecordsAppear) {
   BereichsLV().Speichere(*h.db);
-  auto k = h.Komponente();
-
   // Data type 81: headings but no sums; without prices the sums carry only
   // their labels; the bid: neither section records nor headings, but the sums.
   const Datei90 d81 = test::Exportiere(*k, 81, test::MitPreisen()), ohne = test::Exportiere(*k, 83),
@@ -218,68 +202,27 @@ TEST(Bereich90, DataTypeDecidesWhichSectionAndSumRecordsAppear) {
     const Datei90& d;
     std::size_t s11, s12, s31, s32, s23;
   } fälle[] = {{d81, 4, 7, 2, 0, 3}, {ohne, 4, 7, 2, 4, 0}, {d84, 0, 0, 0, 4, 3}};
-  for (const auto& f : fälle) {
-    EXPECT_EQ(f.d.Sätze("11").size(), f.s11);
-    EXPECT_EQ(f.d.Sätze("12").size(), f.s12);
-    EXPECT_EQ(f.d.Sätze("31").size(), f.s31);
-    EXPECT_EQ(f.d.Sätze("32").size(), f.s32);
-    EXPECT_EQ(f.d.Sätze("23").size(), f.s23);
-  }
-  test::PrüfeFelder(ohne, {{"32", 0, 1, 74, "3211       " + Leer(63)}});
-  test::PrüfeFelder(d84, {{"32", 2, 12, 24, " 000000032500"}});
+  for (const auto& f : fälle)
+    EXPECT_EQ((std::vector<std::size_t>{f.d.Sätze("11").size(), f.d.Sätze("12").size(), f.d.Sätze("31").size(),
+                                        f.d.Sätze("32").size(), f.d.Sätze("23").size()}),
+              (std::vector<std::size_t>{f.s11, f.s12, f.s31, f.s32, f.s23}));
+  PrüfeFelder(ohne, {{"32", 0, 1, 74, "3211       " + Leer(63)}});
+  PrüfeFelder(d84, {{"32", 2, 12, 24, " 000000032500"}});
 }
 
-TEST(Bereich90, LotsGetRecord10AndLotSums33) {
-  TestHost h;
-  LV90 lv;
-  lv.Kopf({{"MitLos", true}, {"OZMaske", "1PPPPI"}});
-  lv.Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Los eins"}});
-  lv.Position(40, {{"Positionsnummer", "1.0010"}, {"Menge", 10.0}, {"Einzelpreis", 10.0}});
-  lv.Position(20, {{"Positionsnummer", "12"}, {"Kurztext1", "Los zwei"}});
-  lv.Position(40, {{"Positionsnummer", "12.0010"}, {"Menge", 1.0}, {"Einzelpreis", 20.0}});
-  lv.Speichere(*h.db);
-  auto k = h.Komponente();
-
-  Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
+TEST_F(Bereich90, LotsGetRecord10AndLotSums33) {
+  Datei90 d = Lauf(LV90()
+                       .Kopf({{"MitLos", true}, {"OZMaske", "1PPPPI"}})
+                       .Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Los eins"}})
+                       .Position(40, {{"Positionsnummer", "1.0010"}, {"Menge", 10.0}, {"Einzelpreis", 10.0}})
+                       .Position(20, {{"Positionsnummer", "12"}, {"Kurztext1", "Los zwei"}})
+                       .Position(40, {{"Positionsnummer", "12.0010"}, {"Menge", 1.0}, {"Einzelpreis", 20.0}}));
   ASSERT_TRUE(d.ergebnis);
-  EXPECT_EQ(OhneKopf(d), (std::vector<std::string>{"10", "21", "23", "25", "26", "33", "10", "21", "23", "25", "26",
-                                                   "33", "99", "99"}));
-  test::PrüfeFelder(d, {{"10", 0, 1, 74, "101 Los eins" + Leer(62)},
-                        {"10", 1, 3, 4, "12"}, {"33", 0, 1, 74, "331 000000010000" + Leer(58)},
-                        {"33", 1, 1, 16, "3312000000002000"}});
-  test::PrüfeFelder(test::Exportiere(*k, 83), {{"33", 0, 1, 74, "331 " + Leer(70)}});
+  EXPECT_EQ(OhneKopf(d), (Arten{"10", "21", "23", "25", "26", "33", "10", "21", "23", "25", "26", "33", "99", "99"}));
+  PrüfeFelder(d, {{"10", 0, 1, 74, "101 Los eins" + Leer(62)}, {"10", 1, 3, 4, "12"},
+                  {"33", 0, 1, 74, "331 000000010000" + Leer(58)}, {"33", 1, 1, 16, "3312000000002000"}});
+  PrüfeFelder(test::Exportiere(*k, 83), {{"33", 0, 1, 74, "331 " + Leer(70)}});
   EXPECT_EQ(test::Exportiere(*k, 82, test::MitPreisen()).Sätze("33").size(), 0u);
-}
-
-TEST(Kopf90, LineBreaksInOneLineFieldsAndTypedDates) {
-  TestHost h;
-  LV90 lv;
-  lv.Kopf({{"MitLos", true},
-           {"OZMaske", "12PPPPI"}, {"BezeichnungLV", "Neubau\r\nKita"}, {"KopfInformationAG", "Stadt\nNord"},
-           {"DatumLV", "1.3.2027"}, {"DatumAngebotsabgabe", "01.03.27"}, {"DatumZuschlagsfrist", "2027031"}});
-  lv.Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Los\reins"}});
-  lv.Position(21, {{"Positionsnummer", "1.1"}, {"Kurztext1", "Titel"}, {"Kurztext3", "Drei\r\nvier"}});
-  lv.Position(40, {{"Positionsnummer", "1.1.0010"}, {"Kurztext1", "Kurz"}, {"Kurztext3", "K\n3"}});
-  lv.Speichere(*h.db);
-  auto k = h.Komponente();
-  Datei90 d = test::Exportiere(*k, 83);
-  ASSERT_TRUE(d.ergebnis);
-  EXPECT_TRUE(h.Meldungen().empty());
-  test::PrüfeZeilenformat(d);
-  const struct {
-    std::string satz;
-    std::size_t nr, von, bis;
-    std::string erwartet;
-  } felder[] = {
-      {"01", 0, 3, 42, "Neubau Kita" + Leer(29)},  // a typed date and a date that is none (8 blanks)
-      {"01", 0, 43, 71, "01.03.2701.03.27" + Leer(13)}, {"03", 0, 3, 62, "Stadt Nord" + Leer(50)},
-      {"10", 0, 3, 44, "1 Los eins" + Leer(32)}, {"12", 1, 3, 42, "Drei vier" + Leer(31)},
-      {"25", 1, 3, 52, "K 3" + Leer(47)},
-  };
-  for (const auto& f : felder) {
-    ASSERT_GT(d.Sätze(f.satz).size(), f.nr) << f.satz;
-    EXPECT_EQ(Sp(d.Sätze(f.satz)[f.nr], f.von, f.bis), f.erwartet) << f.satz;
-  }
 }
 
 }  // namespace

@@ -10,8 +10,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -178,5 +180,38 @@ inline Ausgabeoptionen MitPreisen() {
   o.chkMitPreise = true;
   return o;
 }
+
+// Records the progress events; cancels at a chosen one.
+class Zuhörer : public clsGaebSQLEreignisse {
+ public:
+  void Fortschritt(std::int32_t Anzahl, bool& Cancel) override {
+    ++fortschritte;
+    schritte += Anzahl;
+    if (fortschritte == abbrechenBei) Cancel = true;
+    if (beiFortschritt) beiFortschritt();
+  }
+  void FortschrittMax(std::int32_t Anzahl) override { maxima.push_back(Anzahl); }
+  void Yield() override { ++yields; }
+
+  int abbrechenBei = 0;  // number of the progress event that cancels; 0: none
+  std::function<void()> beiFortschritt;
+  int fortschritte = 0;
+  long schritte = 0;
+  int yields = 0;
+  std::vector<std::int32_t> maxima;
+};
+
+// A host and its component for the tests that store a bill and export it.
+class Export90 : public ::testing::Test {
+ protected:
+  // Stores the bill and exports it as data type dp.
+  Datei90 Lauf(const LV90& lv, std::int16_t dp = 83, const Ausgabeoptionen& o = MitPreisen()) {
+    lv.Speichere(*h.db);
+    return Exportiere(*k, dp, o);
+  }
+
+  TestHost h;
+  std::unique_ptr<clsGaebSQL> k = h.Komponente();
+};
 
 }  // namespace gaeb::test

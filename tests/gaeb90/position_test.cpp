@@ -14,51 +14,49 @@ namespace {
 using test::Datei90;
 using test::Leer;
 using test::LV90;
+using test::PrüfeFelder;
 using test::Sp;
-using test::TestHost;
+using Arten = std::vector<std::string>;
+class Position90 : public test::Export90 {};
+class Text90 : public test::Export90 {};
+class Ende90 : public test::Export90 {};
 
 // Positions with every flag of record 21, a package and two surcharge rows
 // written as positions (level code 9).
 LV90 PositionsLV() {
   LV90 lv;
-  lv.Position(40, {{"Positionsnummer", "01.0010"},
-                   {"Menge", 10.0}, {"Mengeneinheit", "m2"}, {"Einzelpreis", 12.5}, {"Rabattprozent", 5.0},
-                   {"Rabattbetrag", 6.25}});
-  lv.Position(40, {{"Positionsnummer", "01.0020"},
-                   {"Alternativposition", true}, {"Menge", -3.5}, {"Mengeneinheit", "m"}, {"Einzelpreis", 4.2},
-                   {"Nachtrag", std::int16_t{7}}, {"KnzGaeb", std::int16_t{11}}});
-  lv.Position(40, {{"Positionsnummer", "01.0030"},
-                   {"Alternativposition", true}, {"Bedarfsposition", true}, {"Pauschalpreis", true},
-                   {"Mengeneinheit", "St"}, {"Menge", 1.0}, {"KnzGaeb", std::int16_t{10}},
-                   {"Nachtrag", std::int16_t{1000}}, {"FürSummenspeicher1", false}});
-  lv.Position(40, {{"Positionsnummer", "01.0040"},
-                   {"Bedarfsposition", true}, {"KnzFreieMenge", true}, {"Menge", 4.0}, {"Einzelpreis", 2.5},
-                   {"KnzGaeb", std::int16_t{1}}});
-  lv.Position(45, {{"Positionsnummer", "01.0050"}, {"Menge", 1.0}, {"Mengeneinheit", "psch"}});
-  lv.Position(47, {{"Menge", 2.0},
-                   {"Einzelpreis", 3.0}, {"MengePaketteil", 2.5}, {"Mengeneinheit", "kg"},
-                   {"Kurztext1", "Teil eins"}});
-  lv.Position(47, {{"Menge", 1.0},
-                   {"Einzelpreis", 4.0}, {"MengePaketteil", 0.75}, {"Mengeneinheit", "St"},
-                   {"KnzGaeb", std::int16_t{-1}}, {"Kurztext1", "Teil zwei"}});
-  lv.Position(
-      70, {{"Positionsnummer", "01.0060"}, {"WelcherBetragZuAbschlag", std::int16_t{9}}, {"AufAbschlagProzent", 10.0}});
-  lv.Position(
-      80, {{"Positionsnummer", "01.0070"}, {"WelcherBetragZuAbschlag", std::int16_t{9}}, {"AufAbschlagProzent", 3.0}});
-  lv.Position(40, {{"Positionsnummer", "01.0080"}, {"Menge", 1.0}, {"Einzelpreis", -4.2}});
+  lv.Position(40, {{"Positionsnummer", "01.0010"}, {"Menge", 10.0}, {"Mengeneinheit", "m2"}, {"Einzelpreis", 12.5},
+                   {"Rabattprozent", 5.0}, {"Rabattbetrag", 6.25}})
+      .Position(40, {{"Positionsnummer", "01.0020"}, {"Alternativposition", true}, {"Menge", -3.5},
+                     {"Mengeneinheit", "m"}, {"Einzelpreis", 4.2}, {"Nachtrag", std::int16_t{7}},
+                     {"KnzGaeb", std::int16_t{11}}})
+      .Position(40, {{"Positionsnummer", "01.0030"}, {"Alternativposition", true}, {"Bedarfsposition", true},
+                     {"Pauschalpreis", true}, {"Mengeneinheit", "St"}, {"Menge", 1.0}, {"KnzGaeb", std::int16_t{10}},
+                     {"Nachtrag", std::int16_t{1000}}, {"FürSummenspeicher1", false}})
+      .Position(40, {{"Positionsnummer", "01.0040"}, {"Bedarfsposition", true}, {"KnzFreieMenge", true},
+                     {"Menge", 4.0}, {"Einzelpreis", 2.5}, {"KnzGaeb", std::int16_t{1}}})
+      .Position(45, {{"Positionsnummer", "01.0050"}, {"Menge", 1.0}, {"Mengeneinheit", "psch"}})
+      .Position(47, {{"Menge", 2.0}, {"Einzelpreis", 3.0}, {"MengePaketteil", 2.5}, {"Mengeneinheit", "kg"},
+                     {"Kurztext1", "Teil eins"}})
+      .Position(47, {{"Menge", 1.0}, {"Einzelpreis", 4.0}, {"MengePaketteil", 0.75}, {"Mengeneinheit", "St"},
+                     {"KnzGaeb", std::int16_t{-1}}, {"Kurztext1", "Teil zwei"}})
+      .Position(70, {{"Positionsnummer", "01.0060"}, {"WelcherBetragZuAbschlag", std::int16_t{9}},
+                     {"AufAbschlagProzent", 10.0}})
+      .Position(80, {{"Positionsnummer", "01.0070"}, {"WelcherBetragZuAbschlag", std::int16_t{9}},
+                     {"AufAbschlagProzent", 3.0}})
+      .Position(40, {{"Positionsnummer", "01.0080"}, {"Menge", 1.0}, {"Einzelpreis", -4.2}, {"Artikelnummer", "A-4711"},
+                     {"Kurztext1", "Text"}, {"Kurztext1RTF", "{\\rtf1 RTF}"}, {"Langtext", "Lang"},
+                     {"LangtextRTF", "{\\rtf1 Lang}"}});
   return lv;
 }
 
-TEST(Position90, Records21To24CarryFlagsQuantitiesPricesAndParts) {
-  TestHost h;
-  PositionsLV().Speichere(*h.db);
-  auto k = h.Komponente();
-  Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
+TEST_F(Position90, Records21To24CarryFlagsQuantitiesPricesAndParts) {
+  Datei90 d = Lauf(PositionsLV());
   ASSERT_TRUE(d.ergebnis);
   ASSERT_EQ(d.Sätze("21").size(), 8u);
   ASSERT_EQ(d.Sätze("23").size(), 8u);
   EXPECT_EQ(d.Sätze("22").size(), 0u);
-  test::PrüfeFelder(d, {
+  PrüfeFelder(d, {
       // plain position, counted in the sums
       {"21", 0, 1, 74, "21010010   NNN     E   00000010000m2       " + Leer(31)},
       // alternative, negative quantity, supplement 7, GAEB code 11
@@ -82,181 +80,152 @@ TEST(Position90, Records21To24CarryFlagsQuantitiesPricesAndParts) {
       {"24", 0, 1, 74, "2401 00000002500kg  " + Leer(54)}, {"24", 1, 1, 74, "2402 00000000750St   X" + Leer(52)},
   });
   // Each part is followed by its short and long text.
-  std::vector<std::string> arten = d.Arten();
+  const Arten arten = d.Arten();
   auto teil = std::find(arten.begin(), arten.end(), "24");
   ASSERT_NE(teil, arten.end());
-  EXPECT_EQ(std::vector<std::string>(teil, teil + 6), (std::vector<std::string>{"24", "25", "26", "24", "25", "26"}));
+  EXPECT_EQ(Arten(teil, teil + 6), (Arten{"24", "25", "26", "24", "25", "26"}));
   EXPECT_EQ(test::Exportiere(*k, 83).Sätze("23").size(), 0u);  // no record 23 without prices
 
   // Record 22 only in data type 82: the total less the discount amount
   // (125.00 - 6.25); without prices only the OZ.
   Datei90 d82 = test::Exportiere(*k, 82, test::MitPreisen());
   EXPECT_EQ(d82.Sätze("23").size(), 0u);
-  test::PrüfeFelder(d82, {{"22", 0, 1, 74, "22010010    0000001250  000000011875" + Leer(38)},
-                          {"22", 3, 37, 48, " 00000004000"}});
-  test::PrüfeFelder(test::Exportiere(*k, 82), {{"22", 0, 1, 74, "22010010   " + Leer(63)}});
+  PrüfeFelder(d82, {{"22", 0, 1, 74, "22010010    0000001250  000000011875" + Leer(38)},
+                    {"22", 3, 37, 48, " 00000004000"}});
+  PrüfeFelder(test::Exportiere(*k, 82), {{"22", 0, 1, 74, "22010010   " + Leer(63)}});
   for (std::int16_t dp : {81, 84, 85, 86}) EXPECT_EQ(test::Exportiere(*k, dp).Sätze("22").size(), 0u) << dp;
 
   // With packages as positions the head is a plain position and its parts vanish.
   Ausgabeoptionen o = test::MitPreisen();
   o.chkPaketalsLeistung = true;
   Datei90 pal = test::Exportiere(*k, 83, o);
-  EXPECT_EQ(Sp(pal.Sätze("21")[4], 12, 14), "NNN");
+  PrüfeFelder(pal, {{"21", 4, 12, 14, "NNN"}});
   EXPECT_EQ(pal.Sätze("24").size(), 0u);
   EXPECT_EQ(pal.Sätze("25").size(), d.Sätze("25").size() - 2);
   EXPECT_EQ(k->AnzahlLeistungen(), 6);
+
+  // The RTF and article number options change nothing in GAEB 90.
+  o.chkPaketalsLeistung = false;
+  o.chkMitRTFAusgabe = true;
+  o.chkMitArtikelnummerAusgabe = true;
+  EXPECT_EQ(test::Exportiere(*k, 83, o).bytes, d.bytes);
 }
 
-TEST(Position90, Record30WritesTimeMaterialAndLabourByTheDocumentsComponents) {
-  TestHost h;
+TEST_F(Position90, Record30WritesTimeMaterialAndLabourByTheDocumentsComponents) {
   auto slot = [](const std::string& name) { return name + std::string(14 - name.size(), ' '); };
-  LV90 lv;
-  lv.Kopf({{"Komponente", "30 " + slot("Zeit") + slot("material") + slot("Lohn") + slot("") + slot("Geraet")}});
-  lv.Position(40, {{"Positionsnummer", "01.0010"},
-                   {"KnzGaeb", std::int16_t{10}}, {"Zeit", 90.0}, {"Materialpreis", 8.4}, {"Lohnpreis", 4.1},
-                   {"Menge", 1.0}});
-  lv.Position(40, {{"Positionsnummer", "01.0020"}, {"Materialpreis", 1.0}});
-  lv.Speichere(*h.db);
-  auto k = h.Komponente();
-
   Ausgabeoptionen o;
   o.chkMitZeiten = true;
-  Datei90 d = test::Exportiere(*k, 85, o);
+  Datei90 d = Lauf(LV90()
+                       .Kopf({{"Komponente", "30 " + slot("Zeit") + slot("material") + slot("Lohn") + slot("") +
+                                                 slot("Geraet")}})
+                       .Position(40, {{"Positionsnummer", "01.0010"}, {"KnzGaeb", std::int16_t{10}}, {"Zeit", 90.0},
+                                      {"Materialpreis", 8.4}, {"Lohnpreis", 4.1}, {"Menge", 1.0}})
+                       .Position(40, {{"Positionsnummer", "01.0020"}, {"Materialpreis", 1.0}}),
+                   85, o);
   ASSERT_EQ(d.Sätze("30").size(), 1u);  // the second position has no GAEB code 10 or 11
-  EXPECT_EQ(Sp(d.Sätze("30")[0], 1, 74),
-            "30" + std::string("0000015000") + "0000000840" + "0000000410" + Leer(10) + Leer(10) + Leer(22));
+  EXPECT_EQ(Sp(d.Sätze("30")[0], 1, 74), "30" + std::string("0000015000") + "0000000840" + "0000000410" + Leer(42));
   // Record 30 stands between the quantity record and the texts of its position.
-  const auto arten = d.Arten();
+  const Arten arten = d.Arten();
   const auto i30 = std::find(arten.begin(), arten.end(), "30") - arten.begin();
-  EXPECT_EQ(arten[i30 - 1], "21");
-  EXPECT_EQ(arten[i30 + 1], "25");
-
-  Datei90 ohneZeiten = test::Exportiere(*k, 85);
-  EXPECT_EQ(Sp(ohneZeiten.Sätze("30")[0], 3, 22), Leer(10) + "0000000840");
+  EXPECT_EQ(arten[i30 - 1] + arten[i30 + 1], "2125");
+  PrüfeFelder(test::Exportiere(*k, 85), {{"30", 0, 3, 22, Leer(10) + "0000000840"}});  // without times
   EXPECT_EQ(test::Exportiere(*k, 83, o).Sätze("30").size(), 0u);
 }
 
-TEST(Text90, ShortTextIsSplitAt70AndTheSecondShortTextFollows) {
-  TestHost h;
+TEST_F(Text90, ShortTextIsSplitAt70AndTheSecondShortTextFollows) {
   std::string lang;
   for (int i = 0; i < 15; ++i) lang += "Abcdefghi ";  // 150 characters
-  LV90 lv;
-  lv.Position(40, {{"Positionsnummer", "01.0010"}, {"Kurztext1", lang}, {"Kurztext3", "Zweiter Kurztext"}});
-  lv.Position(40, {{"Positionsnummer", "01.0020"}});
-  lv.Position(40, {{"Positionsnummer", "01.0030"}, {"Kurztext1", "Kante ''gefast''"}});
-  lv.Speichere(*h.db);
-  auto k = h.Komponente();
-  Datei90 d = test::Exportiere(*k, 83);
+  Datei90 d = Lauf(LV90()
+                       .Position(40, {{"Positionsnummer", "01.0010"}, {"Kurztext1", lang},
+                                      {"Kurztext3", "Zweiter Kurztext"}})
+                       .Position(40, {{"Positionsnummer", "01.0020"}})
+                       .Position(40, {{"Positionsnummer", "01.0030"}, {"Kurztext1", "Kante ''gefast''"}}),
+                   83, {});
   ASSERT_EQ(d.Sätze("25").size(), 6u);
-  test::PrüfeFelder(d, {{"25", 0, 1, 74, "25" + lang.substr(0, 70) + Leer(2)},
-                        {"25", 1, 3, 74, lang.substr(70, 70) + Leer(2)},
-                        {"25", 2, 3, 74, lang.substr(140, 10) + Leer(62)},
-                        {"25", 3, 1, 74, "25Zweiter Kurztext" + Leer(56)},
-                        {"25", 4, 1, 74, "25" + Leer(72)},  // no short text: one blank record
-                        {"25", 5, 3, 20, "Kante 'gefast'    "}});
+  PrüfeFelder(d, {{"25", 0, 1, 74, "25" + lang.substr(0, 70) + Leer(2)},
+                  {"25", 1, 3, 74, lang.substr(70, 70) + Leer(2)},
+                  {"25", 2, 3, 74, lang.substr(140, 10) + Leer(62)},
+                  {"25", 3, 1, 74, "25Zweiter Kurztext" + Leer(56)},
+                  {"25", 4, 1, 74, "25" + Leer(72)},  // no short text: one blank record
+                  {"25", 5, 3, 20, "Kante 'gefast'    "}});
 }
 
-TEST(Text90, LongTextCarriesLineCodesAndTheAdditionalText) {
-  TestHost h;
+TEST_F(Text90, LongTextCarriesLineCodesAndTheAdditionalText) {
   LV90 lv;
-  lv.Kopf({{"Kurzlangtext", true}});
-  lv.Position(40, {{"Positionsnummer", "01.0010"},
-                   {"Langtext", "Erste Zeile\r\nZweite ''Zeile''"}, {"KennNr_Langtext", "001 002 "},
-                   {"DruckKnz", "2"}, {"Zusatztext", "Zusatz"}});
-  lv.Position(40, {{"Positionsnummer", "01.0020"},
-                   {"DruckKnz", "1"}, {"Zusatztext", "nicht gedruckt"}, {"Langtext", std::string(120, 'x')}});
-  lv.Position(40, {{"Positionsnummer", "01.0030"}});
-  lv.Speichere(*h.db);
-  auto k = h.Komponente();
-  Datei90 d = test::Exportiere(*k, 83);
+  lv.Kopf({{"Kurzlangtext", true}})
+      .Position(40, {{"Positionsnummer", "01.0010"}, {"Langtext", "Erste Zeile\r\nZweite ''Zeile''"},
+                     {"KennNr_Langtext", "001 002 "}, {"DruckKnz", "2"}, {"Zusatztext", "Zusatz"}})
+      .Position(40, {{"Positionsnummer", "01.0020"}, {"DruckKnz", "1"}, {"Zusatztext", "nicht gedruckt"},
+                     {"Langtext", std::string(120, 'x')}})
+      .Position(40, {{"Positionsnummer", "01.0030"}});
+  Datei90 d = Lauf(lv, 83, {});
   ASSERT_EQ(d.Sätze("26").size(), 7u);
-  test::PrüfeFelder(d, {{"26", 0, 1, 74, "26001Erste Zeile" + Leer(58)},
-                        {"26", 1, 1, 20, "26002Zweite 'Zeile' "}, {"26", 2, 1, 11, "26   Zusatz"},
-                        // a line longer than 55 characters continues in the next record
-                        {"26", 3, 1, 74, "26   " + std::string(55, 'x') + Leer(14)},
-                        {"26", 4, 6, 60, std::string(55, 'x')}, {"26", 5, 6, 74, std::string(10, 'x') + Leer(59)},
-                        {"26", 6, 1, 74, "26" + Leer(72)}});  // no long text: one blank record
-
+  PrüfeFelder(d, {{"26", 0, 1, 74, "26001Erste Zeile" + Leer(58)},
+                  {"26", 1, 1, 20, "26002Zweite 'Zeile' "}, {"26", 2, 1, 11, "26   Zusatz"},
+                  // a line longer than 55 characters continues in the next record
+                  {"26", 3, 1, 74, "26   " + std::string(55, 'x') + Leer(14)},
+                  {"26", 4, 6, 60, std::string(55, 'x')}, {"26", 5, 6, 74, std::string(10, 'x') + Leer(59)},
+                  {"26", 6, 1, 74, "26" + Leer(72)}});  // no long text: one blank record
   // Bills of GAEB version 2001 carry no line codes.
-  LV90 v2001 = lv;
-  v2001.Kopf({{"Ausgabejahr", "2001"}}).Speichere(*h.db);
-  EXPECT_EQ(Sp(test::Exportiere(*k, 83).Sätze("26")[0], 1, 16), "26   Erste Zeile");
+  PrüfeFelder(Lauf(lv.Kopf({{"Ausgabejahr", "2001"}}), 83, {}), {{"26", 0, 1, 16, "26   Erste Zeile"}});
 }
 
-TEST(Text90, BidderLinesOnlyAndNoShortTextsInDataType84) {
-  TestHost h;
-  LV90 lv;
-  lv.Position(22, {{"Positionsnummer", "01"}, {"Kurztext1", "Titel"}});
-  lv.Position(40, {{"Positionsnummer", "01.0010"},
-                   {"KnzFreieMenge", true}, {"Menge", 2.0}, {"Kurztext1", "Kurz"},
-                   {"Langtext", "Text des Auftraggebers\r\nAngabe des Bieters"}, {"KennNr_Langtext", "001 00B "}});
-  lv.Position(40, {{"Positionsnummer", "01.0020"},
-                   {"Kurztext1", "Kurz"}, {"Langtext", "nur Auftraggeber"}, {"KennNr_Langtext", "001 "}});
-  lv.Position(50, {{"Langtext", "Hinweis"}});
-  lv.Speichere(*h.db);
-  auto k = h.Komponente();
-  Datei90 d = test::Exportiere(*k, 84);
+TEST_F(Text90, BidderLinesOnlyAndNoShortTextsInDataType84) {
+  Datei90 d = Lauf(LV90()
+                       .Position(22, {{"Positionsnummer", "01"}, {"Kurztext1", "Titel"}})
+                       .Position(40, {{"Positionsnummer", "01.0010"}, {"KnzFreieMenge", true}, {"Menge", 2.0},
+                                      {"Kurztext1", "Kurz"},
+                                      {"Langtext", "Text des Auftraggebers\r\nAngabe des Bieters"},
+                                      {"KennNr_Langtext", "001 00B "}})
+                       .Position(40, {{"Positionsnummer", "01.0020"}, {"Kurztext1", "Kurz"},
+                                      {"Langtext", "nur Auftraggeber"}, {"KennNr_Langtext", "001 "}})
+                       .Position(50, {{"Langtext", "Hinweis"}}),
+                   84, {});
   ASSERT_TRUE(d.ergebnis);
-  EXPECT_EQ(d.Sätze("25").size(), 0u);
-  EXPECT_EQ(d.Sätze("20").size(), 0u);
+  EXPECT_EQ(d.Sätze("25").size() + d.Sätze("20").size(), 0u);
   ASSERT_EQ(d.Sätze("21").size(), 1u);  // only the quantity the bidder fills in
   ASSERT_EQ(d.Sätze("26").size(), 1u);
-  test::PrüfeFelder(d, {{"21", 0, 3, 11, "010010   "}, {"26", 0, 1, 74, "2600BAngabe des Bieters" + Leer(51)}});
+  PrüfeFelder(d, {{"21", 0, 3, 11, "010010   "}, {"26", 0, 1, 74, "2600BAngabe des Bieters" + Leer(51)}});
   EXPECT_EQ(d.Sätze("23").size(), 2u);  // the bid always carries prices
 }
 
-TEST(Text90, NoticesPreamblesAndClosingTexts) {
-  TestHost h;
+TEST_F(Text90, NoticesPreamblesAndClosingTexts) {
   const std::string vorbemerkung = "Vorbemerkung " + std::string(80, 'v');
-  LV90 lv;
-  lv.Position(50, {{"Langtext", vorbemerkung}, {"Langtextdruck", true}, {"KnzVbSb", "1"}});
-  lv.Position(40, {{"Positionsnummer", "01.0010"}});
-  lv.Position(50, {{"Langtext", "Hinweis zur ''Ausführung''\r\nZweite Zeile"}, {"KnzVbSb", "0"}});
-  lv.Schlusszeile(140, {{"Langtext", "Schlussbemerkung"}});
-  lv.Speichere(*h.db);
-  auto k = h.Komponente();
-  Datei90 d = test::Exportiere(*k, 83);
+  Datei90 d = Lauf(LV90()
+                       .Position(50, {{"Langtext", vorbemerkung}, {"Langtextdruck", true}, {"KnzVbSb", "1"}})
+                       .Position(40, {{"Positionsnummer", "01.0010"}})
+                       .Position(50, {{"Langtext", "Hinweis zur ''Ausführung''\r\nZweite Zeile"}, {"KnzVbSb", "0"}})
+                       .Schlusszeile(140, {{"Langtext", "Schlussbemerkung"}}),
+                   83, {});
   ASSERT_TRUE(d.ergebnis);
   test::PrüfeZeilenformat(d);
-  const auto arten = d.Arten();
+  const Arten arten = d.Arten();
   // The preamble comes before the header; the notice after the position.
-  EXPECT_EQ(std::vector<std::string>(arten.begin(), arten.begin() + 5),
-            (std::vector<std::string>{"T0", "T1", "T1", "T9", "00"}));
+  EXPECT_EQ(Arten(arten.begin(), arten.begin() + 5), (Arten{"T0", "T1", "T1", "T9", "00"}));
   const std::string hinweis = NachCodepage("Hinweis zur 'Ausführung'", Codepage::Cp850);
-  test::PrüfeFelder(d, {{"T0", 0, 1, 74, "T0" + Leer(72)},
-                        {"T1", 0, 1, 74, "T1" + vorbemerkung.substr(0, 72)},
-                        {"T1", 1, 1, 74, "T1" + vorbemerkung.substr(72) + Leer(72 - 21)},
-                        {"T9", 0, 1, 74, "T9" + Leer(72)}, {"20", 0, 1, 74, "20" + Leer(72)},
-                        {"26", 1, 1, 74, "26   " + hinweis + Leer(55 - 24 + 14)},
-                        {"26", 2, 1, 74, "26   Zweite Zeile" + Leer(57)}});
+  PrüfeFelder(d, {{"T0", 0, 1, 74, "T0" + Leer(72)},
+                  {"T1", 0, 1, 74, "T1" + vorbemerkung.substr(0, 72)},
+                  {"T1", 1, 1, 74, "T1" + vorbemerkung.substr(72) + Leer(72 - 21)},
+                  {"T9", 0, 1, 74, "T9" + Leer(72)}, {"20", 0, 1, 74, "20" + Leer(72)},
+                  {"26", 1, 1, 74, "26   " + hinweis + Leer(55 - 24 + 14)},
+                  {"26", 2, 1, 74, "26   Zweite Zeile" + Leer(57)}});
   EXPECT_EQ(d.Sätze("20").size(), 1u);
-
   // Closing: the end record of the totals row, the end record of the closing
   // text with its T-records, and the final end record.
-  EXPECT_EQ(std::vector<std::string>(arten.end() - 6, arten.end()),
-            (std::vector<std::string>{"99", "99", "T0", "T1", "T9", "99"}));
+  EXPECT_EQ(Arten(arten.end() - 6, arten.end()), (Arten{"99", "99", "T0", "T1", "T9", "99"}));
   EXPECT_EQ(Sp(d.zeilen[d.zeilen.size() - 3], 1, 74), "T1Schlussbemerkung" + Leer(56));
-
   // Notices are not part of data type 82.
   EXPECT_EQ(test::Exportiere(*k, 82).Sätze("20").size(), 0u);
 }
 
-// Two positions of 600.00 and 400.00 and a discount of 5 percent on the
-// whole bill: net 950.00, VAT 19 percent, gross 1130.50.
-LV90 SummenLV() {
-  LV90 lv;
-  lv.Position(40, {{"Positionsnummer", "01.0010"}, {"Menge", 10.0}, {"Einzelpreis", 60.0}});
-  lv.Position(40, {{"Positionsnummer", "01.0020"}, {"Menge", 4.0}, {"Einzelpreis", 100.0}});
-  lv.Position(
-      80, {{"Positionsnummer", "01.0030"}, {"WelcherBetragZuAbschlag", std::int16_t{0}}, {"AufAbschlagProzent", 5.0}});
-  return lv;
-}
-
-TEST(Ende90, LongEndRecordCarriesTotalsDiscountFactorVatAndCount) {
-  TestHost h;
-  SummenLV().Speichere(*h.db);
-  auto k = h.Komponente();
-  Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
+TEST_F(Ende90, LongEndRecordCarriesTotalsDiscountFactorVatAndCount) {
+  // Two positions of 600.00 and 400.00 and a discount of 5 percent on the
+  // whole bill: net 950.00, VAT 19 percent, gross 1130.50.
+  Datei90 d = Lauf(LV90()
+                       .Position(40, {{"Positionsnummer", "01.0010"}, {"Menge", 10.0}, {"Einzelpreis", 60.0}})
+                       .Position(40, {{"Positionsnummer", "01.0020"}, {"Menge", 4.0}, {"Einzelpreis", 100.0}})
+                       .Position(80, {{"Positionsnummer", "01.0030"}, {"WelcherBetragZuAbschlag", std::int16_t{0}},
+                                      {"AufAbschlagProzent", 5.0}}));
   ASSERT_TRUE(d.ergebnis);
   const auto s = d.Sätze("99");
   ASSERT_EQ(s.size(), 2u);
@@ -265,7 +234,6 @@ TEST(Ende90, LongEndRecordCarriesTotalsDiscountFactorVatAndCount) {
   EXPECT_EQ(Sp(s[0], 1, 74), "99000000100000" + std::string("0950000") + "1900" + "000000113050" + Leer(32) + "00002");
   EXPECT_EQ(Sp(s[1], 1, 74), "99" + Leer(19) + "1900" + Leer(44) + "00002");
   EXPECT_EQ(k->AnzahlLeistungen(), 2);
-
   // Data type 81 and a bill without prices get the short variant only.
   for (const Datei90& kurz : {test::Exportiere(*k, 81, test::MitPreisen()), test::Exportiere(*k, 83)}) {
     ASSERT_EQ(kurz.Sätze("99").size(), 2u);
@@ -273,25 +241,21 @@ TEST(Ende90, LongEndRecordCarriesTotalsDiscountFactorVatAndCount) {
   }
 }
 
-TEST(Ende90, SurchargeOfASectionGoesIntoItsSumRecord) {
-  TestHost h;
-  LV90 lv;
-  lv.Kopf({{"UmsatzsteuerProzent", 7.0}});
-  lv.Position(22, {{"Positionsnummer", "01"}});
-  lv.Position(40, {{"Positionsnummer", "01.0010"}, {"Menge", 10.0}, {"Einzelpreis", 10.0}});
-  lv.Position(
-      70, {{"Positionsnummer", "01.0020"}, {"WelcherBetragZuAbschlag", std::int16_t{3}}, {"AufAbschlagProzent", 10.0}});
-  lv.Position(22, {{"Positionsnummer", "02"}});
-  lv.Position(40, {{"Positionsnummer", "02.0010"}, {"Menge", 5.0}, {"Einzelpreis", 20.0}});
-  lv.Speichere(*h.db);
-  auto k = h.Komponente();
-  Datei90 d = test::Exportiere(*k, 83, test::MitPreisen());
+TEST_F(Ende90, SurchargeOfASectionGoesIntoItsSumRecord) {
+  Datei90 d = Lauf(LV90()
+                       .Kopf({{"UmsatzsteuerProzent", 7.0}})
+                       .Position(22, {{"Positionsnummer", "01"}})
+                       .Position(40, {{"Positionsnummer", "01.0010"}, {"Menge", 10.0}, {"Einzelpreis", 10.0}})
+                       .Position(70, {{"Positionsnummer", "01.0020"}, {"WelcherBetragZuAbschlag", std::int16_t{3}},
+                                      {"AufAbschlagProzent", 10.0}})
+                       .Position(22, {{"Positionsnummer", "02"}})
+                       .Position(40, {{"Positionsnummer", "02.0010"}, {"Menge", 5.0}, {"Einzelpreis", 20.0}}));
   EXPECT_EQ(d.Sätze("32").size(), 2u);
   EXPECT_EQ(d.Sätze("31").size(), 1u);  // only the title that simply ends gets a heading
   // Title 01 holds 110.00 with the surcharge: its sum is 100.00 with factor 1.10.
-  test::PrüfeFelder(d, {{"32", 0, 1, 74, "3201        000000010000" + std::string("1100000") + Leer(43)},
-                        {"32", 1, 1, 31, "3202        000000010000" + Leer(7)}, {"31", 0, 3, 11, "02       "},
-                        {"99", 0, 3, 37, "000000021000" + Leer(7) + "0700" + "000000022470"}});
+  PrüfeFelder(d, {{"32", 0, 1, 74, "3201        000000010000" + std::string("1100000") + Leer(43)},
+                  {"32", 1, 1, 31, "3202        000000010000" + Leer(7)}, {"31", 0, 3, 11, "02       "},
+                  {"99", 0, 3, 37, "000000021000" + Leer(7) + "0700" + "000000022470"}});
 }
 
 }  // namespace
