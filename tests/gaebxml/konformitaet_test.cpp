@@ -54,36 +54,21 @@ void PrüfeZahlen(const XmlDatei& d) {
   }
 }
 
-struct Optionssatz {
-  const char* name;
-  Ausgabeoptionen o;
-};
-
-Ausgabeoptionen Opt(bool preise, bool pakete, bool zeiten, bool rtf, bool artikel) {
-  Ausgabeoptionen o;
-  o.chkMitPreise = preise;
-  o.chkPaketalsLeistung = pakete;
-  o.chkMitZeiten = zeiten;
-  o.chkMitRTFAusgabe = rtf;
-  o.chkMitArtikelnummerAusgabe = artikel;
-  return o;
-}
-
 TEST(Konformitaet, DemoBillsInEveryDataTypeAndOptionAreValid) {
   GAEB_BRAUCHT_SCHEMA();
-  const Optionssatz optionen[] = {
-      {"ohne", Opt(false, false, false, false, false)},
-      {"Preise", Opt(true, false, false, false, false)},
-      {"Preise+Pakete+Zeiten+Artikel", Opt(true, true, true, false, true)},
-      {"RTF+Preise+Artikel", Opt(true, false, true, true, true)},
+  const std::pair<const char*, Ausgabeoptionen> optionen[] = {
+      {"ohne", Mit(false)},
+      {"Preise", Mit(true)},
+      {"Preise+Pakete+Zeiten+Artikel", Mit(true, false, true, true, true)},
+      {"RTF+Preise+Artikel", Mit(true, true, false, true, true)},
   };
   for (const cli::Beispiel& b : cli::Beispiele()) {
     TestHost h;
     std::int32_t nummer = ImportiereBeispiel(h, b.json);
     for (std::int16_t dp : {81, 82, 83, 84, 85, 86}) {
-      for (const Optionssatz& o : optionen) {
-        SCOPED_TRACE(std::string(b.name) + " DP " + std::to_string(dp) + " " + o.name);
-        XmlLauf r = ExportiereXml(h, nummer, dp, o.o);
+      for (const auto& [name, o] : optionen) {
+        SCOPED_TRACE(std::string(b.name) + " DP " + std::to_string(dp) + " " + name);
+        XmlLauf r = ExportiereXml(h, nummer, dp, o);
         EXPECT_TRUE(r.ergebnis);
         EXPECT_EQ(r.meldungen, std::vector<std::string>{});
         h.Meldungsdienst().Leeren();
@@ -94,7 +79,7 @@ TEST(Konformitaet, DemoBillsInEveryDataTypeAndOptionAreValid) {
         PrüfeIDs(*r.datei);
         PrüfeZahlen(*r.datei);
         // Prices only with the option, always in a bid.
-        EXPECT_EQ(r.datei->X("count(//g:Item/g:UP) = count(//g:Item)"), o.o.chkMitPreise || dp == 84 ? "true" : "false");
+        EXPECT_EQ(r.datei->X("count(//g:Item/g:UP) = count(//g:Item)"), o.chkMitPreise || dp == 84 ? "true" : "false");
       }
     }
   }

@@ -38,18 +38,9 @@ host::Satz& Zuschlag(Belegbau& b, std::int16_t art, const std::string& oz, std::
   return s;
 }
 
-Ausgabeoptionen Mit(bool preise, bool rtf = false, bool pakete = false, bool zeiten = false, bool artikel = false) {
-  Ausgabeoptionen o;
-  o.chkMitPreise = preise;
-  o.chkMitRTFAusgabe = rtf;
-  o.chkPaketalsLeistung = pakete;
-  o.chkMitZeiten = zeiten;
-  o.chkMitArtikelnummerAusgabe = artikel;
-  return o;
-}
-
 struct Fall {
   const char* name;
+  const char* maske;  // of the ordinal numbers; the header values of Grund
   std::function<void(Belegbau&)> bau;
   std::int16_t dp;
   Ausgabeoptionen o;
@@ -62,41 +53,32 @@ void Prüfe(const std::vector<Fall>& fälle) {
     SCOPED_TRACE(f.name);
     TestHost h;
     Belegbau b;
+    Grund(b, f.maske);
     f.bau(b);
     b.Speichere(*h.db);
     XmlLauf r = ExportiereXml(h, 1, f.dp, f.o);
     EXPECT_TRUE(r.ergebnis);
     EXPECT_EQ(r.meldungen, std::vector<std::string>{});
     ASSERT_TRUE(r.datei && r.datei->Da());
-    if (Schema(f.dp) != nullptr) {
-      std::string fehler = r.datei->Prüfe(f.dp);
-      if (f.schemafehler.empty()) {
-        EXPECT_EQ(fehler, "");
-      } else {
-        EXPECT_NE(fehler.find(f.schemafehler), std::string::npos) << fehler;
-      }
-    }
+    const std::string fehler = Schema(f.dp) != nullptr ? r.datei->Prüfe(f.dp) : f.schemafehler;
+    EXPECT_TRUE(f.schemafehler.empty() ? fehler.empty() : fehler.find(f.schemafehler) != std::string::npos) << fehler;
     for (const auto& [ausdruck, wert] : f.erwartet) EXPECT_EQ(r.datei->X(ausdruck), wert) << ausdruck;
   }
 }
 
 TEST(Treiber, TextRowsPreliminaryTextsAndBillTotals) {
   Prüfe({
-      {"only text rows: no bill, the preliminary text in Award",
+      {"only text rows: no bill, the preliminary text in Award", "PPPP",
        [](Belegbau& b) {
-         Grund(b, "PPPP");
          Text(b, "1", "Vorbemerkung zur Baustelle");
          Text(b, "1", "Zweite Vorbemerkung");
        },
        83, Mit(false, true),
-       {{"count(//g:BoQ)", "0"},
-        {"count(/g:GAEB/g:Award/g:AddText)", "2"},
-        {"count(/g:GAEB/g:GAEBInfo)", "1"}},
+       {{"count(//g:BoQ)", "0"}, {"count(/g:GAEB/g:Award/g:AddText)", "2"}, {"count(/g:GAEB/g:GAEBInfo)", "1"}},
        "Missing child element(s). Expected is one of ( {http://www.gaeb.de/GAEB_DA_XML/200407}AddText, "
        "{http://www.gaeb.de/GAEB_DA_XML/200407}BoQ )"},
-      {"preliminary texts before and after the first position",
+      {"preliminary texts before and after the first position", "PPPP",
        [](Belegbau& b) {
-         Grund(b, "PPPP");
          Text(b, "1", "Vorher");
          b.Position("0010", "Aushub", 1, "m3", 10);
          Text(b, "1", "Nachher");
@@ -105,84 +87,67 @@ TEST(Treiber, TextRowsPreliminaryTextsAndBillTotals) {
        {{"name(/g:GAEB/g:Award/g:BoQ/preceding-sibling::*[1])", "AddText"},
         {"count(//g:AddText[contains(., 'Vorher')])", "1"},
         {"count(//g:AddText[contains(., 'Nachher')])", "0"}}},
-      {"discount on the whole bill and the totals row",
+      {"discount on the whole bill and the totals row", "PPPP",
        [](Belegbau& b) {
-         Grund(b, "PPPP");
          b.Position("0010", "Mauerwerk", 10, "m2", 100);
          Zuschlag(b, 80, "", 0, 3);
        },
        83, Mit(true),
-       {{"string(//g:BoQInfo/g:Totals/g:Total)", "1000.00"},
-        {"string(//g:BoQInfo/g:Totals/g:DiscountPcnt)", "3.00"},
-        {"string(//g:BoQInfo/g:Totals/g:TotAfterDisc)", "970.00"},
-        {"string(//g:BoQInfo/g:Totals/g:VAT)", "19.00"},
+       {{"string(//g:BoQInfo/g:Totals/g:Total)", "1000.00"}, {"string(//g:BoQInfo/g:Totals/g:DiscountPcnt)", "3.00"},
+        {"string(//g:BoQInfo/g:Totals/g:TotAfterDisc)", "970.00"}, {"string(//g:BoQInfo/g:Totals/g:VAT)", "19.00"},
         {"string(//g:BoQInfo/g:Totals/g:TotalGross)", "1154.30"},
         {"count(//g:MarkupItem)", "0"}}},
-      {"no prices: zero totals only",
+      {"no prices: zero totals only", "PPPP",
        [](Belegbau& b) {
-         Grund(b, "PPPP");
          b.Position("0010", "Mauerwerk", 10, "m2", 100);
          Zuschlag(b, 80, "", 0, 3);
        },
        83, Mit(false),
-       {{"count(//g:BoQInfo/g:Totals/*)", "3"},
-        {"string(//g:BoQInfo/g:Totals/g:Total)", "0.00"},
+       {{"count(//g:BoQInfo/g:Totals/*)", "3"}, {"string(//g:BoQInfo/g:Totals/g:Total)", "0.00"},
         {"string(//g:BoQInfo/g:Totals/g:TotalGross)", "0.00"},
         {"count(//g:Item/g:UP)", "0"}}},
-      {"bid: no OWN, no EvalEnd, PrjInfo with name and label only",
+      {"bid: no OWN, no EvalEnd, PrjInfo with name and label only", "PPPP",
        [](Belegbau& b) {
-         Grund(b, "PPPP");
          b.d.kopf.SetzeFeld("DatumZuschlagsfrist", "20270301");
          b.Position("0010", "Mauerwerk", 10, "m2", 100);
        },
        84, Mit(false),
-       {{"count(//g:OWN)", "0"},
-        {"count(//g:EvalEnd)", "0"},
-        {"count(/g:GAEB/g:PrjInfo/*)", "2"},
+       {{"count(//g:OWN)", "0"}, {"count(//g:EvalEnd)", "0"}, {"count(/g:GAEB/g:PrjInfo/*)", "2"},
         {"string(//g:Item/g:UP)", "100.00"}}},
   });
 }
 
 TEST(Struktur, BreakdownCategoriesAndTheirTotals) {
   Prüfe({
-      {"OZStufen 00040: one breakdown, items straight in the top body",
+      {"OZStufen 00040: one breakdown, items straight in the top body", "PPPP",
        [](Belegbau& b) {
-         Grund(b, "PPPP");
          Text(b, "0", "Hinweis vorab");
          b.Position("0010", "Aushub", 1, "m3", 10);
          b.Position("0020", "Verfüllen", 1, "m3", 10);
        },
        83, Mit(false),
-       {{"count(//g:BoQBkdn)", "1"},
-        {"string(//g:BoQBkdn/g:Type)", "Item"},
-        {"string(//g:BoQBkdn/g:Length)", "4"},
+       {{"count(//g:BoQBkdn)", "1"}, {"string(//g:BoQBkdn/g:Type)", "Item"}, {"string(//g:BoQBkdn/g:Length)", "4"},
         {"string(//g:BoQBkdn/comment())", "Verarbeitung Positionen ohne LV-Stufen"},
-        {"count(/g:GAEB/g:Award/g:BoQ/g:BoQBody/g:Itemlist/g:Item)", "2"},
-        {"name(//g:Itemlist/*[1])", "Remark"},
+        {"count(/g:GAEB/g:Award/g:BoQ/g:BoQBody/g:Itemlist/g:Item)", "2"}, {"name(//g:Itemlist/*[1])", "Remark"},
         {"string(//g:Itemlist/g:Item[1]/@ID)", "A3"}}},
-      {"trade, title, index; format string; CR LF in a label",
+      {"trade, title, index; format string; CR LF in a label", "1122PPPPI",
        [](Belegbau& b) {
-         Grund(b, "1122PPPPI");
          b.d.kopf.SetzeFeld("OZFormatstring", "N.A.N.A");
          b.Zeile(21, "01", "Rohbau\r\n\r\nEins");
          b.Zeile(22, "01.02", "Mauerwerk");
          b.Position("01.02.0010.A", "Wand", 2, "m2", 10);
        },
        83, Mit(true),
-       {{"string(//g:BoQBkdn[1]/g:Num)", "Yes"},
-        {"string(//g:BoQBkdn[2]/g:Num)", "No"},
-        {"string(//g:BoQBkdn[4]/g:Type)", "Index"},
-        {"string(//g:BoQBkdn[4]/comment())", "Verarbeitung mit LV-Stufen"},
+       {{"string(//g:BoQBkdn[1]/g:Num)", "Yes"}, {"string(//g:BoQBkdn[2]/g:Num)", "No"},
+        {"string(//g:BoQBkdn[4]/g:Type)", "Index"}, {"string(//g:BoQBkdn[4]/comment())", "Verarbeitung mit LV-Stufen"},
         {"string(/g:GAEB/g:Award/g:BoQ/g:BoQBody/g:BoQCtgy/g:BoQBody/g:BoQCtgy/@RNoPart)", "02"},
         {"normalize-space(//g:BoQCtgy[@RNoPart='01']/g:LblTx/g:p/g:span)", "Rohbau Eins"},
         {"contains(//g:BoQCtgy[@RNoPart='01']/g:LblTx, 'Rohbau    Eins')", "true"},
-        {"string(//g:Item/@RNoPart)", "0010"},
-        {"string(//g:Item/@RNoIndex)", "A"},
+        {"string(//g:Item/@RNoPart)", "0010"}, {"string(//g:Item/@RNoIndex)", "A"},
         {"string(//g:BoQCtgy[@RNoPart='02']/g:Totals/g:Total)", "20.00"},
         {"name(//g:BoQCtgy[@RNoPart='02']/g:BoQBody/*)", "Itemlist"}}},
-      {"a remark right after a trade stands in the trade's body",
+      {"a remark right after a trade stands in the trade's body", "1122PPPPI",
        [](Belegbau& b) {
-         Grund(b, "1122PPPPI");
          b.Zeile(21, "01", "Rohbau");
          Text(b, "0", "Hinweis zum Gewerk");
          b.Zeile(22, "01.02", "Mauerwerk");
@@ -196,9 +161,8 @@ TEST(Struktur, BreakdownCategoriesAndTheirTotals) {
 
 TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
   Prüfe({
-      {"alternatives, contingencies, lump sums, units",
+      {"alternatives, contingencies, lump sums, units", "11PPPP",
        [](Belegbau& b) {
-         Grund(b, "11PPPP");
          b.Zeile(22, "01", "Titel").SetzeFeld("Alternativposition", true);
          b.Position("01.0010", "Alternative", 1, "m2", 10).SetzeFeld("Alternativposition", true);
          b.Position("01.0020", "Bedarf", 1, "m2", 10).SetzeFeld("Bedarfsposition", true);
@@ -212,22 +176,18 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
          b.Position("01.0060", "Steuerzeichen", 1, "m\x01", 2);
        },
        83, Mit(true),
-       {{"string(//g:BoQCtgy/g:ALNBGroupNo)", "1"},
-        {"string(//g:Item[@RNoPart='0010']/g:ALNGroupNo)", "1"},
+       {{"string(//g:BoQCtgy/g:ALNBGroupNo)", "1"}, {"string(//g:Item[@RNoPart='0010']/g:ALNGroupNo)", "1"},
         {"string(//g:Item[@RNoPart='0020']/g:Provis)", "WithTotal"},
         {"string(//g:Item[@RNoPart='0030']/g:Provis)", "WithoutTotal"},
         {"count(//g:Item[@RNoPart='0030']/g:ALNGroupNo)", "0"},
         {"string(//g:Item[@RNoPart='0040']/g:LumpSumItem)", "Yes"},
         {"string(//g:Item[@RNoPart='0040']/g:QtyTBD/following-sibling::*[1])", "1.000"},
-        {"string(//g:Item[@RNoPart='0040']/g:QU)", "Psch"},
-        {"string(//g:Item[@RNoPart='0040']/g:UP)", "1234.50"},
-        {"string(//g:Item[@RNoPart='0050']/g:QU)", "Stüc"},
-        {"string(//g:Item[@RNoPart='0060']/g:QU)", "m"},
+        {"string(//g:Item[@RNoPart='0040']/g:QU)", "Psch"}, {"string(//g:Item[@RNoPart='0040']/g:UP)", "1234.50"},
+        {"string(//g:Item[@RNoPart='0050']/g:QU)", "Stüc"}, {"string(//g:Item[@RNoPart='0060']/g:QU)", "m"},
         {"string(//g:Item[@RNoPart='0050']/g:CONo)", "3"},
         {"string(//g:Item[@RNoPart='0050']/g:COStatus)", "Offered"}}},
-      {"markup items on items; a subtotal writes nothing",
+      {"markup items on items; a subtotal writes nothing", "11PPPP",
        [](Belegbau& b) {
-         Grund(b, "11PPPP");
          b.Zeile(22, "01", "Titel");
          b.Position("01.0010", "Wand", 10, "m2", 100);
          Zuschlag(b, 70, "01.0020", 4, 10);
@@ -235,15 +195,12 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
          Zuschlag(b, 60, "01.0040", 3, 0);
        },
        83, Mit(true),
-       {{"count(//g:MarkupItem)", "2"},
-        {"string(//g:MarkupItem[1]/g:MarkupType)", "IdentAsMark"},
-        {"string(//g:MarkupItem[2]/g:MarkupType)", "AllInCat"},
-        {"string(//g:MarkupItem[2]/g:Markup)", "-5.00"},
+       {{"count(//g:MarkupItem)", "2"}, {"string(//g:MarkupItem[1]/g:MarkupType)", "IdentAsMark"},
+        {"string(//g:MarkupItem[2]/g:MarkupType)", "AllInCat"}, {"string(//g:MarkupItem[2]/g:Markup)", "-5.00"},
         {"string(//g:MarkupItem[2]/@ID)", "A5"},
         {"count(//g:MarkupItem[1]/g:ITMarkup)", "1"}}},
-      {"markup item of a change order: CONo without COStatus",
+      {"markup item of a change order: CONo without COStatus", "PPPP",
        [](Belegbau& b) {
-         Grund(b, "PPPP");
          b.Position("0010", "Wand", 10, "m2", 100);
          Zuschlag(b, 70, "0020", 5, 10).SetzeFeld("Nachtrag", std::int16_t{2});
        },
@@ -251,9 +208,8 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
        {{"string(//g:MarkupItem/g:CONo)", "2"}, {"count(//g:MarkupItem/g:COStatus)", "0"}},
        "Element '{http://www.gaeb.de/GAEB_DA_XML/200407}MarkupType': This element is not expected. Expected is ( "
        "{http://www.gaeb.de/GAEB_DA_XML/200407}COStatus )."},
-      {"package with parts, price shares, times, item discount, article",
+      {"package with parts, price shares, times, item discount, article", "PPPP",
        [](Belegbau& b) {
-         Grund(b, "PPPP");
          b.d.kopf.SetzeFeld("AnzahlEPAnteile", std::int16_t{2});
          host::Satz& k = b.Position("0010", "Paket", 1, "St", 0, 45);
          k.SetzeFeld("Zeit", 12.5);
@@ -268,24 +224,17 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
          b.Position("0020", "Ohne Zeit", 1, "St", 1).SetzeFeld("Artikelnummer", "ART-1234567890123456");
        },
        83, Mit(true, false, false, true, true),
-       {{"string(//g:Item[1]/g:SumDescr)", "Yes"},
-        {"string(//g:Item[1]/g:SubDescr[2]/g:SubDNo)", "2"},
-        {"string(//g:Item[1]/g:SubDescr[1]/g:QU)", "Sack"},
-        {"string(//g:Item[1]/g:SubDescr[1]/g:QtySpec)", "Yes"},
-        {"string(//g:Item[1]/g:SubDescr[2]/g:QtyTBD)", "Yes"},
-        {"string(//g:Item[1]/g:SubDescr[2]/g:QU)", "Psch"},
-        {"string(//g:Item[1]/g:UPBkdn)", "Yes"},
-        {"string(//g:Item[1]/g:UPComp1)", "4.00"},
-        {"string(//g:Item[1]/g:DiscountPcnt)", "10.00"},
-        {"string(//g:Item[1]/g:IT)", "18.00"},
-        {"string(//g:Item[1]/g:TimeQu)", "12.50"},
-        {"count(//g:Item[2]/g:TimeQu)", "0"},
+       {{"string(//g:Item[1]/g:SumDescr)", "Yes"}, {"string(//g:Item[1]/g:SubDescr[2]/g:SubDNo)", "2"},
+        {"string(//g:Item[1]/g:SubDescr[1]/g:QU)", "Sack"}, {"string(//g:Item[1]/g:SubDescr[1]/g:QtySpec)", "Yes"},
+        {"string(//g:Item[1]/g:SubDescr[2]/g:QtyTBD)", "Yes"}, {"string(//g:Item[1]/g:SubDescr[2]/g:QU)", "Psch"},
+        {"string(//g:Item[1]/g:UPBkdn)", "Yes"}, {"string(//g:Item[1]/g:UPComp1)", "4.00"},
+        {"string(//g:Item[1]/g:DiscountPcnt)", "10.00"}, {"string(//g:Item[1]/g:IT)", "18.00"},
+        {"string(//g:Item[1]/g:TimeQu)", "12.50"}, {"count(//g:Item[2]/g:TimeQu)", "0"},
         {"string(//g:Item[2]/g:Product/g:Article/g:ArtNo)", "ART-12345678901"},
         {"count(//g:Article/g:ArtOutline)", "1"},
         {"string(//g:BoQInfo/g:NoUPComps)", "2"}}},
-      {"unit of a package part: six characters",
+      {"unit of a package part: six characters", "PPPP",
        [](Belegbau& b) {
-         Grund(b, "PPPP");
          b.Position("0010", "Paket", 1, "St", 0, 45);
          b.Position("00101", "Teil", 2, "Stück", 7.5, 47).SetzeFeld("MengePaketteil", 2.0);
        },
@@ -293,9 +242,8 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
        {{"string(//g:SubDescr/g:QU)", "Stück"}},
        "Element '{http://www.gaeb.de/GAEB_DA_XML/200407}QU': [facet 'maxLength'] The value has a length of '5'; "
        "this exceeds the allowed maximum length of '4'."},
-      {"article of a package head: its parts follow the product",
+      {"article of a package head: its parts follow the product", "PPPP",
        [](Belegbau& b) {
-         Grund(b, "PPPP");
          b.Position("0010", "Paket", 1, "St", 0, 45).SetzeFeld("Artikelnummer", "A-1");
          b.Position("00101", "Teil", 2, "St", 7.5, 47).SetzeFeld("MengePaketteil", 2.0);
        },
@@ -303,9 +251,8 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
        {{"name(//g:Item/g:SubDescr/preceding-sibling::*[1])", "Product"}},
        "Element '{http://www.gaeb.de/GAEB_DA_XML/200407}SubDescr': This element is not expected. Expected is ( "
        "{http://www.gaeb.de/GAEB_DA_XML/200407}AlterBidStatus )."},
-      {"packages as items: no parts, no SumDescr",
+      {"packages as items: no parts, no SumDescr", "PPPP",
        [](Belegbau& b) {
-         Grund(b, "PPPP");
          b.Position("0010", "Paket", 1, "St", 0, 45);
          b.Position("00101", "Teil", 2, "St", 7.5, 47).SetzeFeld("MengePaketteil", 2.0);
        },
@@ -316,22 +263,19 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
 
 TEST(Texte, DescriptionsRemarksAndBidderTexts) {
   Prüfe({
-      {"remark between items, with ID, RTF styles, label of a title",
+      {"remark between items, with ID, RTF styles, label of a title", "11PPPP",
        [](Belegbau& b) {
-         Grund(b, "11PPPP");
          b.Zeile(22, "01", "Titel");
          b.Position("01.0010", "Wand", 1, "m2", 10).SetzeFeld("LangtextRTF", "{\\rtf1 {\\b fett} normal\\par}");
          Text(b, "0", "Hinweis zum Einbau");
          b.Position("01.0020", "Decke", 1, "m2", 10);
        },
        83, Mit(false, true),
-       {{"name(//g:Itemlist/*[2])", "Remark"},
-        {"string(//g:Remark/@ID)", "A4"},
+       {{"name(//g:Itemlist/*[2])", "Remark"}, {"string(//g:Remark/@ID)", "A4"},
         {"count(//g:Remark/g:Description/g:CompleteText/g:DetailTxt)", "1"},
         {"count(//g:Item[1]//g:span[contains(@style, 'bold')])", "1"}}},
-      {"bid: a gap becomes one TextComplement, a remark without markers is left out",
+      {"bid: a gap becomes one TextComplement, a remark without markers is left out", "PPPP",
        [](Belegbau& b) {
-         Grund(b, "PPPP");
          Text(b, "0", "Hinweis ohne Marken");
          b.Position("0010", "Beton", 1, "m3", 10).SetzeFeld("Langtext", "Beton ®30 cm® liefern");
          b.d.positionen.back().SetzeFeld("KennNr_Langtext", "XML;2");
@@ -341,12 +285,9 @@ TEST(Texte, DescriptionsRemarksAndBidderTexts) {
        },
        84, Mit(false),
        {{"count(//g:Item[1]/g:Description/g:CompleteText/g:DetailTxt/g:TextComplement)", "1"},
-        {"string(//g:TextComplement/@MarkLbl)", "2"},
-        {"count(//g:TextComplement[contains(., \"'30 cm'\")])", "1"},
-        {"count(//g:ComplCaption | //g:ComplTail)", "0"},
-        {"count(//g:Item[2]/g:Description)", "0"},
-        {"count(//g:Item[3]/g:Description)", "0"},
-        {"count(//g:Remark)", "0"},
+        {"string(//g:TextComplement/@MarkLbl)", "2"}, {"count(//g:TextComplement[contains(., \"'30 cm'\")])", "1"},
+        {"count(//g:ComplCaption | //g:ComplTail)", "0"}, {"count(//g:Item[2]/g:Description)", "0"},
+        {"count(//g:Item[3]/g:Description)", "0"}, {"count(//g:Remark)", "0"},
         {"string(//g:Item[1]/@ID)", "A2"}}},
   });
 }

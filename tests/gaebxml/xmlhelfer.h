@@ -10,29 +10,39 @@
 #include <libxml/xpathInternals.h>
 
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
 
 #include "gaeb2000/exporthelfer.h"
+#include "textconv/textschema.h"
 
 namespace gaeb::test {
 
-// The schema of a data type, loaded once; null when the folder is missing.
+// The schema of a data type (84: bids; all others share one), loaded once;
+// null when the folder is missing.
 inline xmlSchemaPtr Schema(std::int16_t dp) {
-  static std::map<bool, xmlSchemaPtr> schemata;
-  const bool gebot = dp == 84;
-  auto it = schemata.find(gebot);
-  if (it != schemata.end()) return it->second;
-  std::filesystem::path pfad = std::filesystem::path(GAEB_XSD_DIR) /
-                               (gebot ? "GAEB_DA_XML_84_3.1_2009-12.xsd" : "GAEB_DA_XML_3.1_2009-12.xsd");
-  xmlSchemaPtr schema = nullptr;
-  if (std::filesystem::exists(pfad)) {
+  static const auto laden = [](const char* datei) -> xmlSchemaPtr {
+    std::filesystem::path pfad = std::filesystem::path(GAEB_XSD_DIR) / datei;
+    if (!std::filesystem::exists(pfad)) return nullptr;
     xmlSchemaParserCtxtPtr p = xmlSchemaNewParserCtxt(pfad.c_str());
-    schema = xmlSchemaParse(p);
+    xmlSchemaPtr schema = xmlSchemaParse(p);
     xmlSchemaFreeParserCtxt(p);
-  }
-  return schemata[gebot] = schema;
+    return schema;
+  };
+  static xmlSchemaPtr gebot = laden("GAEB_DA_XML_84_3.1_2009-12.xsd"), sonst = laden("GAEB_DA_XML_3.1_2009-12.xsd");
+  return dp == 84 ? gebot : sonst;
+}
+
+// Export options by the switches the tests vary.
+inline Ausgabeoptionen Mit(bool preise, bool rtf = false, bool pakete = false, bool zeiten = false,
+                           bool artikel = false) {
+  Ausgabeoptionen o;
+  o.chkMitPreise = preise;
+  o.chkMitRTFAusgabe = rtf;
+  o.chkPaketalsLeistung = pakete;
+  o.chkMitZeiten = zeiten;
+  o.chkMitArtikelnummerAusgabe = artikel;
+  return o;
 }
 
 #define GAEB_BRAUCHT_SCHEMA()                                               \
@@ -73,23 +83,10 @@ class XmlDatei {
   // Empty when the file is valid against the schema of its data type, else
   // the schema's first message.
   std::string Prüfe(std::int16_t dp) const {
-    if (doc_ == nullptr) return "keine Datei";
-    std::string fehler;
-    xmlSchemaValidCtxtPtr v = xmlSchemaNewValidCtxt(Schema(dp));
-    xmlSchemaSetValidStructuredErrors(v, Merke, &fehler);
-    int ergebnis = xmlSchemaValidateDoc(v, doc_);
-    xmlSchemaFreeValidCtxt(v);
-    if (ergebnis != 0 && fehler.empty()) fehler = "ungültig";
-    return fehler;
+    return doc_ == nullptr ? "keine Datei" : textconv_test::Validiere(Schema(dp), doc_);
   }
-
-  xmlDocPtr Doc() const { return doc_; }
 
  private:
-  static void Merke(void* ziel, xmlErrorPtr e) {
-    auto* s = static_cast<std::string*>(ziel);
-    if (s->empty() && e != nullptr && e->message != nullptr) *s = e->message;
-  }
   xmlDocPtr doc_;
 };
 

@@ -241,12 +241,6 @@ TEST(gtcXmlLeser, FehlerhaftesXml) {
   }
 }
 
-}  // namespace
-}  // namespace gtc_test
-
-namespace gtc_test {
-namespace {
-
 // Long texts: a run over 10 MB reads back, and reading markup takes memory
 // in proportion to the text, not to a tree of the document (measured in a
 // child process, whose peak starts with the input already built; about 6.5

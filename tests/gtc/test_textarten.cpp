@@ -1,7 +1,9 @@
-// Tests of the text kinds: which root element each group of stored texts
-// gives (RTF and plain lines), how short and long text combine, the outline
-// of additional texts, elements named by tag, gaps in lines, and the errors
-// of mixed or unknown input.
+// Tests of the C interface (instance handles, the creation value, status
+// values, null arguments, the lifetime of results, fetching lines) and of the
+// text kinds: which root element each group of stored texts gives (RTF and
+// plain lines), how short and long text combine, the outline of additional
+// texts, elements named by tag, gaps in lines, and the errors of mixed or
+// unknown input.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,6 +14,66 @@
 
 namespace gtc_test {
 namespace {
+
+TEST(gtcSchnittstelle, InstanzenHandlesUndErgebnisse) {
+  EXPECT_EQ(gtcConvCreate(0), 0);
+  EXPECT_EQ(gtcConvCreate(GTC_KENNUNG + 1), 0);
+  std::int32_t a = gtcConvCreate(GTC_KENNUNG);
+  std::int32_t b = gtcConvCreate(GTC_KENNUNG);
+  ASSERT_GT(a, 0);
+  ASSERT_GT(b, 0);
+  EXPECT_NE(a, b);
+  // The result of a stays valid while b is used.
+  const gtcWChar *xa = nullptr, *xb = nullptr, *f = nullptr;
+  gtcRtfAddL(a, "{\\rtf1 aaa}");
+  gtcRtf2gxml(a, &xa, &f, 0);
+  gtcRtfAddL(b, "{\\rtf1 bbb}");
+  gtcRtf2gxml(b, &xb, &f, 0);
+  EXPECT_NE(U8(xa).find("aaa"), std::string::npos);
+  EXPECT_NE(U8(xb).find("bbb"), std::string::npos);
+  EXPECT_EQ(gtcConvFree(a), GTC_OK);
+  // A freed handle is unknown to every call.
+  const char* z = nullptr;
+  EXPECT_EQ(gtcConvFree(a), GTC_UNBEKANNT);
+  EXPECT_EQ(gtcRtfAddL(a, "x"), GTC_UNBEKANNT);
+  EXPECT_EQ(gtcRtf2gxml(a, &xa, &f, 0), GTC_UNBEKANNT);
+  EXPECT_EQ(gtcAsciiClear(a), GTC_UNBEKANNT);
+  EXPECT_EQ(gtcAsciiGetLineL(a, &z, nullptr, nullptr), GTC_UNBEKANNT);
+  EXPECT_EQ(gtcConvFree(b), GTC_OK);
+}
+
+TEST(gtcSchnittstelle, NullArgumenteUndZeilenAbholen) {
+  Konverter k;
+  // A null text counts as empty.
+  EXPECT_EQ(gtcRtfAddL(k.h(), nullptr), GTC_OK);
+  EXPECT_EQ(k.RtfNachXml().xml, Langtext("<Text/>"));
+  EXPECT_EQ(gtcRtf2gxml(k.h(), nullptr, nullptr, 0), GTC_ARGUMENT);
+  EXPECT_EQ(gtcAscii2gxml(k.h(), nullptr, nullptr), GTC_ARGUMENT);
+  EXPECT_EQ(gtcGxml2RtfK(k.h(), nullptr, nullptr, nullptr), GTC_ARGUMENT);
+  EXPECT_EQ(gtcGxml2Ascii(k.h(), nullptr, nullptr, 55), GTC_ARGUMENT);
+  EXPECT_EQ(gtcAsciiGetLineK(k.h(), nullptr, nullptr, nullptr), GTC_ARGUMENT);
+  // A null xml is an empty document: an error, no result.
+  const char* rtf = reinterpret_cast<const char*>(1);
+  const gtcWChar* f = nullptr;
+  EXPECT_EQ(gtcGxml2RtfL(k.h(), nullptr, &rtf, -1, &f), GTC_OK);
+  EXPECT_EQ(rtf, nullptr);
+  EXPECT_NE(f, nullptr);
+  // Lines are numbered from 0, then -1 with a null line; code and number may
+  // be null; a new conversion starts the lines anew.
+  std::u16string xml = U16(Langtext("<Text>" + P(Span("eins")) + P(Span("zwei")) + "</Text>"));
+  ASSERT_EQ(gtcGxml2Ascii(k.h(), xml.c_str(), &f, 55), GTC_OK);
+  const char* z = nullptr;
+  std::int32_t code = 0, nummer = 0;
+  EXPECT_EQ(gtcAsciiGetLineL(k.h(), &z, &code, &nummer), 0);
+  EXPECT_STREQ(z, "eins\r\n");
+  EXPECT_EQ(gtcAsciiGetLineL(k.h(), &z, nullptr, nullptr), 1);
+  EXPECT_STREQ(z, "zwei\r\n");
+  EXPECT_EQ(gtcAsciiGetLineL(k.h(), &z, &code, &nummer), -1);
+  EXPECT_EQ(z, nullptr);
+  EXPECT_EQ(gtcAsciiGetLineK(k.h(), &z, &code, &nummer), -1);
+  ASSERT_EQ(gtcGxml2Ascii(k.h(), xml.c_str(), &f, 55), GTC_OK);
+  EXPECT_EQ(gtcAsciiGetLineL(k.h(), &z, &code, &nummer), 0);
+}
 
 const std::string kNsAttr = std::string(" xmlns=\"") + kNs + "\"";
 std::string Wurzel(const std::string& name, const std::string& inhalt, const std::string& attr = {}) {

@@ -14,10 +14,8 @@
 namespace {
 
 struct Instanz {
-  std::string protokoll;  // code page 1252, like the library's text results
-  std::string fehlertext;
+  std::string protokoll, fehlertext, rtf, zeile;  // code page 1252, like the library's text results
   std::u16string xml, fehler;
-  std::string rtf, zeile;
   int zeilen = 0;
 };
 
@@ -38,33 +36,32 @@ std::u16string Breit(const std::string& s) {
   return u;
 }
 
-std::string Zahl(long n) {
-  std::string s;
-  bool negativ = n < 0;
-  unsigned long u = negativ ? -static_cast<unsigned long>(n) : static_cast<unsigned long>(n);
-  do {
-    s.insert(s.begin(), static_cast<char>('0' + u % 10));
-    u /= 10;
-  } while (u != 0);
-  return negativ ? "-" + s : s;
-}
-
-void Merke(int32_t h, const std::string& aufruf, const char* text = nullptr) {
+// Records a call; returns the instance's error text as the library would.
+const gtcWChar* Merke(int32_t h, const std::string& aufruf, const std::string& text = {}) {
   Instanz& i = Instanzen()[h];
   i.protokoll += aufruf + ";";
-  if (text != nullptr && text[0] == '!') i.fehlertext = text + 1;
+  if (text.starts_with("!")) i.fehlertext = text.substr(1);
+  i.fehler = Breit(i.fehlertext);
+  return i.fehlertext.empty() ? nullptr : i.fehler.c_str();
 }
 
-void Ergebnis(Instanz& i, const gtcWChar** xml, const gtcWChar** fehler) {
+int32_t Ergebnis(int32_t h, const std::string& aufruf, const gtcWChar** xml, const gtcWChar** fehler) {
+  *fehler = Merke(h, aufruf);
+  Instanz& i = Instanzen()[h];
   i.xml = Breit(i.protokoll);
   *xml = i.xml.c_str();
-  *fehler = nullptr;
-  if (!i.fehlertext.empty()) {
-    i.fehler = Breit(i.fehlertext);
-    *fehler = i.fehler.c_str();
-  }
+  return 0;
 }
 
+int32_t NachRtf(int32_t h, const std::string& aufruf, const gtcWChar* xml, const char** rtf, const gtcWChar** fehler) {
+  *fehler = Merke(h, aufruf, Bytes(xml));
+  Instanz& i = Instanzen()[h];
+  i.rtf = i.protokoll;
+  *rtf = i.rtf.c_str();
+  return 0;
+}
+
+// The first line is the record, the second "<part>-Ende", then -1.
 int32_t Zeile(int32_t h, const char** zeile, const char* teil) {
   Instanz& i = Instanzen()[h];
   if (i.zeilen >= 2) {
@@ -76,7 +73,13 @@ int32_t Zeile(int32_t h, const char** zeile, const char* teil) {
   return i.zeilen++;
 }
 
+std::string Z(long n) { return std::to_string(n); }
+
 }  // namespace
+
+#define AUFRUF(name, aufruf) \
+  Merke(h, std::string(name "(") + t + aufruf + ")", t); \
+  return 0
 
 extern "C" {
 
@@ -94,85 +97,39 @@ int32_t gtcConvCreate(int32_t kennung) {
 
 int32_t gtcConvFree(int32_t h) { return Instanzen().erase(h) != 0 ? GTC_OK : GTC_UNBEKANNT; }
 
-int32_t gtcRtfAddK(int32_t h, const char* t) { Merke(h, "RtfAddK(" + std::string(t) + ")", t); return 0; }
-int32_t gtcRtfAddL(int32_t h, const char* t) { Merke(h, "RtfAddL(" + std::string(t) + ")", t); return 0; }
-int32_t gtcRtfAddA(int32_t h, const char* t) { Merke(h, "RtfAddA(" + std::string(t) + ")", t); return 0; }
-int32_t gtcRtfAddAK(int32_t h, const char* t) { Merke(h, "RtfAddAK(" + std::string(t) + ")", t); return 0; }
-int32_t gtcRtfAddF(int32_t h, const char* t, const gtcWChar* tag) {
-  Merke(h, "RtfAddF(" + std::string(t) + "," + Bytes(tag) + ")", t);
-  return 0;
-}
-int32_t gtcRtfAddML(int32_t h, const char* t, const gtcWChar* tag) {
-  Merke(h, "RtfAddML(" + std::string(t) + "," + Bytes(tag) + ")", t);
-  return 0;
-}
+int32_t gtcRtfAddK(int32_t h, const char* t) { AUFRUF("RtfAddK", ""); }
+int32_t gtcRtfAddL(int32_t h, const char* t) { AUFRUF("RtfAddL", ""); }
+int32_t gtcRtfAddA(int32_t h, const char* t) { AUFRUF("RtfAddA", ""); }
+int32_t gtcRtfAddAK(int32_t h, const char* t) { AUFRUF("RtfAddAK", ""); }
+int32_t gtcRtfAddF(int32_t h, const char* t, const gtcWChar* tag) { AUFRUF("RtfAddF", "," + Bytes(tag)); }
+int32_t gtcRtfAddML(int32_t h, const char* t, const gtcWChar* tag) { AUFRUF("RtfAddML", "," + Bytes(tag)); }
 int32_t gtcRtf2gxml(int32_t h, const gtcWChar** xml, const gtcWChar** fehler, int32_t flag) {
-  Merke(h, "Rtf2gxml(" + Zahl(flag) + ")");
-  Ergebnis(Instanzen()[h], xml, fehler);
-  return 0;
+  return Ergebnis(h, "Rtf2gxml(" + Z(flag) + ")", xml, fehler);
 }
 
-int32_t gtcAsciiClear(int32_t h) { Merke(h, "AsciiClear()"); return 0; }
-int32_t gtcAsciiAddLineK(int32_t h, const char* t, uint8_t code, int32_t n) {
-  Merke(h, "AsciiAddLineK(" + std::string(t) + "," + Zahl(code) + "," + Zahl(n) + ")", t);
-  return 0;
-}
-int32_t gtcAsciiAddLineL(int32_t h, const char* t, uint8_t code, int32_t n) {
-  Merke(h, "AsciiAddLineL(" + std::string(t) + "," + Zahl(code) + "," + Zahl(n) + ")", t);
-  return 0;
-}
-int32_t gtcAsciiAddLineAL(int32_t h, const char* t) { Merke(h, "AsciiAddLineAL(" + std::string(t) + ")", t); return 0; }
-int32_t gtcAsciiAddLineAK(int32_t h, const char* t) { Merke(h, "AsciiAddLineAK(" + std::string(t) + ")", t); return 0; }
-int32_t gtcAsciiAddLineF(int32_t h, const char* t, const gtcWChar* tag) {
-  Merke(h, "AsciiAddLineF(" + std::string(t) + "," + Bytes(tag) + ")", t);
-  return 0;
-}
-int32_t gtcAsciiAddLineML(int32_t h, const char* t, const gtcWChar* tag) {
-  Merke(h, "AsciiAddLineML(" + std::string(t) + "," + Bytes(tag) + ")", t);
-  return 0;
-}
+int32_t gtcAsciiClear(int32_t h) { return Merke(h, "AsciiClear()"), 0; }
+int32_t gtcAsciiAddLineK(int32_t h, const char* t, uint8_t c, int32_t n) { AUFRUF("AsciiAddLineK", "," + Z(c) + "," + Z(n)); }
+int32_t gtcAsciiAddLineL(int32_t h, const char* t, uint8_t c, int32_t n) { AUFRUF("AsciiAddLineL", "," + Z(c) + "," + Z(n)); }
+int32_t gtcAsciiAddLineAL(int32_t h, const char* t) { AUFRUF("AsciiAddLineAL", ""); }
+int32_t gtcAsciiAddLineAK(int32_t h, const char* t) { AUFRUF("AsciiAddLineAK", ""); }
+int32_t gtcAsciiAddLineF(int32_t h, const char* t, const gtcWChar* tag) { AUFRUF("AsciiAddLineF", "," + Bytes(tag)); }
+int32_t gtcAsciiAddLineML(int32_t h, const char* t, const gtcWChar* tag) { AUFRUF("AsciiAddLineML", "," + Bytes(tag)); }
 int32_t gtcAscii2gxml(int32_t h, const gtcWChar** xml, const gtcWChar** fehler) {
-  Merke(h, "Ascii2gxml()");
-  Ergebnis(Instanzen()[h], xml, fehler);
-  return 0;
-}
-
-static int32_t NachRtf(int32_t h, const std::string& aufruf, const gtcWChar* xml, const char** rtf,
-                       const gtcWChar** fehler) {
-  std::string x = Bytes(xml);
-  Merke(h, aufruf, x.c_str());
-  Instanz& i = Instanzen()[h];
-  i.rtf = i.protokoll;
-  *rtf = i.rtf.c_str();
-  *fehler = nullptr;
-  if (!i.fehlertext.empty()) {
-    i.fehler = Breit(i.fehlertext);
-    *fehler = i.fehler.c_str();
-  }
-  return 0;
+  return Ergebnis(h, "Ascii2gxml()", xml, fehler);
 }
 
 int32_t gtcGxml2RtfK(int32_t h, const gtcWChar* xml, const char** rtf, const gtcWChar** fehler) {
   return NachRtf(h, "Gxml2RtfK(" + Bytes(xml) + ")", xml, rtf, fehler);
 }
-int32_t gtcGxml2RtfL(int32_t h, const gtcWChar* xml, const char** rtf, int32_t flag,
-                     const gtcWChar** fehler) {
-  return NachRtf(h, "Gxml2RtfL(" + Bytes(xml) + "," + Zahl(flag) + ")", xml, rtf, fehler);
+int32_t gtcGxml2RtfL(int32_t h, const gtcWChar* xml, const char** rtf, int32_t flag, const gtcWChar** fehler) {
+  return NachRtf(h, "Gxml2RtfL(" + Bytes(xml) + "," + Z(flag) + ")", xml, rtf, fehler);
 }
 int32_t gtcGxml2RtfML(int32_t h, const gtcWChar* xml, const char** rtf, const gtcWChar** fehler) {
   return NachRtf(h, "Gxml2RtfML(" + Bytes(xml) + ")", xml, rtf, fehler);
 }
-
 #ifndef ATTRAPPE_OHNE_ASCII
 int32_t gtcGxml2Ascii(int32_t h, const gtcWChar* xml, const gtcWChar** fehler, int32_t breite) {
-  std::string x = Bytes(xml);
-  Merke(h, "Gxml2Ascii(" + x + "," + Zahl(breite) + ")", x.c_str());
-  Instanz& i = Instanzen()[h];
-  *fehler = nullptr;
-  if (!i.fehlertext.empty()) {
-    i.fehler = Breit(i.fehlertext);
-    *fehler = i.fehler.c_str();
-  }
+  *fehler = Merke(h, "Gxml2Ascii(" + Bytes(xml) + "," + Z(breite) + ")", Bytes(xml));
   return 0;
 }
 #endif

@@ -22,65 +22,48 @@ class textconvAufrufe : public ::testing::Test {
   clsGaebTextkonverter konverter;
 };
 
-TEST_F(textconvAufrufe, RtfNachXmlJeTextmodus) {
+// Each text kind's calls, one row per kind: RTF to XML, plain lines to XML
+// (label "12", short text "kurz"), and back from XML to RTF and to lines.
+TEST_F(textconvAufrufe, AufrufeJeTextmodus) {
   struct Fall {
-    const char* modus;
-    const char* aufrufe;
+    const char *modus, *rtf, *zeilen, *zurückRtf, *zurückZeilen;
   };
   const Fall fälle[] = {
-      {"K", "RtfAddK(lang);Rtf2gxml(0);"},
-      {"L", "RtfAddL(lang);Rtf2gxml(0);"},
-      {"KL", "RtfAddK(kurz);Rtf2gxml(0);RtfAddL(lang);Rtf2gxml(0);"},
-      {"A", "RtfAddA(lang);Rtf2gxml(-1);"},
-      {"KA", "RtfAddA(lang);Rtf2gxml(-1);"},
-      {"AK", "RtfAddAK(lang);Rtf2gxml(-1);"},
-      {"F", "RtfAddF(lang,Descrip);Rtf2gxml(0);"},
-      {"ML", "RtfAddML(lang,LblTx);Rtf2gxml(0);"},
-      {"MA", "RtfAddML(lang,ArtOutline);Rtf2gxml(0);"},
-      {"X", ""},
-      {"", ""},
+      {"K", "RtfAddK(lang);Rtf2gxml(0);", "AsciiAddLineK(lang,84,60);", "Gxml2RtfK(<x/>);", "K-Ende"},
+      {"L", "RtfAddL(lang);Rtf2gxml(0);", "AsciiAddLineL(lang,84,61);", "Gxml2RtfL(<x/>,-1);", "L-Ende"},
+      {"KL", "RtfAddK(kurz);Rtf2gxml(0);RtfAddL(lang);Rtf2gxml(0);",
+       "AsciiAddLineK(kurz,84,60);AsciiAddLineL(lang,84,61);", nullptr, ""},
+      {"LB", nullptr, "AsciiAddLineL(lang,66,12);", nullptr, nullptr},
+      {"A", "RtfAddA(lang);Rtf2gxml(-1);", "AsciiAddLineAL(lang);", "", nullptr},
+      // KA adds no line, but the buffer is still converted.
+      {"KA", "RtfAddA(lang);Rtf2gxml(-1);", "", nullptr, nullptr},
+      {"AK", "RtfAddAK(lang);Rtf2gxml(-1);", "AsciiAddLineAK(lang);", nullptr, nullptr},
+      {"F", "RtfAddF(lang,Descrip);Rtf2gxml(0);", "AsciiAddLineF(lang,Descrip);", nullptr, nullptr},
+      {"ML", "RtfAddML(lang,LblTx);Rtf2gxml(0);", "AsciiAddLineML(lang,LblTx);", "Gxml2RtfML(<x/>);", nullptr},
+      {"MA", "RtfAddML(lang,ArtOutline);Rtf2gxml(0);", "AsciiAddLineML(lang,ArtOutline);", "Gxml2RtfML(<x/>);",
+       nullptr},
+      {"X", "", "", nullptr, nullptr},
+      {"", "", nullptr, nullptr, nullptr},
   };
   for (const Fall& f : fälle) {
-    EXPECT_EQ(konverter.RunGtcConverterTest_RTF_GXML("lang", f.modus, "kurz"), f.aufrufe) << f.modus;
+    SCOPED_TRACE(f.modus);
+    if (f.rtf) {
+      EXPECT_EQ(konverter.RunGtcConverterTest_RTF_GXML("lang", f.modus, "kurz"), f.rtf);
+    }
+    if (f.zeilen) {
+      EXPECT_EQ(konverter.RunGtcConverterTest_ASCII_GXML("lang", f.modus, "12", "kurz"),
+                "AsciiClear();" + std::string(f.zeilen) + "Ascii2gxml();");
+    }
+    if (f.zurückRtf) {
+      EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("<x/>", f.modus), f.zurückRtf);
+    }
+    // Lines are fetched until the library answers -1 and joined as delivered.
+    if (f.zurückZeilen) {
+      EXPECT_EQ(konverter.RunGtcConverterTest_GXML_ASCII("<x/>", f.modus),
+                *f.zurückZeilen ? "Gxml2Ascii(<x/>,55);" + std::string(f.zurückZeilen) : "");
+    }
   }
   EXPECT_TRUE(fenster.meldungen.empty());
-}
-
-TEST_F(textconvAufrufe, ZeilenNachXmlJeTextmodus) {
-  struct Fall {
-    const char* modus;
-    const char* aufrufe;
-  };
-  const Fall fälle[] = {
-      {"K", "AsciiClear();AsciiAddLineK(lang,84,60);Ascii2gxml();"},
-      {"L", "AsciiClear();AsciiAddLineL(lang,84,61);Ascii2gxml();"},
-      {"KL", "AsciiClear();AsciiAddLineK(kurz,84,60);AsciiAddLineL(lang,84,61);Ascii2gxml();"},
-      {"LB", "AsciiClear();AsciiAddLineL(lang,66,12);Ascii2gxml();"},
-      {"A", "AsciiClear();AsciiAddLineAL(lang);Ascii2gxml();"},
-      {"AK", "AsciiClear();AsciiAddLineAK(lang);Ascii2gxml();"},
-      {"F", "AsciiClear();AsciiAddLineF(lang,Descrip);Ascii2gxml();"},
-      {"ML", "AsciiClear();AsciiAddLineML(lang,LblTx);Ascii2gxml();"},
-      {"MA", "AsciiClear();AsciiAddLineML(lang,ArtOutline);Ascii2gxml();"},
-      // KA and unknown kinds add no line, but the buffer is still converted.
-      {"KA", "AsciiClear();Ascii2gxml();"},
-      {"X", "AsciiClear();Ascii2gxml();"},
-  };
-  for (const Fall& f : fälle) {
-    EXPECT_EQ(konverter.RunGtcConverterTest_ASCII_GXML("lang", f.modus, "12", "kurz"), f.aufrufe)
-        << f.modus;
-  }
-}
-
-TEST_F(textconvAufrufe, RückwegeJeTextmodus) {
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("<x/>", "K"), "Gxml2RtfK(<x/>);");
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("<x/>", "L"), "Gxml2RtfL(<x/>,-1);");
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("<x/>", "ML"), "Gxml2RtfML(<x/>);");
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("<x/>", "MA"), "Gxml2RtfML(<x/>);");
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("<x/>", "A"), "");
-  // Lines are fetched until the library answers -1 and joined as delivered.
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_ASCII("<x/>", "K"), "Gxml2Ascii(<x/>,55);K-Ende");
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_ASCII("<x/>", "L"), "Gxml2Ascii(<x/>,55);L-Ende");
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_ASCII("<x/>", "KL"), "");
 }
 
 TEST_F(textconvAufrufe, ZeichensatzAnDerSchnittstelle) {
@@ -123,30 +106,25 @@ TEST_F(textconvAufrufe, FilterDerRtfFehlertexte) {
                                                      {"wmetafile8", "Fehlercode"}}));
 }
 
-TEST(textconvAufrufeOhneInstanz, LeeresErgebnisOhneMeldung) {
+// A library that makes no instance gives empty results without a message; one
+// that lacks a function fails with a runtime error on that call only.
+TEST(textconvAufrufeDefekt, OhneInstanzUndOhneFunktion) {
   Protokollfenster fenster;
-  clsGaebTextkonverter konverter(&fenster);
-  konverter.m_AppExeDir(ATTRAPPE_NULL_DIR);
-  EXPECT_EQ(konverter.RunGtcConverterTest_RTF_GXML("!x", "L"), "");
-  EXPECT_EQ(konverter.RunGtcConverterTest_ASCII_GXML("!x", "L", ""), "");
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("!x", "L"), "");
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_ASCII("!x", "L"), "");
-  EXPECT_TRUE(fenster.meldungen.empty());
-}
-
-TEST(textconvAufrufeOhneFunktion, FehlenderEinsprungpunktIstLaufzeitfehler) {
-  Protokollfenster fenster;
-  clsGaebTextkonverter konverter(&fenster);
-  konverter.m_AppExeDir(ATTRAPPE_LUECKE_DIR);
+  clsGaebTextkonverter ohneInstanz(&fenster), ohneFunktion(&fenster);
+  ohneInstanz.m_AppExeDir(ATTRAPPE_NULL_DIR);
+  EXPECT_EQ(ohneInstanz.RunGtcConverterTest_RTF_GXML("!x", "L"), "");
+  EXPECT_EQ(ohneInstanz.RunGtcConverterTest_ASCII_GXML("!x", "L", ""), "");
+  EXPECT_EQ(ohneInstanz.RunGtcConverterTest_GXML_RTF("!x", "L"), "");
+  EXPECT_EQ(ohneInstanz.RunGtcConverterTest_GXML_ASCII("!x", "L"), "");
+  ohneFunktion.m_AppExeDir(ATTRAPPE_LUECKE_DIR);
   try {
-    konverter.RunGtcConverterTest_GXML_ASCII("<x/>", "L");
-    FAIL() << "eine fehlende Funktion muss ein Laufzeitfehler sein";
+    ohneFunktion.RunGtcConverterTest_GXML_ASCII("<x/>", "L");
+    ADD_FAILURE() << "eine fehlende Funktion muss ein Laufzeitfehler sein";
   } catch (const gaeb::Fehler& f) {
     EXPECT_EQ(f.Nummer(), gaeb::kFehlerEinsprungpunkt);
     EXPECT_NE(std::string(f.what()).find("gtcGxml2Ascii"), std::string::npos);
   }
-  // The other conversions of the same library still work.
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("<x/>", "K"), "Gxml2RtfK(<x/>);");
+  EXPECT_EQ(ohneFunktion.RunGtcConverterTest_GXML_RTF("<x/>", "K"), "Gxml2RtfK(<x/>);");
   EXPECT_TRUE(fenster.meldungen.empty());
 }
 

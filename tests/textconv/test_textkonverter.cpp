@@ -1,17 +1,19 @@
 // Tests of clsGaebTextkonverter with the real converter library (the calls
-// per text kind are those of test_aufrufe, the elements those of test_schema):
-// characters on their way through the code pages, error boxes with partial
-// results, pictures, and loading the library once per object.
+// per text kind are those of test_aufrufe): characters on their way through
+// the code pages, error boxes with partial results, loading the library once
+// per object, and the markup of every text kind against the schema.
 #include <dlfcn.h>
 #include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "base/fehler.h"
 #include "meldungen.h"
 #include "textconv/textkonverter.h"
+#include "textschema.h"
 
 namespace textconv_test {
 namespace {
@@ -56,15 +58,6 @@ TEST_F(textconvTextkonverter, FehlertextImFensterUndTeilergebnis) {
   ASSERT_EQ(fenster.meldungen.size(), 1u);
   EXPECT_EQ(fenster.meldungen[0].titel, "Fehlercode");
   EXPECT_EQ(fenster.meldungen[0].text.rfind("<gtcerrors><errors><error>Der GAEB-XML-Text ist nicht wohlgeformt", 0), 0u);
-}
-
-TEST_F(textconvTextkonverter, BilderOhneMeldungAusgelassen) {
-  for (const char* format : {"wmetafile8", "pngblip", "emfblip", "jpegblip"}) {
-    std::string xml = konverter.RunGtcConverterTest_RTF_GXML(
-        std::string("{\\rtf1 vor{\\pict\\") + format + " 0102}nach}", "L");
-    EXPECT_NE(xml.find("<span>vornach</span>"), std::string::npos) << xml;
-  }
-  EXPECT_TRUE(fenster.meldungen.empty());
 }
 
 TEST_F(textconvTextkonverter, KurztextAlsVariantUndMarkeAlsZahl) {
@@ -148,6 +141,72 @@ TEST(textconvTextkonverterSerie, DateiEinmalGesucht) {
   EXPECT_THROW(konverter.RunGtcConverterTest_ASCII_GXML("Beton", "K", ""), gaeb::Fehler);
   EXPECT_EQ(fenster.meldungen.size(), 1u);
   fs::remove_all(ordner);
+}
+
+// The markup of every text kind, from RTF and from plain lines, must fit the
+// GAEB DA XML 3.1 schema type of its element. Skipped when the schema folder
+// is missing.
+class textconvSchema : public textconvTextkonverter {
+ protected:
+  static const TextSchema* Schema() {
+    static const std::unique_ptr<TextSchema> schema = TextSchema::Laden(GAEB_XSD_DIR);
+    return schema.get();
+  }
+  void SetUp() override {
+    if (Schema() == nullptr) GTEST_SKIP() << "kein GAEB-Schema in " << GAEB_XSD_DIR;
+  }
+};
+
+const char* const kModi[] = {"K", "L", "KL", "A", "KA", "AK", "F", "ML", "MA"};
+
+// RTF with everything the writer knows: styles, tabs, breaks, empty
+// paragraphs, gaps, characters to escape.
+const char* const kRtfTexte[] = {
+    R"({\rtf1\ansi{\fonttbl{\f0 Arial;}}\f0 Beton {\b C25/30} {\i\ul kursiv}\tab W\'e4nde\line )"
+    R"(<&>"\par\par {\*\bkmkstart TB2}30 cm{\*\bkmkend TB2} dick\par {\*\bkmkstart TA3}x\par y{\*\bkmkend TA3}})",
+    R"({\rtf1 })",
+    "",
+    R"({\rtf1 {\*\bkmkstart TB1}nur{\*\bkmkend TB1}})",
+};
+
+TEST_F(textconvSchema, RtfJedesTextmodus) {
+  const TextSchema* schema = Schema();
+  // A good validator also rejects: a span must not hold an element.
+  ASSERT_FALSE(schema->Prüfe("<LblTx xmlns=\"http://www.gaeb.de/GAEB_DA_XML/200407\"><span><br/></span></LblTx>").empty());
+  for (const char* rtf : kRtfTexte) {
+    for (const char* modus : kModi) {
+      std::string xml = konverter.RunGtcConverterTest_RTF_GXML(rtf, modus, rtf);
+      ASSERT_FALSE(xml.empty()) << modus;
+      EXPECT_EQ(schema->Prüfe(xml), "") << modus << ": " << xml;
+    }
+  }
+  EXPECT_TRUE(fenster.meldungen.empty());
+}
+
+TEST_F(textconvSchema, ZeilenJedesTextmodus) {
+  const TextSchema* schema = Schema();
+  for (const char* text : {"Beton C25/30\tW\xC3\xA4nde <&>", "", "Zeile 1\r\nZeile 2"}) {
+    for (const char* modus : kModi) {
+      std::string xml = konverter.RunGtcConverterTest_ASCII_GXML(text, modus, "", text);
+      if (std::string(modus) == "KA") continue;  // adds no line: nothing to check
+      ASSERT_FALSE(xml.empty()) << modus;
+      EXPECT_EQ(schema->Prüfe(xml), "") << modus << ": " << xml;
+    }
+    std::string lücke = konverter.RunGtcConverterTest_ASCII_GXML(text, "LB", "4");
+    EXPECT_EQ(schema->Prüfe(lücke), "") << lücke;
+  }
+}
+
+TEST_F(textconvSchema, RückwegUndWiederHin) {
+  const TextSchema* schema = Schema();
+  // XML read back as RTF and converted again stays valid.
+  for (const char* modus : {"K", "L", "ML", "MA"}) {
+    std::string xml = konverter.RunGtcConverterTest_RTF_GXML(kRtfTexte[0], modus, kRtfTexte[0]);
+    std::string rtf = konverter.RunGtcConverterTest_GXML_RTF(xml, modus);
+    std::string wieder = konverter.RunGtcConverterTest_RTF_GXML(rtf, modus);
+    EXPECT_EQ(wieder, xml) << modus;
+    EXPECT_EQ(schema->Prüfe(wieder), "") << modus;
+  }
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 // with the type the GAEB schema gives that element (Description
 // tgDescription, AddText tgAddText, TextComplement tgTextComplement, Descrip
 // tgFText, LblTx and ArtOutline tgMLText). A fragment is thus checked against
-// exactly the content model it has inside a GAEB document.
+// exactly the content model it has inside a GAEB document. Validiere checks
+// any document against a schema (the export tests use it for whole files).
 #pragma once
 
 #include <libxml/parser.h>
@@ -15,6 +16,22 @@
 #include <string>
 
 namespace textconv_test {
+
+// Empty when doc is valid against schema, else the schema's first message.
+inline std::string Validiere(xmlSchemaPtr schema, xmlDocPtr doc) {
+  std::string fehler;
+  xmlSchemaValidCtxtPtr v = xmlSchemaNewValidCtxt(schema);
+  xmlSchemaSetValidStructuredErrors(
+      v,
+      [](void* ziel, xmlErrorPtr e) {
+        auto* s = static_cast<std::string*>(ziel);
+        if (s->empty() && e != nullptr && e->message != nullptr) *s = e->message;
+      },
+      &fehler);
+  int ergebnis = xmlSchemaValidateDoc(v, doc);
+  xmlSchemaFreeValidCtxt(v);
+  return ergebnis != 0 && fehler.empty() ? "ungültig" : fehler;
+}
 
 class TextSchema {
  public:
@@ -49,22 +66,13 @@ class TextSchema {
     xmlDocPtr doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, "UTF-8",
                                   XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     if (doc == nullptr) return "nicht wohlgeformt";
-    std::string fehler;
-    xmlSchemaValidCtxtPtr v = xmlSchemaNewValidCtxt(schema_);
-    xmlSchemaSetValidStructuredErrors(v, Merke, &fehler);
-    int ergebnis = xmlSchemaValidateDoc(v, doc);
-    xmlSchemaFreeValidCtxt(v);
+    std::string fehler = Validiere(schema_, doc);
     xmlFreeDoc(doc);
-    if (ergebnis != 0 && fehler.empty()) fehler = "ungültig";
     return fehler;
   }
 
  private:
   explicit TextSchema(xmlSchemaPtr schema) : schema_(schema) {}
-  static void Merke(void* ziel, xmlErrorPtr e) {
-    auto* s = static_cast<std::string*>(ziel);
-    if (s->empty() && e != nullptr && e->message != nullptr) *s = e->message;
-  }
   xmlSchemaPtr schema_;
 };
 
