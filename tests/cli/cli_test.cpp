@@ -1,61 +1,18 @@
 // The gaeb program end to end: set-up commands, the row import with its
 // checks, show/read/locks and exit codes.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
+#include "programm.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using gaeb::test::Lauf;
 
-struct Lauf {
-  int status = -1;
-  std::string aus;  // standard output
-  std::string err;  // standard error
-};
-
-class Programm : public ::testing::Test {
+class Programm : public ::testing::Test, protected gaeb::test::Programmordner {
  protected:
-  void SetUp() override {
-    ordner = fs::temp_directory_path() / ("gaeb_cli_" + std::to_string(::getpid()) + "_" +
-                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(ordner);
-    fs::create_directories(ordner);
-    db = "sqlite:" + (ordner / "t.db").string();
-  }
-  void TearDown() override { fs::remove_all(ordner); }
-
-  // Runs gaeb with the test database; args are passed to the shell as they stand.
-  Lauf Gaeb(const std::string& args) {
-    fs::path out = ordner / "out.txt", err = ordner / "err.txt";
-    std::string cmd = std::string(GAEB_BIN_DIR) + "/gaeb --db '" + db + "' " + args + " >'" + out.string() +
-                      "' 2>'" + err.string() + "'";
-    int rc = std::system(cmd.c_str());
-    Lauf l;
-    l.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    l.aus = Lies(out);
-    l.err = Lies(err);
-    return l;
-  }
-  static std::string Lies(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-  fs::path Datei(const std::string& name, const std::string& inhalt) {
-    fs::path p = ordner / name;
-    std::ofstream(p, std::ios::binary) << inhalt;
-    return p;
-  }
-
-  fs::path ordner;
-  std::string db;
+  Programm() : Programmordner(std::string("cli_") + ::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
+  std::string Pfad(const std::string& name) { return "'" + (ordner / name).string() + "'"; }
 };
 
 TEST_F(Programm, SetUpCommandsAndExitCodes) {
@@ -115,8 +72,7 @@ TEST_F(Programm, ImportShowReadAndLocks) {
   int nummer = 2;
   for (const char* inhalt : {R"([{"Positionstyp": 10, "Projektnummer": "1000"}])", "[]"}) {
     std::string n = std::to_string(nummer++);
-    Datei("ohne_ende.json", inhalt);
-    l = Gaeb("import-rows '" + (ordner / "ohne_ende.json").string() + "' --type 1");
+    l = Gaeb("import-rows " + Datei("ohne_ende.json", inhalt) + " --type 1");
     EXPECT_EQ(l.status, 1) << inhalt;
     EXPECT_EQ(l.aus, n + "\n");
     EXPECT_NE(l.err.find("nicht gespeichert und bleibt gesperrt (gaeb locks release --type 1 --number " + n + ")"),
@@ -151,14 +107,13 @@ TEST_F(Programm, BadRowFilesAreRefusedBeforeAnythingIsStored) {
       {R"([{"Positionstyp": 10}, {"Positionstyp": 90}, {"Positionstyp": 50}])", "row 3 follows the end row"},
   };
   for (const Fall& f : fälle) {
-    Datei("rows.json", f.inhalt);
-    Lauf l = Gaeb("import-rows '" + (ordner / "rows.json").string() + "' --type 1");
+    Lauf l = Gaeb("import-rows " + Datei("rows.json", f.inhalt) + " --type 1");
     EXPECT_EQ(l.status, 2) << f.inhalt;
     EXPECT_NE(l.err.find(f.meldung), std::string::npos) << l.err;
     EXPECT_EQ(l.aus, "");
   }
   EXPECT_EQ(Gaeb("locks list").aus, "");  // nothing locked, nothing stored
-  EXPECT_EQ(Gaeb("import-rows '" + (ordner / "fehlt.json").string() + "' --type 1").status, 2);
+  EXPECT_EQ(Gaeb("import-rows " + Pfad("fehlt.json") + " --type 1").status, 2);
   Lauf l = Gaeb("import-rows '" + ordner.string() + "' --type 1");
   EXPECT_EQ(l.status, 2);
   EXPECT_NE(l.err.find(ordner.string() + " is a folder"), std::string::npos) << l.err;
@@ -166,31 +121,31 @@ TEST_F(Programm, BadRowFilesAreRefusedBeforeAnythingIsStored) {
 
 TEST_F(Programm, FailingRowsGiveExitOneWithTheirMessages) {
   ASSERT_EQ(Gaeb("init").status, 0);
-  Datei("rows.json", R"([{"Positionstyp": 10, "Projektnummer": "gibt es nicht"}, {"Positionstyp": 90}])");
-  Lauf l = Gaeb("import-rows '" + (ordner / "rows.json").string() + "' --type 1");
+  std::string zeilen =
+      Datei("rows.json", R"([{"Positionstyp": 10, "Projektnummer": "gibt es nicht"}, {"Positionstyp": 90}])");
+  Lauf l = Gaeb("import-rows " + zeilen + " --type 1");
   EXPECT_EQ(l.status, 1);
   EXPECT_NE(l.err.find("Neuer Beleg:1"), std::string::npos) << l.err;
   // The document was not saved: the program says how to release its lock.
   EXPECT_NE(l.err.find("gaeb locks release --type 1 --number 1"), std::string::npos) << l.err;
-  EXPECT_EQ(Gaeb("import-rows '" + (ordner / "rows.json").string() + "' --type 0").status, 2);
+  EXPECT_EQ(Gaeb("import-rows " + zeilen + " --type 0").status, 2);
   // A target the export cannot write is refused before anything is locked.
-  l = Gaeb("export --type 1 --number 1 --format 2000 --out '" + (ordner / "fehlt" / "x.p83").string() + "'");
+  l = Gaeb("export --type 1 --number 1 --format 2000 --out " + Pfad("fehlt/x.p83"));
   EXPECT_EQ(l.status, 2);
   EXPECT_NE(l.err.find("cannot write"), std::string::npos) << l.err;
 }
 
 TEST_F(Programm, TextConversionAndMissingConverterLibrary) {
-  Datei("in.rtf", "{\\rtf1\\ansi Beton {\\b C25/30}\\par liefern}");
-  Lauf l = Gaeb("text --from rtf --to xml --kind L '" + (ordner / "in.rtf").string() + "'");
+  std::string rtf = Datei("in.rtf", "{\\rtf1\\ansi Beton {\\b C25/30}\\par liefern}");
+  Lauf l = Gaeb("text --from rtf --to xml --kind L " + rtf);
   ASSERT_EQ(l.status, 0) << l.err;
   EXPECT_EQ(l.aus,
             "<Description xmlns=\"http://www.gaeb.de/GAEB_DA_XML/200407\"><CompleteText><DetailTxt><Text>"
             "<p><span>Beton </span><span style=\"font-weight:bold;\">C25/30</span></p><p><span>liefern</span></p>"
             "</Text></DetailTxt></CompleteText></Description>\n");
-  EXPECT_EQ(Gaeb("text --from rtf --to xml --kind Q '" + (ordner / "in.rtf").string() + "'").status, 2);
+  EXPECT_EQ(Gaeb("text --from rtf --to xml --kind Q " + rtf).status, 2);
   // Input the converter refuses: its message, nothing written, exit 1.
-  Datei("kaputt.xml", "<Description>");
-  Lauf kaputt = Gaeb("text --from xml --to rtf --kind L '" + (ordner / "kaputt.xml").string() + "'");
+  Lauf kaputt = Gaeb("text --from xml --to rtf --kind L " + Datei("kaputt.xml", "<Description>"));
   EXPECT_EQ(kaputt.status, 1);
   EXPECT_EQ(kaputt.aus, "");
   EXPECT_NE(kaputt.err.find("Fehlercode: <gtcerrors><errors>"), std::string::npos) << kaputt.err;
@@ -199,11 +154,12 @@ TEST_F(Programm, TextConversionAndMissingConverterLibrary) {
   fs::path ohne = ordner / "ohne";
   fs::create_directories(ohne);
   fs::copy_file(fs::path(GAEB_BIN_DIR) / "gaeb", ohne / "gaeb");
-  std::string cmd = (ohne / "gaeb").string() + " text --from rtf --to xml --kind L '" + (ordner / "in.rtf").string() +
-                    "' >/dev/null 2>'" + (ordner / "err.txt").string() + "'";
+  std::string cmd = (ohne / "gaeb").string() + " text --from rtf --to xml --kind L " + rtf + " >/dev/null 2>'" +
+                    (ordner / "err.txt").string() + "'";
   int rc = std::system(cmd.c_str());
   EXPECT_EQ(WEXITSTATUS(rc), 1);
-  EXPECT_EQ(Lies(ordner / "err.txt"), "Laden der Datei " + (ohne / "gtcConverterV31.so").string() + " fehlgeschlagen\n");
+  EXPECT_EQ(gaeb::test::LiesDatei(ordner / "err.txt"),
+            "Laden der Datei " + (ohne / "gtcConverterV31.so").string() + " fehlgeschlagen\n");
 }
 
 }  // namespace

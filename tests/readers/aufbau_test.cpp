@@ -8,9 +8,14 @@
 
 #include "readers/gaebleser.h"
 #include "readers/lvsammler.h"
+#include "felder.h"
 
 namespace gaeb::readers {
 namespace {
+
+auto Text(const std::vector<Importzeile>& z) {
+  return [&z](std::size_t i, const std::string& n) { return Wert(z.at(i), n).ToString(); };
+}
 
 TEST(Zahlen, DerDateien) {
   const std::tuple<const char*, bool, double> fälle[] = {
@@ -81,22 +86,15 @@ TEST(Gaeb2000, PaketeZuschlägeTexteUndNachlass) {
       "#end[LVBereich]\r\n",
       "#begin[ZusText]\r\n[Text]\r\nSchluss\r\n[end]\r\n#end[ZusText]\r\n");
   ASSERT_EQ(z.size(), 9u);
-  EXPECT_EQ(Wert(z[1], "Positionstyp").ToInt32(), 45);
-  EXPECT_TRUE(Wert(z[1], "Pauschalpreis").ToBool());
-  EXPECT_TRUE(Wert(z[1], "Alternativposition").ToBool());  // [Bedarf]E: alternative need item
-  EXPECT_EQ(Wert(z[2], "Positionstyp").ToInt32(), 47);
-  EXPECT_EQ(Wert(z[2], "Positionsnummer").ToString(), "0010");
-  EXPECT_DOUBLE_EQ(Wert(z[2], "MengePaketteil").ToDouble(), 2.5);
-  EXPECT_EQ(Wert(z[3], "KennNr_Langtext").ToString(), "[AusfBeschr]");
-  EXPECT_EQ(Wert(z[3], "Langtext").ToString(), "So wird es gemacht.");
-  EXPECT_EQ(Wert(z[4], "Positionstyp").ToInt32(), 80);
-  EXPECT_DOUBLE_EQ(Wert(z[4], "AufAbschlagProzent").ToDouble(), 5);
-  EXPECT_DOUBLE_EQ(Wert(z[4], "Gesamtpreis").ToDouble(), -2);  // [GB] is unit price plus total
-  EXPECT_EQ(Wert(z[5], "Positionstyp").ToInt32(), 60);
-  EXPECT_EQ(Wert(z[6], "Positionstyp").ToInt32(), 70);  // the negative LV discount is a surcharge
-  EXPECT_EQ(Wert(z[6], "WelcherBetragZuAbschlag").ToInt32(), 0);
-  EXPECT_EQ(Wert(z[7], "Positionstyp").ToInt32(), 140);
-  EXPECT_EQ(Wert(z[7], "Langtext").ToString(), "Schluss");
+  test::PrüfeFelder(Text(z), {
+      // [Bedarf]E: alternative need item
+      {1, "Positionstyp=45 | Pauschalpreis=Wahr | Alternativposition=Wahr"},
+      {2, "Positionstyp=47 | Positionsnummer=0010 | MengePaketteil=2,5"},
+      {3, "KennNr_Langtext=[AusfBeschr] | Langtext=So wird es gemacht."},
+      {4, "Positionstyp=80 | AufAbschlagProzent=5 | Gesamtpreis=-2"},  // [GB] is unit price plus total
+      {5, "Positionstyp=60"},
+      {6, "Positionstyp=70 | WelcherBetragZuAbschlag=0"},  // the negative LV discount is a surcharge
+      {7, "Positionstyp=140 | Langtext=Schluss"}});
 }
 
 std::string Satz(const std::string& text) {
@@ -123,31 +121,18 @@ TEST(Gaeb90, LoseZuschlägeSchlussUndKopf) {
   std::istringstream ein(d);
   auto z = LeseGaeb90(ein, "t.d84");
   ASSERT_EQ(z.size(), 11u);
-  const Importzeile& k = z[0];
-  EXPECT_EQ(Wert(k, "Datenphase").ToInt32(), 84);
-  EXPECT_TRUE(Wert(k, "MitLos").ToBool());
-  EXPECT_EQ(Wert(k, "OZMaske").ToString(), "12233PPPP");
-  EXPECT_EQ(Wert(k, "OZStufen").ToString(), "22040");
-  EXPECT_EQ(Wert(k, "DatumAngebotsabgabe").ToString(), "2027011510:00");
-  EXPECT_EQ(Wert(k, "InformationProjekt").ToString(), "Projekt Ost");  // the subject line "Angebot" is dropped
-  EXPECT_EQ(Wert(k, "BezWährung").ToString(), "Euro");
-  EXPECT_EQ(Wert(z[1], "Kurztext1").ToString(), "Los Dach");
-  EXPECT_EQ(Wert(z[3], "Positionsnummer").ToString(), "1.01.01");
-  EXPECT_EQ(Wert(z[4], "Positionstyp").ToInt32(), 45);
-  EXPECT_EQ(Wert(z[4], "Positionsnummer").ToString(), "1.01.01.0010");
-  EXPECT_DOUBLE_EQ(Wert(z[4], "Menge").ToDouble(), -1.5);
-  EXPECT_EQ(Wert(z[4], "Nachtrag").ToInt32(), 7);
-  EXPECT_EQ(Wert(z[5], "Positionstyp").ToInt32(), 47);
-  EXPECT_DOUBLE_EQ(Wert(z[5], "MengePaketteil").ToDouble(), 2);
-  EXPECT_EQ(Wert(z[6], "Positionstyp").ToInt32(), 80);  // surcharge record with a negative percentage
-  EXPECT_DOUBLE_EQ(Wert(z[6], "AufAbschlagProzent").ToDouble(), 2.5);
-  EXPECT_DOUBLE_EQ(Wert(z[6], "Einzelpreis").ToDouble(), 10);
-  EXPECT_EQ(Wert(z[7], "Positionstyp").ToInt32(), 60);  // record 32 without 31: a sum row of the title
-  EXPECT_EQ(Wert(z[7], "WelcherBetragZuAbschlag").ToInt32(), 3);
-  EXPECT_EQ(Wert(z[8], "Positionstyp").ToInt32(), 70);  // factor 1.05 of record 99
-  EXPECT_DOUBLE_EQ(Wert(z[8], "AufAbschlagProzent").ToDouble(), 5);
-  EXPECT_EQ(Wert(z[9], "Positionstyp").ToInt32(), 140);
-  EXPECT_EQ(Wert(z[9], "Langtext").ToString(), "Ende");
+  test::PrüfeFelder(Text(z), {
+      // the subject line "Angebot" is dropped
+      {0, "Datenphase=84 | MitLos=Wahr | OZMaske=12233PPPP | OZStufen=22040 | DatumAngebotsabgabe=2027011510:00 | "
+          "InformationProjekt=Projekt Ost | BezWährung=Euro"},
+      {1, "Kurztext1=Los Dach"},
+      {3, "Positionsnummer=1.01.01"},
+      {4, "Positionstyp=45 | Positionsnummer=1.01.01.0010 | Menge=-1,5 | Nachtrag=7"},
+      {5, "Positionstyp=47 | MengePaketteil=2"},
+      {6, "Positionstyp=80 | AufAbschlagProzent=2,5 | Einzelpreis=10"},  // a surcharge with a negative percentage
+      {7, "Positionstyp=60 | WelcherBetragZuAbschlag=3"},  // record 32 without 31: a sum row of the title
+      {8, "Positionstyp=70 | AufAbschlagProzent=5"},       // factor 1.05 of record 99
+      {9, "Positionstyp=140 | Langtext=Ende"}});
 }
 
 }  // namespace

@@ -3,23 +3,16 @@
 // (apart from the lines that carry the date and time of the export), and a
 // second round changes nothing more.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
+
+#include "programm.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Lies(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using gaeb::test::LiesDatei;
 
 // Without the lines of the export's date and time. The GAEB 2000 export
 // writes preliminary texts before the header in another code page than the
@@ -34,34 +27,28 @@ std::string OhneZeitpunkt(const std::string& s) {
 class Rundlauf : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ordner_ = fs::temp_directory_path() / ("gaeb_rundlauf_" + std::to_string(::getpid()));
-    fs::remove_all(ordner_);
-    fs::create_directories(ordner_);
-    ASSERT_EQ(Gaeb("demo --out '" + ordner_.string() + "'"), 0);
+    programm_ = new gaeb::test::Programmordner("rundlauf");
+    ordner_ = programm_->ordner;
+    ASSERT_EQ(Gaeb("demo --out '" + ordner_.string() + "'").status, 0);
   }
-  static void TearDownTestSuite() { fs::remove_all(ordner_); }
-
-  static int Gaeb(const std::string& args, std::string* aus = nullptr) {
-    fs::path out = ordner_ / "out.txt";
-    std::string cmd = std::string(GAEB_BIN_DIR) + "/gaeb --db 'sqlite:" + (ordner_ / "t.db").string() + "' " + args +
-                      " >'" + out.string() + "' 2>>'" + (ordner_ / "err.txt").string() + "'";
-    int rc = std::system(cmd.c_str());
-    if (aus) *aus = Lies(out);
-    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  }
+  static void TearDownTestSuite() { delete programm_; }
+  static gaeb::test::Lauf Gaeb(const std::string& args) { return programm_->Gaeb(args); }
 
   // Imports datei and exports the new document as ziel.
   static void ImportExport(const fs::path& datei, const std::string& projekt, const std::string& format,
                            const std::string& dp, const fs::path& ziel) {
-    std::string nummer;
-    ASSERT_EQ(Gaeb("import '" + datei.string() + "' --type 1 --project " + projekt, &nummer), 0) << datei;
-    ASSERT_EQ(Gaeb("export --type 1 --number " + nummer.substr(0, nummer.find('\n')) + " --format " + format +
-                   " --dp " + dp + " --prices --out '" + ziel.string() + "'"),
+    auto l = Gaeb("import '" + datei.string() + "' --type 1 --project " + projekt);
+    ASSERT_EQ(l.status, 0) << datei << l.err;
+    ASSERT_EQ(Gaeb("export --type 1 --number " + l.aus.substr(0, l.aus.find('\n')) + " --format " + format +
+                   " --dp " + dp + " --prices --out '" + ziel.string() + "'")
+                  .status,
               0);
   }
 
+  static gaeb::test::Programmordner* programm_;
   static fs::path ordner_;
 };
+gaeb::test::Programmordner* Rundlauf::programm_;
 fs::path Rundlauf::ordner_;
 
 TEST_F(Rundlauf, ExportImportExport) {
@@ -92,33 +79,30 @@ TEST_F(Rundlauf, ExportImportExport) {
     fs::path dritt = ordner_ / (std::string("3-") + f.bill + f.endung);
     ImportExport(erst, f.projekt, f.format, f.dp, zweit);
     ImportExport(zweit, f.projekt, f.format, f.dp, dritt);
-    EXPECT_EQ(OhneZeitpunkt(Lies(zweit)), OhneZeitpunkt(Lies(dritt)));
+    EXPECT_EQ(OhneZeitpunkt(LiesDatei(zweit)), OhneZeitpunkt(LiesDatei(dritt)));
     if (f.gleich) {
-      EXPECT_EQ(OhneZeitpunkt(Lies(erst)), OhneZeitpunkt(Lies(zweit)));
+      EXPECT_EQ(OhneZeitpunkt(LiesDatei(erst)), OhneZeitpunkt(LiesDatei(zweit)));
     }
   }
 }
 
 TEST_F(Rundlauf, ZeilenWieImportRowsUndFehlerOhneSpeichern) {
   // --rows gives a row file that import-rows stores as it is
-  std::string zeilen;
-  ASSERT_EQ(Gaeb("import '" + (ordner_ / "kita-rohbau.d83").string() + "' --rows", &zeilen), 0);
-  std::ofstream(ordner_ / "zeilen.json") << zeilen;
-  std::string nummer;
-  std::string mitProjekt = std::regex_replace(zeilen, std::regex("\"Positionstyp\": 10,"),
-                                              "\"Positionstyp\": 10, \"Projektnummer\": \"1000\",", std::regex_constants::format_first_only);
-  std::ofstream(ordner_ / "zeilen.json") << mitProjekt;
-  EXPECT_EQ(Gaeb("import-rows '" + (ordner_ / "zeilen.json").string() + "' --type 1", &nummer), 0);
+  auto l = Gaeb("import '" + (ordner_ / "kita-rohbau.d83").string() + "' --rows");
+  ASSERT_EQ(l.status, 0);
+  std::string zeilen = std::regex_replace(l.aus, std::regex("\"Positionstyp\": 10,"),
+                                          "\"Positionstyp\": 10, \"Projektnummer\": \"1000\",",
+                                          std::regex_constants::format_first_only);
+  EXPECT_EQ(Gaeb("import-rows " + programm_->Datei("zeilen.json", zeilen) + " --type 1").status, 0);
   // a broken file: exit 1, no document, no lock
-  std::string vorher, nachher;
-  Gaeb("locks list", &vorher);
-  std::ofstream(ordner_ / "kaputt.d83") << Lies(ordner_ / "kita-rohbau.d83").substr(0, 500);
-  EXPECT_EQ(Gaeb("import '" + (ordner_ / "kaputt.d83").string() + "' --type 1 --project 1000", &nummer), 1);
-  EXPECT_EQ(nummer, "");
-  EXPECT_NE(Lies(ordner_ / "err.txt").find("kaputt.d83: Zeile 7:"), std::string::npos);
-  EXPECT_EQ(Gaeb("import '" + (ordner_ / "kita-rohbau.d83").string() + "' --type 1 --project 4711", &nummer), 1);
-  Gaeb("locks list", &nachher);
-  EXPECT_EQ(vorher, nachher);
+  std::string vorher = Gaeb("locks list").aus;
+  std::string kaputt = programm_->Datei("kaputt.d83", LiesDatei(ordner_ / "kita-rohbau.d83").substr(0, 500));
+  l = Gaeb("import " + kaputt + " --type 1 --project 1000");
+  EXPECT_EQ(l.status, 1);
+  EXPECT_EQ(l.aus, "");
+  EXPECT_NE(l.err.find("kaputt.d83: Zeile 7:"), std::string::npos) << l.err;
+  EXPECT_EQ(Gaeb("import '" + (ordner_ / "kita-rohbau.d83").string() + "' --type 1 --project 4711").status, 1);
+  EXPECT_EQ(Gaeb("locks list").aus, vorher);
 }
 
 }  // namespace

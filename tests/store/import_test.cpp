@@ -9,25 +9,6 @@ namespace {
 
 using namespace test;
 
-class Import : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Projekt(h, "P1", "K-77");
-    k = h.Komponente();
-    ASSERT_EQ(k->Init_BelegVorlauf(1, ""), Variant(true));
-    nr = k->Sperren_Belegnummer(1);
-    ASSERT_GT(nr, 0);
-  }
-  long Gespeicherte() { return h.db->Ausführen("SELECT * FROM Belegkopfkolvar"); }
-  // A row of kind typ with an OZ (and a level for kind 40).
-  bool Typ(std::int16_t typ, const std::string& oz = "", std::int16_t ebene = 0) {
-    return Zeile(*k, nr, [&](clsGaebSQL& c) { c.Positionstyp(typ); c.Positionsnummer(oz); c.HierarchieEbene(ebene); });
-  }
-
-  TestHost h;
-  std::unique_ptr<clsGaebSQL> k;
-  std::int32_t nr = 0;
-};
 
 TEST_F(Import, CompleteBillIsSavedAndUnlockedOnlyAtTheEndRow) {
   ASSERT_TRUE(Kopf(*k, nr));
@@ -54,18 +35,15 @@ TEST_F(Import, CompleteBillIsSavedAndUnlockedOnlyAtTheEndRow) {
   EXPECT_TRUE(host::Sperrinhaber(*h.db, 1, nr).empty());
 
   host::Dokument d = Gespeichert(h, 1, nr);
-  EXPECT_EQ(d.kopf.Feld("Projektnummer").ToString(), "P1");
-  EXPECT_EQ(d.kopf.Feld("KundenNummer").ToString(), "K-77");
+  PrüfeFelder(Text({d.kopf}), {{0, "Projektnummer=P1 | KundenNummer=K-77"}});
   ASSERT_EQ(d.positionen.size(), 8u);
-  EXPECT_EQ(d.positionen[0].Feld("Positionstyp").ToInt16(), 20);
-  EXPECT_EQ(d.positionen[1].Feld("Positionstyp").ToInt16(), 21);
-  EXPECT_DOUBLE_EQ(d.positionen[2].Feld("Gesamtpreis").ToDouble(), 500.0);
-  EXPECT_DOUBLE_EQ(d.positionen[3].Feld("Einzelpreis").ToDouble(), 60.0);  // from its three parts
-  EXPECT_DOUBLE_EQ(d.positionen[3].Feld("Gesamtpreis").ToDouble(), 120.0);
-  EXPECT_EQ(d.positionen[7].Feld("Textschlüssel").ToString(), "1");
+  PrüfeFelder(Text(d.positionen), {{0, "Positionstyp=20"},
+                                   {1, "Positionstyp=21"},
+                                   {2, "Gesamtpreis=500"},
+                                   {3, "Einzelpreis=60 | Gesamtpreis=120"},  // from its three parts
+                                   {7, "Textschlüssel=1"}});
   ASSERT_EQ(d.schlusszeilen.size(), 2u);  // the totals row and the closing text
-  EXPECT_DOUBLE_EQ(d.schlusszeilen[0].Feld("Summe").ToDouble(), 620.0);
-  EXPECT_EQ(d.schlusszeilen[1].Feld("Langtext").ToString(), "Schlussbemerkung");
+  PrüfeFelder(Text(d.schlusszeilen), {{0, "Summe=620"}, {1, "Langtext=Schlussbemerkung"}});
 }
 
 TEST_F(Import, HeaderWithoutOrWithUnknownProjectFails) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "felder.h"
 #include "testhost.h"
 
 namespace gaeb::test {
@@ -59,5 +60,35 @@ inline host::Dokument Gespeichert(TestHost& h, std::int16_t art, std::int32_t nr
   EXPECT_TRUE(host::LadeDokument(*h.db, art, nr, d)) << "document " << nr << " not saved";
   return d;
 }
+
+// A component with a document number locked for project P1 of customer
+// K-77, and a copper price.
+class Import : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Projekt(h, "P1", "K-77");
+    h.db->Ausführen("INSERT INTO Metallarten (NEART, Tagespreis) VALUES ('CU', 812.5)");
+    k = h.Komponente();
+    ASSERT_EQ(k->Init_BelegVorlauf(1, ""), Variant(true));
+    nr = k->Sperren_Belegnummer(1);
+    ASSERT_GT(nr, 0);
+  }
+  long Gespeicherte() { return h.db->Ausführen("SELECT * FROM Belegkopfkolvar"); }
+  // A row of kind typ with an OZ (and a level for kind 40).
+  bool Typ(std::int16_t typ, const std::string& oz = "", std::int16_t ebene = 0) {
+    return Zeile(*k, nr, [&](clsGaebSQL& c) { c.Positionstyp(typ); c.Positionsnummer(oz); c.HierarchieEbene(ebene); });
+  }
+  // The document the component is building, as the host holds it.
+  host::Dokument& Im(clsGaebSQL& c) {
+    return dynamic_cast<host::BelegdatenHost&>(dynamic_cast<StörBelegdaten&>(c.kontext().Beleg()).Ziel()).Aktuell();
+  }
+  static auto Text(const std::vector<host::Satz>& s) {
+    return [&s](std::size_t i, const std::string& n) { return s.at(i).Feld(n).ToString(); };
+  }
+
+  TestHost h;
+  std::unique_ptr<clsGaebSQL> k;
+  std::int32_t nr = 0;
+};
 
 }  // namespace gaeb::test

@@ -10,27 +10,11 @@ namespace {
 
 using namespace test;
 
-class Transfer : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Projekt(h, "P1");
-    h.db->Ausführen("INSERT INTO Metallarten (NEART, Tagespreis) VALUES ('CU', 812.5)");
-    k = h.Komponente();
-    k->Init_BelegVorlauf(1, "");
-    nr = k->Sperren_Belegnummer(1);
-  }
-  host::Dokument& Im(clsGaebSQL& c) {
-    return dynamic_cast<host::BelegdatenHost&>(dynamic_cast<StörBelegdaten&>(c.kontext().Beleg()).Ziel()).Aktuell();
-  }
-  TestHost h;
-  std::unique_ptr<clsGaebSQL> k;
-  std::int32_t nr = 0;
-};
-
-TEST_F(Transfer, HeaderCutsTextsAndWritesTheMaskInLetters) {
+TEST_F(Import, HeaderCutsTextsAndWritesTheMaskInLetters) {
+  Projekt(h, "P2");  // without a customer
   ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
     c.Positionstyp(10);
-    c.Projektnummer("P1");
+    c.Projektnummer("P2");
     c.InformationProjekt(std::string(600, 'x') + "ä");  // 601 characters
     c.KopfInformationAG(std::string(49, 'a') + "ÄÖ");  // 51
     c.Dateiname(std::string(29, 'd') + "üz");          // 31
@@ -42,23 +26,13 @@ TEST_F(Transfer, HeaderCutsTextsAndWritesTheMaskInLetters) {
     c.InformationProjektRTF("{\\rtf1 x}");
   }));
   const host::Satz& kopf = Im(*k).kopf;
-  const std::pair<const char*, std::string> felder[] = {
-      {"InformationProjekt", std::string(600, 'x')},
-      {"KopfInformationAG", std::string(49, 'a') + "Ä"},
-      {"Dateiname", std::string(29, 'd') + "ü"},
-      {"OZMaske", "GLTTPPPPU|.|"},  // N = 3: G, L, T; the separator by default "."
-      {"InformationProjektRTF", ""},  // RTF only with KnzRTF
-      {"KundenNummer", "0"},
-      {"Belegbezeichnung", "Angebot"},
-      {"Währung", "EUR"},
-      {"Belegdatum", "20261205"},
-      {"Benutzer", "tester"},
-      {"Datenphase", "83"},
-      {"Metalltagespreis", "812,5"},
-      {"Metallart", "CU"},
-      {"KopfPositionstyp", "10"},
-      {"KopfKennzeichen", "3"}};
-  for (const auto& [name, wert] : felder) EXPECT_EQ(kopf.Feld(name).ToString(), wert) << name;
+  // N = 3: G, L, T; the separator by default "."; RTF only with KnzRTF
+  PrüfeFelder(Text({kopf}), {{0, "InformationProjekt=" + std::string(600, 'x') + " | KopfInformationAG=" +
+                                     std::string(49, 'a') + "Ä | Dateiname=" + std::string(29, 'd') +
+                                     "ü | OZMaske=GLTTPPPPU|.| | InformationProjektRTF= | KundenNummer=0 | "
+                                     "Belegbezeichnung=Angebot | Währung=EUR | Belegdatum=20261205 | Benutzer=tester | "
+                                     "Datenphase=83 | Metalltagespreis=812,5 | Metallart=CU | KopfPositionstyp=10 | "
+                                     "KopfKennzeichen=3"}});
   EXPECT_EQ(k->m_PosNr_Trennzeichen, ".");
   for (int g = 1; g <= 4; ++g)
     for (int e = 1; e <= 3; ++e)
@@ -66,7 +40,7 @@ TEST_F(Transfer, HeaderCutsTextsAndWritesTheMaskInLetters) {
   EXPECT_TRUE(h.Meldungen().empty());
 }
 
-TEST_F(Transfer, LevelCountDecidesTheLetters) {
+TEST_F(Import, LevelCountDecidesTheLetters) {
   struct Fall {
     bool los;
     const char* stufen;
@@ -96,7 +70,7 @@ TEST_F(Transfer, LevelCountDecidesTheLetters) {
   }
 }
 
-TEST_F(Transfer, UnitPriceFromItsSharesAndThePriceMarkers) {
+TEST_F(Import, UnitPriceFromItsSharesAndThePriceMarkers) {
   ASSERT_TRUE(Kopf(*k, nr));
   ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
     c.Positionstyp(40);
@@ -123,23 +97,16 @@ TEST_F(Transfer, UnitPriceFromItsSharesAndThePriceMarkers) {
   EXPECT_DOUBLE_EQ(k->Einzelpreis(), 0.0);
   const auto& p = Im(*k).positionen;
   ASSERT_EQ(p.size(), 4u);
-  struct Feld {
-    std::size_t zeile;
-    const char* name;
-    const char* wert;
-  } felder[] = {
-      {0, "Einzelpreis", "15"},           {0, "Materialpreis", "10"},
-      {0, "Lohnpreis", "5"},              {0, "Gesamtpreis", "30"},  // computed after the transfer
-      {1, "Materialpreis", "20"},         {1, "Einzelpreis", "20"},
-      {1, "Materialpreiskennzeichen", "1"}, {1, "Lohnpreiskennzeichen", "1"},
-      {2, "Materialpreiskennzeichen", ""},  {2, "Lohnpreiskennzeichen", ""},  // all prices 0
-      {3, "Materialpreiskennzeichen", "1"}, {3, "Kennzeichen", "3"},  // a package head always
-      {3, "MengePaketteil", "3"},         {3, "Paket", "Wahr"},
-      {3, "Festbuchstabe", "B"},          {3, "Kalkulationskennzeichen", "1"}};
-  for (const Feld& f : felder) EXPECT_EQ(p[f.zeile].Feld(f.name).ToString(), f.wert) << f.zeile << " " << f.name;
+  PrüfeFelder(Text(p), {
+      {0, "Einzelpreis=15 | Materialpreis=10 | Lohnpreis=5 | Gesamtpreis=30"},  // computed after the transfer
+      {1, "Materialpreis=20 | Einzelpreis=20 | Materialpreiskennzeichen=1 | Lohnpreiskennzeichen=1"},
+      {2, "Materialpreiskennzeichen= | Lohnpreiskennzeichen="},  // all prices 0
+      // a package head always
+      {3, "Materialpreiskennzeichen=1 | Kennzeichen=3 | MengePaketteil=3 | Paket=Wahr | Festbuchstabe=B | "
+          "Kalkulationskennzeichen=1"}});
 }
 
-TEST_F(Transfer, SumRowsTextsAndClosingRemarks) {
+TEST_F(Import, SumRowsTextsAndClosingRemarks) {
   ASSERT_TRUE(Kopf(*k, nr));
   for (std::int16_t art : {60, 70, 80}) ASSERT_TRUE(Zeile(*k, nr, [&](clsGaebSQL& c) { c.Positionstyp(art); }));
   ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
@@ -150,13 +117,13 @@ TEST_F(Transfer, SumRowsTextsAndClosingRemarks) {
     c.FürSummenspeicher2(BoolZuText(false));
   }));
   // Text rows: the print switch follows KnzVbSb, then the exact upper-case keys.
-  struct Text {
+  struct Textzeile {
     const char* vbsb;
     const char* schlüssel;
     bool druck;
   } texte[] = {{"0", "", false}, {"1", "", true}, {"0", "[Hinweis]", false}, {"0", "[HINWEIS]", true},
                {"0", "[AUSFBESCHR]", true}, {"0", "[AusfBeschr]", false}};
-  for (const Text& t : texte) {
+  for (const Textzeile& t : texte) {
     ASSERT_TRUE(Zeile(*k, nr, [&](clsGaebSQL& c) {
       c.Positionstyp(50);
       c.KnzVbSb(t.vbsb);
@@ -173,13 +140,9 @@ TEST_F(Transfer, SumRowsTextsAndClosingRemarks) {
   }));
   const auto& p = Im(*k).positionen;
   ASSERT_EQ(p.size(), 10u);
-  EXPECT_EQ(p[0].Feld("Kurztext1").ToString(), "Zwischensumme");
-  EXPECT_EQ(p[1].Feld("Kurztext1").ToString(), "Zuschlag");
-  EXPECT_EQ(p[2].Feld("Kurztext1").ToString(), "Abschlag");
-  EXPECT_EQ(p[3].Feld("Kurztext1").ToString(), "Wagnis");
-  EXPECT_DOUBLE_EQ(p[3].Feld("AufAbschlagProzent").ToDouble(), 100.0);  // an amount replaces the percentage
-  EXPECT_DOUBLE_EQ(p[3].Feld("Einzelpreis").ToDouble(), 250.0);
-  EXPECT_FALSE(p[3].Feld("FürSummenspeicher2").ToBool());
+  // an amount replaces the percentage
+  PrüfeFelder(Text(p), {{0, "Kurztext1=Zwischensumme"}, {1, "Kurztext1=Zuschlag"}, {2, "Kurztext1=Abschlag"},
+                        {3, "Kurztext1=Wagnis | AufAbschlagProzent=100 | Einzelpreis=250 | FürSummenspeicher2=Falsch"}});
   for (std::size_t i = 0; i < 6; ++i) {
     EXPECT_EQ(p[4 + i].Feld("Langtextdruck").ToBool(), texte[i].druck) << texte[i].schlüssel;
     EXPECT_EQ(p[4 + i].Feld("DruckKnz").ToString(), "1");
@@ -191,7 +154,7 @@ TEST_F(Transfer, SumRowsTextsAndClosingRemarks) {
   EXPECT_TRUE(s[0].Feld("Schalter").ToBool());
 }
 
-TEST_F(Transfer, HierarchyRowsAreRememberedAndRecomputedAtTheEnd) {
+TEST_F(Import, HierarchyRowsAreRememberedAndRecomputedAtTheEnd) {
   ASSERT_TRUE(Kopf(*k, nr));
   ASSERT_TRUE(Struktur(*k, nr, 1, "h1"));
   ASSERT_TRUE(Struktur(*k, nr, 2, "H2"));
@@ -203,7 +166,7 @@ TEST_F(Transfer, HierarchyRowsAreRememberedAndRecomputedAtTheEnd) {
   EXPECT_FALSE(d.positionen[0].Feld("FürSummenspeicher1").ToBool());  // structure rows carry no sum store
 }
 
-TEST_F(Transfer, MetalPriceIsZeroWithoutCopper) {
+TEST_F(Import, MetalPriceIsZeroWithoutCopper) {
   h.db->Ausführen("DELETE FROM Metallarten");
   ASSERT_TRUE(Kopf(*k, nr));
   EXPECT_DOUBLE_EQ(Im(*k).kopf.Feld("Metalltagespreis").ToDouble(), 0.0);
