@@ -194,7 +194,7 @@ TEST_F(Programm, TakeoffImportAndQuantityCalculationFiles) {
     const fs::path datei = ordner / (std::string("m.d") + dp);
     Lauf l = Gaeb("export" + beleg + " --format 90 --dp " + dp + " --out '" + datei.string() + "'");
     EXPECT_EQ(l.status, 0) << l.err;
-    const std::string inhalt = Lies(datei);
+    const std::string inhalt = gaeb::test::LiesDatei(datei);
     const std::string zeile = dp == std::string("11") ? "  50000" "91" "12,5*2**2=" : "      50,000" "091" "12,5*2**2=";
     EXPECT_NE(inhalt.find("*Baufeld"), std::string::npos) << inhalt;
     EXPECT_NE(inhalt.find(zeile), std::string::npos) << inhalt;

@@ -47,12 +47,13 @@ TEST(Ablauf, ProgressEveryTenthPositionAndCancelSavesThePartialFile) {
   for (const auto& f : fälle) {
     TestHost h;
     Positionen(h, 25);
-    Ereignisse ereignisse;
+    Zuhörer ereignisse;
     ereignisse.abbrechenBei = f.abbrechenBei;
     XmlLauf r = ExportiereXml(h, 1, 83, {}, &ereignisse);
     EXPECT_EQ(r.ergebnis, f.ergebnis);
     EXPECT_EQ(ereignisse.maxima, std::vector<std::int32_t>{24 + 0 + 10});
     EXPECT_EQ(ereignisse.fortschritte, f.fortschritte);
+    EXPECT_EQ(ereignisse.schritte, 10L * f.fortschritte);
     ASSERT_TRUE(r.datei && r.datei->Da());
     EXPECT_EQ(r.datei->X("count(//g:Item)"), f.items);
     // The totals are filled even when the walk was cancelled.
