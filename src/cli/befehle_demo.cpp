@@ -115,7 +115,8 @@ void RegistriereDemo(CLI::App& app, Programm& programm, Optionen& optionen, int&
           Ausgabeoptionen o;
           o.chkMitPreise = true;
           bool ok = Exportiere(programm, format, belegart, e.belegnummer, ziel.string(), dp, o);
-          std::cout << "  GAEB " << format << ": " << ziel.string() << (ok ? "" : "  (fehlgeschlagen)") << "\n";
+          const std::string name = format == "xml" ? "DA XML" : format;
+          std::cout << "  GAEB " << name << ": " << ziel.string() << (ok ? "" : "  (fehlgeschlagen)") << "\n";
           alles = alles && ok;
         }
       }

@@ -11,6 +11,7 @@
 #include "base/zahlformat.h"
 #include "gaeb2000/export.h"
 #include "export/firma.h"
+#include "export/fortschritt.h"
 #include "export/oz.h"
 
 namespace gaeb::gaeb2000 {
@@ -108,7 +109,6 @@ bool Export::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegn
     Zeile(0, "#begin[GAEB]");
     Zeile(0, "## Datenaustausch GAEB(DA2000) erstellt mit Norrfeld Software(2013)");
 
-    bool cancel = false;
     bool abgebrochen = false;
     const std::int32_t letzte = b.LetzterPositionsindex();
     for (std::int32_t i = 0; i <= letzte; ++i) {
@@ -157,18 +157,10 @@ bool Export::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegn
         }
         default: break;
       }
-      if (i == 0) {
-        std::int32_t max = letzte + b.LetzterSchlusszeilenindex() + 10;
-        if (k_.ereignisse) k_.ereignisse->FortschrittMax(max);
-      }
-      if (i % 10 == 0) {
-        if (k_.ereignisse) k_.ereignisse->Fortschritt(10, cancel);
-        if (cancel) {
-          ergebnis = false;
-          abgebrochen = true;
-          break;
-        }
-        if (k_.ereignisse) k_.ereignisse->Yield();
+      if (!MeldeFortschritt(k_, i, [&] { return letzte + b.LetzterSchlusszeilenindex() + 10; })) {
+        ergebnis = false;
+        abgebrochen = true;
+        break;
       }
     }
 

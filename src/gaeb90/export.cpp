@@ -13,6 +13,7 @@
 #include "base/fehler.h"
 #include "base/text.h"
 #include "base/zahlformat.h"
+#include "export/fortschritt.h"
 #include "export/oz.h"
 #include "gaeb90/reb.h"
 #include "gaeb90/satzaufbau.h"
@@ -253,24 +254,15 @@ bool Export::Ausgabe_BelegdatenDA90(std::int16_t belegart, std::int32_t belegnum
     m_UnterbeschreibungNr = 0;
     k_.satz.Satznummer = 0;
 
-    bool cancel = false;
     bool abgebrochen = false;
     const std::int32_t letzte = beleg.LetzterPositionsindex();
     for (std::int32_t i = 0; i <= letzte; ++i) {
       beleg.WählePosition(i);
       Ausgabe_Position();
-      if (i == 0) {
-        std::int32_t anzahl = letzte + beleg.LetzterSchlusszeilenindex() + 10;
-        if (k_.ereignisse != nullptr) k_.ereignisse->FortschrittMax(anzahl);
-      }
-      if (i % 10 == 0) {
-        if (k_.ereignisse != nullptr) k_.ereignisse->Fortschritt(10, cancel);
-        if (cancel) {
-          ergebnis = false;
-          abgebrochen = true;
-          break;
-        }
-        if (k_.ereignisse != nullptr) k_.ereignisse->Yield();
+      if (!MeldeFortschritt(k_, i, [&] { return letzte + beleg.LetzterSchlusszeilenindex() + 10; })) {
+        ergebnis = false;
+        abgebrochen = true;
+        break;
       }
     }
     if (!abgebrochen) Ausgabe_Schluss();

@@ -8,6 +8,7 @@
 #include "base/fehler.h"
 #include "base/text.h"
 #include "base/zahlformat.h"
+#include "export/fortschritt.h"
 #include "export/oz.h"
 #include "gaeb90/export.h"
 #include "gaeb90/reb.h"
@@ -152,15 +153,9 @@ bool Mengenberechnung::Ausgabe_Rahmen(std::string_view prozedur, std::int16_t be
         ++m_AnzahlLeistungen;
         k_.satz.AnzahlLeistungen = static_cast<std::int16_t>(std::min<std::int32_t>(m_AnzahlLeistungen, INT16_MAX));
         zeile(r);
-        if (r == 0 && k_.ereignisse != nullptr) k_.ereignisse->FortschrittMax(n + 9);
-        if (r % 10 == 0) {
-          bool cancel = false;
-          if (k_.ereignisse != nullptr) k_.ereignisse->Fortschritt(10, cancel);
-          if (cancel) {
-            ergebnis = false;
-            break;
-          }
-          if (k_.ereignisse != nullptr) k_.ereignisse->Yield();
+        if (!MeldeFortschritt(k_, r, [&] { return n + 9; })) {
+          ergebnis = false;
+          break;
         }
       }
       if (ergebnis) ende();

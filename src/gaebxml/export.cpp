@@ -17,6 +17,7 @@
 #include "base/text.h"
 #include "base/zahlformat.h"
 #include "export/firma.h"
+#include "export/fortschritt.h"
 #include "export/oz.h"
 #include "gaebxml/export.h"
 #include "textconv/textkonverter.h"
@@ -216,7 +217,6 @@ bool Export::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnu
     }
 
     // Main walk.
-    bool cancel = false;
     bool abgebrochen = false;
     for (std::int32_t i = 0; i <= letzte; ++i) {
       b.WählePosition(i);
@@ -300,18 +300,10 @@ bool Export::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnu
         }
         default: break;
       }
-      if (i == 0) {
-        std::int32_t max = letzte + b.LetzterSchlusszeilenindex() + 10;
-        if (k_.ereignisse) k_.ereignisse->FortschrittMax(max);
-      }
-      if (i % 10 == 0) {
-        if (k_.ereignisse) k_.ereignisse->Fortschritt(10, cancel);
-        if (cancel) {
-          ergebnis = false;
-          abgebrochen = true;
-          break;
-        }
-        if (k_.ereignisse) k_.ereignisse->Yield();
+      if (!MeldeFortschritt(k_, i, [&] { return letzte + b.LetzterSchlusszeilenindex() + 10; })) {
+        ergebnis = false;
+        abgebrochen = true;
+        break;
       }
     }
 
