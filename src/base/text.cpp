@@ -1,5 +1,7 @@
 #include "base/text.h"
 
+#include <ctime>
+
 namespace gaeb::text {
 
 namespace {
@@ -242,6 +244,15 @@ std::string MitCrLf(std::string_view s) { return Umbrüche(s, "\r\n"); }
 std::string EineZeile(std::string_view s) {
   if (s.find_first_of("\r\n") == std::string_view::npos) return std::string(s);
   return Umbrüche(s, " ");
+}
+
+std::string JetztLokal(const char* format) {
+  std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  char buf[16];
+  std::strftime(buf, sizeof buf, format, &tm);
+  return buf;
 }
 
 }  // namespace gaeb::text

@@ -66,4 +66,7 @@ std::u16string NachUtf16(std::string_view s);
 // True when s is valid UTF-8.
 bool IstUtf8(std::string_view s);
 
+// The local time now, formatted with strftime (format gives at most 15 characters).
+std::string JetztLokal(const char* format);
+
 }  // namespace gaeb::text

@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <iostream>
 
 #include "base/fehler.h"
+#include "base/text.h"
 #include "base/variant.h"
 #include "host/dienste.h"
 #include "host/host.h"
@@ -18,15 +18,6 @@
 namespace gaeb::cli {
 
 namespace {
-
-std::string Datum(const char* format) {
-  std::time_t t = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  char buf[16];
-  std::strftime(buf, sizeof buf, format, &tm);
-  return buf;
-}
 
 double Zahl(Verbindung& v, const std::string& abschnitt, const std::string& schlüssel) {
   std::string w = host::LeseEinstellung(v, "Standard", abschnitt, schlüssel);
@@ -50,8 +41,8 @@ bool Schalter(Verbindung& v, const std::string& abschnitt, const std::string& sc
 
 }  // namespace
 
-std::string HeuteJmt() { return Datum("%Y%m%d"); }
-std::string HeuteTmj() { return Datum("%d%m%Y"); }
+std::string HeuteJmt() { return text::JetztLokal("%Y%m%d"); }
+std::string HeuteTmj() { return text::JetztLokal("%d%m%Y"); }
 
 std::string Programm::Verbindungstext() const {
   std::string db = optionen_.db;

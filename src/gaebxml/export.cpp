@@ -37,15 +37,6 @@ int AlsZahl(const std::string& s) {
   }
 }
 
-std::string Jetzt(const char* format) {
-  std::time_t t = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  char buf[16];
-  std::strftime(buf, sizeof buf, format, &tm);
-  return buf;
-}
-
 bool Ziffern(std::string_view s) {
   for (char c : s)
     if (c < '0' || c > '9') return false;
@@ -375,7 +366,7 @@ xmlNodePtr Export::Ausgabe_GAEBINFOXML(xmlDocPtr, xmlNodePtr root) {
     Kind(info, "Version", "3.1");
     Kind(info, "VersDate", "2009-12");
     Kind(info, "Date", DatumISO(k_.vorgaben.pGL_tmjVerarbeitungsdatum));
-    Kind(info, "Time", Jetzt("%H:%M:%S"));
+    Kind(info, "Time", text::JetztLokal("%H:%M:%S"));
     Kind(info, "ProgSystem", "Norrfeld Software");
     Kind(info, "ProgName", "Kolvar");
   });
