@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "base/zahlformat.h"
 #include "gaeb2000/export.h"
+#include "export/belegzugang.h"
 #include "export/firma.h"
 #include "export/fortschritt.h"
 #include "export/oz.h"
@@ -68,26 +69,9 @@ bool Export::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegn
 
     ergebnis = true;
     Belegdaten& b = k_.Beleg();
-    // The document data object works on the component's connection with the
-    // document defaults of Parameter_Beleg.
-    b.Öffnen("0", k_.pConnectstring, k_.pConnection);
-    b.Vorgaben(k_.vorgaben);
     std::int16_t art = belegart;
     std::int32_t nummer = belegnummer;
-    bool flag = true;
-    b.ÖffneFürAusgabe(art, nummer, flag);
-    std::int32_t status = b.Öffnungsstatus();
-    if (status == 0) {
-      ZeigeMeldung(k_, "Beleg konnte nicht gesperrt werden");
-      return false;
-    }
-    gesperrt = true;
-    if (status != -1) {
-      ZeigeMeldung(k_, "Der Beleg ist nicht in der entsprechenden Währung erfasst. ");
-      // The lock taken for this output is given back at once.
-      Ignoriere([&] { b.Entsperren(art, nummer); });
-      return false;
-    }
+    if (!ÖffneBelegZurAusgabe(k_, art, nummer, gesperrt)) return false;
 
     bool landeswährung = m_AusgabeLandeswährung;
     b.SetzeAusgabewährung(landeswährung);

@@ -13,6 +13,7 @@
 #include "base/fehler.h"
 #include "base/text.h"
 #include "base/zahlformat.h"
+#include "export/belegzugang.h"
 #include "export/fortschritt.h"
 #include "export/oz.h"
 #include "gaeb90/reb.h"
@@ -190,23 +191,7 @@ bool Export::Ausgabe_BelegdatenDA90(std::int16_t belegart, std::int32_t belegnum
     ergebnis = true;
 
     Belegdaten& beleg = k_.Beleg();
-    // The document data object works on the component's connection with the
-    // document defaults of Parameter_Beleg.
-    beleg.Öffnen("0", k_.pConnectstring, k_.pConnection);
-    beleg.Vorgaben(k_.vorgaben);
-    bool flag = true;
-    beleg.ÖffneFürAusgabe(art, nummer, flag);
-    gesperrt = true;  // until the answer says otherwise
-    std::int32_t status = beleg.Öffnungsstatus();
-    if (status == 0) {
-      gesperrt = false;
-      ZeigeMeldung(k_, std::string(kMeldungNichtGesperrt));
-      ergebnis = false;
-      return;
-    }
-    if (status != -1) {
-      gesperrt = false;
-      ZeigeMeldung(k_, std::string(kMeldungWährung));
+    if (!ÖffneBelegZurAusgabe(k_, art, nummer, gesperrt)) {
       ergebnis = false;
       return;
     }

@@ -180,8 +180,4 @@ bool Ausgabe_BelegdatenDA90(Kontext& k, std::int16_t belegart, std::int32_t bele
 // lines, the last one included: "a" gives {"a"}, "a\r\n" gives {"a", ""}.
 std::vector<std::string> Zeilen(const std::string& text);
 
-// The messages of the export that are no catalogue texts.
-inline constexpr std::string_view kMeldungNichtGesperrt = "Beleg konnte nicht gesperrt werden";
-inline constexpr std::string_view kMeldungWährung = "Der Beleg ist nicht in der entsprechenden Währung erfasst. ";
-
 }  // namespace gaeb::gaeb90

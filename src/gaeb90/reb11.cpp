@@ -8,6 +8,7 @@
 #include "base/fehler.h"
 #include "base/text.h"
 #include "base/zahlformat.h"
+#include "export/belegzugang.h"
 #include "export/fortschritt.h"
 #include "export/oz.h"
 #include "gaeb90/export.h"
@@ -96,22 +97,7 @@ std::vector<std::string> Mengenberechnung::Textzeilen19(XArrayDB& a) {
 
 bool Mengenberechnung::Öffne_Beleg(std::int16_t belegart, std::int32_t belegnummer) {
   if (m_BelegGesperrt) return true;
-  Belegdaten& beleg = k_.Beleg();
-  beleg.Öffnen("0", k_.pConnectstring, k_.pConnection);
-  beleg.Vorgaben(k_.vorgaben);
-  bool flag = true;
-  beleg.ÖffneFürAusgabe(belegart, belegnummer, flag);
-  const std::int32_t status = beleg.Öffnungsstatus();
-  if (status == 0) {
-    ZeigeMeldung(k_, std::string(kMeldungNichtGesperrt));
-    return false;
-  }
-  if (status != -1) {
-    ZeigeMeldung(k_, std::string(kMeldungWährung));
-    return false;
-  }
-  m_BelegGesperrt = true;
-  return true;
+  return ÖffneBelegZurAusgabe(k_, belegart, belegnummer, m_BelegGesperrt);
 }
 
 bool Mengenberechnung::Schreibe() { return m_Datenart == 11 ? Ausgabe_ZeileDA90_REB11() : Ausgabe_ZeileDA90_REB12(); }

@@ -16,6 +16,7 @@
 #include "base/fehler.h"
 #include "base/text.h"
 #include "base/zahlformat.h"
+#include "export/belegzugang.h"
 #include "export/firma.h"
 #include "export/fortschritt.h"
 #include "export/oz.h"
@@ -142,24 +143,7 @@ bool Export::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnu
 
     ergebnis = true;
     Belegdaten& b = k_.Beleg();
-    // The document data object works on the component's connection with the
-    // document defaults of Parameter_Beleg.
-    b.Öffnen("0", k_.pConnectstring, k_.pConnection);
-    b.Vorgaben(k_.vorgaben);
-    bool flag = true;
-    b.ÖffneFürAusgabe(art, nummer, flag);
-    std::int32_t status = b.Öffnungsstatus();
-    if (status == 0) {
-      ZeigeMeldung(k_, "Beleg konnte nicht gesperrt werden");
-      return false;
-    }
-    gesperrt = true;
-    if (status != -1) {
-      ZeigeMeldung(k_, "Der Beleg ist nicht in der entsprechenden Währung erfasst. ");
-      // The lock taken for this output is given back at once.
-      Ignoriere([&] { b.Entsperren(art, nummer); });
-      return false;
-    }
+    if (!ÖffneBelegZurAusgabe(k_, art, nummer, gesperrt)) return false;
     bool landeswährung = m_AusgabeLandeswährung;
     b.SetzeAusgabewährung(landeswährung);
     // The converter library is looked for once for all texts of this export.
