@@ -66,16 +66,18 @@ class Artikel : public ::testing::Test {
     for (const auto& a : host::LeseArtikel(*h.db, kv, lieferant)) n.push_back(a.artikel.Feld("Artikelnummer").ToString());
     return n;
   }
-  // Deletes the supplier's articles and writes one service per OZ, as an import does.
-  void Übertrage(bool kv, const std::string& lieferant, const std::string& kürzel, std::vector<std::string> oz) {
-    EXPECT_TRUE(k->LöschenLV_Artikeldaten(kv, lieferant, kürzel));
+  // Deletes the supplier's articles (unless löschen is false) and writes one
+  // service per OZ, as an import does.
+  void Übertrage(bool kv, const std::string& lieferant, const std::string& kürzel, std::vector<std::string> oz,
+                 bool mitLangtext = true, bool löschen = true) {
+    if (löschen) EXPECT_TRUE(k->LöschenLV_Artikeldaten(kv, lieferant, kürzel));
     EXPECT_TRUE(k->InitArtikelmanager(kv, "tester", "20261205"));
     for (const std::string& o : oz) {
       k->Init_Datenfelder();
       k->Positionstyp(40);
       k->HierarchieEbene(4);
       k->Positionsnummer(o);
-      k->Langtext("Langtext " + o);
+      if (mitLangtext) k->Langtext("Langtext " + o);
       k->Speichern_Artikeldaten(lieferant, kürzel);
     }
   }
@@ -211,9 +213,12 @@ TEST_F(Artikel, ReimportReplacesOnlyThatSuppliersArticles) {
   Übertrage(false, "Meier", "ME", {"1"});
   Übertrage(true, "Meier", "ME", {"7"});
   Übertrage(false, "O'Brien", "OB", {"2", "4"});
+  // The same ordinal number again replaces the article, and its long text goes with it.
+  Übertrage(false, "O'Brien", "OB", {"4"}, false, false);
   EXPECT_EQ(Nummern(false, "O'Brien"), (std::vector<std::string>{"OB2", "OB4"}));
   EXPECT_EQ(Nummern(false, "Meier"), std::vector<std::string>{"ME1"});
-  EXPECT_EQ(h.db->Ausführen("SELECT Textnummer FROM Artikellangtexte WHERE Lieferantennummer = 'O''Brien'"), 2);
+  EXPECT_EQ(h.db->Ausführen("SELECT Textnummer FROM Artikellangtexte WHERE Lieferantennummer = 'O''Brien'"), 1);
+  EXPECT_EQ(h.db->Ausführen("SELECT Textnummer FROM Artikellangtexte WHERE Lieferantennummer = 'Meier'"), 1);
   // Without a short name nothing is deleted; the other master has its own procedure.
   EXPECT_TRUE(k->LöschenLV_Artikeldaten(false, "Meier", ""));
   EXPECT_EQ(Nummern(false, "Meier").size(), 1u);
