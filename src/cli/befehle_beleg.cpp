@@ -40,7 +40,7 @@ nlohmann::json LeseJsonDatei(const std::string& pfad) {
 void ArtikelOptionen(CLI::App* befehl, std::optional<Artikelziel>& ziel) {
   CLI::Option* kv = befehl->add_flag("--kv")->description(
       "Write the articles into the host's own article master (KV) instead of the other one");
-  befehl->add_option_function<std::string>(
+  CLI::Option* artikel = befehl->add_option_function<std::string>(
       "--articles",
       [&ziel, kv](const std::string& wert) {
         // The short name follows the last ':', so a supplier may contain one.
@@ -51,6 +51,7 @@ void ArtikelOptionen(CLI::App* befehl, std::optional<Artikelziel>& ziel) {
       },
       "Also write every service and package head as an article of SUPPLIER, numbered SHORT + ordinal number; "
       "the supplier's earlier articles are deleted first");
+  kv->needs(artikel);
 }
 
 void MeldeArtikel(const Importergebnis& e, const std::optional<Artikelziel>& artikel) {
