@@ -55,7 +55,6 @@ bool InitArtikelmanager(Kontext& k, bool pMitArtikelstammKV, const std::string& 
   Geschützt(k, "InitArtikelmanager", [&] {
     k.pAppUser = pAppUser;
     k.pjmt_Verarbeitungsdatum = pjmt_Verarbeitungsdatum;
-    k.artikelmanager.reset();
     k.artikelmanager =
         k.fabrik->Erzeuge<Artikelmanager>(pMitArtikelstammKV ? klassen::ArtikelmanagerA : klassen::ArtikelmanagerB);
     Variant argumente[] = {Variant(k.pConnectstring), Variant(std::int16_t{0})};
@@ -154,8 +153,13 @@ void Übertrage_PositionArtikel(Kontext& k, const std::string& pLieferant, const
 void Ermittle_ArtikelTyp(Artikelmanager& m) {
   // Material part: a purchase or sales price. Wage part: a wage purchase
   // price (as a whole number) or a time.
-  const bool material = m.LeseMember("stekPreis").ToDouble() != 0 || m.LeseMember("stvkPreis").ToDouble() != 0;
-  const bool lohn = m.LeseMember("LohnEk").ToInt32() != 0 || m.LeseMember("Zeit").ToDouble() != 0;
+  // All four are read, whatever the first of a pair says.
+  const double ek = m.LeseMember("stekPreis").ToDouble();
+  const double vk = m.LeseMember("stvkPreis").ToDouble();
+  const std::int32_t lohnEk = m.LeseMember("LohnEk").ToInt32();
+  const double zeit = m.LeseMember("Zeit").ToDouble();
+  const bool material = ek != 0 || vk != 0;
+  const bool lohn = lohnEk != 0 || zeit != 0;
   m.SetzeMember("ArtikelTyp", !lohn ? "1" : material ? "3" : "2");
 }
 
