@@ -3,6 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "host/verbindung.h"
 #include "programm.h"
 
 namespace {
@@ -39,6 +40,12 @@ TEST(Artikelstamm, ImportRowsFillsTheArticleMasterOfTheSupplier) {
   EXPECT_FALSE(a[1].contains("Langtext"));
   EXPECT_EQ(o.Gaeb("articles list --supplier \"O'Brien\" --kv").aus, "[]\n");
   EXPECT_EQ(o.Gaeb("import-rows " + zeilen + " --type 1 --articles OB").status, 2);
+  // Articles that could not be written make the import fail, though the document is saved.
+  gaeb::host::ÖffneVerbindung(o.db)->Ausführen("DROP TABLE ArtikelKV");
+  l = o.Gaeb("import-rows " + zeilen + " --type 1 --articles \"O'Brien:OB\" --kv");
+  EXPECT_EQ(l.status, 1);
+  EXPECT_EQ(l.aus, "2\n");
+  EXPECT_NE(l.err.find("die Artikel von Lieferant O'Brien sind nicht vollständig gespeichert"), std::string::npos) << l.err;
 }
 
 }  // namespace
