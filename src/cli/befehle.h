@@ -3,6 +3,9 @@
 // sets the program's exit code.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include <CLI/CLI.hpp>
 
 #include "cli/programm.h"
@@ -18,21 +21,42 @@ void RegistriereGrundbefehle(CLI::App& app, Programm& programm, int& exitcode);
 // import-rows, show, read, locks.
 void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode);
 
+// Where an import also writes the bill's services as articles
+// (`--articles SUPPLIER:SHORT`): the supplier, its short name (the prefix of
+// the article numbers) and the article master (kv: the host's own).
+struct Artikelziel {
+  std::string lieferant;
+  std::string kürzel;
+  bool kv = false;
+};
+// Adds --articles and --kv to an import command; ziel is filled when the
+// command line gives --articles (a SUPPLIER:SHORT without both parts is a
+// usage error).
+void ArtikelOptionen(CLI::App* befehl, std::optional<Artikelziel>& ziel);
+
 struct Importergebnis {
   std::int32_t belegnummer = 0;  // 0 when no number could be locked
   bool alleGespeichert = false;  // every row answered True
   bool abgebrochen = false;      // Ctrl-C stopped it before its last row
   bool gespeichert = false;      // the document is in the database
   bool gesperrt = false;         // its number is still locked
-  // The data is stored: every row answered True and the document was saved.
-  bool Erfolg() const { return belegnummer != 0 && alleGespeichert && gespeichert; }
+  bool artikelGespeichert = true;  // no error report while the articles were written
+  // The data is stored: every row answered True, the document was saved and
+  // so were the articles asked for.
+  bool Erfolg() const { return belegnummer != 0 && alleGespeichert && gespeichert && artikelGespeichert; }
 };
 // The import sequence of a host: Init_BelegVorlauf, Sperren_Belegnummer (drawn
 // again when another workstation took the number), then per row
 // Init_Datenfelder, the row's properties and Speichern_Belegdaten. Ctrl-C stops
 // it before the next row; once the last row has run the import is complete.
 // What happened to the data is read back from the database at the end.
-Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeile>& zeilen, std::int16_t belegart);
+// With artikel, the supplier's articles are deleted and the article manager
+// created before the first row, and every row goes on to
+// Speichern_Artikeldaten right after Speichern_Belegdaten.
+Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeile>& zeilen, std::int16_t belegart,
+                                const Artikelziel* artikel = nullptr);
+// Says on standard error when the articles asked for were not all saved.
+void MeldeArtikel(const Importergebnis& e, const std::optional<Artikelziel>& artikel);
 
 // import: a GAEB file read and stored as a new document.
 void RegistriereImport(CLI::App& app, Programm& programm, int& exitcode);
@@ -41,6 +65,9 @@ void RegistriereAufmass(CLI::App& app, Programm& programm, int& exitcode);
 // Take-off rows of a JSON file, checked key by key; throws std::invalid_argument
 // naming the row and the key.
 std::vector<host::Aufmasszeile> LeseAufmasszeilen(const nlohmann::json& datei);
+
+// articles list: the articles of a supplier as JSON.
+void RegistriereArtikel(CLI::App& app, Programm& programm, int& exitcode);
 
 // text: conversion between RTF, plain lines and GAEB XML text markup.
 void RegistriereText(CLI::App& app, int& exitcode);

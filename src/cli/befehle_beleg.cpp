@@ -37,7 +37,30 @@ nlohmann::json LeseJsonDatei(const std::string& pfad) {
 
 }  // namespace
 
-Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeile>& zeilen, std::int16_t belegart) {
+void ArtikelOptionen(CLI::App* befehl, std::optional<Artikelziel>& ziel) {
+  CLI::Option* kv = befehl->add_flag("--kv")->description(
+      "Write the articles into the host's own article master (KV) instead of the other one");
+  CLI::Option* artikel = befehl->add_option_function<std::string>(
+      "--articles",
+      [&ziel, kv](const std::string& wert) {
+        // The short name follows the last ':', so a supplier may contain one.
+        std::size_t doppelpunkt = wert.rfind(':');
+        if (doppelpunkt == std::string::npos || doppelpunkt == 0 || doppelpunkt + 1 == wert.size())
+          throw CLI::ValidationError("--articles", "expected SUPPLIER:SHORT, got '" + wert + "'");
+        ziel = Artikelziel{wert.substr(0, doppelpunkt), wert.substr(doppelpunkt + 1), kv->count() > 0};
+      },
+      "Also write every service and package head as an article of SUPPLIER, numbered SHORT + ordinal number; "
+      "the supplier's earlier articles are deleted first");
+  kv->needs(artikel);
+}
+
+void MeldeArtikel(const Importergebnis& e, const std::optional<Artikelziel>& artikel) {
+  if (artikel && e.belegnummer != 0 && !e.artikelGespeichert)
+    std::cerr << "gaeb: die Artikel von Lieferant " << artikel->lieferant << " sind nicht vollständig gespeichert\n";
+}
+
+Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeile>& zeilen, std::int16_t belegart,
+                                const Artikelziel* artikel) {
   auto k = programm.Komponente();
   Importergebnis e;
   if (!k->Init_BelegVorlauf(belegart, "").ToBool()) return e;
@@ -53,6 +76,17 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
     if (e.belegnummer == 0 && !sperreFehlte) break;
   }
   if (e.belegnummer == 0) return e;
+  // Every error report while the articles are written means an article is missing.
+  const std::uint32_t& fehler = k->kontext().fehlermeldungen;
+  std::uint32_t artikelfehler = 0;
+  bool mitArtikeln = false;
+  if (artikel != nullptr) {
+    const std::uint32_t vorher = fehler;
+    k->LöschenLV_Artikeldaten(artikel->kv, artikel->lieferant, artikel->kürzel);
+    mitArtikeln = k->InitArtikelmanager(artikel->kv, programm.Benutzer(), HeuteJmt());
+    artikelfehler += fehler - vorher;
+    e.artikelGespeichert = mitArtikeln;
+  }
   Fortschrittsanzeige anzeige("Import");
   anzeige.FortschrittMax(static_cast<std::int32_t>(zeilen.size()));
   bool cancel = false;
@@ -68,8 +102,14 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
     k->Init_Datenfelder();
     for (const auto& [name, wert] : z) SchreibeEigenschaft(k->kontext().satz, name, wert);
     if (!k->Speichern_Belegdaten(belegart, e.belegnummer)) e.alleGespeichert = false;
+    if (mitArtikeln) {
+      const std::uint32_t vorher = fehler;
+      k->Speichern_Artikeldaten(artikel->lieferant, artikel->kürzel);
+      artikelfehler += fehler - vorher;
+    }
     if (++n % 100 == 0) anzeige.Fortschritt(100, cancel);
   }
+  if (artikelfehler != 0 || (mitArtikeln && e.abgebrochen)) e.artikelGespeichert = false;
   const Variant key[] = {Variant(belegart), Variant(e.belegnummer)};
   Verbindung& v = programm.Datenbank();
   e.gespeichert = v.Ausführen("SELECT Belegnummer FROM Belegkopfkolvar WHERE Belegart = ? AND Belegnummer = ?", key) != 0;
@@ -82,10 +122,12 @@ void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode) {
   CLI::App* imp = app.add_subcommand("import-rows", "Store a bill of quantities given as JSON rows as a new document");
   static std::string datei;
   static std::int16_t art = 0;
+  static std::optional<Artikelziel> artikel;
   imp->add_option("FILE", datei, "JSON array of rows; keys are position-record property names")->required();
   imp->add_option("--type", art, "Document type (Belegart) of the new document")
       ->required()
       ->check(CLI::Range(1, 32767));
+  ArtikelOptionen(imp, artikel);
   imp->callback([&] {
     std::vector<Importzeile> zeilen;
     try {
@@ -93,8 +135,9 @@ void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode) {
     } catch (const std::invalid_argument& e) {
       throw CLI::ValidationError(datei, e.what());
     }
-    Importergebnis e = ImportiereZeilen(programm, zeilen, art);
+    Importergebnis e = ImportiereZeilen(programm, zeilen, art, artikel ? &*artikel : nullptr);
     if (e.belegnummer != 0) std::cout << e.belegnummer << "\n";
+    MeldeArtikel(e, artikel);
     if (e.belegnummer != 0 && !e.gespeichert) {
       // Nothing was stored; a document that was not saved keeps its lock: say how to release it.
       std::cerr << "gaeb: " << (e.abgebrochen ? "abgebrochen; " : "") << "der Beleg " << art << "/" << e.belegnummer

@@ -20,6 +20,8 @@ void RegistriereImport(CLI::App& app, Programm& programm, int& exitcode) {
   CLI::Option* typ = imp->add_option("--type", art, "Document type (Belegart) of the new document")->check(CLI::Range(1, 32767));
   imp->add_option("--project", projekt, "Number of the existing project the document belongs to (needed to store)");
   imp->add_flag("--rows", nurZeilen, "Print the rows that would be stored, as import-rows JSON, and store nothing");
+  static std::optional<Artikelziel> artikel;
+  ArtikelOptionen(imp, artikel);
   imp->callback([&, typ] {
     std::vector<readers::Importzeile> zeilen;
     try {
@@ -49,11 +51,12 @@ void RegistriereImport(CLI::App& app, Programm& programm, int& exitcode) {
       return;
     }
     zeilen.front().emplace_back("Projektnummer", Variant(projekt));
-    Importergebnis e = ImportiereZeilen(programm, zeilen, art);
+    Importergebnis e = ImportiereZeilen(programm, zeilen, art, artikel ? &*artikel : nullptr);
     if (e.belegnummer != 0) std::cout << e.belegnummer << "\n";
     if (e.belegnummer != 0 && !e.alleGespeichert)
       std::cerr << "gaeb: " << datei << " wurde nicht vollständig gespeichert (gaeb locks list)\n";
-    exitcode = (e.belegnummer != 0 && e.alleGespeichert) ? kErfolg : kAbgelehnt;
+    MeldeArtikel(e, artikel);
+    exitcode = (e.belegnummer != 0 && e.alleGespeichert && e.artikelGespeichert) ? kErfolg : kAbgelehnt;
   });
 }
 

@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
   RegistriereImport(app, programm, exitcode);
   RegistriereExport(app, programm, exitcode);
   RegistriereAufmass(app, programm, exitcode);
+  RegistriereArtikel(app, programm, exitcode);
   RegistriereDemo(app, programm, optionen, exitcode);
   RegistriereText(app, exitcode);
 

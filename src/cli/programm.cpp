@@ -57,8 +57,13 @@ std::string Programm::Verbindungstext() const {
 
 Verbindung& Programm::Datenbank(bool mitSchema) {
   if (!verbindung_) verbindung_ = host::ÖffneVerbindung(Verbindungstext());
-  if (mitSchema && host::Schemaversion(*verbindung_) == 0)
+  if (!mitSchema) return *verbindung_;
+  const int version = host::Schemaversion(*verbindung_);
+  if (version == 0)
     throw Fehler(3265, "Die Datenbank " + Verbindungstext() + " ist nicht eingerichtet; zuerst 'gaeb init' ausführen");
+  if (version < host::kSchemaversion)
+    throw Fehler(3265, "Die Datenbank " + Verbindungstext() + " hat Schemaversion " + std::to_string(version) +
+                           "; 'gaeb init' bringt sie auf Version " + std::to_string(host::kSchemaversion));
   return *verbindung_;
 }
 

@@ -24,6 +24,7 @@ clsGaebSQL::~clsGaebSQL() {
   Ignoriere([&] { k_->belegnummernobjekt.reset(); });
   Ignoriere([&] { k_->pGL_OptionenObj.reset(); });
   Ignoriere([&] { k_->pGL_TextFormat.reset(); });
+  Ignoriere([&] { k_->artikelmanager.reset(); });
   Ignoriere([&] { k_->textkonverter.reset(); });
 }
 
@@ -86,6 +87,20 @@ bool clsGaebSQL::Default_ProjektMappe(const std::string& pProjektnummer) {
 
 bool clsGaebSQL::Speichern_Belegdaten(std::int16_t belegart, std::int32_t belegnummer) {
   return gaeb::Speichern_Belegdaten(*k_, belegart, belegnummer);
+}
+
+bool clsGaebSQL::LöschenLV_Artikeldaten(bool pMitArtikelstammKV, const std::string& pLieferant,
+                                        const std::string& pLieferantenkürzel) {
+  return gaeb::LöschenLV_Artikeldaten(*k_, pMitArtikelstammKV, pLieferant, pLieferantenkürzel);
+}
+
+bool clsGaebSQL::InitArtikelmanager(bool pMitArtikelstammKV, const std::string& pAppUser,
+                                    const std::string& pjmt_Verarbeitungsdatum) {
+  return gaeb::InitArtikelmanager(*k_, pMitArtikelstammKV, pAppUser, pjmt_Verarbeitungsdatum);
+}
+
+bool clsGaebSQL::Speichern_Artikeldaten(const std::string& pLieferant, const std::string& pLieferantenkürzel) {
+  return gaeb::Speichern_Artikeldaten(*k_, pLieferant, pLieferantenkürzel);
 }
 
 bool clsGaebSQL::Lese_Beleg(std::int16_t& belegart, std::int32_t belegnummer) {

@@ -70,6 +70,19 @@ class clsGaebSQL {
   bool Default_ProjektMappe(const std::string& pProjektnummer);
   // Stores the row the record holds into the new document.
   bool Speichern_Belegdaten(std::int16_t belegart, std::int32_t belegnummer);
+  // Deletes the articles of a supplier from the host's own article master
+  // (pMitArtikelstammKV) or the other one; nothing when the supplier or its
+  // short name is empty. Returns True.
+  bool LöschenLV_Artikeldaten(bool pMitArtikelstammKV, const std::string& pLieferant,
+                              const std::string& pLieferantenkürzel);
+  // Creates and opens the article manager of that article master; keeps the
+  // user and the processing date (year-month-day) for the articles.
+  bool InitArtikelmanager(bool pMitArtikelstammKV, const std::string& pAppUser,
+                          const std::string& pjmt_Verarbeitungsdatum);
+  // Counts the row the record holds (AnzahlLeistungen, AnzahlPakete,
+  // AnzahlPaketteile) and writes a service or package head as the article
+  // pLieferantenkürzel + Positionsnummer of supplier pLieferant. Returns True.
+  bool Speichern_Artikeldaten(const std::string& pLieferant, const std::string& pLieferantenkürzel);
   // Opens a document and copies ten header values into the record; belegart
   // comes back as the stored type.
   bool Lese_Beleg(std::int16_t& belegart, std::int32_t belegnummer);

@@ -262,6 +262,42 @@ class Formatierung : public HostObjekt {
                                         bool& alleFormatiert) = 0;
 };
 
+// An object whose members are addressed by name at run time (late binding):
+// properties are set and read, procedures called with their arguments. A name
+// the object does not know throws gaeb::Fehler 438, as does setting a member
+// that can only be read; a call with the wrong number of arguments throws 450.
+class Namensobjekt : public HostObjekt {
+ public:
+  virtual void SetzeMember(std::string_view name, const Variant& wert) = 0;
+  virtual Variant LeseMember(std::string_view name) = 0;
+  // Calls a procedure; the arguments are passed by reference and may come
+  // back changed. Returns the procedure's result (Empty for none).
+  virtual Variant Rufe(std::string_view name, std::span<Variant> argumente = {}) = 0;
+};
+
+// The article manager: writes articles into one of the host's article
+// masters, addressed only through its member names.
+class Artikelmanager : public Namensobjekt {};
+
+// A prepared command for one stored procedure of the host database.
+class Prozedurbefehl {
+ public:
+  virtual ~Prozedurbefehl() = default;
+  // Seconds the procedure may run; 0 means no limit.
+  virtual void SetzeZeitlimit(long sekunden) = 0;
+  // Runs the procedure with its parameters in their declared order (the
+  // first is the return value, by reference); every value is bound, never
+  // pasted into a statement. Returns the records it touched.
+  virtual long Ausführen(std::span<Variant> parameter) = 0;
+};
+
+// The stored-procedure command object: prepares commands for named
+// procedures. Throws gaeb::Fehler when the database has no such procedure.
+class Prozedurbefehle : public HostObjekt {
+ public:
+  virtual std::unique_ptr<Prozedurbefehl> Bereite(const std::string& verbindungstext, const std::string& prozedur) = 0;
+};
+
 // Number ranges of the host.
 class Belegnummern : public HostObjekt {
  public:

@@ -49,6 +49,12 @@ struct Kontext {
   std::int16_t nummernkreis = 0;
   std::array<std::int32_t, 3> hierarchiezeilen{-1, -1, -1};
 
+  // Article transfer: the manager InitArtikelmanager created, with the user
+  // and the processing date (year-month-day) that every article records.
+  std::unique_ptr<Artikelmanager> artikelmanager;
+  std::string pAppUser;
+  std::string pjmt_Verarbeitungsdatum;
+
   // Company address, kept between exports.
   Firmenanschrift firma;
 

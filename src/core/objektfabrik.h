@@ -34,8 +34,10 @@ inline constexpr Klasse Meldungsdienst{"GaebHost.Meldungsdienst", "{6B1D2F40-3C4
 inline constexpr Klasse Datumsdienst{"GaebHost.Datumsdienst", "{6B1D2F40-3C4E-4E51-9B7A-1A0B5E2C8D06}"};
 inline constexpr Klasse Einstellungen{"VRBSetting.VRSettings", "{6B1D2F40-3C4E-4E51-9B7A-1A0B5E2C8D07}"};
 inline constexpr Klasse Aufmass{"GaebHost.Aufmass", "{6B1D2F40-3C4E-4E51-9B7A-1A0B5E2C8D08}"};
+// The article manager of the host's own article master (A) and of the other one (B).
 inline constexpr Klasse ArtikelmanagerA{"GaebHost.ArtikelmanagerA", "{6B1D2F40-3C4E-4E51-9B7A-1A0B5E2C8D09}"};
 inline constexpr Klasse ArtikelmanagerB{"GaebHost.ArtikelmanagerB", "{6B1D2F40-3C4E-4E51-9B7A-1A0B5E2C8D0A}"};
+// The stored-procedure command object.
 inline constexpr Klasse Prozedurbefehl{"ADODB.Command", "{00000507-0000-0010-8000-00AA006D2EA4}"};
 }  // namespace klassen
 

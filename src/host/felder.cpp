@@ -171,4 +171,46 @@ const Katalog& AufmassKatalog() {
   return k;
 }
 
+namespace {
+
+std::vector<Feld> ArtikelFelder() {
+  return {
+      S("Hauptlieferant"), S("Artikelnummer"), S("Teilartikelnummer"), S("Suchbegriff"),
+      S("Bez"), S("Bez3"),             // short text and its continuation
+      S("LangtextNummer"),             // text number of the long text, empty without one
+      S("Druckkz1"), S("DruckKz2"),    // print marks
+      S("Mengeneinheit"), S("MengeneinheitLager"), S("MengeneinheitEinkauf"),
+      S("EKPreistyp"),                 // kind of purchase price ("B")
+      // Purchase price block: price, price unit, discount marks and discounts.
+      D("stekPreis"), I("stekPreiseinheit", 1), I("stekKZRabatt1"), I("stekKZRabatt2"), I("stekKZRabatt3"),
+      D("stekRabatt1"), D("stekRabatt2"),
+      // Sales price block: price, price unit and the wage part of the price.
+      D("stvkPreis"), I("stvkPreiseinheit", 1), D("stvkVK2Lohn"),
+      D("LohnEk"),                     // wage purchase price
+      D("Zeit"),
+      S("MwstKz"),                     // VAT mark
+      S("ArtikelTyp", "1"),            // 1 material, 2 wage, 3 material and wage
+      S("AnlageDatum"), S("AnlageUser"),
+  };
+}
+
+std::vector<Feld> LangtextFelder() {
+  return {S("Lieferantennummer"), S("Textnummer"), S("Textart"), S("Zusatztextnummer"), S("SprachKz"),
+          S("Langtext"), S("LangtextV")};
+}
+
+}  // namespace
+
+const Katalog& ArtikelKatalog(bool kv) {
+  static const Katalog eigener("ArtikelKV", ArtikelFelder());
+  static const Katalog anderer("Artikel", ArtikelFelder());
+  return kv ? eigener : anderer;
+}
+
+const Katalog& ArtikellangtextKatalog(bool kv) {
+  static const Katalog eigener("ArtikellangtexteKV", LangtextFelder());
+  static const Katalog anderer("Artikellangtexte", LangtextFelder());
+  return kv ? eigener : anderer;
+}
+
 }  // namespace gaeb::host

@@ -56,6 +56,15 @@ const Katalog& AdressKatalog();
 // Belegart, Belegnummer and Zeile).
 const Katalog& AufmassKatalog();
 
+// The host's two article masters: its own (kv, table ArtikelKV) and the other
+// one (table Artikel). An article is keyed by its main supplier and article
+// number; its fields carry the names of the article manager's members.
+const Katalog& ArtikelKatalog(bool kv);
+// The long texts of the articles of a master (tables ArtikellangtexteKV and
+// Artikellangtexte), keyed by supplier, text number, text kind, additional
+// text number and language mark.
+const Katalog& ArtikellangtextKatalog(bool kv);
+
 // Converts a value to the type of a field (error 13 when it does not convert).
 Variant AlsFeldtyp(const Variant& wert, Variant::Typ typ);
 

@@ -1,8 +1,10 @@
 #include "host/host.h"
 
+#include "host/artikel.h"
 #include "host/aufmass.h"
 #include "host/belegdaten.h"
 #include "host/belegnummern.h"
+#include "host/prozeduren.h"
 #include "host/verbindung.h"
 
 namespace gaeb::host {
@@ -19,6 +21,10 @@ void RegistriereHost(Objektfabrik& fabrik, HostOptionen optionen) {
   fabrik.Registriere(klassen::Aufmass, [] { return std::make_unique<AufmassHost>(); });
   fabrik.Registriere(klassen::XArrayDB, [] { return std::make_unique<XArrayDBHost>(); });
   fabrik.Registriere(klassen::Einstellungen, [] { return std::make_unique<EinstellungenHost>(); });
+  // The article manager of the host's own article master, and of the other one.
+  fabrik.Registriere(klassen::ArtikelmanagerA, [] { return std::make_unique<ArtikelmanagerHost>(true); });
+  fabrik.Registriere(klassen::ArtikelmanagerB, [] { return std::make_unique<ArtikelmanagerHost>(false); });
+  fabrik.Registriere(klassen::Prozedurbefehl, [] { return std::make_unique<ProzedurbefehleHost>(); });
 }
 
 std::shared_ptr<Objektfabrik> NeueFabrik(HostOptionen optionen) {

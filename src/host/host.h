@@ -18,7 +18,8 @@ struct HostOptionen {
 
 // Registers every host class: connection, document data, document numbers,
 // message catalogue, message service, date service, quantity take-off, array
-// object and the settings object "VRBSetting.VRSettings".
+// object, the settings object "VRBSetting.VRSettings", the two article
+// managers and the stored-procedure command object.
 void RegistriereHost(Objektfabrik& fabrik, HostOptionen optionen = {});
 
 // A factory with the host registered.

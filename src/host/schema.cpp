@@ -112,6 +112,13 @@ void ErstelleSchema(Verbindung& v) {
     for (const Katalog* k : {&SchlusszeilenKatalog(), &AdressKatalog(), &AufmassKatalog()})
       KatalogTabelle(v, *k, "Belegart, Belegnummer, Zeile",
                      "Belegart INTEGER NOT NULL, Belegnummer INTEGER NOT NULL, Zeile INTEGER NOT NULL");
+    for (bool kv : {true, false}) {
+      KatalogTabelle(v, ArtikelKatalog(kv), "Hauptlieferant, Artikelnummer",
+                     "Hauptlieferant TEXT NOT NULL, Artikelnummer TEXT NOT NULL");
+      KatalogTabelle(v, ArtikellangtextKatalog(kv), "Lieferantennummer, Textnummer, Textart, Zusatztextnummer, SprachKz",
+                     "Lieferantennummer TEXT NOT NULL, Textnummer TEXT NOT NULL, Textart TEXT NOT NULL, "
+                     "Zusatztextnummer TEXT NOT NULL, SprachKz TEXT NOT NULL");
+    }
     if (version < kSchemaversion) {
       v.Ausführen("DELETE FROM Schemaversion");
       const Variant p[] = {Variant(static_cast<std::int32_t>(kSchemaversion))};

@@ -8,7 +8,8 @@
 
 namespace gaeb::host {
 
-inline constexpr int kSchemaversion = 1;
+// 2: the article masters.
+inline constexpr int kSchemaversion = 2;
 
 // Creates the tables that are missing and adds missing columns; records the
 // schema version. Idempotent. Runs in one transaction.

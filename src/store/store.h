@@ -29,6 +29,23 @@ bool Default_ProjektMappe(Kontext& k, const std::string& pProjektnummer);
 // Import of one row of the record into document (belegart, belegnummer).
 bool Speichern_Belegdaten(Kontext& k, std::int16_t belegart, std::int32_t belegnummer);
 
+// Article transfer: a bill's services and packages become articles of a
+// supplier in one of the host's article masters (the host's own when
+// pMitArtikelstammKV).
+// Deletes the supplier's articles; nothing when supplier or short name is empty. True.
+bool LöschenLV_Artikeldaten(Kontext& k, bool pMitArtikelstammKV, const std::string& pLieferant,
+                            const std::string& pLieferantenkürzel);
+// Creates and opens the article manager; False after an error.
+bool InitArtikelmanager(Kontext& k, bool pMitArtikelstammKV, const std::string& pAppUser,
+                        const std::string& pjmt_Verarbeitungsdatum);
+// Counts the row the record holds and writes a service (40, level 4) or a
+// package head (45) as an article. True.
+bool Speichern_Artikeldaten(Kontext& k, const std::string& pLieferant, const std::string& pLieferantenkürzel);
+// Writes one article from the record; reports its own errors.
+void Übertrage_PositionArtikel(Kontext& k, const std::string& pLieferant, const std::string& pLieferantenkürzel);
+// Sets "ArtikelTyp" from the manager's current prices, wage and time. Throws.
+void Ermittle_ArtikelTyp(Artikelmanager& m);
+
 // Record transfer steps (used by the import).
 void Übertrage_BelegKopf(Kontext& k, std::int16_t belegart, std::int32_t belegnummer);
 void Übertrage_BelegKopfZusatz(Kontext& k);
