@@ -1,13 +1,8 @@
-// Tests of the converter library through its C interface: instance handles,
-// status values, null arguments, fetching lines; the root element of each
-// group of stored texts (RTF and plain lines, short and long text, outlines,
-// elements named by tag, gaps); reading RTF (formatting, characters in the
-// code pages of their fonts, skipped destinations, bookmarks as gaps,
-// pictures, broken or hostile input); the way back to RTF and plain lines,
-// markup beyond the library's own, round trips, XML that is not a GAEB text,
-// long texts, and the inputs that once broke the converter. A small wrapper
-// keeps the cases as UTF-8 text in, text out; every rule under test lives in
-// the library.
+// Tests of the converter library through its C interface: handles, status
+// values and null arguments; the root element of each group of stored texts;
+// reading RTF, fonts' code pages, gaps and hostile input; the way back to RTF
+// and lines; long texts; and the inputs that once broke the converter. A
+// small wrapper keeps the cases as UTF-8 text in, text out.
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <sys/resource.h>

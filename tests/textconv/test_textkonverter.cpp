@@ -1,11 +1,7 @@
-// Tests of clsGaebTextkonverter: against the recording stand-in library
-// (attrappe_gtc.cpp) the exact calls, texts, tags, codes and flags of every
-// text kind, the error filters of RTF input, a library that makes no instance
-// and one that lacks a function; with the real converter library the
-// characters on their way through the code pages, error boxes with partial
-// results, loading the library once per object, the markup of every text kind
-// against the schema, document fragments; and the conversion behind
-// `gaeb text` with its usage errors.
+// Tests of clsGaebTextkonverter: the exact calls of every text kind against a
+// recording stand-in library (attrappe_gtc.cpp); with the real library the
+// code pages, message boxes, loading, schema-valid markup and fragments; and
+// the conversion behind `gaeb text` with its usage errors.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <libxml/tree.h>
@@ -206,19 +202,6 @@ TEST_F(textconvTextkonverter, UmlauteAufAllenWegen) {
   EXPECT_NE(konverter.RunGtcConverterTest_ASCII_GXML("x", "LB", " 7 ").find("MarkLbl=\"7\""), std::string::npos);
   Scheitert([&] { konverter.RunGtcConverterTest_ASCII_GXML("x", "LB", "sieben"); }, gaeb::kFehlerTypen);
   EXPECT_TRUE(fenster.meldungen.empty());
-}
-
-TEST_F(textconvTextkonverter, FehlertextImFensterUndTeilergebnis) {
-  std::string xml = konverter.RunGtcConverterTest_RTF_GXML(R"({\rtf1 {\b offen)", "L");
-  EXPECT_NE(xml.find("<span style=\"font-weight:bold;\">offen</span>"), std::string::npos);
-  EXPECT_EQ(fenster.meldungen, (std::vector<Meldung>{{"<gtcerrors><remarks><remark>Der RTF-Text endet vor dem "
-                                                      "Schluss seiner Gruppen.</remark></remarks></gtcerrors>",
-                                                      "Fehlercode"}}));
-  EXPECT_EQ(konverter.RunGtcConverterTest_GXML_RTF("<Description>", "L"), "");
-  ASSERT_EQ(fenster.meldungen.size(), 2u);
-  EXPECT_EQ(fenster.meldungen[1].titel, "Fehlercode");
-  EXPECT_EQ(fenster.meldungen[1].text.rfind("<gtcerrors><errors><error>Der GAEB-XML-Text ist nicht wohlgeformt", 0),
-            0u);
 }
 
 TEST(textconvTextkonverterLaden, BibliothekBleibtBisZumEndeDesObjektsGeladen) {
@@ -432,14 +415,23 @@ TEST(textconvTextbefehl, RichtungenArtenUndEingabe) {
       EXPECT_EQ(aus, erwartet);
   }
   EXPECT_TRUE(fenster.meldungen.empty());
-  // An error of the converter marks the result; remarks alone leave it complete.
+  // The converter's texts are shown with their code. An error marks the
+  // result as missing; remarks alone leave the (partial) result complete.
   bool mitFehlern = false;
-  EXPECT_EQ(gaeb::Konvertiere_Text(Auftrag("xml", "rtf", "L"), "<kaputt", GAEB_BIN_DIR, &fenster, &mitFehlern), "");
+  const auto konvertiere = [&](const char* von, const char* nach, const char* eingabe) {
+    return gaeb::Konvertiere_Text(Auftrag(von, nach, "L"), eingabe, GAEB_BIN_DIR, &fenster, &mitFehlern);
+  };
+  EXPECT_EQ(konvertiere("xml", "rtf", "<Description>"), "");
   EXPECT_TRUE(mitFehlern);
-  EXPECT_EQ(fenster.meldungen.size(), 1u);
-  gaeb::Konvertiere_Text(Auftrag("rtf", "xml", "L"), "{\\rtf1 {x}", GAEB_BIN_DIR, &fenster, &mitFehlern);
+  ASSERT_EQ(fenster.meldungen.size(), 1u);
+  EXPECT_EQ(fenster.meldungen[0].titel, "Fehlercode");
+  EXPECT_EQ(fenster.meldungen[0].text.rfind("<gtcerrors><errors><error>Der GAEB-XML-Text ist nicht wohlgeformt", 0), 0u);
+  EXPECT_NE(konvertiere("rtf", "xml", R"({\rtf1 {\b offen)").find("<span style=\"font-weight:bold;\">offen</span>"),
+            std::string::npos);
   EXPECT_FALSE(mitFehlern);
-  EXPECT_EQ(fenster.meldungen.size(), 2u);
+  ASSERT_EQ(fenster.meldungen.size(), 2u);
+  EXPECT_EQ(fenster.meldungen[1], (Meldung{"<gtcerrors><remarks><remark>Der RTF-Text endet vor dem Schluss seiner "
+                                               "Gruppen.</remark></remarks></gtcerrors>", "Fehlercode"}));
 }
 
 TEST(textconvTextbefehl, Bedienfehler) {
