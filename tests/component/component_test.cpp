@@ -121,7 +121,8 @@ TEST(Objektfabrik, ClassesAndServices) {
 TEST(Positionssatz, PropertiesInInterfaceOrderAndAccessByName) {
   const auto& e = Eigenschaften();
   ASSERT_EQ(e.size(), 81u);
-  EXPECT_EQ(std::tie(e.front().name, e[2].name, e.back().name), std::make_tuple("MengePaketteil", "Satznummer", "ZA06"));
+  EXPECT_EQ(std::tie(e.front().name, e[2].name, e.back().name),
+            std::make_tuple("MengePaketteil", "Satznummer", "ZA06"));
   EXPECT_EQ(FindeEigenschaft("Satznummer")->typ, Eigenschaftstyp::Long);
   EXPECT_EQ(FindeEigenschaft("FürSummenspeicher2")->typ, Eigenschaftstyp::String);  // a Boolean in words
   EXPECT_EQ(FindeEigenschaft("m_PosNr_Trennzeichen"), nullptr);  // a field, not a property

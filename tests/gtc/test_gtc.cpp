@@ -123,7 +123,7 @@ class Konverter {
 };
 
 // Markup of expected results.
-std::string Wurzel(const std::string& n, const std::string& inhalt) { return "<" + n + kNsAttr + ">" + inhalt + "</" + n + ">"; }
+std::string Wurzel(const std::string& n, const std::string& x) { return "<" + n + kNsAttr + ">" + x + "</" + n + ">"; }
 std::string Description(const std::string& inhalt) { return Wurzel("Description", inhalt); }
 std::string Langtext(const std::string& detail) {
   return Description("<CompleteText><DetailTxt>" + detail + "</DetailTxt></CompleteText>");
@@ -146,7 +146,9 @@ std::string Lücke(const char* art, const char* marke, const std::string& body) 
          "\"><ComplCaption></ComplCaption><ComplBody>" + body + "</ComplBody><ComplTail></ComplTail></TextComplement>";
 }
 std::string Fehler(const std::string& t) { return "<gtcerrors><errors><error>" + t + "</error></errors></gtcerrors>"; }
-std::string Hinweis(const std::string& t) { return "<gtcerrors><remarks><remark>" + t + "</remark></remarks></gtcerrors>"; }
+std::string Hinweis(const std::string& t) {
+  return "<gtcerrors><remarks><remark>" + t + "</remark></remarks></gtcerrors>";
+}
 
 // True when s parses as well-formed XML (no DTD, no network).
 bool Wohlgeformt(const std::string& s) {
@@ -297,7 +299,8 @@ TEST(gtcTextarten, WurzelJeGespeicherterTexte) {
       {{{"zAK", "Kurz"}, {"zAL", "Lang"}}, -2,
        Wurzel("AddText", "<OutlineAddText>" + P(Span("Kurz")) + "</OutlineAddText><DetailAddText>" +
                              P(Span("Lang")) + "</DetailAddText>")},
-      {{{"zF", "Projekt", u"Descrip"}, {"zF", "Bau", u"Descrip"}}, -2, Wurzel("Descrip", P(Span("Projekt")) + P(Span("Bau")))},
+      {{{"zF", "Projekt", u"Descrip"}, {"zF", "Bau", u"Descrip"}}, -2,
+       Wurzel("Descrip", P(Span("Projekt")) + P(Span("Bau")))},
       {{{"zML", "Rohbau", u"LblTx"}}, -2, Wurzel("LblTx", P(Span("Rohbau")))},
       {{{"zML", "x", u"p"}}, -2, "(null)", Fehler("Das Element &quot;p&quot; kann keinen GAEB-Text aufnehmen.")},
   };
@@ -398,7 +401,8 @@ TEST(gtcRtfLeser, RtfNachMarkup) {
        Fehler("Der RTF-Text ist tiefer als 256 Gruppen verschachtelt; der tiefere Inhalt fehlt.")},
       {"{\\rtf1 " + std::string(254, '{') + "innen" + std::string(254, '}') + "}", Lang(P(Span("innen")))},
       {R"({\rtf1 {\b fett)", Lang(P(Span("fett", "font-weight:bold;"))), offen},
-      {"{\\rtf1 a}b}\r\n", Lang(P(Span("a"))), Hinweis("Zeichen nach dem Ende des RTF-Textes wurden nicht übernommen.")},
+      {"{\\rtf1 a}b}\r\n", Lang(P(Span("a"))),
+       Hinweis("Zeichen nach dem Ende des RTF-Textes wurden nicht übernommen.")},
       {"{\\rtf1 a}\r\n  ", Lang(P(Span("a")))},
       // Cut escapes, absurd parameters and binary data never break the reader.
       {"{\\rtf1 a\\'4}", Lang(P(Span("a")))},
@@ -421,7 +425,8 @@ TEST(gtcRtfLeser, RtfNachMarkup) {
 }
 
 const std::string kLücken =
-    R"({\rtf1 Beton {\*\bkmkstart TB2}30 cm{\*\bkmkend TB2} dick\par Zeile{\*\bkmkstart TA7}Wert{\*\bkmkend TA7}\par Ende})";
+    R"({\rtf1 Beton {\*\bkmkstart TB2}30 cm{\*\bkmkend TB2} dick\par )"
+    R"(Zeile{\*\bkmkstart TA7}Wert{\*\bkmkend TA7}\par Ende})";
 
 TEST(gtcNachRtf, TeileFormateZeichenUndLücken) {
   Konverter k;
@@ -448,7 +453,8 @@ TEST(gtcNachRtf, TeileFormateZeichenUndLücken) {
       {Lang(""), 'L', 0, kKopf + "}"},
       // Gaps: bookmarks with flag -1, ordinary text without.
       {lücken, 'L', -1,
-       kKopf + R"(Beton {\*\bkmkstart TB2}30 cm{\*\bkmkend TB2} dick\par Zeile{\*\bkmkstart TA7}Wert{\*\bkmkend TA7}\par Ende\par})"},
+       kKopf + R"(Beton {\*\bkmkstart TB2}30 cm{\*\bkmkend TB2} dick\par )"
+               R"(Zeile{\*\bkmkstart TA7}Wert{\*\bkmkend TA7}\par Ende\par})"},
       {lücken, 'L', 0, kKopf + R"(Beton 30 cm dick\par ZeileWert\par Ende\par})"},
   };
   for (const Fall& f : fälle) {
@@ -465,7 +471,8 @@ TEST(gtcNachRtf, RundreiseRtfXmlRtfXml) {
       R"({\rtf1 {\b\i\ul a}{\i b}\tab c\line d\par\par e\par})",
       R"({\rtf1 W\'e4nde \u8804? {\*\bkmkstart TB1}x\par y{\*\bkmkend TB1}\par z})",
       R"({\rtf1 {\*\bkmkstart TB4}nur{\*\bkmkend TB4}})",
-      R"({\rtf1 {\*\bkmkstart TB-3}neg{\*\bkmkend TB-3}{\*\bkmkstart TA9223372036854775807}max{\*\bkmkend TA9223372036854775807}})",
+      R"({\rtf1 {\*\bkmkstart TB-3}neg{\*\bkmkend TB-3})"
+      R"({\*\bkmkstart TA9223372036854775807}max{\*\bkmkend TA9223372036854775807}})",
       R"({\rtf1 })",
   };
   for (const char* rtf : fälle) {
@@ -496,7 +503,8 @@ TEST(gtcNachZeilen, UmbruchAnLeerzeichenBei55Zeichen) {
   ASSERT_EQ(zeilen.size(), 8u);
   EXPECT_EQ(Texte(zeilen), "Wort000001 Wort000002 Wort000003 Wort000004 Wort000005\r\n"
                            "Wort000006 Wort000007 Wort000008 Wort000009 Wort000010\r\n"
-                           "Wort000011 Wort000012\r\n\r\n" + std::string(55, 'x') + "\r\nxxxxx Rest\r\na\r\n? \xE4\r\n");
+                           "Wort000011 Wort000012\r\n\r\n" +
+                               std::string(55, 'x') + "\r\nxxxxx Rest\r\na\r\n? \xE4\r\n");
   for (const Zeile& z : zeilen) EXPECT_EQ(z, (Zeile{z.text, GTC_ZEILE_TEXT, 61}));
   EXPECT_EQ(fehler, "(null)");
   // The short part of this fragment is empty; without a width nothing breaks.
@@ -566,8 +574,8 @@ TEST(gtcXmlLeser, WurzelnUndUnbekannteKinder) {
       {Description("<Foo/><OutlineText><OutlTxt><TextOutlTxt>" + a + "</TextOutlTxt></OutlTxt></OutlineText>"), 'K',
        kKopf + "a\\par}"},
       {Wurzel("AddText", "<Foo/><DetailAddText>" + a + "</DetailAddText>"), 'L', kKopf + "a\\par}"},
-      {"<TextComplement" + kNsAttr + " Kind=\"Bidder\" MarkLbl=\"5\"><ComplTail>" + P(Span("t")) + "</ComplTail><ComplBody>" +
-           a + "</ComplBody></TextComplement>",
+      {"<TextComplement" + kNsAttr + " Kind=\"Bidder\" MarkLbl=\"5\"><ComplTail>" + P(Span("t")) +
+           "</ComplTail><ComplBody>" + a + "</ComplBody></TextComplement>",
        'L', kKopf + R"({\*\bkmkstart TB5}a{\*\bkmkend TB5}t\par})"},
       {Wurzel("LblTx", "<table><caption>c</caption><tr><x>y</x><td>A</td><td>B</td></tr></table>" + a + "<page/>" +
                            P(Span("b"))),

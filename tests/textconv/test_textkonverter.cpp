@@ -54,15 +54,7 @@ void Scheitert(const std::function<void()>& f, long nummer) {
 
 gaeb::Textauftrag Auftrag(const char* von, const char* nach, const char* art, const char* kurz = nullptr,
                           const char* marke = nullptr) {
-  gaeb::Textauftrag a;
-  a.von = von;
-  a.nach = nach;
-  a.textmodus = art;
-  a.mitKurztext = kurz != nullptr;
-  a.kurztext = kurz ? kurz : "";
-  a.mitMarke = marke != nullptr;
-  a.marke = marke ? marke : "";
-  return a;
+  return {von, nach, art, kurz ? kurz : "", kurz != nullptr, marke ? marke : "", marke != nullptr};
 }
 
 // A converter with a recording message box, its library in verzeichnis.
@@ -233,8 +225,7 @@ class textconvOhneBibliothek : public Konverter {
 TEST_F(textconvOhneBibliothek, LademeldungUndLaufzeitfehler) {
   EXPECT_EQ(konverter.m_AppExeDir(), std::string(GAEB_TESTDATA) + "/kein-programm");
   Scheitert([&] { konverter.RunGtcConverterTest_RTF_GXML(R"({\rtf1 x})", "L"); }, gaeb::kFehlerBibliothekLaden);
-  const Meldung laden{"Laden der Datei " + std::string(GAEB_TESTDATA) + "/kein-programm/gtcConverterV31.so fehlgeschlagen",
-                      ""};
+  const Meldung laden{"Laden der Datei " + konverter.m_AppExeDir() + "/gtcConverterV31.so fehlgeschlagen", ""};
   EXPECT_EQ(fenster.meldungen, std::vector<Meldung>{laden});
   EXPECT_FALSE(konverter.MwmIsDllLoaded());
   // Every conversion tries again.
@@ -343,7 +334,8 @@ TEST(textconvDocFragment, NurWohlgeformteTexteUndTiefeKopie) {
   for (const std::string& xml : fälle) EXPECT_EQ(k.CreateDocFragmentFromXMLString(xml), nullptr) << xml.substr(0, 60);
   EXPECT_LT(std::chrono::steady_clock::now() - anfang, std::chrono::seconds(2));
 
-  const std::string lblTx = "<LblTx" + kNsAttr + "><p><span style=\"font-weight:bold;\">A &amp; B</span><br/></p></LblTx>";
+  const std::string lblTx =
+      "<LblTx" + kNsAttr + "><p><span style=\"font-weight:bold;\">A &amp; B</span><br/></p></LblTx>";
   auto fragment = k.CreateDocFragmentFromXMLString("<?xml version=\"1.0\"?><!-- vor -->" + lblTx);
   ASSERT_NE(fragment, nullptr);
   EXPECT_EQ(fragment->Knoten()->type, XML_DOCUMENT_FRAG_NODE);
@@ -425,7 +417,8 @@ TEST(textconvTextbefehl, RichtungenArtenUndEingabe) {
   EXPECT_TRUE(mitFehlern);
   ASSERT_EQ(fenster.meldungen.size(), 1u);
   EXPECT_EQ(fenster.meldungen[0].titel, "Fehlercode");
-  EXPECT_EQ(fenster.meldungen[0].text.rfind("<gtcerrors><errors><error>Der GAEB-XML-Text ist nicht wohlgeformt", 0), 0u);
+  EXPECT_TRUE(
+      fenster.meldungen[0].text.starts_with("<gtcerrors><errors><error>Der GAEB-XML-Text ist nicht wohlgeformt"));
   EXPECT_NE(konvertiere("rtf", "xml", R"({\rtf1 {\b offen)").find("<span style=\"font-weight:bold;\">offen</span>"),
             std::string::npos);
   EXPECT_FALSE(mitFehlern);
@@ -435,7 +428,6 @@ TEST(textconvTextbefehl, RichtungenArtenUndEingabe) {
 }
 
 TEST(textconvTextbefehl, Bedienfehler) {
-  gaeb::Textauftrag markeOhneLB = Auftrag("ascii", "xml", "K", nullptr, ""), lbOhneMarke = Auftrag("ascii", "xml", "LB");
   const std::pair<gaeb::Textauftrag, std::string> fälle[] = {
       {Auftrag("doc", "xml", "L"), "--from erwartet rtf, ascii oder xml"},
       {Auftrag("rtf", "pdf", "L"), "--to erwartet xml, rtf oder ascii"},
@@ -445,8 +437,8 @@ TEST(textconvTextbefehl, Bedienfehler) {
       {Auftrag("xml", "ascii", "ML"), "--kind ML gilt nicht für --from xml --to ascii"},
       {Auftrag("rtf", "ascii", "KL"), "--kind KL gilt nicht für --from rtf --to ascii"},
       {Auftrag("rtf", "xml", "L", ""), "--short gilt nur für --kind KL"},
-      {markeOhneLB, "--label gilt nur für --kind LB"},
-      {lbOhneMarke, "--kind LB braucht --label N"},
+      {Auftrag("ascii", "xml", "K", nullptr, ""), "--label gilt nur für --kind LB"},
+      {Auftrag("ascii", "xml", "LB"), "--kind LB braucht --label N"},
       {Auftrag("ascii", "xml", "LB", nullptr, "zwei"), "--label erwartet eine Zahl"},
   };
   for (const auto& [auftrag, fehler] : fälle) {

@@ -37,8 +37,9 @@ class TextSchema {
     std::filesystem::path gaeb = ordner / "GAEB_DA_XML_3.1_2009-12.xsd";
     if (!std::filesystem::exists(gaeb)) return nullptr;
     const std::string ns = "http://www.gaeb.de/GAEB_DA_XML/200407";
-    std::string xsd = "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns=\"" + ns + "\" targetNamespace=\"" +
-                      ns + "\" elementFormDefault=\"qualified\"><xs:include schemaLocation=\"" + gaeb.string() + "\"/>";
+    std::string xsd = "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns=\"" + ns +
+                      "\" targetNamespace=\"" + ns +
+                      "\" elementFormDefault=\"qualified\"><xs:include schemaLocation=\"" + gaeb.string() + "\"/>";
     for (const char* e : {"Description tgDescription", "AddText tgAddText", "TextComplement tgTextComplement",
                           "Descrip tgFText", "LblTx tgMLText", "ArtOutline tgMLText"}) {
       const std::string s = e;
