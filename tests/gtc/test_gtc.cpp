@@ -485,9 +485,10 @@ TEST(gtcNachRtf, RundreiseRtfXmlRtfXml) {
   }
 }
 
+// The texts of the lines, each followed by "|".
 std::string Texte(const std::vector<Zeile>& zeilen) {
   std::string s;
-  for (const Zeile& z : zeilen) s += z.text;
+  for (const Zeile& z : zeilen) s += z.text + "|";
   return s;
 }
 
@@ -500,11 +501,9 @@ TEST(gtcNachZeilen, UmbruchAnLeerzeichenBei55Zeichen) {
                          P(Span("a") + "<br/>" + Span("≤ ä", "font-weight:bold;")));
   std::string fehler;
   std::vector<Zeile> zeilen = k.XmlNachZeilen(xml, 'L', 55, &fehler);
-  ASSERT_EQ(zeilen.size(), 8u);
-  EXPECT_EQ(Texte(zeilen), "Wort000001 Wort000002 Wort000003 Wort000004 Wort000005\r\n"
-                           "Wort000006 Wort000007 Wort000008 Wort000009 Wort000010\r\n"
-                           "Wort000011 Wort000012\r\n\r\n" +
-                               std::string(55, 'x') + "\r\nxxxxx Rest\r\na\r\n? \xE4\r\n");
+  EXPECT_EQ(Texte(zeilen), "Wort000001 Wort000002 Wort000003 Wort000004 Wort000005\r\n|"
+                           "Wort000006 Wort000007 Wort000008 Wort000009 Wort000010\r\n|Wort000011 Wort000012\r\n|\r\n|" +
+                               std::string(55, 'x') + "\r\n|xxxxx Rest\r\n|a\r\n|? \xE4\r\n|");
   for (const Zeile& z : zeilen) EXPECT_EQ(z, (Zeile{z.text, GTC_ZEILE_TEXT, 61}));
   EXPECT_EQ(fehler, "(null)");
   // The short part of this fragment is empty; without a width nothing breaks.
@@ -545,7 +544,7 @@ TEST(gtcXmlLeser, FremdesMarkupListenTabellenUndNamensräume) {
   Konverter k;
   std::string fehler;
   EXPECT_EQ(Texte(k.XmlNachZeilen(xml, 'L', 55, &fehler)),
-            "- eins\r\n- zwei\r\n1. a\r\n2. b\r\nA\tB\r\nfett\r\nlose\r\nweiterfremd\r\nkursiv u\r\nzwei  Zeilen\r\n");
+            "- eins\r\n|- zwei\r\n|1. a\r\n|2. b\r\n|A\tB\r\n|fett\r\n|lose\r\n|weiterfremd\r\n|kursiv u\r\n|zwei  Zeilen\r\n|");
   EXPECT_EQ(fehler, Hinweis("Ein Bild wurde nicht übernommen."));
   std::string rtf = k.XmlNachRtf(xml, 'L').xml;
   EXPECT_NE(rtf.find("\\b fett\\par \\b0 lose\\line weiterfremd\\par \\i kursiv \\ul u\\par"), std::string::npos)
