@@ -502,8 +502,8 @@ TEST(gtcNachZeilen, UmbruchAnLeerzeichenBei55Zeichen) {
   std::string fehler;
   std::vector<Zeile> zeilen = k.XmlNachZeilen(xml, 'L', 55, &fehler);
   EXPECT_EQ(Texte(zeilen), "Wort000001 Wort000002 Wort000003 Wort000004 Wort000005\r\n|"
-                           "Wort000006 Wort000007 Wort000008 Wort000009 Wort000010\r\n|Wort000011 Wort000012\r\n|\r\n|" +
-                               std::string(55, 'x') + "\r\n|xxxxx Rest\r\n|a\r\n|? \xE4\r\n|");
+                           "Wort000006 Wort000007 Wort000008 Wort000009 Wort000010\r\n|Wort000011 Wort000012\r\n|"
+                           "\r\n|" + std::string(55, 'x') + "\r\n|xxxxx Rest\r\n|a\r\n|? \xE4\r\n|");
   for (const Zeile& z : zeilen) EXPECT_EQ(z, (Zeile{z.text, GTC_ZEILE_TEXT, 61}));
   EXPECT_EQ(fehler, "(null)");
   // The short part of this fragment is empty; without a width nothing breaks.
@@ -544,7 +544,8 @@ TEST(gtcXmlLeser, FremdesMarkupListenTabellenUndNamensräume) {
   Konverter k;
   std::string fehler;
   EXPECT_EQ(Texte(k.XmlNachZeilen(xml, 'L', 55, &fehler)),
-            "- eins\r\n|- zwei\r\n|1. a\r\n|2. b\r\n|A\tB\r\n|fett\r\n|lose\r\n|weiterfremd\r\n|kursiv u\r\n|zwei  Zeilen\r\n|");
+            "- eins\r\n|- zwei\r\n|1. a\r\n|2. b\r\n|A\tB\r\n|fett\r\n|lose\r\n|weiterfremd\r\n|kursiv u\r\n|"
+            "zwei  Zeilen\r\n|");
   EXPECT_EQ(fehler, Hinweis("Ein Bild wurde nicht übernommen."));
   std::string rtf = k.XmlNachRtf(xml, 'L').xml;
   EXPECT_NE(rtf.find("\\b fett\\par \\b0 lose\\line weiterfremd\\par \\i kursiv \\ul u\\par"), std::string::npos)
