@@ -13,16 +13,14 @@
 namespace gaeb::test {
 
 inline std::string LiesDatei(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
   std::stringstream ss;
-  ss << in.rdbuf();
+  ss << std::ifstream(p, std::ios::binary).rdbuf();
   return ss.str();
 }
 
 struct Lauf {
   int status = -1;
-  std::string aus;  // standard output
-  std::string err;  // standard error
+  std::string aus, err;  // standard output and error
 };
 
 // A temporary folder, removed with the object, holding the database t.db.

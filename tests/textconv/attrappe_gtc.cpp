@@ -2,7 +2,8 @@
 // alone: it records every call it receives on an instance and returns that
 // record as its result, so a test sees the exact call order, texts, tags,
 // codes and flags the class used. A text or XML starting with "!" is returned
-// as the error text (without the "!").
+// as the error text (without the "!"). Lines: the record, then "<part>-Ende",
+// then -1.
 //
 // Built three times: complete; with ATTRAPPE_OHNE_INSTANZ (gtcConvCreate
 // always fails); with ATTRAPPE_OHNE_ASCII (gtcGxml2Ascii is missing).
@@ -19,10 +20,7 @@ struct Instanz {
   int zeilen = 0;
 };
 
-std::map<int32_t, Instanz>& Instanzen() {
-  static std::map<int32_t, Instanz> m;
-  return m;
-}
+std::map<int32_t, Instanz> instanzen;
 
 // UTF-16 to single bytes (characters beyond 0xFF as '?') and back.
 std::string Bytes(const gtcWChar* p) {
@@ -32,54 +30,42 @@ std::string Bytes(const gtcWChar* p) {
 }
 std::u16string Breit(const std::string& s) {
   std::u16string u;
-  for (char c : s) u.push_back(static_cast<unsigned char>(c));
+  for (unsigned char c : s) u.push_back(c);
   return u;
 }
 
 // Records a call; returns the instance's error text as the library would.
 const gtcWChar* Merke(int32_t h, const std::string& aufruf, const std::string& text = {}) {
-  Instanz& i = Instanzen()[h];
+  Instanz& i = instanzen[h];
   i.protokoll += aufruf + ";";
   if (text.starts_with("!")) i.fehlertext = text.substr(1);
   i.fehler = Breit(i.fehlertext);
   return i.fehlertext.empty() ? nullptr : i.fehler.c_str();
 }
 
-int32_t Ergebnis(int32_t h, const std::string& aufruf, const gtcWChar** xml, const gtcWChar** fehler) {
+int32_t NachXml(int32_t h, const std::string& aufruf, const gtcWChar** xml, const gtcWChar** fehler) {
   *fehler = Merke(h, aufruf);
-  Instanz& i = Instanzen()[h];
-  i.xml = Breit(i.protokoll);
-  *xml = i.xml.c_str();
+  *xml = (instanzen[h].xml = Breit(instanzen[h].protokoll)).c_str();
   return 0;
 }
 
 int32_t NachRtf(int32_t h, const std::string& aufruf, const gtcWChar* xml, const char** rtf, const gtcWChar** fehler) {
   *fehler = Merke(h, aufruf, Bytes(xml));
-  Instanz& i = Instanzen()[h];
-  i.rtf = i.protokoll;
-  *rtf = i.rtf.c_str();
+  *rtf = (instanzen[h].rtf = instanzen[h].protokoll).c_str();
   return 0;
 }
 
-// The first line is the record, the second "<part>-Ende", then -1.
 int32_t Zeile(int32_t h, const char** zeile, const char* teil) {
-  Instanz& i = Instanzen()[h];
-  if (i.zeilen >= 2) {
-    *zeile = nullptr;
-    return -1;
-  }
-  i.zeile = i.zeilen == 0 ? i.protokoll : std::string(teil) + "-Ende";
-  *zeile = i.zeile.c_str();
-  return i.zeilen++;
+  Instanz& i = instanzen[h];
+  *zeile = i.zeilen >= 2 ? nullptr : (i.zeile = i.zeilen == 0 ? i.protokoll : std::string(teil) + "-Ende").c_str();
+  return i.zeilen >= 2 ? -1 : i.zeilen++;
 }
 
 std::string Z(long n) { return std::to_string(n); }
 
 }  // namespace
 
-#define AUFRUF(name, aufruf) \
-  Merke(h, std::string(name "(") + t + aufruf + ")", t); \
-  return 0
+#define AUFRUF(name, aufruf) return Merke(h, std::string(name "(") + t + aufruf + ")", t), 0
 
 extern "C" {
 
@@ -89,13 +75,13 @@ int32_t gtcConvCreate(int32_t kennung) {
   return 0;
 #else
   if (kennung != GTC_KENNUNG) return 0;
-  int32_t h = static_cast<int32_t>(Instanzen().size()) + 1;
-  Instanzen()[h] = Instanz{};
+  int32_t h = static_cast<int32_t>(instanzen.size()) + 1;
+  instanzen[h] = Instanz{};
   return h;
 #endif
 }
 
-int32_t gtcConvFree(int32_t h) { return Instanzen().erase(h) != 0 ? GTC_OK : GTC_UNBEKANNT; }
+int32_t gtcConvFree(int32_t h) { return instanzen.erase(h) != 0 ? GTC_OK : GTC_UNBEKANNT; }
 
 int32_t gtcRtfAddK(int32_t h, const char* t) { AUFRUF("RtfAddK", ""); }
 int32_t gtcRtfAddL(int32_t h, const char* t) { AUFRUF("RtfAddL", ""); }
@@ -104,7 +90,7 @@ int32_t gtcRtfAddAK(int32_t h, const char* t) { AUFRUF("RtfAddAK", ""); }
 int32_t gtcRtfAddF(int32_t h, const char* t, const gtcWChar* tag) { AUFRUF("RtfAddF", "," + Bytes(tag)); }
 int32_t gtcRtfAddML(int32_t h, const char* t, const gtcWChar* tag) { AUFRUF("RtfAddML", "," + Bytes(tag)); }
 int32_t gtcRtf2gxml(int32_t h, const gtcWChar** xml, const gtcWChar** fehler, int32_t flag) {
-  return Ergebnis(h, "Rtf2gxml(" + Z(flag) + ")", xml, fehler);
+  return NachXml(h, "Rtf2gxml(" + Z(flag) + ")", xml, fehler);
 }
 
 int32_t gtcAsciiClear(int32_t h) { return Merke(h, "AsciiClear()"), 0; }
@@ -115,7 +101,7 @@ int32_t gtcAsciiAddLineAK(int32_t h, const char* t) { AUFRUF("AsciiAddLineAK", "
 int32_t gtcAsciiAddLineF(int32_t h, const char* t, const gtcWChar* tag) { AUFRUF("AsciiAddLineF", "," + Bytes(tag)); }
 int32_t gtcAsciiAddLineML(int32_t h, const char* t, const gtcWChar* tag) { AUFRUF("AsciiAddLineML", "," + Bytes(tag)); }
 int32_t gtcAscii2gxml(int32_t h, const gtcWChar** xml, const gtcWChar** fehler) {
-  return Ergebnis(h, "Ascii2gxml()", xml, fehler);
+  return NachXml(h, "Ascii2gxml()", xml, fehler);
 }
 
 int32_t gtcGxml2RtfK(int32_t h, const gtcWChar* xml, const char** rtf, const gtcWChar** fehler) {
@@ -129,8 +115,7 @@ int32_t gtcGxml2RtfML(int32_t h, const gtcWChar* xml, const char** rtf, const gt
 }
 #ifndef ATTRAPPE_OHNE_ASCII
 int32_t gtcGxml2Ascii(int32_t h, const gtcWChar* xml, const gtcWChar** fehler, int32_t breite) {
-  *fehler = Merke(h, "Gxml2Ascii(" + Bytes(xml) + "," + Z(breite) + ")", Bytes(xml));
-  return 0;
+  return *fehler = Merke(h, "Gxml2Ascii(" + Bytes(xml) + "," + Z(breite) + ")", Bytes(xml)), 0;
 }
 #endif
 

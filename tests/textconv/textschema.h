@@ -1,11 +1,8 @@
-// Test helper: validates GAEB text fragments against the GAEB DA XML 3.1
-// schema. The schema declares only GAEB as global element, so a small schema
-// of the same namespace includes it unchanged and declares each text root
-// with the type the GAEB schema gives that element (Description
-// tgDescription, AddText tgAddText, TextComplement tgTextComplement, Descrip
-// tgFText, LblTx and ArtOutline tgMLText). A fragment is thus checked against
-// exactly the content model it has inside a GAEB document. Validiere checks
-// any document against a schema (the export tests use it for whole files).
+// Test helper: validates documents against a schema, and GAEB text fragments
+// against the GAEB DA XML 3.1 schema. That schema declares only GAEB as
+// global element, so a small schema of the same namespace includes it and
+// declares each text root with the type the GAEB schema gives that element:
+// a fragment is checked against the content model it has inside a document.
 #pragma once
 
 #include <libxml/parser.h>
@@ -40,23 +37,19 @@ class TextSchema {
     std::filesystem::path gaeb = ordner / "GAEB_DA_XML_3.1_2009-12.xsd";
     if (!std::filesystem::exists(gaeb)) return nullptr;
     const std::string ns = "http://www.gaeb.de/GAEB_DA_XML/200407";
-    std::string xsd =
-        "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns=\"" + ns +
-        "\" targetNamespace=\"" + ns +
-        "\" elementFormDefault=\"qualified\" attributeFormDefault=\"unqualified\">"
-        "<xs:include schemaLocation=\"" + gaeb.string() + "\"/>"
-        "<xs:element name=\"Description\" type=\"tgDescription\"/>"
-        "<xs:element name=\"AddText\" type=\"tgAddText\"/>"
-        "<xs:element name=\"TextComplement\" type=\"tgTextComplement\"/>"
-        "<xs:element name=\"Descrip\" type=\"tgFText\"/>"
-        "<xs:element name=\"LblTx\" type=\"tgMLText\"/>"
-        "<xs:element name=\"ArtOutline\" type=\"tgMLText\"/>"
-        "</xs:schema>";
+    std::string xsd = "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns=\"" + ns +
+                      "\" targetNamespace=\"" + ns +
+                      "\" elementFormDefault=\"qualified\"><xs:include schemaLocation=\"" + gaeb.string() + "\"/>";
+    for (const char* e : {"Description tgDescription", "AddText tgAddText", "TextComplement tgTextComplement",
+                          "Descrip tgFText", "LblTx tgMLText", "ArtOutline tgMLText"}) {
+      const std::string s = e;
+      xsd += "<xs:element name=\"" + s.substr(0, s.find(' ')) + "\" type=\"" + s.substr(s.find(' ') + 1) + "\"/>";
+    }
+    xsd += "</xs:schema>";
     xmlSchemaParserCtxtPtr p = xmlSchemaNewMemParserCtxt(xsd.data(), static_cast<int>(xsd.size()));
     xmlSchemaPtr schema = xmlSchemaParse(p);
     xmlSchemaFreeParserCtxt(p);
-    if (schema == nullptr) return nullptr;
-    return std::unique_ptr<TextSchema>(new TextSchema(schema));
+    return schema == nullptr ? nullptr : std::unique_ptr<TextSchema>(new TextSchema(schema));
   }
 
   ~TextSchema() { xmlSchemaFree(schema_); }
