@@ -48,14 +48,9 @@ class Leser2000 {
     if (!blöcke_.empty()) Fehler("Die Datei endet, bevor der Block " + blöcke_.back() + " geschlossen ist.");
     if (!lvGesehen_) Fehler("Die Datei enthält kein Leistungsverzeichnis (#begin[LV]).");
     if (!dpGesehen_) Fehler("Die Datenart ([DP]) fehlt.");
-    if (nachlass_ != 0) {
-      // The discount on the whole bill lives only in the LV totals: a row of
-      // its own after the positions (a surcharge is written negative).
-      Importzeile& z = lv_.Neu(nachlass_ > 0 ? 80 : 70);
-      Setze(z, "Kurztext1", Variant(std::string(nachlass_ > 0 ? "Nachlass" : "Zuschlag")));
-      Setze(z, "AufAbschlagProzent", Variant(nachlass_ > 0 ? nachlass_ : -nachlass_));
-      Setze(z, "WelcherBetragZuAbschlag", Variant(static_cast<std::int16_t>(0)));
-    }
+    // The surcharges on the whole bill live only in the LV totals (a
+    // surcharge is written as a negative discount).
+    lv_.GanzesLv(nachlass_, lvSumme_, lvSummeGelesen_);
     Setze(lv_.kopf, "Dateiname", Variant(name_));
     Setze(lv_.kopf, "DateiUrsprung", Variant(std::string("GAEB 2000")));
     if (mitLangtext_) Setze(lv_.kopf, "MitLangtextfassung", Variant(true));
@@ -302,6 +297,10 @@ class Leser2000 {
     if (oben == "lvinfo") {
       if (s == "name") Setze(k, "BezeichnungLV", Variant(w));
       else if (s == "nachlassproz") nachlass_ = Zahl(s, w);
+      else if (s == "summe") {
+        lvSumme_ = Zahl(s, w);
+        lvSummeGelesen_ = true;
+      }
       return;
     }
     if (oben == "lvglied") {
@@ -418,7 +417,8 @@ class Leser2000 {
   std::vector<std::size_t> bereicheOffen_;  // 1-based into bereiche_
   std::string gliedTyp_;
   int gliedLänge_ = 0;
-  double nachlass_ = 0, summe_ = 0, summenProz_ = 0;
+  double nachlass_ = 0, summe_ = 0, summenProz_ = 0, lvSumme_ = 0;
+  bool lvSummeGelesen_ = false;
   bool lvGesehen_ = false, imLv_ = false, lvEnde_ = false, dpGesehen_ = false;
   bool mitLangtext_ = false, mitPreisen_ = false, lvBereichOhneOz_ = false;
   bool leitBeschreibung_ = false, schlussText_ = false;

@@ -68,6 +68,7 @@ class Leser90 {
       Setze(lv_.kopf, "InformationProjekt", Variant(info));
     }
     if (mitLangtext_) Setze(lv_.kopf, "MitLangtextfassung", Variant(true));
+    PaketteilPreise();
     return lv_.Fertig(gliederung_);
   }
 
@@ -118,6 +119,25 @@ class Leser90 {
       if (p < roh.size()) oz += "." + roh.substr(p);
     }
     return oz;
+  }
+
+  // Package parts carry no prices in GAEB 90; the host makes the package's
+  // unit price from its parts. The package's price goes to its first part
+  // with a quantity, so that the package comes back at its price.
+  void PaketteilPreise() {
+    for (std::size_t i = 0; i < lv_.AnzahlZeilen(); ++i) {
+      Importzeile& kopf = lv_.ZeileAn(i);
+      if (Wert(kopf, "Positionstyp").ToInt32() != 45) continue;
+      const double preis = Wert(kopf, "Einzelpreis").ToDouble();
+      for (std::size_t j = i + 1; preis != 0 && j < lv_.AnzahlZeilen(); ++j) {
+        Importzeile& teil = lv_.ZeileAn(j);
+        if (Wert(teil, "Positionstyp").ToInt32() != 47) break;
+        const double menge = Wert(teil, "MengePaketteil").ToDouble();
+        if (menge == 0) continue;
+        Setze(teil, "Einzelpreis", Variant(preis / menge));
+        break;
+      }
+    }
   }
 
   void TextAbschließen() {
@@ -301,17 +321,13 @@ class Leser90 {
         }
       }
     } else if (art == "99") {
-      // The first end record carries the surcharge on the whole bill as a
-      // factor (0.97 for a discount of 3 percent).
-      if (!ende_ && Roh(15, 21).find_first_not_of(' ') != std::string::npos) {
-        double p = (Zahl(15, 21, 6) - 1) * 100;
-        p = std::round(p * 100) / 100;
-        if (p != 0) {
-          Importzeile& z = lv_.Neu(p < 0 ? 80 : 70);
-          Setze(z, "Kurztext1", Variant(std::string(p < 0 ? "Nachlass" : "Zuschlag")));
-          Setze(z, "AufAbschlagProzent", Variant(p < 0 ? -p : p));
-          Setze(z, "WelcherBetragZuAbschlag", Variant(static_cast<std::int16_t>(0)));
-        }
+      // The first end record carries the bill total and the last surcharge
+      // on the whole bill as a factor (0.97 for a discount of 3 percent).
+      if (!ende_) {
+        double p = 0;
+        if (Roh(15, 21).find_first_not_of(' ') != std::string::npos) p = std::round((1 - Zahl(15, 21, 6)) * 10000) / 100;
+        bool summe = Roh(3, 14).find_first_not_of(' ') != std::string::npos;
+        lv_.GanzesLv(p, summe ? Zahl(3, 14, 2) : 0, summe);
       }
       ende_ = true;
       objekt_ = -1;

@@ -1,6 +1,7 @@
 #include "readers/lvsammler.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/text.h"
 
@@ -35,6 +36,51 @@ Importzeile& Lvsammler::Neu(std::int16_t positionstyp) {
 Importzeile& Lvsammler::Schluss() {
   schluss_.push_back(Zeile(140));
   return schluss_.back();
+}
+
+bool Lvsammler::Gezählt(const Importzeile& z) {
+  const std::int32_t typ = Wert(z, "Positionstyp").ToInt32();
+  if (typ == 40 && Wert(z, "HierarchieEbene").ToInt32() != 4) return false;
+  if (typ != 40 && typ != 45 && typ != 70 && typ != 80) return false;
+  if ((typ == 70 || typ == 80) && Wert(z, "WelcherBetragZuAbschlag").ToInt32() == 0) return false;
+  const Variant summe1 = Wert(z, "FürSummenspeicher1");
+  return !Wert(z, "Alternativposition").ToBool() && !Wert(z, "Bedarfsposition").ToBool() &&
+         (summe1.IstLeer() || summe1.ToBool());
+}
+
+double Lvsammler::GezählteSumme() const {
+  double summe = 0;
+  for (const Importzeile& z : zeilen_)
+    if (Gezählt(z)) summe += Wert(z, "Gesamtpreis").ToDouble();
+  return summe;
+}
+
+namespace {
+
+double Runde2(double d) { return std::round(d * 100) / 100; }
+
+void Gesamtzuschlag(Importzeile& z, double prozent) {
+  const bool nachlass = prozent > 0;
+  Setze(z, "Kurztext1", Variant(std::string(nachlass ? "Nachlass" : "Zuschlag")));
+  Setze(z, "AufAbschlagProzent", Variant(std::fabs(prozent)));
+  Setze(z, "WelcherBetragZuAbschlag", Variant(static_cast<std::int16_t>(0)));
+}
+
+}  // namespace
+
+void Lvsammler::GanzesLv(double nachlass, double summe, bool summeBekannt) {
+  if (summeBekannt && summe != 0) {
+    const double basis = Runde2(GezählteSumme());
+    const double rest = Runde2(summe - basis);
+    if (std::fabs(rest) >= 0.005 && basis != 0) {
+      Importzeile& z = Neu(rest < 0 ? 80 : 70);
+      const double prozent = Runde2(std::fabs(rest) / basis * 100);
+      Gesamtzuschlag(z, rest < 0 ? prozent : -prozent);
+      // A percentage that does not give the amount back: the amount itself.
+      if (Runde2(basis * prozent / 100) != std::fabs(rest)) Setze(z, "AufAbschlagBetrag", Variant(std::fabs(rest)));
+    }
+  }
+  if (nachlass != 0) Gesamtzuschlag(Neu(nachlass > 0 ? 80 : 70), nachlass);
 }
 
 std::vector<Importzeile> Lvsammler::Fertig(const Gliederung& g) {

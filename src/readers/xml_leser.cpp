@@ -4,6 +4,7 @@
 // without its namespace, for the text converter.
 #include <libxml/xmlreader.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -171,14 +172,9 @@ class XmlLeser {
                                                   : lblPrj_.empty() ? descrip_ : lblPrj_));
     if (mitLangtext_) Setze(lv_.kopf, "MitLangtextfassung", Variant(true));
     if (mitPreisen_) Setze(lv_.kopf, "LVmitPreisen", Variant(true));
-    if (nachlass_ != 0) {
-      // The discount on the whole bill lives only in the bill's totals: a row
-      // of its own after the items (a surcharge is written negative).
-      Importzeile& z = lv_.Neu(nachlass_ > 0 ? 80 : 70);
-      Setze(z, "Kurztext1", Variant(std::string(nachlass_ > 0 ? "Nachlass" : "Zuschlag")));
-      Setze(z, "AufAbschlagProzent", Variant(nachlass_ > 0 ? nachlass_ : -nachlass_));
-      Setze(z, "WelcherBetragZuAbschlag", Variant(static_cast<std::int16_t>(0)));
-    }
+    // The surcharges on the whole bill live only in the bill's totals (a
+    // surcharge is written as a negative discount).
+    lv_.GanzesLv(nachlass_, summe_, summeGelesen_);
     return lv_.Fertig(gliederung_);
   }
 
@@ -334,12 +330,15 @@ class XmlLeser {
       if (bereichOZ_.size() > 20) Fehler("Die Bereiche sind tiefer als 20 Stufen geschachtelt.");
       lv_.Bereich(static_cast<int>(bereichOZ_.size()), oz);
       bereichZeile_.push_back(lv_.AnzahlZeilen() - 1);
+      bereichPosten_.emplace_back();
     } else if (n == "Item") {
       NeuesObjekt(Art::Posten, 40);
+      if (!bereichPosten_.empty()) bereichPosten_.back().zeilen.push_back(posten_);
       Setze(Aktuell(), "Positionsnummer", Variant(OZ()));
       teile_ = 0;
     } else if (n == "MarkupItem") {
       NeuesObjekt(Art::Markup, 70);
+      if (!bereichPosten_.empty()) bereichPosten_.back().zeilen.push_back(posten_);
       Setze(Aktuell(), "Positionsnummer", Variant(OZ()));
       Setze(Aktuell(), "WelcherBetragZuAbschlag", Variant(static_cast<std::int16_t>(3)));
     } else if (n == "SubDescr" && art_ == Art::Posten) {
@@ -414,6 +413,8 @@ class XmlLeser {
     }
     if (static_cast<int>(pfad_.size()) == artTiefe_) ObjektFertig();
     if (name == "BoQCtgy") {
+      if (Wert(lv_.kopf, "Datenphase").ToInt32() == 84) UngezählteGebote(bereichPosten_.back());
+      bereichPosten_.pop_back();
       bereichOZ_.pop_back();
       bereichZeile_.pop_back();
     } else if (name == "BoQ") {
@@ -486,6 +487,9 @@ class XmlLeser {
       else if (n == "OutlCompl") mitLangtext_ = mitLangtext_ || w == "AllTxt";
     } else if (e == "Totals" && pfad_.size() >= 3 && pfad_[pfad_.size() - 3] == "BoQInfo" && n == "DiscountPcnt") {
       nachlass_ = Zahl(w);
+    } else if (e == "Totals" && pfad_.size() >= 3 && pfad_[pfad_.size() - 3] == "BoQInfo" && n == "Total") {
+      summe_ = Zahl(w);
+      summeGelesen_ = true;
     } else if (e == "BoQBkdn") {
       if (n == "Type") bkdnTyp_ = w;
       else if (n == "Length") {
@@ -493,6 +497,10 @@ class XmlLeser {
         if (!LeseZahl(w, l) || l < 0 || l > 9) Fehler("Length muss eine Zahl von 0 bis 9 sein, nicht \"" + w.substr(0, 20) + "\".");
         bkdnLänge_ = static_cast<int>(l);
       }
+    } else if (e == "Totals" && n == "Total" && pfad_.size() >= 3 && pfad_[pfad_.size() - 3] == "BoQCtgy" &&
+               !bereichPosten_.empty()) {
+      bereichPosten_.back().summe = Zahl(w);
+      bereichPosten_.back().summeGelesen = true;
     } else if (e == "BoQCtgy" && !bereichZeile_.empty()) {
       if (n == "ALNBGroupNo" || n == "ALNBSerNo") Setze(Zeilen(bereichZeile_.back()), "Alternativposition", Variant(true));
     }
@@ -542,6 +550,32 @@ class XmlLeser {
         Setze(z, "AufAbschlagProzent", Variant(p < 0 ? -p : p));
       } else if (n == "MarkupType") {
         Setze(z, "WelcherBetragZuAbschlag", Variant(static_cast<std::int16_t>(w == "IdentAsMark" ? 4 : 3)));
+      }
+    }
+  }
+
+  // The items of an area and the area's total.
+  struct Bereichsposten {
+    std::vector<std::size_t> zeilen;
+    double summe = 0;
+    bool summeGelesen = false;
+  };
+
+  // A bid carries no marks of alternative and need items, but its area
+  // totals leave them out: an item whose total is just what the area's items
+  // have over the area's total is taken as a need item.
+  void UngezählteGebote(const Bereichsposten& b) {
+    if (!b.summeGelesen || b.zeilen.empty()) return;
+    double summe = 0;
+    for (std::size_t i : b.zeilen)
+      if (Lvsammler::Gezählt(Zeilen(i))) summe += Wert(Zeilen(i), "Gesamtpreis").ToDouble();
+    const double über = summe - b.summe;
+    if (über < 0.005) return;
+    for (std::size_t i : b.zeilen) {
+      Importzeile& z = Zeilen(i);
+      if (Lvsammler::Gezählt(z) && std::fabs(Wert(z, "Gesamtpreis").ToDouble() - über) < 0.005) {
+        Setze(z, "Bedarfsposition", Variant(true));
+        return;
       }
     }
   }
@@ -623,7 +657,8 @@ class XmlLeser {
   int bkdnLänge_ = 0;
   bool wurzelGesehen_ = false, boqGesehen_ = false, imBoQ_ = false, dpGesehen_ = false;
   bool curLblPrj_ = false;
-  double nachlass_ = 0;
+  double nachlass_ = 0, summe_ = 0;
+  bool summeGelesen_ = false;
   bool mitLangtext_ = false, mitPreisen_ = false, summenBeschreibung_ = false;
   int überspringen_ = -1;
   // the text element being kept
@@ -635,6 +670,7 @@ class XmlLeser {
   // areas and the row being filled
   std::vector<std::string> bereichOZ_;
   std::vector<std::size_t> bereichZeile_;
+  std::vector<Bereichsposten> bereichPosten_;
   Art art_ = Art::Sonst, postenArt_ = Art::Sonst;
   int artTiefe_ = -1;
   std::size_t posten_ = 0, teil_ = 0;
