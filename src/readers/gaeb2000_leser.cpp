@@ -1,7 +1,10 @@
 // GAEB 2000 (P81 to P86): tagged lines, blocks "#begin[Name]" ... "#end[Name]",
 // attributes "[Key]value[end]" or spread over lines up to a line "[end]",
 // comments "##". Keywords and block names in any letter case. The lines are
-// bytes of the code page that "[Zeichensatz]" declares (OEM 850 until then).
+// bytes of the code page that "[Zeichensatz]" declares (OEM 850 from the
+// GAEBInfo block until then). Additional texts that stand before the GAEBInfo
+// block are written before the file's code page is settled, in the Windows
+// code page 1252, and are read so.
 #include <istream>
 #include <string>
 #include <vector>
@@ -142,6 +145,10 @@ class Leser2000 {
     }
     std::string eltern = Oben();
     blöcke_.push_back(b);
+    if (b == "gaebinfo" && !infoGesehen_) {
+      infoGesehen_ = true;
+      zeichensatz_ = Zeichensatz::Cp850;
+    }
     if (b == "lv") {
       if (lvGesehen_) Fehler("Die Datei enthält mehr als ein Leistungsverzeichnis.");
       lvGesehen_ = true;
@@ -409,7 +416,8 @@ class Leser2000 {
   std::string name_;
   std::size_t zeile_ = 0;
   bool crlf_ = true;
-  Zeichensatz zeichensatz_ = Zeichensatz::Cp850;
+  Zeichensatz zeichensatz_ = Zeichensatz::Cp1252;
+  bool infoGesehen_ = false;
   Lvsammler lv_;
   Gliederung gliederung_;
   std::vector<std::string> blöcke_;

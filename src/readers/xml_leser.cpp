@@ -4,6 +4,7 @@
 // without its namespace, for the text converter.
 #include <libxml/xmlreader.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -51,13 +52,25 @@ std::string Datum(const std::string& s) {
   return s;
 }
 
-// The characters of each paragraph of a text element's markup, without
-// white space (p, div, li, tr and br end a paragraph).
-std::vector<std::string> AbsatzZeichen(std::string_view xml) {
-  std::vector<std::string> absätze(1);
+// The characters of each paragraph of a text element's markup without white
+// space (p, div, li, tr and br end a paragraph), and after each character the
+// number of blanks that follow it in the text.
+struct Absatz {
+  std::string zeichen;
+  std::vector<unsigned char> blanks;
+  void Zeichen(char c) {
+    zeichen += c;
+    blanks.push_back(0);
+  }
+};
+
+std::vector<Absatz> AbsatzZeichen(std::string_view xml) {
+  std::vector<Absatz> absätze(1);
   bool imText = false;  // inside p/div/... of a text part, not directly in the structure elements
+  bool nachZeichen = false;  // blanks now follow a character of the text
   for (std::size_t i = 0; i < xml.size();) {
     if (xml[i] == '<') {
+      nachZeichen = false;
       std::size_t e = xml.find('>', i);
       if (e == std::string_view::npos) break;
       std::string_view tag = xml.substr(i + 1, e - i - 1);
@@ -65,7 +78,7 @@ std::vector<std::string> AbsatzZeichen(std::string_view xml) {
       if (ende) tag.remove_prefix(1);
       std::string_view name = tag.substr(0, tag.find_first_of(" /"));
       if (name == "p" || name == "div" || name == "li" || name == "tr" || name == "br") {
-        if (!absätze.back().empty() || name == "br" || (!ende && imText)) absätze.emplace_back();
+        if (!absätze.back().zeichen.empty() || name == "br" || (!ende && imText)) absätze.emplace_back();
         imText = !ende || name == "br";
       }
       i = e + 1;
@@ -75,18 +88,23 @@ std::vector<std::string> AbsatzZeichen(std::string_view xml) {
     if (c == '&') {
       std::size_t e = xml.find(';', i);
       std::string_view ent = xml.substr(i + 1, e == std::string_view::npos ? 0 : e - i - 1);
-      if (ent == "lt") absätze.back() += '<';
-      else if (ent == "gt") absätze.back() += '>';
-      else if (ent == "amp") absätze.back() += '&';
-      else if (ent == "quot") absätze.back() += '"';
-      else absätze.back() += '?';
+      absätze.back().Zeichen(ent == "lt" ? '<' : ent == "gt" ? '>' : ent == "amp" ? '&' : ent == "quot" ? '"' : '?');
+      nachZeichen = true;
       i = e == std::string_view::npos ? xml.size() : e + 1;
       continue;
     }
-    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') absätze.back() += c;
+    if (c == ' ' && nachZeichen) {
+      unsigned char& n = absätze.back().blanks.back();
+      if (n < 255) ++n;
+    } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+      absätze.back().Zeichen(c);
+      nachZeichen = true;
+    } else {
+      nachZeichen = false;
+    }
     ++i;
   }
-  while (!absätze.empty() && absätze.back().empty()) absätze.pop_back();
+  while (!absätze.empty() && absätze.back().zeichen.empty()) absätze.pop_back();
   return absätze;
 }
 
@@ -99,11 +117,11 @@ std::string OhneLeer(std::string_view s) {
 
 // The converter gives lines of at most 55 characters, broken at blanks; the
 // host keeps a paragraph on one line. The lines of one paragraph are joined
-// again (with the blank the break took); when the lines do not add up to
-// the paragraphs of the markup, the converter's lines stay as they are.
+// again with the blanks the break took; when the lines do not add up to the
+// paragraphs of the markup, the converter's lines stay as they are.
 std::string ZeilenZuAbsätzen(const std::string& text, std::string_view xml) {
   if (text.size() < 50) return text;
-  std::vector<std::string> absätze = AbsatzZeichen(xml);
+  std::vector<Absatz> absätze = AbsatzZeichen(xml);
   std::vector<std::string> zeilen;
   for (std::size_t a = 0;;) {
     std::size_t e = text.find("\r\n", a);
@@ -114,15 +132,16 @@ std::string ZeilenZuAbsätzen(const std::string& text, std::string_view xml) {
   std::string out;
   std::size_t z = 0;
   for (std::size_t k = 0; k < absätze.size(); ++k) {
+    const Absatz& absatz = absätze[k];
     std::string bisher, zeichen;
     do {
       if (z >= zeilen.size()) return text;
-      if (!bisher.empty() || zeichen.size() > 0) bisher += " ";
+      if (!zeichen.empty()) bisher.append(std::max<std::size_t>(1, absatz.blanks[zeichen.size() - 1]), ' ');
       bisher += zeilen[z];
       zeichen += OhneLeer(zeilen[z]);
       ++z;
-    } while (zeichen.size() < absätze[k].size());
-    if (zeichen != absätze[k]) return text;
+    } while (zeichen.size() < absatz.zeichen.size());
+    if (zeichen != absatz.zeichen) return text;
     out += (k ? "\r\n" : "") + bisher;
   }
   return z == zeilen.size() ? out : text;
