@@ -140,6 +140,18 @@ class Leser90 {
     }
   }
 
+  // Data types 81 and 82 have no sum records 32: an area ends with its sum
+  // heading 31, unless a sum row of the area ended it before. An area of
+  // depth tiefe or deeper that ends without its 31 had such a sum row.
+  void OhneSummensatz(int tiefe) {
+    if (datenart_ != 81 && datenart_ != 82) return;
+    for (int t = static_cast<int>(bereiche_.size()); t >= tiefe && t >= 1; --t) {
+      auto& [roh, geschlossen] = bereiche_[static_cast<std::size_t>(t - 1)];
+      if (!geschlossen && !roh.empty()) Setze(lv_.Summe(t), "Positionsnummer", Variant(std::string()));
+      geschlossen = true;
+    }
+  }
+
   void TextAbschließen() {
     if (ziel_ == nullptr) return;
     if (!text_.leer || zielName_ == "Kurztext1") {
@@ -199,6 +211,7 @@ class Leser90 {
       kopf_ = true;
       double dp = Zahl(11, 12, 0);
       if (dp < 81 || dp > 86) Fehler("Datenart " + Text(11, 12) + " wird nicht gelesen (gelesen werden 81 bis 86).");
+      datenart_ = static_cast<int>(dp);
       Setze(k, "Datenphase", Variant(static_cast<std::int16_t>(dp)));
       for (auto [von, bis, name] : {std::tuple{14, 28, "VergabenummerAG"}, {29, 36, "DVNrAG"}, {37, 39, "BieterNrAG"},
                                     {40, 54, "VergabenummerAN"}, {55, 62, "DVNrAN"}}) {
@@ -241,6 +254,9 @@ class Leser90 {
       std::string oz = art == "10" ? text::Trim(roh) : Ordnungszahl(roh, &tiefe);
       if (art == "11" && tiefe == 0)
         Fehler("Satz 11: die OZ " + roh + " passt zu keiner Stufe der OZ-Maske.");
+      OhneSummensatz(tiefe);
+      bereiche_.resize(static_cast<std::size_t>(tiefe));
+      bereiche_.back() = {roh, art == "10"};
       Importzeile& z = lv_.Bereich(tiefe, oz);
       objekt_ = static_cast<long>(lv_.AnzahlZeilen() - 1);
       if (art == "10") Setze(z, "Kurztext1", Variant(Feld(5, 44)));
@@ -310,6 +326,9 @@ class Leser90 {
       if (Roh(3, 12).find_first_not_of(' ') != std::string::npos) Setze(z, "Zeit", Variant(Zahl(3, 12, 4) * 60));
       if (Roh(13, 22).find_first_not_of(' ') != std::string::npos) Setze(z, "MaterialEPVK", Variant(Zahl(13, 22, 2)));
       if (Roh(23, 32).find_first_not_of(' ') != std::string::npos) Setze(z, "LohnEPVK", Variant(Zahl(23, 32, 2)));
+    } else if (art == "31") {
+      for (auto& b : bereiche_)
+        if (b.first == Feld(3, 11)) b.second = true;
     } else if (art == "32" || art == "33") {
       // A sum record without its heading 31 stands for a sum row of the bill.
       if (!vorher31 && art == "32") {
@@ -324,6 +343,7 @@ class Leser90 {
       // The first end record carries the bill total and the last surcharge
       // on the whole bill as a factor (0.97 for a discount of 3 percent).
       if (!ende_) {
+        OhneSummensatz(1);
         double p = 0;
         if (Roh(15, 21).find_first_not_of(' ') != std::string::npos) p = std::round((1 - Zahl(15, 21, 6)) * 10000) / 100;
         bool summe = Roh(3, 14).find_first_not_of(' ') != std::string::npos;
@@ -343,6 +363,8 @@ class Leser90 {
   bool kopf_ = false, ende_ = false, mitLangtext_ = false;
   long objekt_ = -1, posten_ = -1;
   int bereichTiefe_ = 0;
+  int datenart_ = 0;
+  std::vector<std::pair<std::string, bool>> bereiche_;  // open areas per depth: record 11 OZ, sum heading read
   Textsammler info_;
   Importzeile* ziel_ = nullptr;
   std::string zielName_;
