@@ -152,6 +152,30 @@ class Leser90 {
     }
   }
 
+  // A bid has position records 21 only for items of free quantity: a price
+  // record of another OZ stands for its position, and the areas of its OZ
+  // (which have no records of their own) are opened before it.
+  void BieterPosition() {
+    int tiefe = 0;
+    const std::string oz = Ordnungszahl(Feld(3, 11), &tiefe);
+    if (objekt_ >= 0 && Wert(Aktuell(), "Positionsnummer").ToString() == oz) return;
+    std::string bereich;
+    for (int t = 1; t <= tiefe; ++t) {
+      std::size_t p = 0;
+      for (int i = 0; i < t; ++i) p = oz.find('.', p) + 1;
+      bereich = oz.substr(0, p - 1);
+      if (bereichOz_.size() >= static_cast<std::size_t>(t) && bereichOz_[t - 1] == bereich) continue;
+      bereichOz_.resize(static_cast<std::size_t>(t));
+      bereichOz_.back() = bereich;
+      lv_.Bereich(t, bereich);
+    }
+    Importzeile& z = lv_.Neu(40);
+    posten_ = objekt_ = static_cast<long>(lv_.AnzahlZeilen() - 1);
+    bieterPosten_.push_back(static_cast<std::size_t>(posten_));
+    Setze(z, "Positionsnummer", Variant(oz));
+    Setze(z, "HierarchieEbene", Variant(static_cast<std::int16_t>(4)));
+  }
+
   void TextAbschließen() {
     if (ziel_ == nullptr) return;
     if (!text_.leer || zielName_ == "Kurztext1") {
@@ -257,6 +281,8 @@ class Leser90 {
       OhneSummensatz(tiefe);
       bereiche_.resize(static_cast<std::size_t>(tiefe));
       bereiche_.back() = {roh, art == "10"};
+      bereichOz_.resize(static_cast<std::size_t>(tiefe));
+      bereichOz_.back() = oz;
       Importzeile& z = lv_.Bereich(tiefe, oz);
       objekt_ = static_cast<long>(lv_.AnzahlZeilen() - 1);
       if (art == "10") Setze(z, "Kurztext1", Variant(Feld(5, 44)));
@@ -294,6 +320,7 @@ class Leser90 {
       if (std::string n = Feld(39, 41); !text::Trim(n).empty())
         Setze(z, "Nachtrag", Variant(static_cast<std::int16_t>(Zahl(39, 41, 0))));
     } else if (art == "22" || art == "23") {
+      if (datenart_ == 84) BieterPosition();
       Importzeile& z = Aktuell();
       if (Wert(z, "Positionstyp").ToInt32() == 70) {
         double p = Zahl(57, 61, 2, 56);
@@ -301,8 +328,11 @@ class Leser90 {
         Setze(z, "AufAbschlagProzent", Variant(p < 0 ? -p : p));
         Setze(z, "Einzelpreis", Variant(Zahl(63, 74, 2, 62)));
       } else {
-        Setze(z, "Einzelpreis", Variant(Zahl(13, 22, 2, 12)));
-        Setze(z, "Gesamtpreis", Variant(Zahl(25, 36, 2, 24)));
+        const double ep = Zahl(13, 22, 2, 12), gp = Zahl(25, 36, 2, 24);
+        Setze(z, "Einzelpreis", Variant(ep));
+        Setze(z, "Gesamtpreis", Variant(gp));
+        // Without a record 21 the quantity is what total and unit price give.
+        if (Wert(z, "Menge").IstLeer() && ep != 0) Setze(z, "Menge", Variant(std::round(gp / ep * 1000) / 1000));
         if (Roh(13, 22).find_first_not_of(' ') != std::string::npos) Setze(k, "LVmitPreisen", Variant(true));
       }
     } else if (art == "24") {
@@ -331,7 +361,12 @@ class Leser90 {
         if (b.first == Feld(3, 11)) b.second = true;
     } else if (art == "32" || art == "33") {
       // A sum record without its heading 31 stands for a sum row of the bill.
-      if (!vorher31 && art == "32") {
+      if (art == "32" && datenart_ == 84 && !bieterPosten_.empty()) {
+        // The sum of the area whose items came just before.
+        lv_.Ungezählte(bieterPosten_, Zahl(13, 24, 2, 12));
+        bieterPosten_.clear();
+      }
+      if (!vorher31 && art == "32" && datenart_ != 84) {
         int tiefe = 0;
         Ordnungszahl(Feld(3, 11), &tiefe);
         if (tiefe > 0) {
@@ -364,6 +399,8 @@ class Leser90 {
   long objekt_ = -1, posten_ = -1;
   int bereichTiefe_ = 0;
   int datenart_ = 0;
+  std::vector<std::size_t> bieterPosten_;  // rows of a bid's positions since the last sum record
+  std::vector<std::string> bereichOz_;  // the areas a bid's OZ opened, per depth
   std::vector<std::pair<std::string, bool>> bereiche_;  // open areas per depth: record 11 OZ, sum heading read
   Textsammler info_;
   Importzeile* ziel_ = nullptr;

@@ -55,6 +55,20 @@ double Lvsammler::GezählteSumme() const {
   return summe;
 }
 
+void Lvsammler::Ungezählte(const std::vector<std::size_t>& zeilen, double summe) {
+  double gezählt = 0;
+  for (std::size_t i : zeilen)
+    if (Gezählt(zeilen_[i])) gezählt += Wert(zeilen_[i], "Gesamtpreis").ToDouble();
+  const double über = gezählt - summe;
+  if (über < 0.005) return;
+  for (std::size_t i : zeilen) {
+    if (Gezählt(zeilen_[i]) && std::fabs(Wert(zeilen_[i], "Gesamtpreis").ToDouble() - über) < 0.005) {
+      Setze(zeilen_[i], "Bedarfsposition", Variant(true));
+      return;
+    }
+  }
+}
+
 namespace {
 
 double Runde2(double d) { return std::round(d * 100) / 100; }

@@ -63,6 +63,11 @@ class Lvsammler {
   // A row's total is counted (see GezählteSumme).
   static bool Gezählt(const Importzeile& z);
 
+  // A bid carries no marks of alternative and need items, but its area
+  // totals leave them out: of the rows (an area's items), one whose total is
+  // just what the counted ones have over the area's summe becomes a need item.
+  void Ungezählte(const std::vector<std::size_t>& zeilen, double summe);
+
   // Header, body, closing remarks, end row. g: the breakdown the file
   // describes (levels it leaves out are taken from the longest numbers).
   std::vector<Importzeile> Fertig(const Gliederung& g);

@@ -5,7 +5,6 @@
 #include <libxml/xmlreader.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -580,23 +579,8 @@ class XmlLeser {
     bool summeGelesen = false;
   };
 
-  // A bid carries no marks of alternative and need items, but its area
-  // totals leave them out: an item whose total is just what the area's items
-  // have over the area's total is taken as a need item.
   void UngezählteGebote(const Bereichsposten& b) {
-    if (!b.summeGelesen || b.zeilen.empty()) return;
-    double summe = 0;
-    for (std::size_t i : b.zeilen)
-      if (Lvsammler::Gezählt(Zeilen(i))) summe += Wert(Zeilen(i), "Gesamtpreis").ToDouble();
-    const double über = summe - b.summe;
-    if (über < 0.005) return;
-    for (std::size_t i : b.zeilen) {
-      Importzeile& z = Zeilen(i);
-      if (Lvsammler::Gezählt(z) && std::fabs(Wert(z, "Gesamtpreis").ToDouble() - über) < 0.005) {
-        Setze(z, "Bedarfsposition", Variant(true));
-        return;
-      }
-    }
+    if (b.summeGelesen) lv_.Ungezählte(b.zeilen, b.summe);
   }
 
   // Markup that plain lines lose (bold, lists, tables, gaps): only then is
