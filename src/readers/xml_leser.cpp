@@ -630,12 +630,17 @@ class XmlLeser {
     }
     const std::string& k = kurzXml_.empty() ? textXml_ : kurzXml_;
     const std::string& l = langXml_.empty() ? textXml_ : langXml_;
+    // Both parts of the element in one conversion.
+    std::string kurzText, langText;
+    if (kurz && lang) texte_.NachTextKL(textXml_, kurzText, langText);
+    else if (kurz) kurzText = texte_.NachText(k, "K");
+    else if (lang) langText = texte_.NachText(l, "L");
     if (kurz) {
-      Setze(z, "Kurztext1", Variant(ZeilenZuAbsätzen(texte_.NachText(k, "K"), k)));
+      Setze(z, "Kurztext1", Variant(ZeilenZuAbsätzen(kurzText, k)));
       if (rtf) Setze(z, "Kurztext1RTF", Variant(texte_.NachRtf(k, "K")));
     }
     if (lang) {
-      std::string t = ZeilenZuAbsätzen(texte_.NachText(l, "L"), l);
+      std::string t = ZeilenZuAbsätzen(langText, l);
       if (!t.empty()) mitLangtext_ = true;
       Setze(z, "Langtext", Variant(t));
       if (rtf) Setze(z, "LangtextRTF", Variant(texte_.NachRtf(l, "L")));
