@@ -69,6 +69,8 @@ class Leser90 {
     }
     if (mitLangtext_) Setze(lv_.kopf, "MitLangtextfassung", Variant(true));
     PaketteilPreise();
+    if (!summenkopf_)
+      for (std::size_t i : summenOhneKopf_) Setze(lv_.ZeileAn(i), "Positionstyp", Variant(std::int16_t{0}));
     return lv_.Fertig(gliederung_);
   }
 
@@ -142,12 +144,16 @@ class Leser90 {
 
   // Data types 81 and 82 have no sum records 32: an area ends with its sum
   // heading 31, unless a sum row of the area ended it before. An area of
-  // depth tiefe or deeper that ends without its 31 had such a sum row.
+  // depth tiefe or deeper that ends without its 31 had such a sum row, in a
+  // file that writes sum headings at all (Lies drops them otherwise).
   void OhneSummensatz(int tiefe) {
     if (datenart_ != 81 && datenart_ != 82) return;
     for (int t = static_cast<int>(bereiche_.size()); t >= tiefe && t >= 1; --t) {
       auto& [roh, geschlossen] = bereiche_[static_cast<std::size_t>(t - 1)];
-      if (!geschlossen && !roh.empty()) Setze(lv_.Summe(t), "Positionsnummer", Variant(std::string()));
+      if (!geschlossen && !roh.empty()) {
+        Setze(lv_.Summe(t), "Positionsnummer", Variant(std::string()));
+        summenOhneKopf_.push_back(lv_.AnzahlZeilen() - 1);
+      }
       geschlossen = true;
     }
   }
@@ -357,6 +363,7 @@ class Leser90 {
       if (Roh(13, 22).find_first_not_of(' ') != std::string::npos) Setze(z, "MaterialEPVK", Variant(Zahl(13, 22, 2)));
       if (Roh(23, 32).find_first_not_of(' ') != std::string::npos) Setze(z, "LohnEPVK", Variant(Zahl(23, 32, 2)));
     } else if (art == "31") {
+      summenkopf_ = true;
       for (auto& b : bereiche_)
         if (b.first == Feld(3, 11)) b.second = true;
     } else if (art == "32" || art == "33") {
@@ -399,6 +406,8 @@ class Leser90 {
   long objekt_ = -1, posten_ = -1;
   int bereichTiefe_ = 0;
   int datenart_ = 0;
+  bool summenkopf_ = false;                 // a record 31 was read
+  std::vector<std::size_t> summenOhneKopf_;  // sum rows made for areas without their 31
   std::vector<std::size_t> bieterPosten_;  // rows of a bid's positions since the last sum record
   std::vector<std::string> bereichOz_;  // the areas a bid's OZ opened, per depth
   std::vector<std::pair<std::string, bool>> bereiche_;  // open areas per depth: record 11 OZ, sum heading read

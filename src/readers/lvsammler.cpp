@@ -130,7 +130,8 @@ std::vector<Importzeile> Lvsammler::Fertig(const Gliederung& g) {
   std::vector<Importzeile> alle;
   alle.reserve(zeilen_.size() + schluss_.size() + 2);
   alle.push_back(std::move(kopf));
-  for (Importzeile& z : zeilen_) alle.push_back(std::move(z));
+  for (Importzeile& z : zeilen_)
+    if (Wert(z, "Positionstyp").ToInt32() != 0) alle.push_back(std::move(z));
   for (Importzeile& z : schluss_) alle.push_back(std::move(z));
   alle.push_back(Zeile(90));
   zeilen_.clear();

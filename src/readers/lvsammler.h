@@ -68,7 +68,8 @@ class Lvsammler {
   // just what the counted ones have over the area's summe becomes a need item.
   void Ungezählte(const std::vector<std::size_t>& zeilen, double summe);
 
-  // Header, body, closing remarks, end row. g: the breakdown the file
+  // Header, body, closing remarks, end row; a row whose Positionstyp a
+  // reader set to 0 is left out. g: the breakdown the file
   // describes (levels it leaves out are taken from the longest numbers).
   std::vector<Importzeile> Fertig(const Gliederung& g);
 
