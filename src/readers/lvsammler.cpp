@@ -91,7 +91,10 @@ void Lvsammler::GanzesLv(double nachlass, double summe, bool summeBekannt) {
       const double prozent = Runde2(std::fabs(rest) / basis * 100);
       Gesamtzuschlag(z, rest < 0 ? prozent : -prozent);
       // A percentage that does not give the amount back: the amount itself.
-      if (Runde2(basis * prozent / 100) != std::fabs(rest)) Setze(z, "AufAbschlagBetrag", Variant(std::fabs(rest)));
+      if (Runde2(basis * prozent / 100) != std::fabs(rest)) {
+        Setze(z, "AufAbschlagProzent", Variant(100.0));
+        Setze(z, "AufAbschlagBetrag", Variant(std::fabs(rest)));
+      }
     }
   }
   if (nachlass != 0) Gesamtzuschlag(Neu(nachlass > 0 ? 80 : 70), nachlass);
