@@ -305,8 +305,9 @@ class XmlLeser {
   }
 
   void TextAnfang(const std::string& name, bool leer) {
-    // The short and the long part are converted on their own: the converter
-    // then parses only the part it converts.
+    // The short and the long part are kept on their own too: their RTF forms
+    // are converted apart, and the joining of lines follows each part's
+    // paragraphs.
     if (!leer && name == "OutlineText") kurzAnfang_ = textXml_.size();
     if (!leer && name == "DetailTxt") langAnfang_ = textXml_.size();
     textXml_ += "<" + name;
