@@ -8,8 +8,11 @@
 #include <deque>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "gtc/xml_schreiber.h"
 #include "gtc/zeichen.h"
@@ -541,6 +544,44 @@ namespace {
 
 constexpr std::size_t kStückgröße = 1 << 16;
 
+// Making a parser costs more than parsing a short text, so parsers are kept
+// for the next text. They go with the library (a static object, so unloading
+// the library frees them); a parser serves a number of texts and is then made
+// anew, so the names its dictionary collects stay few.
+struct Parservorrat {
+  std::mutex mutex;
+  std::vector<std::pair<std::unique_ptr<xmlParserCtxt, KontextFreigabe>, int>> frei;
+};
+
+Parservorrat& Vorrat() {
+  static Parservorrat v;
+  return v;
+}
+
+// A parser taken from the store for one text and given back at the end.
+struct Parserleihe {
+  explicit Parserleihe(xmlSAXHandler& sax) {
+    {
+      Parservorrat& v = Vorrat();
+      std::lock_guard<std::mutex> lock(v.mutex);
+      if (!v.frei.empty()) {
+        parser = std::move(v.frei.back().first);
+        gebraucht = v.frei.back().second;
+        v.frei.pop_back();
+      }
+    }
+    if (!parser) parser.reset(xmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr));
+  }
+  ~Parserleihe() {
+    if (!parser || ++gebraucht >= 1000) return;
+    Parservorrat& v = Vorrat();
+    std::lock_guard<std::mutex> lock(v.mutex);
+    if (v.frei.size() < 8) v.frei.emplace_back(std::move(parser), gebraucht);
+  }
+  std::unique_ptr<xmlParserCtxt, KontextFreigabe> parser;
+  int gebraucht = 0;
+};
+
 // Parses the chunks that nächstes delivers (false: no more) as one document.
 template <typename Quelle>
 bool Lies(Quelle&& nächstes, GaebText& text, Meldungen& meldungen) {
@@ -556,8 +597,10 @@ bool Lies(Quelle&& nächstes, GaebText& text, Meldungen& meldungen) {
   sax.comment = nullptr;
   sax.processingInstruction = nullptr;
   sax.reference = nullptr;
-  std::unique_ptr<xmlParserCtxt, KontextFreigabe> ctxt(xmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr));
-  if (!ctxt || xmlCtxtResetPush(ctxt.get(), nullptr, 0, nullptr, "UTF-8") != 0) {
+  Parserleihe leihe(sax);
+  xmlParserCtxt* ctxt = leihe.parser.get();
+  if (ctxt == nullptr || xmlCtxtResetPush(ctxt, nullptr, 0, nullptr, "UTF-8") != 0) {
+    leihe.parser.reset();
     meldungen.Fehler("Der XML-Parser konnte nicht angelegt werden.");
     return false;
   }
@@ -566,7 +609,7 @@ bool Lies(Quelle&& nächstes, GaebText& text, Meldungen& meldungen) {
   // converter writes be read back (libxml2 refuses text nodes over 10 MB
   // without it). Entities never unfold: a document type declaration stops
   // the parser before its internal subset is read.
-  xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NONET | XML_PARSE_HUGE);
+  xmlCtxtUseOptions(ctxt, XML_PARSE_NONET | XML_PARSE_HUGE);
   GaebText gelesen;
   Meldungen leseMeldungen;
   Leser leser(leseMeldungen, gelesen);
@@ -578,17 +621,20 @@ bool Lies(Quelle&& nächstes, GaebText& text, Meldungen& meldungen) {
   while (weiter && !zustand.dokumenttyp) {
     stück.clear();
     weiter = nächstes(stück);
-    xmlParseChunk(ctxt.get(), stück.data(), static_cast<int>(stück.size()), weiter ? 0 : 1);
+    xmlParseChunk(ctxt, stück.data(), static_cast<int>(stück.size()), weiter ? 0 : 1);
   }
   Dokument doc(ctxt->myDoc);
   ctxt->myDoc = nullptr;
-  if (zustand.dokumenttyp) {
-    meldungen.Fehler("Ein GAEB-XML-Text darf keine Dokumenttyp-Deklaration (DTD, Entitäten) enthalten.");
-    return false;
-  }
-  if (!ctxt->wellFormed) {
-    meldungen.Fehler("Der GAEB-XML-Text ist nicht wohlgeformt: " +
-                     (zustand.fehler.empty() ? std::string("kein Element") : zustand.fehler));
+  ctxt->_private = nullptr;
+  // A parser that stopped early or met an error is not used again.
+  if (zustand.dokumenttyp || !ctxt->wellFormed) {
+    leihe.parser.reset();
+    if (zustand.dokumenttyp) {
+      meldungen.Fehler("Ein GAEB-XML-Text darf keine Dokumenttyp-Deklaration (DTD, Entitäten) enthalten.");
+    } else {
+      meldungen.Fehler("Der GAEB-XML-Text ist nicht wohlgeformt: " +
+                       (zustand.fehler.empty() ? std::string("kein Element") : zustand.fehler));
+    }
     return false;
   }
   if (leser.Fehlerhaft()) {

@@ -1,7 +1,10 @@
 // GAEB 2000 (P81 to P86): tagged lines, blocks "#begin[Name]" ... "#end[Name]",
 // attributes "[Key]value[end]" or spread over lines up to a line "[end]",
 // comments "##". Keywords and block names in any letter case. The lines are
-// bytes of the code page that "[Zeichensatz]" declares (OEM 850 until then).
+// bytes of the code page that "[Zeichensatz]" declares (OEM 850 from the
+// GAEBInfo block until then). Additional texts that stand before the GAEBInfo
+// block are written before the file's code page is settled, in the Windows
+// code page 1252, and are read so.
 #include <istream>
 #include <string>
 #include <vector>
@@ -48,14 +51,9 @@ class Leser2000 {
     if (!blöcke_.empty()) Fehler("Die Datei endet, bevor der Block " + blöcke_.back() + " geschlossen ist.");
     if (!lvGesehen_) Fehler("Die Datei enthält kein Leistungsverzeichnis (#begin[LV]).");
     if (!dpGesehen_) Fehler("Die Datenart ([DP]) fehlt.");
-    if (nachlass_ != 0) {
-      // The discount on the whole bill lives only in the LV totals: a row of
-      // its own after the positions (a surcharge is written negative).
-      Importzeile& z = lv_.Neu(nachlass_ > 0 ? 80 : 70);
-      Setze(z, "Kurztext1", Variant(std::string(nachlass_ > 0 ? "Nachlass" : "Zuschlag")));
-      Setze(z, "AufAbschlagProzent", Variant(nachlass_ > 0 ? nachlass_ : -nachlass_));
-      Setze(z, "WelcherBetragZuAbschlag", Variant(static_cast<std::int16_t>(0)));
-    }
+    // The surcharges on the whole bill live only in the LV totals (a
+    // surcharge is written as a negative discount).
+    lv_.GanzesLv(nachlass_, lvSumme_, lvSummeGelesen_);
     Setze(lv_.kopf, "Dateiname", Variant(name_));
     Setze(lv_.kopf, "DateiUrsprung", Variant(std::string("GAEB 2000")));
     if (mitLangtext_) Setze(lv_.kopf, "MitLangtextfassung", Variant(true));
@@ -147,6 +145,10 @@ class Leser2000 {
     }
     std::string eltern = Oben();
     blöcke_.push_back(b);
+    if (b == "gaebinfo" && !infoGesehen_) {
+      infoGesehen_ = true;
+      zeichensatz_ = Zeichensatz::Cp850;
+    }
     if (b == "lv") {
       if (lvGesehen_) Fehler("Die Datei enthält mehr als ein Leistungsverzeichnis.");
       lvGesehen_ = true;
@@ -302,6 +304,10 @@ class Leser2000 {
     if (oben == "lvinfo") {
       if (s == "name") Setze(k, "BezeichnungLV", Variant(w));
       else if (s == "nachlassproz") nachlass_ = Zahl(s, w);
+      else if (s == "summe") {
+        lvSumme_ = Zahl(s, w);
+        lvSummeGelesen_ = true;
+      }
       return;
     }
     if (oben == "lvglied") {
@@ -410,7 +416,8 @@ class Leser2000 {
   std::string name_;
   std::size_t zeile_ = 0;
   bool crlf_ = true;
-  Zeichensatz zeichensatz_ = Zeichensatz::Cp850;
+  Zeichensatz zeichensatz_ = Zeichensatz::Cp1252;
+  bool infoGesehen_ = false;
   Lvsammler lv_;
   Gliederung gliederung_;
   std::vector<std::string> blöcke_;
@@ -418,7 +425,8 @@ class Leser2000 {
   std::vector<std::size_t> bereicheOffen_;  // 1-based into bereiche_
   std::string gliedTyp_;
   int gliedLänge_ = 0;
-  double nachlass_ = 0, summe_ = 0, summenProz_ = 0;
+  double nachlass_ = 0, summe_ = 0, summenProz_ = 0, lvSumme_ = 0;
+  bool lvSummeGelesen_ = false;
   bool lvGesehen_ = false, imLv_ = false, lvEnde_ = false, dpGesehen_ = false;
   bool mitLangtext_ = false, mitPreisen_ = false, lvBereichOhneOz_ = false;
   bool leitBeschreibung_ = false, schlussText_ = false;

@@ -68,6 +68,9 @@ class Leser90 {
       Setze(lv_.kopf, "InformationProjekt", Variant(info));
     }
     if (mitLangtext_) Setze(lv_.kopf, "MitLangtextfassung", Variant(true));
+    PaketteilPreise();
+    if (!summenkopf_)
+      for (std::size_t i : summenOhneKopf_) Setze(lv_.ZeileAn(i), "Positionstyp", Variant(std::int16_t{0}));
     return lv_.Fertig(gliederung_);
   }
 
@@ -118,6 +121,65 @@ class Leser90 {
       if (p < roh.size()) oz += "." + roh.substr(p);
     }
     return oz;
+  }
+
+  // Package parts carry no prices in GAEB 90; the host makes the package's
+  // unit price from its parts. The package's price goes to its first part
+  // with a quantity, so that the package comes back at its price.
+  void PaketteilPreise() {
+    for (std::size_t i = 0; i < lv_.AnzahlZeilen(); ++i) {
+      Importzeile& kopf = lv_.ZeileAn(i);
+      if (Wert(kopf, "Positionstyp").ToInt32() != 45) continue;
+      const double preis = Wert(kopf, "Einzelpreis").ToDouble();
+      for (std::size_t j = i + 1; preis != 0 && j < lv_.AnzahlZeilen(); ++j) {
+        Importzeile& teil = lv_.ZeileAn(j);
+        if (Wert(teil, "Positionstyp").ToInt32() != 47) break;
+        const double menge = Wert(teil, "MengePaketteil").ToDouble();
+        if (menge == 0) continue;
+        Setze(teil, "Einzelpreis", Variant(preis / menge));
+        break;
+      }
+    }
+  }
+
+  // Data types 81 and 82 have no sum records 32: an area ends with its sum
+  // heading 31, unless a sum row of the area ended it before. An area of
+  // depth tiefe or deeper that ends without its 31 had such a sum row, in a
+  // file that writes sum headings at all (Lies drops them otherwise).
+  void OhneSummensatz(int tiefe) {
+    if (datenart_ != 81 && datenart_ != 82) return;
+    for (int t = static_cast<int>(bereiche_.size()); t >= tiefe && t >= 1; --t) {
+      auto& [roh, geschlossen] = bereiche_[static_cast<std::size_t>(t - 1)];
+      if (!geschlossen && !roh.empty()) {
+        Setze(lv_.Summe(t), "Positionsnummer", Variant(std::string()));
+        summenOhneKopf_.push_back(lv_.AnzahlZeilen() - 1);
+      }
+      geschlossen = true;
+    }
+  }
+
+  // A bid has position records 21 only for items of free quantity: a price
+  // record of another OZ stands for its position, and the areas of its OZ
+  // (which have no records of their own) are opened before it.
+  void BieterPosition() {
+    int tiefe = 0;
+    const std::string oz = Ordnungszahl(Feld(3, 11), &tiefe);
+    if (objekt_ >= 0 && Wert(Aktuell(), "Positionsnummer").ToString() == oz) return;
+    std::string bereich;
+    for (int t = 1; t <= tiefe; ++t) {
+      std::size_t p = 0;
+      for (int i = 0; i < t; ++i) p = oz.find('.', p) + 1;
+      bereich = oz.substr(0, p - 1);
+      if (bereichOz_.size() >= static_cast<std::size_t>(t) && bereichOz_[t - 1] == bereich) continue;
+      bereichOz_.resize(static_cast<std::size_t>(t));
+      bereichOz_.back() = bereich;
+      lv_.Bereich(t, bereich);
+    }
+    Importzeile& z = lv_.Neu(40);
+    posten_ = objekt_ = static_cast<long>(lv_.AnzahlZeilen() - 1);
+    bieterPosten_.push_back(static_cast<std::size_t>(posten_));
+    Setze(z, "Positionsnummer", Variant(oz));
+    Setze(z, "HierarchieEbene", Variant(static_cast<std::int16_t>(4)));
   }
 
   void TextAbschließen() {
@@ -179,6 +241,7 @@ class Leser90 {
       kopf_ = true;
       double dp = Zahl(11, 12, 0);
       if (dp < 81 || dp > 86) Fehler("Datenart " + Text(11, 12) + " wird nicht gelesen (gelesen werden 81 bis 86).");
+      datenart_ = static_cast<int>(dp);
       Setze(k, "Datenphase", Variant(static_cast<std::int16_t>(dp)));
       for (auto [von, bis, name] : {std::tuple{14, 28, "VergabenummerAG"}, {29, 36, "DVNrAG"}, {37, 39, "BieterNrAG"},
                                     {40, 54, "VergabenummerAN"}, {55, 62, "DVNrAN"}}) {
@@ -221,6 +284,11 @@ class Leser90 {
       std::string oz = art == "10" ? text::Trim(roh) : Ordnungszahl(roh, &tiefe);
       if (art == "11" && tiefe == 0)
         Fehler("Satz 11: die OZ " + roh + " passt zu keiner Stufe der OZ-Maske.");
+      OhneSummensatz(tiefe);
+      bereiche_.resize(static_cast<std::size_t>(tiefe));
+      bereiche_.back() = {roh, art == "10"};
+      bereichOz_.resize(static_cast<std::size_t>(tiefe));
+      bereichOz_.back() = oz;
       Importzeile& z = lv_.Bereich(tiefe, oz);
       objekt_ = static_cast<long>(lv_.AnzahlZeilen() - 1);
       if (art == "10") Setze(z, "Kurztext1", Variant(Feld(5, 44)));
@@ -258,6 +326,7 @@ class Leser90 {
       if (std::string n = Feld(39, 41); !text::Trim(n).empty())
         Setze(z, "Nachtrag", Variant(static_cast<std::int16_t>(Zahl(39, 41, 0))));
     } else if (art == "22" || art == "23") {
+      if (datenart_ == 84) BieterPosition();
       Importzeile& z = Aktuell();
       if (Wert(z, "Positionstyp").ToInt32() == 70) {
         double p = Zahl(57, 61, 2, 56);
@@ -265,8 +334,11 @@ class Leser90 {
         Setze(z, "AufAbschlagProzent", Variant(p < 0 ? -p : p));
         Setze(z, "Einzelpreis", Variant(Zahl(63, 74, 2, 62)));
       } else {
-        Setze(z, "Einzelpreis", Variant(Zahl(13, 22, 2, 12)));
-        Setze(z, "Gesamtpreis", Variant(Zahl(25, 36, 2, 24)));
+        const double ep = Zahl(13, 22, 2, 12), gp = Zahl(25, 36, 2, 24);
+        Setze(z, "Einzelpreis", Variant(ep));
+        Setze(z, "Gesamtpreis", Variant(gp));
+        // Without a record 21 the quantity is what total and unit price give.
+        if (Wert(z, "Menge").IstLeer() && ep != 0) Setze(z, "Menge", Variant(std::round(gp / ep * 1000) / 1000));
         if (Roh(13, 22).find_first_not_of(' ') != std::string::npos) Setze(k, "LVmitPreisen", Variant(true));
       }
     } else if (art == "24") {
@@ -290,9 +362,18 @@ class Leser90 {
       if (Roh(3, 12).find_first_not_of(' ') != std::string::npos) Setze(z, "Zeit", Variant(Zahl(3, 12, 4) * 60));
       if (Roh(13, 22).find_first_not_of(' ') != std::string::npos) Setze(z, "MaterialEPVK", Variant(Zahl(13, 22, 2)));
       if (Roh(23, 32).find_first_not_of(' ') != std::string::npos) Setze(z, "LohnEPVK", Variant(Zahl(23, 32, 2)));
+    } else if (art == "31") {
+      summenkopf_ = true;
+      for (auto& b : bereiche_)
+        if (b.first == Feld(3, 11)) b.second = true;
     } else if (art == "32" || art == "33") {
       // A sum record without its heading 31 stands for a sum row of the bill.
-      if (!vorher31 && art == "32") {
+      if (art == "32" && datenart_ == 84 && !bieterPosten_.empty()) {
+        // The sum of the area whose items came just before.
+        lv_.Ungezählte(bieterPosten_, Zahl(13, 24, 2, 12));
+        bieterPosten_.clear();
+      }
+      if (!vorher31 && art == "32" && datenart_ != 84) {
         int tiefe = 0;
         Ordnungszahl(Feld(3, 11), &tiefe);
         if (tiefe > 0) {
@@ -301,17 +382,14 @@ class Leser90 {
         }
       }
     } else if (art == "99") {
-      // The first end record carries the surcharge on the whole bill as a
-      // factor (0.97 for a discount of 3 percent).
-      if (!ende_ && Roh(15, 21).find_first_not_of(' ') != std::string::npos) {
-        double p = (Zahl(15, 21, 6) - 1) * 100;
-        p = std::round(p * 100) / 100;
-        if (p != 0) {
-          Importzeile& z = lv_.Neu(p < 0 ? 80 : 70);
-          Setze(z, "Kurztext1", Variant(std::string(p < 0 ? "Nachlass" : "Zuschlag")));
-          Setze(z, "AufAbschlagProzent", Variant(p < 0 ? -p : p));
-          Setze(z, "WelcherBetragZuAbschlag", Variant(static_cast<std::int16_t>(0)));
-        }
+      // The first end record carries the bill total and the last surcharge
+      // on the whole bill as a factor (0.97 for a discount of 3 percent).
+      if (!ende_) {
+        OhneSummensatz(1);
+        double p = 0;
+        if (Roh(15, 21).find_first_not_of(' ') != std::string::npos) p = std::round((1 - Zahl(15, 21, 6)) * 10000) / 100;
+        bool summe = Roh(3, 14).find_first_not_of(' ') != std::string::npos;
+        lv_.GanzesLv(p, summe ? Zahl(3, 14, 2) : 0, summe);
       }
       ende_ = true;
       objekt_ = -1;
@@ -327,6 +405,12 @@ class Leser90 {
   bool kopf_ = false, ende_ = false, mitLangtext_ = false;
   long objekt_ = -1, posten_ = -1;
   int bereichTiefe_ = 0;
+  int datenart_ = 0;
+  bool summenkopf_ = false;                 // a record 31 was read
+  std::vector<std::size_t> summenOhneKopf_;  // sum rows made for areas without their 31
+  std::vector<std::size_t> bieterPosten_;  // rows of a bid's positions since the last sum record
+  std::vector<std::string> bereichOz_;  // the areas a bid's OZ opened, per depth
+  std::vector<std::pair<std::string, bool>> bereiche_;  // open areas per depth: record 11 OZ, sum heading read
   Textsammler info_;
   Importzeile* ziel_ = nullptr;
   std::string zielName_;

@@ -1,6 +1,7 @@
 #include "readers/lvsammler.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/text.h"
 
@@ -37,6 +38,68 @@ Importzeile& Lvsammler::Schluss() {
   return schluss_.back();
 }
 
+bool Lvsammler::Gezählt(const Importzeile& z) {
+  const std::int32_t typ = Wert(z, "Positionstyp").ToInt32();
+  if (typ == 40 && Wert(z, "HierarchieEbene").ToInt32() != 4) return false;
+  if (typ != 40 && typ != 45 && typ != 70 && typ != 80) return false;
+  if ((typ == 70 || typ == 80) && Wert(z, "WelcherBetragZuAbschlag").ToInt32() == 0) return false;
+  const Variant summe1 = Wert(z, "FürSummenspeicher1");
+  return !Wert(z, "Alternativposition").ToBool() && !Wert(z, "Bedarfsposition").ToBool() &&
+         (summe1.IstLeer() || summe1.ToBool());
+}
+
+double Lvsammler::GezählteSumme() const {
+  double summe = 0;
+  for (const Importzeile& z : zeilen_)
+    if (Gezählt(z)) summe += Wert(z, "Gesamtpreis").ToDouble();
+  return summe;
+}
+
+void Lvsammler::Ungezählte(const std::vector<std::size_t>& zeilen, double summe) {
+  double gezählt = 0;
+  for (std::size_t i : zeilen)
+    if (Gezählt(zeilen_[i])) gezählt += Wert(zeilen_[i], "Gesamtpreis").ToDouble();
+  const double über = gezählt - summe;
+  if (über < 0.005) return;
+  for (std::size_t i : zeilen) {
+    if (Gezählt(zeilen_[i]) && std::fabs(Wert(zeilen_[i], "Gesamtpreis").ToDouble() - über) < 0.005) {
+      Setze(zeilen_[i], "Bedarfsposition", Variant(true));
+      return;
+    }
+  }
+}
+
+namespace {
+
+double Runde2(double d) { return std::round(d * 100) / 100; }
+
+void Gesamtzuschlag(Importzeile& z, double prozent) {
+  const bool nachlass = prozent > 0;
+  Setze(z, "Kurztext1", Variant(std::string(nachlass ? "Nachlass" : "Zuschlag")));
+  Setze(z, "AufAbschlagProzent", Variant(std::fabs(prozent)));
+  Setze(z, "WelcherBetragZuAbschlag", Variant(static_cast<std::int16_t>(0)));
+}
+
+}  // namespace
+
+void Lvsammler::GanzesLv(double nachlass, double summe, bool summeBekannt) {
+  if (summeBekannt && summe != 0) {
+    const double basis = Runde2(GezählteSumme());
+    const double rest = Runde2(summe - basis);
+    if (std::fabs(rest) >= 0.005 && basis != 0) {
+      Importzeile& z = Neu(rest < 0 ? 80 : 70);
+      const double prozent = Runde2(std::fabs(rest) / basis * 100);
+      Gesamtzuschlag(z, rest < 0 ? prozent : -prozent);
+      // A percentage that does not give the amount back: the amount itself.
+      if (Runde2(basis * prozent / 100) != std::fabs(rest)) {
+        Setze(z, "AufAbschlagProzent", Variant(100.0));
+        Setze(z, "AufAbschlagBetrag", Variant(std::fabs(rest)));
+      }
+    }
+  }
+  if (nachlass != 0) Gesamtzuschlag(Neu(nachlass > 0 ? 80 : 70), nachlass);
+}
+
 std::vector<Importzeile> Lvsammler::Fertig(const Gliederung& g) {
   const int beschrieben = static_cast<int>(g.bereichLängen.size());
   int tiefste = 0;
@@ -70,7 +133,8 @@ std::vector<Importzeile> Lvsammler::Fertig(const Gliederung& g) {
   std::vector<Importzeile> alle;
   alle.reserve(zeilen_.size() + schluss_.size() + 2);
   alle.push_back(std::move(kopf));
-  for (Importzeile& z : zeilen_) alle.push_back(std::move(z));
+  for (Importzeile& z : zeilen_)
+    if (Wert(z, "Positionstyp").ToInt32() != 0) alle.push_back(std::move(z));
   for (Importzeile& z : schluss_) alle.push_back(std::move(z));
   alle.push_back(Zeile(90));
   zeilen_.clear();

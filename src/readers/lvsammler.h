@@ -49,7 +49,27 @@ class Lvsammler {
   // The last closing remark (Schluss must have been called).
   Importzeile& SchlussZeile() { return schluss_.back(); }
 
-  // Header, body, closing remarks, end row. g: the breakdown the file
+  // The surcharges and discounts on the whole bill. A file carries only the
+  // last one (nachlass: its percentage, a discount positive) and the bill
+  // total it applies to (summe, when summeBekannt). What the counted items do
+  // not explain of that total was another surcharge or discount before it:
+  // it comes back as a row of its own, as a percentage when one of two
+  // decimals gives the amount, else as the amount. Both rows follow the body.
+  void GanzesLv(double nachlass, double summe, bool summeBekannt);
+  // The total the host gives the rows so far: positions, package heads and
+  // item surcharges that are neither alternative nor need items and count
+  // for the sums.
+  double GezählteSumme() const;
+  // A row's total is counted (see GezählteSumme).
+  static bool Gezählt(const Importzeile& z);
+
+  // A bid carries no marks of alternative and need items, but its area
+  // totals leave them out: of the rows (an area's items), one whose total is
+  // just what the counted ones have over the area's summe becomes a need item.
+  void Ungezählte(const std::vector<std::size_t>& zeilen, double summe);
+
+  // Header, body, closing remarks, end row; a row whose Positionstyp a
+  // reader set to 0 is left out. g: the breakdown the file
   // describes (levels it leaves out are taken from the longest numbers).
   std::vector<Importzeile> Fertig(const Gliederung& g);
 

@@ -28,6 +28,12 @@ class KonverterWandler : public Textwandler {
     Halten();
     return OhneLetztenUmbruch(konverter_.RunGtcConverterTest_GXML_ASCII(xml, modus));
   }
+  void NachTextKL(const std::string& xml, std::string& kurz, std::string& lang) override {
+    Halten();
+    konverter_.GxmlNachAsciiKL(xml, kurz, lang);
+    kurz = OhneLetztenUmbruch(std::move(kurz));
+    lang = OhneLetztenUmbruch(std::move(lang));
+  }
 
  private:
   // Loaded on the first conversion (files without XML texts never need it).
@@ -39,6 +45,7 @@ class KonverterWandler : public Textwandler {
   }
   void* halter_ = nullptr;
   clsGaebTextkonverter konverter_;
+  clsGaebTextkonverter::Serie serie_{konverter_};
 };
 
 }  // namespace

@@ -19,12 +19,18 @@ class Textwandler {
   virtual std::string NachRtf(const std::string& xml, const char* modus) = 0;
   // Plain text, lines separated by CR LF (no CR LF at the end).
   virtual std::string NachText(const std::string& xml, const char* modus) = 0;
+  // Short ("K") and long ("L") plain text of one text element, as NachText
+  // gives them; one conversion where the converter allows it.
+  virtual void NachTextKL(const std::string& xml, std::string& kurz, std::string& lang) {
+    kurz = NachText(xml, "K");
+    lang = NachText(xml, "L");
+  }
 };
 
 // Through clsGaebTextkonverter with the library of programmverzeichnis. The
-// library stays loaded while the object lives, so the load and unload of
-// each conversion cost no more than a reference count. A conversion throws
-// gaeb::Fehler when the library cannot be loaded.
+// object's conversions are one run (clsGaebTextkonverter::Serie): the library
+// is looked for and loaded once. A conversion throws gaeb::Fehler when the
+// library cannot be loaded.
 std::unique_ptr<Textwandler> NeuerTextwandler(const std::string& programmverzeichnis);
 
 }  // namespace gaeb::readers

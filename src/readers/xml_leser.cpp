@@ -4,6 +4,7 @@
 // without its namespace, for the text converter.
 #include <libxml/xmlreader.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -50,13 +51,25 @@ std::string Datum(const std::string& s) {
   return s;
 }
 
-// The characters of each paragraph of a text element's markup, without
-// white space (p, div, li, tr and br end a paragraph).
-std::vector<std::string> AbsatzZeichen(std::string_view xml) {
-  std::vector<std::string> absätze(1);
+// The characters of each paragraph of a text element's markup without white
+// space (p, div, li, tr and br end a paragraph), and after each character the
+// number of blanks that follow it in the text.
+struct Absatz {
+  std::string zeichen;
+  std::vector<unsigned char> blanks;
+  void Zeichen(char c) {
+    zeichen += c;
+    blanks.push_back(0);
+  }
+};
+
+std::vector<Absatz> AbsatzZeichen(std::string_view xml) {
+  std::vector<Absatz> absätze(1);
   bool imText = false;  // inside p/div/... of a text part, not directly in the structure elements
+  bool nachZeichen = false;  // blanks now follow a character of the text
   for (std::size_t i = 0; i < xml.size();) {
     if (xml[i] == '<') {
+      nachZeichen = false;
       std::size_t e = xml.find('>', i);
       if (e == std::string_view::npos) break;
       std::string_view tag = xml.substr(i + 1, e - i - 1);
@@ -64,7 +77,7 @@ std::vector<std::string> AbsatzZeichen(std::string_view xml) {
       if (ende) tag.remove_prefix(1);
       std::string_view name = tag.substr(0, tag.find_first_of(" /"));
       if (name == "p" || name == "div" || name == "li" || name == "tr" || name == "br") {
-        if (!absätze.back().empty() || name == "br" || (!ende && imText)) absätze.emplace_back();
+        if (!absätze.back().zeichen.empty() || name == "br" || (!ende && imText)) absätze.emplace_back();
         imText = !ende || name == "br";
       }
       i = e + 1;
@@ -74,18 +87,23 @@ std::vector<std::string> AbsatzZeichen(std::string_view xml) {
     if (c == '&') {
       std::size_t e = xml.find(';', i);
       std::string_view ent = xml.substr(i + 1, e == std::string_view::npos ? 0 : e - i - 1);
-      if (ent == "lt") absätze.back() += '<';
-      else if (ent == "gt") absätze.back() += '>';
-      else if (ent == "amp") absätze.back() += '&';
-      else if (ent == "quot") absätze.back() += '"';
-      else absätze.back() += '?';
+      absätze.back().Zeichen(ent == "lt" ? '<' : ent == "gt" ? '>' : ent == "amp" ? '&' : ent == "quot" ? '"' : '?');
+      nachZeichen = true;
       i = e == std::string_view::npos ? xml.size() : e + 1;
       continue;
     }
-    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') absätze.back() += c;
+    if (c == ' ' && nachZeichen) {
+      unsigned char& n = absätze.back().blanks.back();
+      if (n < 255) ++n;
+    } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+      absätze.back().Zeichen(c);
+      nachZeichen = true;
+    } else {
+      nachZeichen = false;
+    }
     ++i;
   }
-  while (!absätze.empty() && absätze.back().empty()) absätze.pop_back();
+  while (!absätze.empty() && absätze.back().zeichen.empty()) absätze.pop_back();
   return absätze;
 }
 
@@ -98,11 +116,11 @@ std::string OhneLeer(std::string_view s) {
 
 // The converter gives lines of at most 55 characters, broken at blanks; the
 // host keeps a paragraph on one line. The lines of one paragraph are joined
-// again (with the blank the break took); when the lines do not add up to
-// the paragraphs of the markup, the converter's lines stay as they are.
+// again with the blanks the break took; when the lines do not add up to the
+// paragraphs of the markup, the converter's lines stay as they are.
 std::string ZeilenZuAbsätzen(const std::string& text, std::string_view xml) {
   if (text.size() < 50) return text;
-  std::vector<std::string> absätze = AbsatzZeichen(xml);
+  std::vector<Absatz> absätze = AbsatzZeichen(xml);
   std::vector<std::string> zeilen;
   for (std::size_t a = 0;;) {
     std::size_t e = text.find("\r\n", a);
@@ -113,15 +131,16 @@ std::string ZeilenZuAbsätzen(const std::string& text, std::string_view xml) {
   std::string out;
   std::size_t z = 0;
   for (std::size_t k = 0; k < absätze.size(); ++k) {
+    const Absatz& absatz = absätze[k];
     std::string bisher, zeichen;
     do {
       if (z >= zeilen.size()) return text;
-      if (!bisher.empty() || zeichen.size() > 0) bisher += " ";
+      if (!zeichen.empty()) bisher.append(std::max<std::size_t>(1, absatz.blanks[zeichen.size() - 1]), ' ');
       bisher += zeilen[z];
       zeichen += OhneLeer(zeilen[z]);
       ++z;
-    } while (zeichen.size() < absätze[k].size());
-    if (zeichen != absätze[k]) return text;
+    } while (zeichen.size() < absatz.zeichen.size());
+    if (zeichen != absatz.zeichen) return text;
     out += (k ? "\r\n" : "") + bisher;
   }
   return z == zeilen.size() ? out : text;
@@ -171,14 +190,9 @@ class XmlLeser {
                                                   : lblPrj_.empty() ? descrip_ : lblPrj_));
     if (mitLangtext_) Setze(lv_.kopf, "MitLangtextfassung", Variant(true));
     if (mitPreisen_) Setze(lv_.kopf, "LVmitPreisen", Variant(true));
-    if (nachlass_ != 0) {
-      // The discount on the whole bill lives only in the bill's totals: a row
-      // of its own after the items (a surcharge is written negative).
-      Importzeile& z = lv_.Neu(nachlass_ > 0 ? 80 : 70);
-      Setze(z, "Kurztext1", Variant(std::string(nachlass_ > 0 ? "Nachlass" : "Zuschlag")));
-      Setze(z, "AufAbschlagProzent", Variant(nachlass_ > 0 ? nachlass_ : -nachlass_));
-      Setze(z, "WelcherBetragZuAbschlag", Variant(static_cast<std::int16_t>(0)));
-    }
+    // The surcharges on the whole bill live only in the bill's totals (a
+    // surcharge is written as a negative discount).
+    lv_.GanzesLv(nachlass_, summe_, summeGelesen_);
     return lv_.Fertig(gliederung_);
   }
 
@@ -291,8 +305,9 @@ class XmlLeser {
   }
 
   void TextAnfang(const std::string& name, bool leer) {
-    // The short and the long part are converted on their own: the converter
-    // then parses only the part it converts.
+    // The short and the long part are kept on their own too: their RTF forms
+    // are converted apart, and the joining of lines follows each part's
+    // paragraphs.
     if (!leer && name == "OutlineText") kurzAnfang_ = textXml_.size();
     if (!leer && name == "DetailTxt") langAnfang_ = textXml_.size();
     textXml_ += "<" + name;
@@ -334,12 +349,15 @@ class XmlLeser {
       if (bereichOZ_.size() > 20) Fehler("Die Bereiche sind tiefer als 20 Stufen geschachtelt.");
       lv_.Bereich(static_cast<int>(bereichOZ_.size()), oz);
       bereichZeile_.push_back(lv_.AnzahlZeilen() - 1);
+      bereichPosten_.emplace_back();
     } else if (n == "Item") {
       NeuesObjekt(Art::Posten, 40);
+      if (!bereichPosten_.empty()) bereichPosten_.back().zeilen.push_back(posten_);
       Setze(Aktuell(), "Positionsnummer", Variant(OZ()));
       teile_ = 0;
     } else if (n == "MarkupItem") {
       NeuesObjekt(Art::Markup, 70);
+      if (!bereichPosten_.empty()) bereichPosten_.back().zeilen.push_back(posten_);
       Setze(Aktuell(), "Positionsnummer", Variant(OZ()));
       Setze(Aktuell(), "WelcherBetragZuAbschlag", Variant(static_cast<std::int16_t>(3)));
     } else if (n == "SubDescr" && art_ == Art::Posten) {
@@ -414,6 +432,8 @@ class XmlLeser {
     }
     if (static_cast<int>(pfad_.size()) == artTiefe_) ObjektFertig();
     if (name == "BoQCtgy") {
+      if (Wert(lv_.kopf, "Datenphase").ToInt32() == 84) UngezählteGebote(bereichPosten_.back());
+      bereichPosten_.pop_back();
       bereichOZ_.pop_back();
       bereichZeile_.pop_back();
     } else if (name == "BoQ") {
@@ -486,6 +506,9 @@ class XmlLeser {
       else if (n == "OutlCompl") mitLangtext_ = mitLangtext_ || w == "AllTxt";
     } else if (e == "Totals" && pfad_.size() >= 3 && pfad_[pfad_.size() - 3] == "BoQInfo" && n == "DiscountPcnt") {
       nachlass_ = Zahl(w);
+    } else if (e == "Totals" && pfad_.size() >= 3 && pfad_[pfad_.size() - 3] == "BoQInfo" && n == "Total") {
+      summe_ = Zahl(w);
+      summeGelesen_ = true;
     } else if (e == "BoQBkdn") {
       if (n == "Type") bkdnTyp_ = w;
       else if (n == "Length") {
@@ -493,6 +516,10 @@ class XmlLeser {
         if (!LeseZahl(w, l) || l < 0 || l > 9) Fehler("Length muss eine Zahl von 0 bis 9 sein, nicht \"" + w.substr(0, 20) + "\".");
         bkdnLänge_ = static_cast<int>(l);
       }
+    } else if (e == "Totals" && n == "Total" && pfad_.size() >= 3 && pfad_[pfad_.size() - 3] == "BoQCtgy" &&
+               !bereichPosten_.empty()) {
+      bereichPosten_.back().summe = Zahl(w);
+      bereichPosten_.back().summeGelesen = true;
     } else if (e == "BoQCtgy" && !bereichZeile_.empty()) {
       if (n == "ALNBGroupNo" || n == "ALNBSerNo") Setze(Zeilen(bereichZeile_.back()), "Alternativposition", Variant(true));
     }
@@ -546,6 +573,17 @@ class XmlLeser {
     }
   }
 
+  // The items of an area and the area's total.
+  struct Bereichsposten {
+    std::vector<std::size_t> zeilen;
+    double summe = 0;
+    bool summeGelesen = false;
+  };
+
+  void UngezählteGebote(const Bereichsposten& b) {
+    if (b.summeGelesen) lv_.Ungezählte(b.zeilen, b.summe);
+  }
+
   // Markup that plain lines lose (bold, lists, tables, gaps): only then is
   // the RTF form made and stored besides the plain one.
   bool Formatiert() const {
@@ -593,12 +631,17 @@ class XmlLeser {
     }
     const std::string& k = kurzXml_.empty() ? textXml_ : kurzXml_;
     const std::string& l = langXml_.empty() ? textXml_ : langXml_;
+    // Both parts of the element in one conversion.
+    std::string kurzText, langText;
+    if (kurz && lang) texte_.NachTextKL(textXml_, kurzText, langText);
+    else if (kurz) kurzText = texte_.NachText(k, "K");
+    else if (lang) langText = texte_.NachText(l, "L");
     if (kurz) {
-      Setze(z, "Kurztext1", Variant(ZeilenZuAbsätzen(texte_.NachText(k, "K"), k)));
+      Setze(z, "Kurztext1", Variant(ZeilenZuAbsätzen(kurzText, k)));
       if (rtf) Setze(z, "Kurztext1RTF", Variant(texte_.NachRtf(k, "K")));
     }
     if (lang) {
-      std::string t = ZeilenZuAbsätzen(texte_.NachText(l, "L"), l);
+      std::string t = ZeilenZuAbsätzen(langText, l);
       if (!t.empty()) mitLangtext_ = true;
       Setze(z, "Langtext", Variant(t));
       if (rtf) Setze(z, "LangtextRTF", Variant(texte_.NachRtf(l, "L")));
@@ -623,7 +666,8 @@ class XmlLeser {
   int bkdnLänge_ = 0;
   bool wurzelGesehen_ = false, boqGesehen_ = false, imBoQ_ = false, dpGesehen_ = false;
   bool curLblPrj_ = false;
-  double nachlass_ = 0;
+  double nachlass_ = 0, summe_ = 0;
+  bool summeGelesen_ = false;
   bool mitLangtext_ = false, mitPreisen_ = false, summenBeschreibung_ = false;
   int überspringen_ = -1;
   // the text element being kept
@@ -635,6 +679,7 @@ class XmlLeser {
   // areas and the row being filled
   std::vector<std::string> bereichOZ_;
   std::vector<std::size_t> bereichZeile_;
+  std::vector<Bereichsposten> bereichPosten_;
   Art art_ = Art::Sonst, postenArt_ = Art::Sonst;
   int artTiefe_ = -1;
   std::size_t posten_ = 0, teil_ = 0;

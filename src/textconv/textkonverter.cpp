@@ -312,7 +312,14 @@ std::string clsGaebTextkonverter::Konvertiere_GxmlNachRtf(const std::string& pVa
 
 std::string clsGaebTextkonverter::Konvertiere_GxmlNachAscii(const std::string& pValue,
                                                             const std::string& pTextKnz) {
-  if (!Erzeuge_Instanz()) return {};
+  std::string ergebnis;
+  Konvertiere_GxmlNachAscii(pValue, pTextKnz == "K" ? &ergebnis : nullptr, pTextKnz == "L" ? &ergebnis : nullptr);
+  return ergebnis;
+}
+
+void clsGaebTextkonverter::Konvertiere_GxmlNachAscii(const std::string& pValue, std::string* kurz,
+                                                     std::string* lang) {
+  if (!Erzeuge_Instanz()) return;
   AmEnde frei{[this] { Gib_Instanz_frei(); }};
   const std::u16string xml = text::NachUtf16(pValue);
   const char16_t* fehlerZeiger = nullptr;
@@ -321,17 +328,16 @@ std::string clsGaebTextkonverter::Konvertiere_GxmlNachAscii(const std::string& p
   // The error text is copied before the next call may replace it.
   const bool hatFehler = fehlerZeiger != nullptr;
   const std::string fehler = ZeigerNachStringW(fehlerZeiger);
-  std::string ergebnis;
-  const char* name = pTextKnz == "K" ? "gtcAsciiGetLineK" : pTextKnz == "L" ? "gtcAsciiGetLineL" : nullptr;
-  if (name != nullptr) {
+  auto hole = [this](const char* name, std::string& ergebnis) {
     auto holeZeile = Einsprung<decltype(&gtcAsciiGetLineK)>(name);
     const char* zeile = nullptr;
     std::int32_t code = 0;
     std::int32_t nummer = 0;
     while (holeZeile(m_Konverter, &zeile, &code, &nummer) > -1) ergebnis += ZeigerNachStringA(zeile);
-  }
+  };
+  if (kurz != nullptr) hole("gtcAsciiGetLineK", *kurz);
+  if (lang != nullptr) hole("gtcAsciiGetLineL", *lang);
   if (hatFehler) Zeige_Fehlertext(fehler, false);
-  return ergebnis;
 }
 
 std::string clsGaebTextkonverter::RunGtcConverterTest_RTF_GXML(const std::string& pTextL,
@@ -356,6 +362,13 @@ std::string clsGaebTextkonverter::RunGtcConverterTest_GXML_RTF(const std::string
 std::string clsGaebTextkonverter::RunGtcConverterTest_GXML_ASCII(const std::string& pValue,
                                                                  const std::string& pTextKnz) {
   return Durchlauf([&] { return Konvertiere_GxmlNachAscii(pValue, pTextKnz); });
+}
+
+void clsGaebTextkonverter::GxmlNachAsciiKL(const std::string& pValue, std::string& kurz, std::string& lang) {
+  kurz.clear();
+  lang.clear();
+  Lade_Konverter();
+  Konvertiere_GxmlNachAscii(pValue, &kurz, &lang);
 }
 
 std::unique_ptr<DokumentFragment> clsGaebTextkonverter::CreateDocFragmentFromXMLString(

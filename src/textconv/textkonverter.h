@@ -96,6 +96,10 @@ class clsGaebTextkonverter {
   std::string RunGtcConverterTest_GXML_ASCII(const std::string& pValue,
                                              const std::string& pTextKnz);
 
+  // Short and long text of one text element in one conversion: kurz and
+  // lang receive what RunGtcConverterTest_GXML_ASCII gives for "K" and "L".
+  void GxmlNachAsciiKL(const std::string& pValue, std::string& kurz, std::string& lang);
+
   // True once a conversion has loaded the library, until the object goes or
   // a conversion finds the file gone.
   bool MwmIsDllLoaded() const { return m_hKonverter != nullptr; }
@@ -118,6 +122,8 @@ class clsGaebTextkonverter {
                                         const std::string& pMarkLbl, const std::string& pTextK);
   std::string Konvertiere_GxmlNachRtf(const std::string& pValue, const std::string& pTextKnz);
   std::string Konvertiere_GxmlNachAscii(const std::string& pValue, const std::string& pTextKnz);
+  // The lines of the short text into kurz, of the long text into lang (each when not null).
+  void Konvertiere_GxmlNachAscii(const std::string& pValue, std::string* kurz, std::string* lang);
 
   // Runs one conversion after making sure the library is loaded.
   template <typename Konvertierung>

@@ -66,6 +66,41 @@ TEST(Gliederung, EbenenLosUndMaske) {
   }
 }
 
+TEST(Gliederung, ZuschlägeAufDasGanzeLvAusDerSumme) {
+  // Items of 1000 (one alternative of 500 does not count), the last discount
+  // of 2 percent and the bill total before it.
+  struct Fall {
+    double summe;
+    bool bekannt;
+    const char* erwartet;  // the rows after the items: kind and percentage or amount
+  } fälle[] = {
+      {1000, true, "80:2"},
+      {1025, true, "70:2,5 80:2"},              // a surcharge of 2.5 % before it
+      {1033.33, true, "70:100:33,33 80:2"},     // no percentage of two decimals gives 33.33
+      {970, true, "80:3 80:2"},                 // a discount before it
+      {1250, false, "80:2"},                    // a file without the total
+  };
+  for (const Fall& f : fälle) {
+    Lvsammler lv;
+    for (auto [gp, alternativ] : {std::pair{600.0, false}, {400.0, false}, {500.0, true}}) {
+      Importzeile& z = lv.Neu(40);
+      Setze(z, "HierarchieEbene", Variant(std::int16_t{4}));
+      Setze(z, "Gesamtpreis", Variant(gp));
+      if (alternativ) Setze(z, "Alternativposition", Variant(true));
+    }
+    lv.GanzesLv(2, f.summe, f.bekannt);
+    std::string zeilen;
+    auto z = lv.Fertig(Gliederung{});
+    for (std::size_t i = 4; i + 1 < z.size(); ++i) {
+      zeilen += (zeilen.empty() ? "" : " ") + Wert(z[i], "Positionstyp").ToString() + ":" +
+                Wert(z[i], "AufAbschlagProzent").ToString();
+      if (!Wert(z[i], "AufAbschlagBetrag").IstLeer()) zeilen += ":" + Wert(z[i], "AufAbschlagBetrag").ToString();
+      EXPECT_EQ(Wert(z[i], "WelcherBetragZuAbschlag").ToInt32(), 0);
+    }
+    EXPECT_EQ(zeilen, f.erwartet) << f.summe;
+  }
+}
+
 std::vector<Importzeile> P2000(const std::string& lv, const std::string& danach = "") {
   std::istringstream ein("#begin[Vergabe]\r\n[DP]83[end]\r\n#begin[LV]\r\n#begin[LVInfo]\r\n" + lv +
                          "#end[LV]\r\n#end[Vergabe]\r\n" + danach);
@@ -120,7 +155,7 @@ TEST(Gaeb90, LoseZuschlägeSchlussUndKopf) {
                   Satz("T9") + Satz("99");
   std::istringstream ein(d);
   auto z = LeseGaeb90(ein, "t.d84");
-  ASSERT_EQ(z.size(), 11u);
+  ASSERT_EQ(z.size(), 10u);
   test::PrüfeFelder(Text(z), {
       // the subject line "Angebot" is dropped
       {0, "Datenphase=84 | MitLos=Wahr | OZMaske=12233PPPP | OZStufen=22040 | DatumAngebotsabgabe=2027011510:00 | "
@@ -130,9 +165,9 @@ TEST(Gaeb90, LoseZuschlägeSchlussUndKopf) {
       {4, "Positionstyp=45 | Positionsnummer=1.01.01.0010 | Menge=-1,5 | Nachtrag=7"},
       {5, "Positionstyp=47 | MengePaketteil=2"},
       {6, "Positionstyp=80 | AufAbschlagProzent=2,5 | Einzelpreis=10"},  // a surcharge with a negative percentage
-      {7, "Positionstyp=60 | WelcherBetragZuAbschlag=3"},  // record 32 without 31: a sum row of the title
-      {8, "Positionstyp=70 | AufAbschlagProzent=5"},       // factor 1.05 of record 99
-      {9, "Positionstyp=140 | Langtext=Ende"}});
+      // record 32 closes the title: a bid has no sum headings 31
+      {7, "Positionstyp=70 | AufAbschlagProzent=5"},  // factor 1.05 of record 99
+      {8, "Positionstyp=140 | Langtext=Ende"}});
 }
 
 }  // namespace

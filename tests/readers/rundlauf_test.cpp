@@ -1,10 +1,13 @@
-// Export -> gaeb import -> export: for each demo bill and each format the
-// program writes, the file read back and written again is the same file
-// (apart from the lines that carry the date and time of the export), and a
-// second round changes nothing more.
+// Export -> gaeb import -> export: for each demo bill and each format and
+// data type the program writes, the file read back and written again is the
+// same file (apart from the lines that carry the date and time of the
+// export), and the imported document has the structure and the amounts of
+// the original.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
 #include <regex>
+#include <tuple>
 
 #include "programm.h"
 
@@ -14,80 +17,106 @@ namespace fs = std::filesystem;
 
 using gaeb::test::LiesDatei;
 
-// Without the lines of the export's date and time. The GAEB 2000 export
-// writes preliminary texts before the header in another code page than the
-// rest of the file (a fault of the writer, not of the reading), so its
-// comparison starts at the header.
+// Without the lines of the export's date and time.
 std::string OhneZeitpunkt(const std::string& s) {
   static const std::regex zeitpunkt(R"(\[(Datum|Uhrzeit)\][^\r\n]*|<Time>[^<]*</Time>)", std::regex::icase);
-  std::size_t kopf = s.find("#begin[GAEBInfo]");
-  return std::regex_replace(kopf == std::string::npos ? s : s.substr(kopf), zeitpunkt, "");
+  return std::regex_replace(s, zeitpunkt, "");
 }
 
 class Rundlauf : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     programm_ = new gaeb::test::Programmordner("rundlauf");
-    ordner_ = programm_->ordner;
-    ASSERT_EQ(Gaeb("demo --out '" + ordner_.string() + "'").status, 0);
+    ASSERT_EQ(Gaeb("demo --out '" + programm_->ordner.string() + "'").status, 0);
   }
   static void TearDownTestSuite() { delete programm_; }
   static gaeb::test::Lauf Gaeb(const std::string& args) { return programm_->Gaeb(args); }
 
-  // Imports datei and exports the new document as ziel.
-  static void ImportExport(const fs::path& datei, const std::string& projekt, const std::string& format,
-                           const std::string& dp, const fs::path& ziel) {
-    auto l = Gaeb("import '" + datei.string() + "' --type 1 --project " + projekt);
-    ASSERT_EQ(l.status, 0) << datei << l.err;
-    ASSERT_EQ(Gaeb("export --type 1 --number " + l.aus.substr(0, l.aus.find('\n')) + " --format " + format +
-                   " --dp " + dp + " --prices --out '" + ziel.string() + "'")
+  // Exports document nummer as ziel; imports datei and answers the new number.
+  static void Export(const std::string& nummer, const std::string& format, int dp, const fs::path& ziel) {
+    ASSERT_EQ(Gaeb("export --type 1 --number " + nummer + " --format " + format + " --dp " + std::to_string(dp) +
+                   " --prices --out '" + ziel.string() + "'")
                   .status,
               0);
   }
+  static std::string Import(const fs::path& datei, const std::string& projekt) {
+    auto l = Gaeb("import '" + datei.string() + "' --type 1 --project " + projekt);
+    EXPECT_EQ(l.status, 0) << datei << l.err;
+    return l.aus.substr(0, l.aus.find('\n'));
+  }
+  static nlohmann::json Zeige(const std::string& nummer) {
+    return nlohmann::json::parse(Gaeb("show --type 1 --number " + nummer).aus);
+  }
 
   static gaeb::test::Programmordner* programm_;
-  static fs::path ordner_;
 };
 gaeb::test::Programmordner* Rundlauf::programm_;
-fs::path Rundlauf::ordner_;
 
-TEST_F(Rundlauf, ExportImportExport) {
-  struct Fall {
-    const char* bill;
+class RundlaufJe : public Rundlauf, public ::testing::WithParamInterface<std::tuple<int, const char*, int>> {};
+
+TEST_P(RundlaufJe, DateiUndBelegKommenGleichZurück) {
+  struct Beleg {
+    const char* name;
+    const char* nummer;  // as the demo stores it
     const char* projekt;
-    const char* format;
-    const char* endung;
-    const char* dp;
-    bool gleich;  // the first export comes back unchanged (false: the format loses a part of the bill)
-  } fälle[] = {
-      {"schulzentrum-lose", "1001", "90", ".d83", "83", true},
-      // package part prices and a second bill surcharge have no place in GAEB 90
-      {"kita-rohbau", "1000", "90", ".d83", "83", false},
-      {"schulzentrum-lose", "1001", "2000", ".p83", "83", true},
-      // GAEB 2000 and GAEB DA XML keep only the last surcharge on the whole bill
-      {"kita-rohbau", "1000", "2000", ".p83", "83", false},
-      {"schulzentrum-lose", "1001", "xml", ".x83", "83", true},
-      {"kita-rohbau", "1000", "xml", ".x83", "83", false},
-      // a bid carries no marks of alternative and need items
-      {"schulzentrum-lose", "1001", "xml", ".x84", "84", false},
-      {"kita-rohbau", "1000", "xml", ".x84", "84", false},
-  };
-  for (const Fall& f : fälle) {
-    SCOPED_TRACE(std::string(f.bill) + f.endung);
-    fs::path erst = ordner_ / (std::string(f.bill) + f.endung);
-    fs::path zweit = ordner_ / (std::string("2-") + f.bill + f.endung);
-    fs::path dritt = ordner_ / (std::string("3-") + f.bill + f.endung);
-    ImportExport(erst, f.projekt, f.format, f.dp, zweit);
-    ImportExport(zweit, f.projekt, f.format, f.dp, dritt);
-    EXPECT_EQ(OhneZeitpunkt(LiesDatei(zweit)), OhneZeitpunkt(LiesDatei(dritt)));
-    if (f.gleich) {
-      EXPECT_EQ(OhneZeitpunkt(LiesDatei(erst)), OhneZeitpunkt(LiesDatei(zweit)));
+  } belege[] = {{"kita-rohbau", "1", "1000"}, {"schulzentrum-lose", "2", "1001"}};
+  const auto [b, format, dp] = GetParam();
+  const Beleg& beleg = belege[b];
+  const std::string name = std::string(beleg.name) + "-" + std::to_string(dp) + "." + format;
+  const fs::path erst = programm_->ordner / name, zweit = programm_->ordner / ("2-" + name);
+  Export(beleg.nummer, format, dp, erst);
+  const std::string neu = Import(erst, beleg.projekt);
+  Export(neu, format, dp, zweit);
+  EXPECT_EQ(OhneZeitpunkt(LiesDatei(erst)), OhneZeitpunkt(LiesDatei(zweit)));
+
+  // The rows of the original and of the import that the file carries: areas,
+  // positions, packages and surcharges (text rows are not compared, sum rows
+  // only in GAEB 2000, the one format that has them, with the text of those
+  // that are not area sums) with
+  // kind, OZ, quantity and the amounts the host computes (a
+  // file without prices carries none; GAEB 90 has no prices of package
+  // parts; a bid has no package parts and no marks of alternative and need
+  // items, only that they do not count).
+  const bool preise = dp != 81, bieter = dp == 84, gaeb2000 = std::string(format) == "2000";
+  auto getragen = [&](const nlohmann::json& beleg) {
+    nlohmann::json zeilen = nlohmann::json::array();
+    for (nlohmann::json z : beleg["Positionen"]) {
+      const int typ = z["Positionstyp"];
+      const bool gesamt = (typ == 70 || typ == 80) && z.value("WelcherBetragZuAbschlag", 0) == 0;
+      if (typ == 50 || (typ == 60 && !gaeb2000) || (typ == 47 && bieter) || (gesamt && !preise)) continue;
+      nlohmann::json r = {{"Positionstyp", bieter && typ == 45 ? 40 : typ}, {"Positionsnummer", z["Positionsnummer"]},
+                          {"Menge", z["Menge"]}};
+      if (preise && !(typ == 47 && std::string(format) == "90")) {
+        r["Einzelpreis"] = z["Einzelpreis"];
+        r["Gesamtpreis"] = z["Gesamtpreis"];
+      }
+      if (typ == 60 && z.value("WelcherBetragZuAbschlag", 0) >= 3) r["Kurztext1"] = z["Kurztext1"];
+      if (!bieter) {
+        r["Alternativposition"] = z.value("Alternativposition", false);
+        r["Bedarfsposition"] = z.value("Bedarfsposition", false);
+      }
+      zeilen.push_back(r);
     }
+    return zeilen;
+  };
+  const nlohmann::json alt = Zeige(beleg.nummer), ein = Zeige(neu);
+  EXPECT_EQ(getragen(alt).dump(1), getragen(ein).dump(1));
+  if (preise) {
+    EXPECT_EQ(alt["Schlusszeilen"][0]["Summe"], ein["Schlusszeilen"][0]["Summe"]);
   }
 }
 
+INSTANTIATE_TEST_SUITE_P(BelegFormatDatenart, RundlaufJe,
+                         ::testing::Combine(::testing::Values(0, 1), ::testing::Values("90", "2000", "xml"),
+                                            ::testing::Range(81, 87)),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param) ? "Schulzentrum" : "Kita") + "_" +
+                                  std::get<1>(info.param) + "_" + std::to_string(std::get<2>(info.param));
+                         });
+
 TEST_F(Rundlauf, ZeilenWieImportRowsUndFehlerOhneSpeichern) {
   // --rows gives a row file that import-rows stores as it is
+  const fs::path ordner_ = programm_->ordner;
   auto l = Gaeb("import '" + (ordner_ / "kita-rohbau.d83").string() + "' --rows");
   ASSERT_EQ(l.status, 0);
   std::string zeilen = std::regex_replace(l.aus, std::regex("\"Positionstyp\": 10,"),
