@@ -57,8 +57,8 @@ void KatalogTabelle(Verbindung& v, const Katalog& k, const std::string& schlüss
     v.Ausführen(sql);
     return;
   }
-  Ergebnis e = v.Abfrage("SELECT * FROM " + k.Tabelle() + " WHERE 1 = 0");
-  std::set<std::string> vorhanden(e.spalten.begin(), e.spalten.end());
+  std::vector<std::string> spalten = Spaltennamen(v, k.Tabelle());
+  std::set<std::string> vorhanden(spalten.begin(), spalten.end());
   for (std::size_t i = 0; i < k.Anzahl(); ++i) {
     if (vorhanden.count(k.Spalte(i)) == 0)
       v.Ausführen("ALTER TABLE " + k.Tabelle() + " ADD COLUMN " + Spaltendefinition(k, i));

@@ -81,6 +81,18 @@ bool TabelleVorhanden(Verbindung& v, const std::string& tabelle) {
   return v.Ausführen("SELECT name FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE", p) != 0;
 }
 
+std::vector<std::string> Spaltennamen(Verbindung& v, const std::string& tabelle) {
+  const Variant p[] = {Variant(tabelle)};
+  Ergebnis e = ArtVon(v) == Datenbankart::Postgres
+                   ? v.Abfrage("SELECT column_name FROM information_schema.columns WHERE table_schema = "
+                               "current_schema() AND table_name = ? ORDER BY ordinal_position",
+                               p)
+                   : v.Abfrage("SELECT name FROM pragma_table_info(?)", p);
+  std::vector<std::string> namen;
+  for (const auto& z : e.zeilen) namen.push_back(z[0].ToString());
+  return namen;
+}
+
 Serie::Serie(Verbindung& v, std::string sql) : v_(v), sql_(std::move(sql)) {
   if (ArtVon(v) == Datenbankart::Postgres) pg_ = NeuePostgresSerie(Ziel(v), sql_);
 }

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/host.h"
 
@@ -28,6 +29,8 @@ Datenbankart ArtVon(const Verbindung& v);
 // Whether the database has the table; never fails, so it may be asked inside
 // a transaction (where a failed statement ends a server's transaction).
 bool TabelleVorhanden(Verbindung& v, const std::string& tabelle);
+// The column names of a table, from the database's catalogue.
+std::vector<std::string> Spaltennamen(Verbindung& v, const std::string& tabelle);
 
 // One statement run for many parameter rows (the rows of a document). The
 // server connection sends the rows without waiting for each answer; any

@@ -32,16 +32,18 @@ constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFl
 // Words of the statements the host writes that are SQL, not names. Anything
 // else with a capital letter or an umlaut is a table, column or function name.
 constexpr std::string_view kSchlüsselwörter[] = {
-    "ABS", "ADD", "ALL", "ALTER", "AND", "ANY", "AS", "ASC", "AVG", "BEGIN", "BETWEEN", "BIGINT", "BOOLEAN",
-    "BY", "CALL", "CASCADE", "CASE", "CAST", "CHECK", "COALESCE", "COLUMN", "COMMIT", "CONFLICT", "CONSTRAINT",
-    "COUNT", "CREATE", "CROSS", "DECLARE", "DEFAULT", "DELETE", "DESC", "DISTINCT", "DO", "DOUBLE", "DROP",
-    "ELSE", "END", "EXCEPT", "EXISTS", "FALSE", "FOR", "FOREIGN", "FROM", "FUNCTION", "GREATEST", "GROUP",
-    "HAVING", "IF", "IN", "INDEX", "INNER", "INSERT", "INTEGER", "INTO", "IS", "JOIN", "KEY", "LANGUAGE",
-    "LEAST", "LEFT", "LENGTH", "LIKE", "LIMIT", "LOCKED", "LOWER", "MAX", "MIN", "NOT", "NOTHING", "NOWAIT",
-    "NULL", "OFFSET", "ON", "OR", "ORDER", "OUTER", "PLPGSQL", "PRECISION", "PRIMARY", "PROCEDURE", "REAL",
-    "REFERENCES", "REPLACE", "RETURN", "RETURNING", "RETURNS", "ROLLBACK", "ROUND", "SELECT", "SET", "SKIP",
-    "SMALLINT", "SQL", "SUM", "TABLE", "TEXT", "THEN", "TRUE", "UNION", "UNIQUE", "UPDATE", "UPPER", "USING",
-    "VALUES", "VARCHAR", "WHEN", "WHERE"};
+    "ABS", "ADD", "ALL", "ALTER", "AND", "ANY", "AS", "ASC", "AVG", "BEGIN", "BETWEEN", "BIGINT", "BIGSERIAL",
+    "BOOL", "BOOLEAN", "BY", "CALL", "CASCADE", "CASE", "CAST", "CHECK", "COALESCE", "COLUMN", "COMMIT",
+    "CONFLICT", "CONSTRAINT", "COUNT", "CREATE", "CROSS", "DATABASE", "DATE", "DECLARE", "DEFAULT", "DELETE",
+    "DESC", "DISTINCT", "DO", "DOUBLE", "DROP", "ELSE", "ELSIF", "END", "EXCEPT", "EXCEPTION", "EXISTS",
+    "EXTRACT", "FALSE", "FOR", "FOREIGN", "FOUND", "FROM", "FUNCTION", "GREATEST", "GROUP", "HAVING", "IF",
+    "IN", "INDEX", "INNER", "INSERT", "INTEGER", "INTERVAL", "INTO", "IS", "JOIN", "KEY", "LANGUAGE", "LEAST",
+    "LEFT", "LENGTH", "LIKE", "LIMIT", "LOCKED", "LOOP", "LOWER", "MAX", "MIN", "NOT", "NOTHING", "NOTICE",
+    "NOW", "NOWAIT", "NULL", "OFFSET", "ON", "OR", "ORDER", "OUTER", "PERFORM", "PLPGSQL", "PRECISION",
+    "PRIMARY", "PROCEDURE", "RAISE", "REAL", "REFERENCES", "REPLACE", "RETURN", "RETURNING", "RETURNS",
+    "ROLLBACK", "ROUND", "SCHEMA", "SELECT", "SEQUENCE", "SERIAL", "SET", "SKIP", "SMALLINT", "SQL",
+    "SUBSTRING", "SUM", "TABLE", "TEXT", "THEN", "TIMESTAMP", "TRIGGER", "TRIM", "TRUE", "TRUNCATE", "UNION",
+    "UNIQUE", "UPDATE", "UPPER", "USING", "VALUES", "VARCHAR", "VIEW", "VOID", "WHEN", "WHERE", "WITH"};
 
 std::string Gross(std::string_view wort) {
   std::string gross(wort);
@@ -260,12 +262,19 @@ class PostgresVerbindung : public Verbindung {
     if (pg_ == nullptr) throw Fehler(3704, "Der Vorgang ist für ein geschlossenes Objekt nicht zulässig.");
   }
 
-  Ergebnisse Führe(std::string_view sql, std::span<const Variant> parameter) {
+  Ergebnisse Führe(std::string_view sql, std::span<const Variant> parameter, bool wiederholen = true) {
     werte_.Setze(parameter);
     const std::string& name = Bereite(sql, werte_, false);
     Ergebnisse r(PQexecPrepared(pg_, name.c_str(), static_cast<int>(parameter.size()), werte_.zeiger.data(), nullptr,
                                 nullptr, 0));
     if (r == nullptr) throw Fehler(kFehlerDatenbank, Zeilenweise(PQerrorMessage(pg_)) + " in: " + std::string(sql));
+    // A table changed since the statement was prepared ("cached plan must not
+    // change result type"): outside a transaction it is prepared anew once.
+    const char* zustand = PQresultErrorField(r.get(), PG_DIAG_SQLSTATE);
+    if (wiederholen && !transaktion_ && zustand != nullptr && std::strcmp(zustand, "0A000") == 0) {
+      LeereCache();
+      return Führe(sql, parameter, false);
+    }
     Prüfe(r.get(), sql);
     return r;
   }

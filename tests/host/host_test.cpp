@@ -15,12 +15,16 @@
 #include "host/host.h"
 #include "host/schema.h"
 #include "host/verbindung.h"
+#include "testhost.h"
 
 namespace gaeb::host {
 namespace {
 
+using Einstellungen = test::AufBeiden;
+using Belegdaten = test::AufBeiden;
+
 struct Db {
-  Db() : v(ÖffneVerbindung("sqlite::memory:")) { ErstelleSchema(*v); }
+  explicit Db(Datenbankart art) : v(ÖffneVerbindung(test::NeueDatenbank(art))) { ErstelleSchema(*v); }
   void Beleg(std::int16_t art, std::int32_t nr) {
     Dokument d;
     d.belegart = art;
@@ -32,8 +36,8 @@ struct Db {
   std::unique_ptr<Verbindung> v;
 };
 
-TEST(Einstellungen, ReadThroughTheSettingsObject) {
-  Db db;
+TEST_P(Einstellungen, ReadThroughTheSettingsObject) {
+  Db db(GetParam());
   SchreibeEinstellung(*db.v, "Standard", "Firmendaten", "Name1", "Bau & Söhne");
   SchreibeEinstellung(*db.v, "Standard", "Firmendaten", "Name1", "Bau & Söhne GmbH");  // replaces
   SchreibeEinstellung(*db.v, "Andere", "Firmendaten", "Name1", "Fremd");
@@ -53,8 +57,8 @@ TEST(Einstellungen, ReadThroughTheSettingsObject) {
   EXPECT_THROW(ohneInit->GetSetting("a", "b", wert, "Standard", ""), Fehler);
 }
 
-TEST(Belegdaten, ReadsDocumentsAndTellsTheirType) {
-  Db db;
+TEST_P(Belegdaten, ReadsDocumentsAndTellsTheirType) {
+  Db db(GetParam());
   db.Beleg(3, 500);
   db.Beleg(1, 500);
   db.Beleg(2, 77);
@@ -75,8 +79,8 @@ TEST(Belegdaten, ReadsDocumentsAndTellsTheirType) {
   EXPECT_THROW(b.Kopf().SetzeFeld("Datenphase", Variant("dreiundachtzig")), Fehler);
 }
 
-TEST(Belegdaten, SavesAndLoadsAllRowsInOrder) {
-  Db db;
+TEST_P(Belegdaten, SavesAndLoadsAllRowsInOrder) {
+  Db db(GetParam());
   Dokument d, e;
   d.belegart = 1;
   d.belegnummer = 9;
@@ -206,8 +210,8 @@ TEST(Berechnung, PositionsPackagesAreasSumsAndTotals) {
   EXPECT_EQ(d.schlusszeilen.size(), 1u);          // and only once
 }
 
-TEST(Belegdaten, OutputOpensLocksWalksUnlocksAndConverts) {
-  Db db;
+TEST_P(Belegdaten, OutputOpensLocksWalksUnlocksAndConverts) {
+  Db db(GetParam());
   Dokument d;
   d.belegart = 1;
   d.belegnummer = 3;
@@ -273,8 +277,8 @@ TEST(Belegdaten, OutputOpensLocksWalksUnlocksAndConverts) {
 
 // A document locked by another holder is being edited elsewhere; the lock of
 // an ended process of this machine is stale: it does not count and is taken over.
-TEST(Belegdaten, LocksOfOtherHoldersAndOfEndedProcesses) {
-  Db db;
+TEST_P(Belegdaten, LocksOfOtherHoldersAndOfEndedProcesses) {
+  Db db(GetParam());
   db.Beleg(1, 8);
   pid_t kind = fork();
   if (kind == 0) _exit(0);
@@ -305,6 +309,9 @@ TEST(Belegdaten, LocksOfOtherHoldersAndOfEndedProcesses) {
     EXPECT_EQ(Sperrinhaber(*db.v, 1, 8), f.sperre ? b.Inhaber() : f.inhaber);
   }
 }
+
+GAEB_AUF_BEIDEN(Einstellungen);
+GAEB_AUF_BEIDEN(Belegdaten);
 
 }  // namespace
 }  // namespace gaeb::host
