@@ -32,9 +32,9 @@ bool TabelleVorhanden(Verbindung& v, const std::string& tabelle);
 // The column names of a table, from the database's catalogue.
 std::vector<std::string> Spaltennamen(Verbindung& v, const std::string& tabelle);
 
-// One statement run for many parameter rows (the rows of a document). The
-// server connection sends the rows without waiting for each answer; any
-// error is raised at the latest by Ende.
+// One statement run for many parameter rows (the rows of a document). On
+// the server a plain insert goes in as one COPY stream; any error is raised
+// at the latest by Ende.
 class PostgresSerie;
 class Serie {
  public:

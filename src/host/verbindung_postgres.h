@@ -23,9 +23,9 @@ std::string PostgresSql(std::string_view sql, int* parameterzahl = nullptr);
 // bodies) on a PostgreSQL connection.
 void PostgresSkript(Verbindung& v, std::string_view skript);
 
-// Prepares the statement once and sends it for many parameter rows without
-// waiting for each answer (pipeline); answers are checked every few hundred
-// rows and at Ende. Throws gaeb::Fehler with the server's message.
+// Many rows of one plain insert ("INSERT INTO t (a, b) VALUES (?, ?)") sent
+// as one COPY stream; errors are raised at the latest by Ende. Null for any
+// other statement.
 class PostgresSerie {
  public:
   virtual ~PostgresSerie() = default;
