@@ -25,6 +25,11 @@
 namespace gaeb::test {
 
 using host::Datenbankart;
+}  // namespace gaeb::test
+namespace gaeb::host {
+inline void PrintTo(Datenbankart art, std::ostream* os) { *os << (art == Datenbankart::Sqlite ? "SQLite" : "PostgreSQL"); }
+}  // namespace gaeb::host
+namespace gaeb::test {
 
 // Suites that run on both engines: TEST_P(Suite, ...) with the engine as
 // parameter, instantiated once by GAEB_AUF_BEIDEN(Suite).
@@ -150,6 +155,10 @@ class TestHost {
     fabrik->Registriere(klassen::Belegdaten, [z = störung] {
       return std::make_unique<StörBelegdaten>(std::make_unique<host::BelegdatenHost>(), z);
     });
+  }
+  ~TestHost() {
+    db.reset();
+    EntferneDatenbank(verbindungstext);  // a file of several processes
   }
 
   // A component with Init and Parameter_Beleg done, as a host does it.

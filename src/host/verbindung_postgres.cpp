@@ -475,9 +475,8 @@ void PostgresSkript(Verbindung& v, std::string_view skript) {
 
 std::unique_ptr<PostgresSerie> NeuePostgresSerie(Verbindung& v, std::string_view sql) {
   auto* p = dynamic_cast<PostgresVerbindung*>(&v);
-  if (p == nullptr) throw Fehler(kFehlerDatenbank, "Keine PostgreSQL-Verbindung");
   std::string kopie = AlsKopie(sql);
-  if (kopie.empty()) return nullptr;
+  if (p == nullptr || kopie.empty()) return nullptr;
   return std::make_unique<Kopie>(*p, std::string(sql), kopie);
 }
 

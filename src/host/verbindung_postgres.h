@@ -25,7 +25,8 @@ void PostgresSkript(Verbindung& v, std::string_view skript);
 
 // Many rows of one plain insert ("INSERT INTO t (a, b) VALUES (?, ?)") sent
 // as one COPY stream; errors are raised at the latest by Ende. Null for any
-// other statement.
+// other statement, and for a connection that wraps the server's (the rows
+// then go one by one through the wrapper).
 class PostgresSerie {
  public:
   virtual ~PostgresSerie() = default;

@@ -42,7 +42,12 @@ TEST_P(Verbindungstest, ExecuteCountsBindsConvertsAndRollsBack) {
   EXPECT_EQ(e.Wert(0, "c"), Variant(1.5));
   EXPECT_TRUE(e.Wert(1, "c").IstLeer());
   EXPECT_THROW(e.Wert(0, "nix"), Fehler);
-  EXPECT_THROW(v->Ausführen("SELECT * FROM fehlt"), Fehler);
+  try {
+    v->Ausführen("SELECT * FROM Fehlende");
+    ADD_FAILURE();
+  } catch (const Fehler& f) {
+    EXPECT_NE(f.Beschreibung().find("Fehlende"), std::string::npos) << f.Beschreibung();  // the engine's message
+  }
   EXPECT_THROW(v->Ausführen("SELECT * FROM Tafel WHERE a = ?"), Fehler);  // parameter missing
   v->Beginne();
   EXPECT_TRUE(v->InTransaktion());
@@ -73,7 +78,7 @@ TEST_P(Verbindungstest, ExecuteCountsBindsConvertsAndRollsBack) {
   EXPECT_EQ(v->Ausführen("SELECT * FROM Tafel"), 592);
 }
 
-TEST_P(Verbindungstest, BadConnectionTextsAreClearErrors) {
+TEST(Verbindung, BadConnectionTextsAreClearErrors) {
   const char* texte[] = {"mysql://x", "sqlite:", "sqlite:/nonexistent-dir/x.db",
                          "postgresql://gaeb:geheim@/x?host=/nonexistent-dir&connect_timeout=2"};
   for (const char* text : texte) {
@@ -84,16 +89,7 @@ TEST_P(Verbindungstest, BadConnectionTextsAreClearErrors) {
       EXPECT_EQ(f.Beschreibung().find("geheim"), std::string::npos) << f.Beschreibung();  // password masked
     }
   }
-  auto v = NeueVerbindung();
-  EXPECT_THROW(v->Ausführen("SELECT 1"), Fehler);  // not open
-  // The server's message reaches the caller.
-  auto pg = ÖffneVerbindung(test::NeueDatenbank(GetParam()));
-  try {
-    pg->Ausführen("SELECT * FROM Fehlende");
-    ADD_FAILURE();
-  } catch (const Fehler& f) {
-    EXPECT_NE(f.Beschreibung().find("Fehlende"), std::string::npos) << f.Beschreibung();
-  }
+  EXPECT_THROW(NeueVerbindung()->Ausführen("SELECT 1"), Fehler);  // not open
 }
 
 TEST(Verbindung, ServerStatementsQuoteNamesAndNumberPlaceholders) {
