@@ -175,7 +175,7 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME gaeb-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 # The libraries are static: what they link comes with the -dev packages of their dependencies.
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libsqlite3-dev, libxml2-dev, libmuparser-dev, pkg-config")
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libsqlite3-dev, libxml2-dev, libmuparser-dev, libpq-dev, pkg-config")
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
   "The gaeb program: writes documents of its SQLite database as GAEB files, imports bills of\nquantities and converts GAEB texts.")
 set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION

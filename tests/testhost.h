@@ -1,11 +1,14 @@
-// The real stand-alone host on an in-memory SQLite database, for tests of the
-// component: a factory with the host registered, the connection with the
-// schema, a component handed its context, and the messages it was shown.
+// The real stand-alone host on an in-memory SQLite database (or a database of
+// its own on the test server), for tests of the component: a factory with the
+// host registered, the connection with the schema, a component handed its
+// context, and the messages it was shown.
 // StörBelegdaten wraps the host's document data object and fails its Nth call,
 // so every failure path runs against the real host.
 #pragma once
 
 #include <csignal>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,8 +20,37 @@
 #include "host/host.h"
 #include "host/schema.h"
 #include "host/verbindung.h"
+#include "pgserver.h"
 
 namespace gaeb::test {
+
+using host::Datenbankart;
+}  // namespace gaeb::test
+namespace gaeb::host {
+inline void PrintTo(Datenbankart art, std::ostream* os) { *os << (art == Datenbankart::Sqlite ? "SQLite" : "PostgreSQL"); }
+}  // namespace gaeb::host
+namespace gaeb::test {
+
+// Suites that run on both engines: TEST_P(Suite, ...) with the engine as
+// parameter, instantiated once by GAEB_AUF_BEIDEN(Suite).
+class AufBeiden : public ::testing::TestWithParam<Datenbankart> {};
+#define GAEB_AUF_BEIDEN(suite)                                                                             \
+  INSTANTIATE_TEST_SUITE_P(, suite, ::testing::Values(Datenbankart::Sqlite, Datenbankart::Postgres),      \
+                           [](const auto& i) { return i.param == Datenbankart::Sqlite ? "Sqlite" : "Postgres"; })
+
+// A new empty database. geteilt: one several processes can open (a file for
+// SQLite, removed with its journals by EntferneDatenbank).
+inline std::string NeueDatenbank(Datenbankart art, bool geteilt = false) {
+  static int zähler = 0;
+  std::string name = "gaebtest" + std::to_string(::getpid()) + "_" + std::to_string(++zähler);
+  if (art == Datenbankart::Postgres) return PgServer::NeueDatenbank();
+  if (geteilt) return "sqlite:" + (std::filesystem::temp_directory_path() / (name + ".db")).string();
+  return "sqlite:file:" + name + "?mode=memory&cache=shared";
+}
+inline void EntferneDatenbank(const std::string& text) {
+  if (text.rfind("sqlite:/", 0) == 0)
+    for (const char* endung : {"", "-wal", "-shm"}) std::filesystem::remove(text.substr(7) + endung);
+}
 
 // Counts the calls of wrapped host objects. The call with number failAt
 // throws; so does the opFailAt-th call of the operation named op.
@@ -30,8 +62,10 @@ struct Störzähler {
   long opFailAt = 1;
   std::string nein;  // this operation answers false (or 0) without asking the host
   std::string signal;  // this operation first raises SIGINT (Ctrl-C)
+  std::function<void(const char*)> vorher;  // told of every call first
 
   void Aufruf(const char* name) {
+    if (vorher) vorher(name);
     if (signal == name) std::raise(SIGINT);
     ++aufrufe;
     if (failAt != 0 && aufrufe == failAt) throw Fehler(kFehlerHost, "Störung bei Aufruf " + std::to_string(aufrufe));
@@ -112,13 +146,19 @@ class StörBelegdaten : public Belegdaten {
 
 class TestHost {
  public:
-  // Each host has a database of its own in memory, shared by the connections
-  // of this process that open the same connection text.
-  TestHost() : verbindungstext(NeuerName()), fabrik(host::NeueFabrik()), db(host::ÖffneVerbindung(verbindungstext)) {
+  // Each host has a database of its own: in memory, shared by the connections
+  // of this process that open the same connection text, or on the server.
+  explicit TestHost(Datenbankart art = Datenbankart::Sqlite, bool geteilt = false)
+      : verbindungstext(NeueDatenbank(art, geteilt)), fabrik(host::NeueFabrik()),
+        db(host::ÖffneVerbindung(verbindungstext)) {
     host::ErstelleSchema(*db);
     fabrik->Registriere(klassen::Belegdaten, [z = störung] {
       return std::make_unique<StörBelegdaten>(std::make_unique<host::BelegdatenHost>(), z);
     });
+  }
+  ~TestHost() {
+    db.reset();
+    EntferneDatenbank(verbindungstext);  // a file of several processes
   }
 
   // A component with Init and Parameter_Beleg done, as a host does it.
@@ -160,10 +200,8 @@ class TestHost {
     db->Bestätige();
   }
 
-  static std::string NeuerName() {
-    static int zähler = 0;
-    return "sqlite:file:gaebtest" + std::to_string(++zähler) + "?mode=memory&cache=shared";
-  }
+  // A new in-memory database's connection text.
+  static std::string NeuerName() { return NeueDatenbank(Datenbankart::Sqlite); }
 
   std::shared_ptr<Störzähler> störung = std::make_shared<Störzähler>();
   std::string verbindungstext;

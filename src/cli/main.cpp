@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   app.fallthrough();
 
   Optionen optionen;
-  app.add_option("--db", optionen.db, "Database: sqlite:PATH or sqlite::memory: (default: $GAEB_DB, else sqlite:gaeb.db)");
+  app.add_option("--db", optionen.db, "Database: sqlite:PATH, sqlite::memory: or a server postgresql://USER@HOST/DB (default: $GAEB_DB, else sqlite:gaeb.db)");
   app.add_option("--user", optionen.user, "User the work is done for (default: the login name)");
 
   Programm programm(optionen);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/fehler.h"
+#include "host/verbindung.h"
 
 namespace gaeb::host {
 
@@ -82,8 +83,9 @@ std::string Einfügen(const Katalog& k, bool mitZeile) {
   return "INSERT INTO " + k.Tabelle() + " (" + spalten + ") VALUES (" + fragen + ")";
 }
 
-void Schreibe(Verbindung& v, const std::string& sql, const Dokument& d, const Satz& s, int zeile) {
-  std::vector<Variant> p;
+void Schreibe(Serie& serie, const Dokument& d, const Satz& s, int zeile) {
+  thread_local std::vector<Variant> p;
+  p.clear();
   const Katalog& k = s.katalog();
   p.reserve(k.Anzahl() + 3);
   p.emplace_back(d.belegart);
@@ -94,7 +96,7 @@ void Schreibe(Verbindung& v, const std::string& sql, const Dokument& d, const Sa
     if (sp == "Belegart" || sp == "Belegnummer") continue;
     p.push_back(s.Wert(i));
   }
-  v.Ausführen(sql, p);
+  serie.Zeile(p);
 }
 
 }  // namespace
@@ -167,13 +169,14 @@ void SpeichereDokument(Verbindung& v, const Dokument& d) {
   const Variant key[] = {Variant(d.belegart), Variant(d.belegnummer)};
   for (const Katalog* k : {&KopfKatalog(), &PositionsKatalog(), &SchlusszeilenKatalog(), &AdressKatalog()})
     v.Ausführen("DELETE FROM " + k->Tabelle() + " WHERE Belegart = ? AND Belegnummer = ?", key);
-  Schreibe(v, Einfügen(KopfKatalog(), false), d, d.kopf, -1);
-  std::string sqlPos = Einfügen(PositionsKatalog(), true);
-  for (std::size_t i = 0; i < d.positionen.size(); ++i)
-    Schreibe(v, sqlPos, d, d.positionen[i], static_cast<int>(i));
-  for (auto [k, rows] : {std::pair{&SchlusszeilenKatalog(), &d.schlusszeilen}, {&AdressKatalog(), &d.adressen}}) {
-    std::string sql = Einfügen(*k, true);
-    for (std::size_t i = 0; i < rows->size(); ++i) Schreibe(v, sql, d, (*rows)[i], static_cast<int>(i));
+  Serie kopf(v, Einfügen(KopfKatalog(), false));
+  Schreibe(kopf, d, d.kopf, -1);
+  kopf.Ende();
+  for (auto [k, rows] : {std::pair{&PositionsKatalog(), &d.positionen}, {&SchlusszeilenKatalog(), &d.schlusszeilen},
+                         {&AdressKatalog(), &d.adressen}}) {
+    Serie serie(v, Einfügen(*k, true));
+    for (std::size_t i = 0; i < rows->size(); ++i) Schreibe(serie, d, (*rows)[i], static_cast<int>(i));
+    serie.Ende();
   }
 }
 

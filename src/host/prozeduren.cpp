@@ -25,6 +25,15 @@ class ProzedurbefehlHost : public Prozedurbefehl {
                                          std::to_string(prozedur_.parameter.size()) + " Parameter, nicht " +
                                          std::to_string(parameter.size()));
     long berührt = 0;
+    if (ArtVon(*verbindung_) == Datenbankart::Postgres) {
+      // On a server the procedure is a function of its own (see Serverfunktion).
+      std::string aufruf = "SELECT " + std::string(prozedur_.name) + "(";
+      for (std::size_t i = 1; i < parameter.size(); ++i) aufruf += i > 1 ? ", CAST(? AS TEXT)" : "CAST(? AS TEXT)";
+      Ergebnis e = verbindung_->Abfrage(aufruf + ")", parameter.subspan(1));
+      if (!e.Leer()) berührt = e.zeilen[0][0].ToInt32();
+      parameter[0] = Variant(std::int32_t{0});
+      return berührt;
+    }
     verbindung_->Beginne();
     try {
       for (const Prozeduranweisung& a : prozedur_.anweisungen) {
@@ -62,6 +71,24 @@ const std::vector<Prozedur>& Prozeduren() {
         {"DELETE FROM Artikel WHERE Hauptlieferant = ?", {1}}}},
   };
   return p;
+}
+
+std::string Serverfunktion(const Prozedur& p) {
+  std::string sql = "CREATE OR REPLACE FUNCTION " + std::string(p.name) + "(";
+  for (std::size_t i = 1; i < p.parameter.size(); ++i) sql += i > 1 ? ", TEXT" : "TEXT";
+  sql += ") RETURNS BIGINT LANGUAGE PLPGSQL AS $$ DECLARE summe BIGINT := 0; zeilen BIGINT; BEGIN ";
+  for (const Prozeduranweisung& a : p.anweisungen) {
+    std::size_t n = 0;
+    for (char c : a.sql) {
+      if (c == '?') {
+        sql += "$" + std::to_string(a.werte.at(n++));
+      } else {
+        sql += c;
+      }
+    }
+    sql += "; get diagnostics zeilen = row_count; summe := summe + zeilen; ";
+  }
+  return sql + "RETURN summe; END $$";
 }
 
 const Prozedur* FindeProzedur(std::string_view name) {

@@ -26,6 +26,12 @@ struct Prozedur {
   std::vector<Prozeduranweisung> anweisungen;
 };
 
+// The procedure as a function of a database server, in the host's SQL (the
+// connection quotes its names): every parameter but the return value is text,
+// each mapped statement runs with "?" standing for the parameter it binds,
+// and the function returns the number of rows its statements touched.
+std::string Serverfunktion(const Prozedur& p);
+
 // Every procedure of the host database.
 const std::vector<Prozedur>& Prozeduren();
 // The procedure of that name, null when there is none.

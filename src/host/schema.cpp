@@ -2,9 +2,11 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "base/fehler.h"
 #include "host/felder.h"
+#include "host/prozeduren.h"
 #include "host/verbindung.h"
 
 namespace gaeb::host {
@@ -43,15 +45,6 @@ std::string Spaltendefinition(const Katalog& k, std::size_t i) {
   return def;
 }
 
-bool TabelleVorhanden(Verbindung& v, const std::string& tabelle) {
-  try {
-    v.Abfrage("SELECT * FROM " + tabelle + " WHERE 1 = 0");
-    return true;
-  } catch (const Fehler&) {
-    return false;
-  }
-}
-
 // Creates a catalogue table (with its key columns first) or adds missing columns.
 void KatalogTabelle(Verbindung& v, const Katalog& k, const std::string& schlüssel, const std::string& schlüsselspalten) {
   if (!TabelleVorhanden(v, k.Tabelle())) {
@@ -65,8 +58,8 @@ void KatalogTabelle(Verbindung& v, const Katalog& k, const std::string& schlüss
     v.Ausführen(sql);
     return;
   }
-  Ergebnis e = v.Abfrage("SELECT * FROM " + k.Tabelle() + " WHERE 1 = 0");
-  std::set<std::string> vorhanden(e.spalten.begin(), e.spalten.end());
+  std::vector<std::string> spalten = Spaltennamen(v, k.Tabelle());
+  std::set<std::string> vorhanden(spalten.begin(), spalten.end());
   for (std::size_t i = 0; i < k.Anzahl(); ++i) {
     if (vorhanden.count(k.Spalte(i)) == 0)
       v.Ausführen("ALTER TABLE " + k.Tabelle() + " ADD COLUMN " + Spaltendefinition(k, i));
@@ -89,6 +82,16 @@ const char* kFesteTabellen[] = {
     "Inhaber TEXT NOT NULL, Seit TEXT NOT NULL DEFAULT '', PRIMARY KEY (Belegart, Belegnummer))",
 };
 
+// The host's stored procedures as functions of a database server, created or
+// replaced by every `gaeb init` on a server (the embedded database runs them
+// in the program). Names with capitals or umlauts are quoted by the
+// connection as everywhere else, inside the function bodies too.
+std::vector<std::string> Serverfunktionen() {
+  std::vector<std::string> funktionen;
+  for (const Prozedur& p : Prozeduren()) funktionen.push_back(Serverfunktion(p));
+  return funktionen;
+}
+
 }  // namespace
 
 int Schemaversion(Verbindung& v) {
@@ -103,8 +106,12 @@ void ErstelleSchema(Verbindung& v) {
   if (version > kSchemaversion)
     throw Fehler(3251, "Die Datenbank hat Schemaversion " + std::to_string(version) +
                            ", dieses Programm kennt nur bis " + std::to_string(kSchemaversion));
+  const bool server = ArtVon(v) == Datenbankart::Postgres;
   v.Beginne();
   try {
+    // Two workstations initialising a server at once: the second waits for
+    // the first and then finds everything in place.
+    if (server) v.Ausführen("SELECT pg_advisory_xact_lock(4242)");
     for (const char* sql : kFesteTabellen) v.Ausführen(sql);
     KatalogTabelle(v, KopfKatalog(), "Belegart, Belegnummer", "Belegart INTEGER NOT NULL, Belegnummer INTEGER NOT NULL");
     KatalogTabelle(v, PositionsKatalog(), "Belegart, Belegnummer, Zeile",
@@ -119,6 +126,8 @@ void ErstelleSchema(Verbindung& v) {
                      "Lieferantennummer TEXT NOT NULL, Textnummer TEXT NOT NULL, Textart TEXT NOT NULL, "
                      "Zusatztextnummer TEXT NOT NULL, SprachKz TEXT NOT NULL");
     }
+    if (server)
+      for (const std::string& sql : Serverfunktionen()) FühreSkriptAus(v, sql);
     if (version < kSchemaversion) {
       v.Ausführen("DELETE FROM Schemaversion");
       const Variant p[] = {Variant(static_cast<std::int32_t>(kSchemaversion))};

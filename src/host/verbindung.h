@@ -4,7 +4,10 @@
 #pragma once
 
 #include <memory>
+#include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/host.h"
 
@@ -18,5 +21,32 @@ std::unique_ptr<Verbindung> ÖffneVerbindung(std::string_view verbindungstext);
 
 // Runs a script of several statements (schema changes). Throws on failure.
 void FühreSkriptAus(Verbindung& v, std::string_view skript);
+
+// The engine behind a connection: where the SQL of the engines differs.
+enum class Datenbankart { Sqlite, Postgres };
+Datenbankart ArtVon(const Verbindung& v);
+
+// Whether the database has the table; never fails, so it may be asked inside
+// a transaction (where a failed statement ends a server's transaction).
+bool TabelleVorhanden(Verbindung& v, const std::string& tabelle);
+// The column names of a table, from the database's catalogue.
+std::vector<std::string> Spaltennamen(Verbindung& v, const std::string& tabelle);
+
+// One statement run for many parameter rows (the rows of a document). On
+// the server a plain insert goes in as one COPY stream; any error is raised
+// at the latest by Ende.
+class PostgresSerie;
+class Serie {
+ public:
+  Serie(Verbindung& v, std::string sql);
+  ~Serie();
+  void Zeile(std::span<const Variant> parameter);
+  void Ende();
+
+ private:
+  Verbindung& v_;
+  std::string sql_;
+  std::unique_ptr<PostgresSerie> pg_;
+};
 
 }  // namespace gaeb::host

@@ -67,10 +67,12 @@ class SqliteVerbindung : public Verbindung {
   Ergebnis Abfrage(std::string_view sql, std::span<const Variant> parameter) override {
     sqlite3_stmt* st = Vorbereite(sql, parameter);
     Ergebnis e;
+    // The names are read after the first step: a statement of the cache is
+    // prepared anew there when its table has changed since.
+    int rc = sqlite3_step(st);
     int n = sqlite3_column_count(st);
     for (int i = 0; i < n; ++i) e.spalten.emplace_back(sqlite3_column_name(st, i));
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) {
       std::vector<Variant> zeile;
       zeile.reserve(n);
       for (int i = 0; i < n; ++i) zeile.push_back(Spalte(st, i));

@@ -7,41 +7,32 @@
 
 #include "base/fehler.h"
 #include "felder.h"
-#include "host/belegdaten.h"
 #include "host/berechnung.h"
 #include "host/belegnummern.h"
-#include "host/dienste.h"
-#include "host/dokument.h"
-#include "host/host.h"
-#include "host/schema.h"
-#include "host/verbindung.h"
+#include "testhost.h"
 
 namespace gaeb::host {
 namespace {
 
-struct Db {
-  Db() : v(ÖffneVerbindung("sqlite::memory:")) { ErstelleSchema(*v); }
-  void Beleg(std::int16_t art, std::int32_t nr) {
-    Dokument d;
-    d.belegart = art;
-    d.belegnummer = nr;
-    v->Beginne();
-    SpeichereDokument(*v, d);
-    v->Bestätige();
-  }
-  std::unique_ptr<Verbindung> v;
+using Einstellungen = test::AufBeiden;
+using Belegdaten = test::AufBeiden;
+
+// The host on a database of its own: h.db, h.LegeBelegAn.
+struct Db : test::TestHost {
+  explicit Db(Datenbankart art) : TestHost(art) {}
+  void Beleg(std::int16_t art, std::int32_t nr) { LegeBelegAn(art, nr, "", {}); }
 };
 
-TEST(Einstellungen, ReadThroughTheSettingsObject) {
-  Db db;
-  SchreibeEinstellung(*db.v, "Standard", "Firmendaten", "Name1", "Bau & Söhne");
-  SchreibeEinstellung(*db.v, "Standard", "Firmendaten", "Name1", "Bau & Söhne GmbH");  // replaces
-  SchreibeEinstellung(*db.v, "Andere", "Firmendaten", "Name1", "Fremd");
+TEST_P(Einstellungen, ReadThroughTheSettingsObject) {
+  Db db(GetParam());
+  SchreibeEinstellung(*db.db, "Standard", "Firmendaten", "Name1", "Bau & Söhne");
+  SchreibeEinstellung(*db.db, "Standard", "Firmendaten", "Name1", "Bau & Söhne GmbH");  // replaces
+  SchreibeEinstellung(*db.db, "Andere", "Firmendaten", "Name1", "Fremd");
   auto fabrik = NeueFabrik();
   auto s = fabrik->Erzeuge<gaeb::Einstellungen>("VRBSetting.VRSettings");
-  Verbindung* vp = db.v.get();
+  Verbindung* vp = db.db.get();
   s->Init(0, vp, "Standard");
-  EXPECT_EQ(vp, db.v.get());
+  EXPECT_EQ(vp, db.db.get());
   std::string wert = "alt";
   s->GetSetting("Firmendaten", "Name1", wert, "Standard", "");
   EXPECT_EQ(wert, "Bau & Söhne GmbH");
@@ -53,14 +44,14 @@ TEST(Einstellungen, ReadThroughTheSettingsObject) {
   EXPECT_THROW(ohneInit->GetSetting("a", "b", wert, "Standard", ""), Fehler);
 }
 
-TEST(Belegdaten, ReadsDocumentsAndTellsTheirType) {
-  Db db;
+TEST_P(Belegdaten, ReadsDocumentsAndTellsTheirType) {
+  Db db(GetParam());
   db.Beleg(3, 500);
   db.Beleg(1, 500);
   db.Beleg(2, 77);
   BelegdatenHost b;
   EXPECT_THROW(b.BelegartVon(1, true), Fehler);  // not opened
-  b.Öffnen("0", "", db.v.get());
+  b.Öffnen("0", "", db.db.get());
   EXPECT_TRUE(b.Vorgaben(Dokumentvorgaben{}));
   EXPECT_EQ(b.BelegartVon(77, true), 2);
   EXPECT_EQ(b.BelegartVon(500, true), 1);
@@ -75,8 +66,8 @@ TEST(Belegdaten, ReadsDocumentsAndTellsTheirType) {
   EXPECT_THROW(b.Kopf().SetzeFeld("Datenphase", Variant("dreiundachtzig")), Fehler);
 }
 
-TEST(Belegdaten, SavesAndLoadsAllRowsInOrder) {
-  Db db;
+TEST_P(Belegdaten, SavesAndLoadsAllRowsInOrder) {
+  Db db(GetParam());
   Dokument d, e;
   d.belegart = 1;
   d.belegnummer = 9;
@@ -91,10 +82,10 @@ TEST(Belegdaten, SavesAndLoadsAllRowsInOrder) {
   // Saving again with fewer positions leaves no stale rows.
   for (std::size_t anzahl : {5u, 2u}) {
     d.positionen.resize(anzahl, Satz(PositionsKatalog()));
-    db.v->Beginne();
-    SpeichereDokument(*db.v, d);
-    db.v->Bestätige();
-    ASSERT_TRUE(LadeDokument(*db.v, 1, 9, e));
+    db.db->Beginne();
+    SpeichereDokument(*db.db, d);
+    db.db->Bestätige();
+    ASSERT_TRUE(LadeDokument(*db.db, 1, 9, e));
     EXPECT_EQ(e.kopf.Feld("InformationProjekt").ToString(), "Grüße 'aus' \"Köln\"");
     ASSERT_EQ(e.positionen.size(), anzahl);
     EXPECT_EQ(e.schlusszeilen.size(), 1u);
@@ -206,8 +197,8 @@ TEST(Berechnung, PositionsPackagesAreasSumsAndTotals) {
   EXPECT_EQ(d.schlusszeilen.size(), 1u);          // and only once
 }
 
-TEST(Belegdaten, OutputOpensLocksWalksUnlocksAndConverts) {
-  Db db;
+TEST_P(Belegdaten, OutputOpensLocksWalksUnlocksAndConverts) {
+  Db db(GetParam());
   Dokument d;
   d.belegart = 1;
   d.belegnummer = 3;
@@ -217,17 +208,17 @@ TEST(Belegdaten, OutputOpensLocksWalksUnlocksAndConverts) {
   adr.SetzeFeld("Adressart", std::int16_t{2});
   adr.SetzeFeld("Name1", "Stadt Köln");
   d.adressen.push_back(adr);
-  db.v->Beginne();
-  SpeichereDokument(*db.v, d);
-  db.v->Bestätige();
+  db.db->Beginne();
+  SpeichereDokument(*db.db, d);
+  db.db->Bestätige();
 
   BelegdatenHost a, b;
   Dokumentvorgaben va, vb;
   va.pGL_BenutzerID = "anna";
   vb.pGL_BenutzerID = "bert";
   va.pGL_Landeswährung = vb.pGL_Landeswährung = "EUR";
-  a.Öffnen("0", "", db.v.get());
-  b.Öffnen("0", "", db.v.get());
+  a.Öffnen("0", "", db.db.get());
+  b.Öffnen("0", "", db.db.get());
   a.Vorgaben(va);
   b.Vorgaben(vb);
   std::int16_t art = 1;
@@ -257,11 +248,11 @@ TEST(Belegdaten, OutputOpensLocksWalksUnlocksAndConverts) {
   EXPECT_EQ(a.Öffnungsstatus(), 0);
   // A foreign currency needs a rate; the output in the home currency converts by it.
   b.Entsperren(art, nr);
-  db.v->Ausführen("UPDATE Belegkopfkolvar SET Waehrung = 'CHF', Waehrungskurs = 0");
+  db.db->Ausführen("UPDATE Belegkopfkolvar SET Waehrung = 'CHF', Waehrungskurs = 0");
   a.ÖffneFürAusgabe(art, nr, f);
   EXPECT_EQ(a.Öffnungsstatus(), 1);
   EXPECT_EQ(a.Entsperren(art, nr), 0);  // not kept locked
-  db.v->Ausführen("UPDATE Belegkopfkolvar SET Waehrungskurs = 1.1");
+  db.db->Ausführen("UPDATE Belegkopfkolvar SET Waehrungskurs = 1.1");
   a.ÖffneFürAusgabe(art, nr, f);
   EXPECT_EQ(a.Öffnungsstatus(), -1);
   bool heim = true;
@@ -273,8 +264,8 @@ TEST(Belegdaten, OutputOpensLocksWalksUnlocksAndConverts) {
 
 // A document locked by another holder is being edited elsewhere; the lock of
 // an ended process of this machine is stale: it does not count and is taken over.
-TEST(Belegdaten, LocksOfOtherHoldersAndOfEndedProcesses) {
-  Db db;
+TEST_P(Belegdaten, LocksOfOtherHoldersAndOfEndedProcesses) {
+  Db db(GetParam());
   db.Beleg(1, 8);
   pid_t kind = fork();
   if (kind == 0) _exit(0);
@@ -282,7 +273,7 @@ TEST(Belegdaten, LocksOfOtherHoldersAndOfEndedProcesses) {
   std::string tot = LockInhaber("bert");
   tot = tot.substr(0, tot.rfind(':') + 1) + std::to_string(kind);
   BelegdatenHost b;
-  b.Öffnen("0", "", db.v.get());
+  b.Öffnen("0", "", db.db.get());
   b.Vorgaben(Dokumentvorgaben{});
   ASSERT_TRUE(b.LeseKopf(1, 8, true));
   struct Fall {
@@ -296,15 +287,18 @@ TEST(Belegdaten, LocksOfOtherHoldersAndOfEndedProcesses) {
       {b.Inhaber(), true, 0, -1},
   };
   for (const Fall& f : fälle) {
-    db.v->Ausführen("DELETE FROM Belegsperren");
+    db.db->Ausführen("DELETE FROM Belegsperren");
     const Variant p[] = {Variant(f.inhaber)};
-    db.v->Ausführen("INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber) VALUES (1, 8, ?)", p);
+    db.db->Ausführen("INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber) VALUES (1, 8, ?)", p);
     EXPECT_EQ(InhaberLebt(f.inhaber), f.lebt) << f.inhaber;
     EXPECT_EQ(b.Bearbeitungsstatus(), f.status) << f.inhaber;
     EXPECT_EQ(b.Sperren(1, 8, true), f.sperre) << f.inhaber;
-    EXPECT_EQ(Sperrinhaber(*db.v, 1, 8), f.sperre ? b.Inhaber() : f.inhaber);
+    EXPECT_EQ(Sperrinhaber(*db.db, 1, 8), f.sperre ? b.Inhaber() : f.inhaber);
   }
 }
+
+GAEB_AUF_BEIDEN(Einstellungen);
+GAEB_AUF_BEIDEN(Belegdaten);
 
 }  // namespace
 }  // namespace gaeb::host

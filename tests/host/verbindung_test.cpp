@@ -1,4 +1,4 @@
-// The SQLite connection and the schema.
+// The connections of both engines and the schema.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,37 +10,103 @@
 #include "host/felder.h"
 #include "host/schema.h"
 #include "host/verbindung.h"
+#include "host/verbindung_postgres.h"
+#include "testhost.h"
 
 namespace gaeb::host {
 namespace {
 
-TEST(Verbindung, ExecuteCountsTouchedOrReturnedRecords) {
-  auto v = ÖffneVerbindung("sqlite::memory:");
-  EXPECT_EQ(v->Ausführen("CREATE TABLE t (a INTEGER, b TEXT, c DOUBLE PRECISION)"), 0);
+using test::AufBeiden;
+using Verbindungstest = AufBeiden;
+
+TEST_P(Verbindungstest, ExecuteCountsBindsConvertsAndRollsBack) {
+  auto v = ÖffneVerbindung(test::NeueDatenbank(GetParam()));
+  EXPECT_EQ(v->Ausführen("CREATE TABLE Tafel (a INTEGER NOT NULL, Bäume TEXT, c DOUBLE PRECISION)"), 0);
   const Variant r1[] = {Variant(std::int32_t{1}), Variant("x"), Variant(1.5)};
-  const Variant r2[] = {Variant(std::int32_t{2}), Variant("O'Brien"), Variant()};
-  EXPECT_EQ(v->Ausführen("INSERT INTO t VALUES (?, ?, ?)", r1), 1);
-  EXPECT_EQ(v->Ausführen("INSERT INTO t VALUES (?, ?, ?)", r2), 1);
-  EXPECT_EQ(v->Ausführen("SELECT * FROM t"), 2);
-  EXPECT_EQ(v->Ausführen("SELECT * FROM t WHERE a = 3"), 0);
-  EXPECT_EQ(v->Ausführen("UPDATE t SET b = 'y'"), 2);
-  // Apostrophes are bound, not pasted.
+  const Variant r2[] = {Variant(std::int32_t{2}), Variant("O'Brien ?"), Variant()};
+  EXPECT_EQ(v->Ausführen("INSERT INTO Tafel VALUES (?, ?, ?)", r1), 1);
+  EXPECT_EQ(v->Ausführen("INSERT INTO Tafel VALUES (?, ?, ?)", r2), 1);
+  EXPECT_EQ(v->Ausführen("SELECT * FROM Tafel"), 2);
+  EXPECT_EQ(v->Ausführen("SELECT * FROM Tafel WHERE a = 3"), 0);
+  // Apostrophes and question marks are bound, not pasted.
   const Variant q[] = {Variant("O'Brien' OR '1'='1")};
-  EXPECT_EQ(v->Ausführen("SELECT * FROM t WHERE b = ?", q), 0);
-  Ergebnis e = v->Abfrage("SELECT a, b, c FROM t ORDER BY a");
+  EXPECT_EQ(v->Ausführen("SELECT * FROM Tafel WHERE Bäume = ?", q), 0);
+  // 64-bit arithmetic of the database: beyond a Long comes back as a Double.
+  const Variant groß[] = {Variant(std::int32_t{2147483647})};
+  EXPECT_EQ(v->Abfrage("SELECT ? + 1 AS Summe", groß).Wert(0, "Summe"), Variant(2147483648.0));
+  EXPECT_EQ(v->Ausführen("UPDATE Tafel SET Bäume = 'y?'"), 2);
+  Ergebnis e = v->Abfrage("SELECT a, Bäume, c FROM Tafel ORDER BY a");
   ASSERT_EQ(e.zeilen.size(), 2u);
   EXPECT_EQ(e.Wert(0, "a"), Variant(std::int32_t{1}));
+  EXPECT_EQ(e.Wert(1, "Bäume"), Variant("y?"));
   EXPECT_EQ(e.Wert(0, "c"), Variant(1.5));
   EXPECT_TRUE(e.Wert(1, "c").IstLeer());
   EXPECT_THROW(e.Wert(0, "nix"), Fehler);
-  EXPECT_THROW(v->Ausführen("SELECT * FROM fehlt"), Fehler);
-  EXPECT_THROW(v->Ausführen("SELECT * FROM t WHERE a = ?"), Fehler);  // parameter missing
+  try {
+    v->Ausführen("SELECT * FROM Fehlende");
+    ADD_FAILURE();
+  } catch (const Fehler& f) {
+    EXPECT_NE(f.Beschreibung().find("Fehlende"), std::string::npos) << f.Beschreibung();  // the engine's message
+  }
+  EXPECT_THROW(v->Ausführen("SELECT * FROM Tafel WHERE a = ?"), Fehler);  // parameter missing
   v->Beginne();
   EXPECT_TRUE(v->InTransaktion());
-  v->Ausführen("DELETE FROM t");
+  v->Ausführen("DELETE FROM Tafel");
   v->Verwerfe();
   EXPECT_FALSE(v->InTransaktion());
-  EXPECT_EQ(v->Ausführen("SELECT * FROM t"), 2);
+  EXPECT_EQ(v->Ausführen("SELECT * FROM Tafel"), 2);
+  // A series of rows (on the server one text stream: tabs, backslashes and
+  // line ends escaped) raises an error at the latest at its end.
+  const Variant gut[] = {Variant(std::int32_t{5}), Variant("a\tb\\N\r\nd"), Variant()};
+  v->Beginne();
+  Serie serie(*v, "INSERT INTO Tafel (a, Bäume, c) VALUES (?, ?, ?)");
+  serie.Zeile(gut);
+  serie.Ende();
+  v->Bestätige();
+  EXPECT_EQ(v->Abfrage("SELECT Bäume, c FROM Tafel WHERE a = 5").zeilen,
+            (std::vector<std::vector<Variant>>{{gut[1], Variant()}}));
+  auto fehlerhaft = [&] {
+    v->Beginne();
+    Serie falsch(*v, "INSERT INTO Tafel (a, Bäume, c) VALUES (?, ?, ?)");
+    const Variant schlecht[] = {Variant(), Variant("s"), Variant(0.5)};
+    falsch.Zeile(gut);
+    falsch.Zeile(schlecht);
+    falsch.Ende();
+    v->Bestätige();
+  };
+  EXPECT_THROW(fehlerhaft(), Fehler);
+  if (v->InTransaktion()) v->Verwerfe();
+  EXPECT_EQ(v->Ausführen("SELECT * FROM Tafel"), 3);
+}
+
+TEST(Verbindung, BadConnectionTextsAreClearErrors) {
+  const char* texte[] = {"mysql://x", "sqlite:", "sqlite:/nonexistent-dir/x.db",
+                         "postgresql://gaeb:geheim@/x?host=/nonexistent-dir&connect_timeout=2"};
+  for (const char* text : texte) {
+    try {
+      ÖffneVerbindung(text);
+      ADD_FAILURE() << text;
+    } catch (const Fehler& f) {
+      EXPECT_EQ(f.Beschreibung().find("geheim"), std::string::npos) << f.Beschreibung();  // password masked
+    }
+  }
+  EXPECT_THROW(NeueVerbindung()->Ausführen("SELECT 1"), Fehler);  // not open
+}
+
+TEST(Verbindung, ServerStatementsQuoteNamesAndNumberPlaceholders) {
+  const std::pair<const char*, const char*> fälle[] = {
+      {"SELECT Inhaber FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ?",
+       R"(SELECT "Inhaber" FROM "Belegsperren" WHERE "Belegart" = $1 AND "Belegnummer" = $2)"},
+      {"Select * from Metallarten Where NEART = 'CU?' -- Kommentar ?",
+       R"(Select * from "Metallarten" Where "NEART" = 'CU?' -- Kommentar ?)"},
+      {"CREATE TABLE t (a INTEGER NOT NULL DEFAULT 0, \"Schon\" TEXT, x DOUBLE PRECISION DEFAULT 1.5e3)",
+       "CREATE TABLE t (a BIGINT NOT NULL DEFAULT 0, \"Schon\" TEXT, x DOUBLE PRECISION DEFAULT 1.5e3)"},
+      {"INSERT INTO N (K) VALUES (? + 1) ON CONFLICT (K) DO UPDATE SET K = excluded.K WHERE N.K < 'it''s'",
+       R"(INSERT INTO "N" ("K") VALUES ($1 + 1) ON CONFLICT ("K") DO UPDATE SET "K" = excluded."K" WHERE "N"."K" < 'it''s')"},
+      {"CREATE FUNCTION aa_LöschenLieferanten(x bigint) RETURNS void AS $$ DELETE FROM Artikel WHERE id = $1 $$",
+       R"(CREATE FUNCTION "aa_LöschenLieferanten"(x bigint) RETURNS void AS $$ DELETE FROM "Artikel" WHERE id = $1 $$)"},
+  };
+  for (const auto& [ein, aus] : fälle) EXPECT_EQ(PostgresSql(ein), aus);
 }
 
 // A write that gave up waiting for another connection leaves nothing open on
@@ -48,10 +114,10 @@ TEST(Verbindung, ExecuteCountsTouchedOrReturnedRecords) {
 // the other transaction ends.
 TEST(Verbindung, WriteAfterABusyTimeoutWaitsAgain) {
   using namespace std::chrono;
-  auto pfad = std::filesystem::temp_directory_path() / ("gaeb_busy_" + std::to_string(::getpid()) + ".db");
-  auto a = ÖffneVerbindung("sqlite:" + pfad.string());
+  std::string text = test::NeueDatenbank(test::Datenbankart::Sqlite, true);
+  auto a = ÖffneVerbindung(text);
   a->Ausführen("CREATE TABLE t (a INTEGER PRIMARY KEY)");
-  auto b = ÖffneVerbindung("sqlite:file:" + pfad.string() + "?busy_timeout=300");
+  auto b = ÖffneVerbindung("sqlite:file:" + text.substr(7) + "?busy_timeout=300");
   a->Beginne();
   a->Ausführen("INSERT INTO t VALUES (1)");
   auto start = steady_clock::now();
@@ -70,22 +136,13 @@ TEST(Verbindung, WriteAfterABusyTimeoutWaitsAgain) {
   EXPECT_EQ(b->Ausführen("SELECT * FROM t"), 2);
   a.reset();
   b.reset();
-  for (const char* endung : {"", "-wal", "-shm"}) std::filesystem::remove(pfad.string() + endung);
+  test::EntferneDatenbank(text);
 }
 
-TEST(Verbindung, BadConnectionTextsAreClearErrors) {
-  EXPECT_THROW(ÖffneVerbindung("mysql://x"), Fehler);
-  EXPECT_THROW(ÖffneVerbindung("sqlite:"), Fehler);
-  EXPECT_THROW(ÖffneVerbindung("sqlite:/nonexistent-dir/x.db"), Fehler);
-  auto v = NeueVerbindung();
-  EXPECT_THROW(v->Ausführen("SELECT 1"), Fehler);  // not open
-}
-
-TEST(Schema, CreatesIdempotentlyAndAddsMissingColumns) {
-  auto pfad = std::filesystem::temp_directory_path() / "gaeb_schema_test.db";
-  std::filesystem::remove(pfad);
+TEST_P(Verbindungstest, SchemaCreatesIdempotentlyAndAddsMissingColumns) {
+  std::string text = test::NeueDatenbank(GetParam(), true);
   {
-    auto v = ÖffneVerbindung("sqlite:" + pfad.string());
+    auto v = ÖffneVerbindung(text);
     EXPECT_EQ(Schemaversion(*v), 0);
     ErstelleSchema(*v);
     EXPECT_EQ(Schemaversion(*v), kSchemaversion);
@@ -96,7 +153,7 @@ TEST(Schema, CreatesIdempotentlyAndAddsMissingColumns) {
                  "Positionstyp INTEGER, PRIMARY KEY (Belegart, Belegnummer, Zeile))");
     v->Ausführen("INSERT INTO Belegschlusszeilen VALUES (1, 1, 0, 90)");
   }
-  auto v = ÖffneVerbindung("sqlite:" + pfad.string());
+  auto v = ÖffneVerbindung(text);
   ErstelleSchema(*v);
   ErstelleSchema(*v);
   EXPECT_EQ(v->Ausführen("SELECT * FROM ProjekteKolvar"), 1);
@@ -111,8 +168,10 @@ TEST(Schema, CreatesIdempotentlyAndAddsMissingColumns) {
   v->Ausführen("UPDATE Schemaversion SET Version = 99");
   EXPECT_THROW(ErstelleSchema(*v), Fehler);
   v.reset();
-  std::filesystem::remove(pfad);
+  test::EntferneDatenbank(text);
 }
+
+GAEB_AUF_BEIDEN(Verbindungstest);
 
 }  // namespace
 }  // namespace gaeb::host

@@ -39,7 +39,8 @@ class Mitschrift : public Artikelmanager {
 
 using Setze = std::function<void(clsGaebSQL&)>;
 
-class Artikel : public ::testing::Test {
+// Runs on both engines: on a server the deletion procedures are its own functions.
+class Artikel : public test::AufBeiden {
  protected:
   void SetUp() override {
     for (bool kv : {true, false})
@@ -85,7 +86,7 @@ class Artikel : public ::testing::Test {
     }
   }
 
-  TestHost h;
+  TestHost h{GetParam()};
   std::vector<std::string> log;
   std::string fehlt;
   std::unique_ptr<clsGaebSQL> k;
@@ -100,7 +101,7 @@ Setze Leistung(const Setze& mehr) {
   };
 }
 
-TEST_F(Artikel, EveryMemberInItsOrder) {
+TEST_P(Artikel, EveryMemberInItsOrder) {
   ASSERT_TRUE(k->InitArtikelmanager(false, "tester", "20261205"));
   Schreibe(Leistung([](clsGaebSQL& c) {
     c.Kurztext1("Mauerwerk");
@@ -134,7 +135,7 @@ TEST_F(Artikel, EveryMemberInItsOrder) {
   EXPECT_TRUE(h.Meldungen().empty());
 }
 
-TEST_F(Artikel, RowsCountedAndMembersSetByTheirValues) {
+TEST_P(Artikel, RowsCountedAndMembersSetByTheirValues) {
   const std::string k100(100, 'k'), z50(50, 'z');
   struct Fall {
     Setze setze;
@@ -170,7 +171,7 @@ TEST_F(Artikel, RowsCountedAndMembersSetByTheirValues) {
 
 // A member the manager does not know fails where it is used, is reported by
 // the procedure that used it, and no article is stored; the row still answers True.
-TEST_F(Artikel, UnknownMemberReported) {
+TEST_P(Artikel, UnknownMemberReported) {
   struct Fall {
     const char* fehlt;
     bool init;
@@ -210,7 +211,7 @@ TEST_F(Artikel, UnknownMemberReported) {
   }
 }
 
-TEST_F(Artikel, ReimportReplacesOnlyThatSuppliersArticles) {
+TEST_P(Artikel, ReimportReplacesOnlyThatSuppliersArticles) {
   Übertrage(false, "O'Brien", "OB", {"1", "2", "3"});
   Übertrage(false, "Meier", "ME", {"1"});
   Übertrage(true, "Meier", "ME", {"7"});
@@ -230,6 +231,9 @@ TEST_F(Artikel, ReimportReplacesOnlyThatSuppliersArticles) {
   EXPECT_EQ(h.db->Ausführen("SELECT * FROM ArtikellangtexteKV"), 0);
   EXPECT_TRUE(h.Meldungen().empty());
 }
+
+using test::Datenbankart;
+GAEB_AUF_BEIDEN(Artikel);
 
 }  // namespace
 }  // namespace gaeb

@@ -10,7 +10,7 @@ namespace {
 using namespace test;
 
 
-TEST_F(Import, CompleteBillIsSavedAndUnlockedOnlyAtTheEndRow) {
+TEST_P(Import, CompleteBillIsSavedAndUnlockedOnlyAtTheEndRow) {
   ASSERT_TRUE(Kopf(*k, nr));
   EXPECT_EQ(k->KundenNummer(), "K-77");  // replaced by the project's customer
   ASSERT_TRUE(Struktur(*k, nr, 1, "01"));
@@ -46,14 +46,14 @@ TEST_F(Import, CompleteBillIsSavedAndUnlockedOnlyAtTheEndRow) {
   PrüfeFelder(Text(d.schlusszeilen), {{0, "Summe=620"}, {1, "Langtext=Schlussbemerkung"}});
 }
 
-TEST_F(Import, HeaderWithoutOrWithUnknownProjectFails) {
+TEST_P(Import, HeaderWithoutOrWithUnknownProjectFails) {
   EXPECT_FALSE(Kopf(*k, nr, ""));
   EXPECT_FALSE(Kopf(*k, nr, "P9"));
   std::string m = "Neuer Beleg:" + std::to_string(nr);
   EXPECT_EQ(h.Meldungen(), (std::vector<std::string>{TestHost::M10055(m), TestHost::M10055(m)}));
 }
 
-TEST_F(Import, RowsThatStoreNothingAnswerTrue) {
+TEST_P(Import, RowsThatStoreNothingAnswerTrue) {
   ASSERT_TRUE(Kopf(*k, nr));
   EXPECT_TRUE(Typ(40, "", 0));
   EXPECT_TRUE(Typ(40, "", 5));
@@ -62,7 +62,7 @@ TEST_F(Import, RowsThatStoreNothingAnswerTrue) {
   EXPECT_TRUE(h.Meldungen().empty());
 }
 
-TEST_F(Import, RefusedInsertsShowTheirMessages) {
+TEST_P(Import, RefusedInsertsShowTheirMessages) {
   ASSERT_TRUE(Kopf(*k, nr));
   ASSERT_TRUE(Struktur(*k, nr, 1, "01"));
   ASSERT_TRUE(Struktur(*k, nr, 2, "01.01"));
@@ -83,7 +83,7 @@ TEST_F(Import, RefusedInsertsShowTheirMessages) {
 }
 
 // Each failing host step gives its own message; the row answers False.
-TEST_F(Import, FailingHostStepsShowTheStepMessage) {
+TEST_P(Import, FailingHostStepsShowTheStepMessage) {
   ASSERT_TRUE(Kopf(*k, nr));
   struct Fall {
     const char* op;
@@ -123,7 +123,7 @@ TEST_F(Import, FailingHostStepsShowTheStepMessage) {
   }
 }
 
-TEST_F(Import, EndRowFailures) {
+TEST_P(Import, EndRowFailures) {
   ASSERT_TRUE(Kopf(*k, nr));
   ASSERT_TRUE(Position(*k, nr, "0010", 1, 1));
   std::string n = std::to_string(nr);
@@ -151,7 +151,7 @@ class HalbeFormatierung : public Formatierung {
   void FormatiereAllePositionen(std::unique_ptr<Belegdaten>&, std::int16_t, bool, bool& alle) override { alle = false; }
 };
 
-TEST_F(Import, UnformattedPositionsAreReportedAndTheImportGoesOn) {
+TEST_P(Import, UnformattedPositionsAreReportedAndTheImportGoesOn) {
   h.fabrik->Registriere(klassen::Formatierung, [] { return std::make_unique<HalbeFormatierung>(); });
   ASSERT_TRUE(Kopf(*k, nr));
   ASSERT_TRUE(Ende(*k, nr));
@@ -196,6 +196,8 @@ TEST(ImportStörung, EveryFailingCallIsReportedAndNothingEscapes) {
     ASSERT_LT(n, 500);
   }
 }
+
+GAEB_AUF_BEIDEN(Import);
 
 }  // namespace
 }  // namespace gaeb

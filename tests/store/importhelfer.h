@@ -63,7 +63,7 @@ inline host::Dokument Gespeichert(TestHost& h, std::int16_t art, std::int32_t nr
 
 // A component with a document number locked for project P1 of customer
 // K-77, and a copper price.
-class Import : public ::testing::Test {
+class Import : public AufBeiden {
  protected:
   void SetUp() override {
     Projekt(h, "P1", "K-77");
@@ -86,7 +86,7 @@ class Import : public ::testing::Test {
     return [&s](std::size_t i, const std::string& n) { return s.at(i).Feld(n).ToString(); };
   }
 
-  TestHost h;
+  TestHost h{GetParam()};
   std::unique_ptr<clsGaebSQL> k;
   std::int32_t nr = 0;
 };

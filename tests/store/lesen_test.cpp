@@ -7,6 +7,8 @@ namespace gaeb {
 namespace {
 
 using namespace test;
+using LeseBeleg = AufBeiden;
+using PruefenAusgabeWaehrung = AufBeiden;
 
 void Speichere(TestHost& h, std::int16_t art, std::int32_t nr, const std::function<void(host::Satz&)>& kopf) {
   host::Dokument d;
@@ -18,8 +20,8 @@ void Speichere(TestHost& h, std::int16_t art, std::int32_t nr, const std::functi
   h.db->Bestätige();
 }
 
-TEST(LeseBeleg, CorrectsTheTypeAndCopiesTenHeaderValues) {
-  TestHost h;
+TEST_P(LeseBeleg, CorrectsTheTypeAndCopiesTenHeaderValues) {
+  TestHost h(GetParam());
   const std::pair<const char*, Variant> werte[] = {
       {"InformationProjekt", Variant("Info")}, {"Projektnummer", Variant("P1")},
       {"DateiUrsprung", Variant("Datei")},     {"BezeichnungLV", Variant("Rohbau")},
@@ -39,8 +41,8 @@ TEST(LeseBeleg, CorrectsTheTypeAndCopiesTenHeaderValues) {
   EXPECT_TRUE(h.Meldungen().empty());
 }
 
-TEST(LeseBeleg, MissingDocumentAndDocumentEditedElsewhere) {
-  TestHost h;
+TEST_P(LeseBeleg, MissingDocumentAndDocumentEditedElsewhere) {
+  TestHost h(GetParam());
   Speichere(h, 1, 5, [](host::Satz&) {});
   auto k = h.Komponente();
   std::int16_t art = 1;
@@ -55,8 +57,8 @@ TEST(LeseBeleg, MissingDocumentAndDocumentEditedElsewhere) {
 
 // The host finds the number but fails (or refuses) to read the header: the
 // result set before stays True, after message 10055 or 13049.
-TEST(LeseBeleg, ErrorsAfterTheResultWasSetKeepTrue) {
-  TestHost h;
+TEST_P(LeseBeleg, ErrorsAfterTheResultWasSetKeepTrue) {
+  TestHost h(GetParam());
   Speichere(h, 1, 5, [](host::Satz&) {});
   auto k = h.Komponente();
   h.störung->Störe("LeseKopf");
@@ -73,8 +75,8 @@ TEST(LeseBeleg, ErrorsAfterTheResultWasSetKeepTrue) {
   EXPECT_TRUE(m.extra.IstLeer());  // the extra value omitted
 }
 
-TEST(PruefenAusgabeWaehrung, AnswersByTheDocumentsCurrency) {
-  TestHost h;
+TEST_P(PruefenAusgabeWaehrung, AnswersByTheDocumentsCurrency) {
+  TestHost h(GetParam());
   Speichere(h, 1, 1, [](host::Satz& k) { k.SetzeFeld("Währung", "EUR"); });
   Speichere(h, 1, 2, [](host::Satz& k) {
     k.SetzeFeld("Währung", "CHF");
@@ -89,6 +91,9 @@ TEST(PruefenAusgabeWaehrung, AnswersByTheDocumentsCurrency) {
   EXPECT_TRUE(k->PrüfenAusgabeWährung(1, 99, true));  // a header that cannot be read: True
   EXPECT_TRUE(h.Meldungen().empty());
 }
+
+GAEB_AUF_BEIDEN(LeseBeleg);
+GAEB_AUF_BEIDEN(PruefenAusgabeWaehrung);
 
 }  // namespace
 }  // namespace gaeb

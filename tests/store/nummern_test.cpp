@@ -3,7 +3,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <set>
 
 #include "importhelfer.h"
 
@@ -11,9 +14,12 @@ namespace gaeb {
 namespace {
 
 using namespace test;
+using Belegnummern = AufBeiden;
+using Mehrplatz = AufBeiden;
+using Vorlauf = AufBeiden;
 
-TEST(Belegnummern, LockSkipsTakenNumbersOfTheSameTypeOnly) {
-  TestHost h;
+TEST_P(Belegnummern, LockSkipsTakenNumbersOfTheSameTypeOnly) {
+  TestHost h(GetParam());
   h.db->Ausführen("INSERT INTO Nummernkreise VALUES (1, 0, 1000)");
   h.LegeBelegAn(1, 1000, "", {});
   h.LegeBelegAn(1, 1001, "", {});
@@ -30,8 +36,8 @@ TEST(Belegnummern, LockSkipsTakenNumbersOfTheSameTypeOnly) {
   EXPECT_TRUE(h.Meldungen().empty());
 }
 
-TEST(Belegnummern, PerUserRangeIsKeptForTheHeader) {
-  TestHost h;
+TEST_P(Belegnummern, PerUserRangeIsKeptForTheHeader) {
+  TestHost h(GetParam());
   host::SchreibeEinstellung(*h.db, "Standard", "Belegnummern", "ProBenutzer", "Wahr");
   h.db->Ausführen("INSERT INTO Benutzernummernkreise VALUES ('tester', 1, 7)");
   h.db->Ausführen("INSERT INTO Nummernkreise VALUES (1, 7, 7000)");
@@ -43,8 +49,8 @@ TEST(Belegnummern, PerUserRangeIsKeptForTheHeader) {
 
 // No number after the largest Long: the reservation fails with its message
 // and result 0, and nothing is reserved or locked under a wrapped number.
-TEST(Belegnummern, NoNumberAfterTheLargest) {
-  TestHost h;
+TEST_P(Belegnummern, NoNumberAfterTheLargest) {
+  TestHost h(GetParam());
   h.db->Ausführen("INSERT INTO Nummernkreise VALUES (1, 0, 2147483646)");
   h.LegeBelegAn(1, 2147483647, "", {});  // the search would step past it
   h.LegeBelegAn(2, 2147483647, "", {});  // a range never used starts after it
@@ -63,8 +69,8 @@ TEST(Belegnummern, NoNumberAfterTheLargest) {
   EXPECT_EQ(h.db->Ausführen("SELECT * FROM Belegsperren WHERE Belegnummer < 0"), 0);
 }
 
-TEST(Belegnummern, FailuresReportTheirProcedure) {
-  TestHost h;
+TEST_P(Belegnummern, FailuresReportTheirProcedure) {
+  TestHost h(GetParam());
   clsGaebSQL ohneInit(h.fabrik);  // no connection: the first host call fails
   EXPECT_EQ(ohneInit.Sperren_Belegnummer(1), 0);
   EXPECT_EQ(ohneInit.Ermittle_Belegnummer(1), 0);
@@ -72,63 +78,124 @@ TEST(Belegnummern, FailuresReportTheirProcedure) {
                                                      TestHost::M10055("Ermittle_Belegnummer")}));
 }
 
-// A number range that lags behind the stored documents: it always offers 1,
-// so every workstation's candidate is the lowest free number.
-class NachlaufenderNummernkreis : public Belegnummern {
- public:
-  void Öffnen(const std::string&, const std::string&, Verbindung*) override {}
-  bool BenutzerNummernkreise() override { return false; }
-  std::int16_t NummernkreisVon(const std::string&, std::int16_t) override { return 0; }
-  std::int32_t NächsteNummer(std::int16_t, std::int16_t) override { return 1; }
-  void Reserviere(std::int16_t, std::int32_t, std::int16_t) override {}
-};
-
-// Several processes (workstations) import into one database file at once,
-// all drawing the same candidate numbers: each import gets a number of its
-// own, is saved, and leaves no lock behind.
-TEST(Belegnummern, ParallelImportsGetNumbersOfTheirOwn) {
-  constexpr int kProzesse = 4, kRunden = 40, kPositionen = 20;
-  std::string pfad = (std::filesystem::temp_directory_path() / ("gaeb_parallel_" + std::to_string(::getpid()) + ".db")).string();
-  std::string text = "sqlite:" + pfad;
-  auto db = host::ÖffneVerbindung(text);
-  host::ErstelleSchema(*db);
-  db->Ausführen("INSERT INTO ProjekteKolvar (Projektnummer) VALUES ('P1')");
-  std::vector<pid_t> kinder;
-  for (int p = 0; p < kProzesse; ++p) {
-    pid_t kind = fork();
-    if (kind == 0) {
-      int fehler = 0;
-      auto fabrik = host::NeueFabrik();
-      fabrik->Registriere(klassen::Belegnummern, [] { return std::make_unique<NachlaufenderNummernkreis>(); });
-      auto v = host::ÖffneVerbindung(text);
-      for (int r = 0; r < kRunden; ++r) {
-        clsGaebSQL k(fabrik);
-        k.Init("", text, v.get(), nullptr, nullptr, "");
-        k.Parameter_Beleg("EUR", "tester", "20261205", "05122026", "", 0, 0, 0, 0, "", false);
-        k.Init_BelegVorlauf(1, "");
-        std::int32_t nr = 0;
-        for (int versuch = 0; versuch < 100000 && nr == 0; ++versuch) nr = k.Sperren_Belegnummer(1);
-        bool ok = nr != 0 && Kopf(k, nr);
-        for (int i = 0; ok && i < kPositionen; ++i) ok = Position(k, nr, std::to_string(i), 1, 1);
-        if (!ok || !Ende(k, nr)) ++fehler;
-      }
-      _exit(std::min(fehler, 100));
-    }
-    kinder.push_back(kind);
-  }
-  for (pid_t kind : kinder) {
-    int status = 0;
-    waitpid(kind, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "failed imports: " << WEXITSTATUS(status);
-  }
-  EXPECT_EQ(db->Ausführen("SELECT * FROM Belegkopfkolvar"), kProzesse * kRunden);
-  EXPECT_EQ(db->Ausführen("SELECT * FROM Belegsperren"), 0);
-  db.reset();
-  for (const char* endung : {"", "-wal", "-shm"}) std::filesystem::remove(pfad + endung);
+// Workstations (processes) import the demo bill into one database at once,
+// as `gaeb import-rows` does: each import gets a number of its own, is saved
+// completely and leaves no lock behind.
+TEST_P(Mehrplatz, ParallelImportsOfTheDemoBillGetNumbersOfTheirOwn) {
+  TestHost h(GetParam(), true);
+  Projekt(h, "1000");
+  std::string aus = (std::filesystem::temp_directory_path() / ("gaeb_mehrplatz" + std::to_string(::getpid()))).string();
+  std::string befehl = "for p in 1 2 3 4; do (for i in $(seq 25); do '" GAEB_BIN_DIR "/gaeb' --db '" +
+                       h.verbindungstext + "' import-rows '" GAEB_TESTDATA "/../../examples/kita-rohbau.json' "
+                       "--type 1 2>/dev/null || echo Fehler; done) & done > " + aus + "; wait";
+  ASSERT_EQ(std::system(befehl.c_str()), 0);
+  std::ifstream in(aus);
+  std::set<std::string> nummern;
+  for (std::string zeile; std::getline(in, zeile);) EXPECT_TRUE(nummern.insert(zeile).second) << zeile;
+  std::filesystem::remove(aus);
+  EXPECT_EQ(nummern.size(), 100u);
+  EXPECT_EQ(h.db->Ausführen("SELECT * FROM Belegkopfkolvar"), 100);
+  Ergebnis e = h.db->Abfrage("SELECT COUNT(*) AS n FROM Belegpositionen GROUP BY Belegnummer");
+  ASSERT_EQ(e.zeilen.size(), 100u);
+  for (const auto& z : e.zeilen) EXPECT_EQ(z[0], e.zeilen[0][0]);
+  EXPECT_GT(e.zeilen[0][0].ToInt32(), 10);
+  EXPECT_EQ(h.db->Ausführen("SELECT * FROM Belegsperren"), 0);
 }
 
-TEST(Vorlauf, InitBelegVorlaufAndProjectCheck) {
-  TestHost h;
+// The connection of a workstation that tells the pipe when the first
+// position is written in the save's transaction, and waits there.
+class Melder : public Verbindung {
+ public:
+  Melder(std::unique_ptr<Verbindung> v, int fd) : v_(std::move(v)), fd_(fd) {}
+  void Öffnen(std::string_view t) override { v_->Öffnen(t); }
+  long Ausführen(std::string_view sql, std::span<const Variant> p) override {
+    if (fd_ >= 0 && sql.rfind("INSERT INTO Belegpositionen", 0) == 0 && write(fd_, "s", 1) == 1) pause();
+    return v_->Ausführen(sql, p);
+  }
+  Ergebnis Abfrage(std::string_view sql, std::span<const Variant> p) override { return v_->Abfrage(sql, p); }
+  void Beginne() override { v_->Beginne(); }
+  void Bestätige() override { v_->Bestätige(); }
+  void Verwerfe() override { v_->Verwerfe(); }
+  bool InTransaktion() const override { return v_->InTransaktion(); }
+  std::string Verbindungstext() const override { return v_->Verbindungstext(); }
+
+ private:
+  std::unique_ptr<Verbindung> v_;
+  int fd_;
+};
+
+// A child process imports a bill under the first number (fd >= 0: its
+// connection is a Melder).
+pid_t Importiere(const std::string& text, int positionen, int fd) {
+  pid_t kind = fork();
+  if (kind != 0) return kind;
+  auto fabrik = host::NeueFabrik();
+  auto v = fd >= 0 ? std::make_unique<Melder>(host::ÖffneVerbindung(text), fd) : host::ÖffneVerbindung(text);
+  clsGaebSQL k(fabrik);
+  k.Init("", text, v.get(), nullptr, nullptr, "");
+  k.Parameter_Beleg("EUR", "kind", "20261205", "05122026", "", 0, 0, 0, 0, "", false);
+  k.Init_BelegVorlauf(1, "");
+  bool ok = k.Sperren_Belegnummer(1) == 1 && Kopf(k, 1);
+  for (int i = 0; ok && i < positionen; ++i) ok = Position(k, 1, std::to_string(i), 1, 1);
+  _exit(ok && Ende(k, 1) ? 0 : 1);
+}
+
+// While a document is imported, an output of it is refused (the document is
+// not there yet or locked); once it may be opened it is complete.
+TEST_P(Mehrplatz, OutputDuringAnImportIsRefusedOrSeesTheWholeDocument) {
+  constexpr int kPositionen = 3000;
+  TestHost h(GetParam(), true);
+  Projekt(h, "P1");
+  pid_t kind = Importiere(h.verbindungstext, kPositionen, -1);
+  host::BelegdatenHost b;
+  b.Öffnen("0", "", h.db.get());
+  b.Vorgaben(Dokumentvorgaben{});
+  int abgewiesen = 0;
+  for (;;) {
+    std::int16_t art = 1;
+    std::int32_t nr = 1;
+    bool f = true;
+    b.ÖffneFürAusgabe(art, nr, f);
+    if (b.Öffnungsstatus() == -1) {
+      EXPECT_EQ(b.LetzterPositionsindex() + 1, kPositionen);
+      break;
+    }
+    ++abgewiesen;
+    if (waitpid(kind, nullptr, WNOHANG) == kind) kind = 0;
+    ASSERT_TRUE(kind != 0 || abgewiesen < 1000000) << "the import ended without saving";
+  }
+  if (kind != 0) waitpid(kind, nullptr, 0);
+  EXPECT_GT(abgewiesen, 0);
+}
+
+// A workstation killed inside the save's transaction (at its first position
+// row) leaves no document, and its lock is taken over by the next one.
+TEST_P(Mehrplatz, KilledDuringTheSaveSavesNothing) {
+  TestHost h(GetParam(), true);
+  Projekt(h, "P1");
+  int pipe_[2];
+  ASSERT_EQ(pipe(pipe_), 0);
+  pid_t kind = Importiere(h.verbindungstext, 50, pipe_[1]);
+  char c = 0;
+  ASSERT_EQ(read(pipe_[0], &c, 1), 1);
+  kill(kind, SIGKILL);
+  int status = 0;
+  waitpid(kind, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status));
+  auto v = host::ÖffneVerbindung(h.verbindungstext);
+  for (const char* tabelle : {"Belegkopfkolvar", "Belegpositionen", "Belegschlusszeilen"})
+    EXPECT_EQ(v->Ausführen(std::string("SELECT * FROM ") + tabelle), 0) << tabelle;
+  host::BelegdatenHost b;
+  b.Öffnen("0", "", v.get());
+  b.Vorgaben(Dokumentvorgaben{});
+  EXPECT_NE(host::Sperrinhaber(*v, 1, 1), "");
+  EXPECT_EQ(b.Sperren(1, 1, false), -1);
+  close(pipe_[0]);
+  close(pipe_[1]);
+}
+
+TEST_P(Vorlauf, InitBelegVorlaufAndProjectCheck) {
+  TestHost h(GetParam());
   Projekt(h, "P'1");
   Projekt(h, "1000");
   auto k = h.Komponente();
@@ -144,6 +211,10 @@ TEST(Vorlauf, InitBelegVorlaufAndProjectCheck) {
   EXPECT_FALSE(ohneInit.Default_ProjektMappe("1000"));
   EXPECT_TRUE(h.Meldungen().empty());
 }
+
+GAEB_AUF_BEIDEN(Belegnummern);
+GAEB_AUF_BEIDEN(Mehrplatz);
+GAEB_AUF_BEIDEN(Vorlauf);
 
 }  // namespace
 }  // namespace gaeb

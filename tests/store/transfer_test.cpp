@@ -10,7 +10,7 @@ namespace {
 
 using namespace test;
 
-TEST_F(Import, HeaderCutsTextsAndWritesTheMaskInLetters) {
+TEST_P(Import, HeaderCutsTextsAndWritesTheMaskInLetters) {
   Projekt(h, "P2");  // without a customer
   ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
     c.Positionstyp(10);
@@ -40,7 +40,7 @@ TEST_F(Import, HeaderCutsTextsAndWritesTheMaskInLetters) {
   EXPECT_TRUE(h.Meldungen().empty());
 }
 
-TEST_F(Import, LevelCountDecidesTheLetters) {
+TEST_P(Import, LevelCountDecidesTheLetters) {
   struct Fall {
     bool los;
     const char* stufen;
@@ -70,7 +70,7 @@ TEST_F(Import, LevelCountDecidesTheLetters) {
   }
 }
 
-TEST_F(Import, UnitPriceFromItsSharesAndThePriceMarkers) {
+TEST_P(Import, UnitPriceFromItsSharesAndThePriceMarkers) {
   ASSERT_TRUE(Kopf(*k, nr));
   ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
     c.Positionstyp(40);
@@ -106,7 +106,7 @@ TEST_F(Import, UnitPriceFromItsSharesAndThePriceMarkers) {
           "Kalkulationskennzeichen=1"}});
 }
 
-TEST_F(Import, SumRowsTextsAndClosingRemarks) {
+TEST_P(Import, SumRowsTextsAndClosingRemarks) {
   ASSERT_TRUE(Kopf(*k, nr));
   for (std::int16_t art : {60, 70, 80}) ASSERT_TRUE(Zeile(*k, nr, [&](clsGaebSQL& c) { c.Positionstyp(art); }));
   ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
@@ -154,7 +154,7 @@ TEST_F(Import, SumRowsTextsAndClosingRemarks) {
   EXPECT_TRUE(s[0].Feld("Schalter").ToBool());
 }
 
-TEST_F(Import, HierarchyRowsAreRememberedAndRecomputedAtTheEnd) {
+TEST_P(Import, HierarchyRowsAreRememberedAndRecomputedAtTheEnd) {
   ASSERT_TRUE(Kopf(*k, nr));
   ASSERT_TRUE(Struktur(*k, nr, 1, "h1"));
   ASSERT_TRUE(Struktur(*k, nr, 2, "H2"));
@@ -166,7 +166,7 @@ TEST_F(Import, HierarchyRowsAreRememberedAndRecomputedAtTheEnd) {
   EXPECT_FALSE(d.positionen[0].Feld("FürSummenspeicher1").ToBool());  // structure rows carry no sum store
 }
 
-TEST_F(Import, MetalPriceIsZeroWithoutCopper) {
+TEST_P(Import, MetalPriceIsZeroWithoutCopper) {
   h.db->Ausführen("DELETE FROM Metallarten");
   ASSERT_TRUE(Kopf(*k, nr));
   EXPECT_DOUBLE_EQ(Im(*k).kopf.Feld("Metalltagespreis").ToDouble(), 0.0);
