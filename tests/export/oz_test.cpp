@@ -20,61 +20,45 @@ class OZ : public ::testing::Test {
   Kontext& c = k->kontext();
 };
 
-TEST_F(OZ, MaskLevelsCountTheFiveCharacters) {
-  EXPECT_EQ(k->OZMaske_Stufen("1233PPPPI"), "11241");
-  EXPECT_EQ(k->OZMaske_Stufen("PPPPPPPPI"), "00081");
-  EXPECT_EQ(k->OZMaske_Stufen("12PPPPI0000000"), "11041");
-  EXPECT_EQ(k->OZMaske_Stufen(""), "00000");
-  EXPECT_EQ(k->OZMaske_Stufen("ppii11"), "20000");
-  EXPECT_EQ(k->OZMaske_Stufen("GGLTPU"), "00010");
-  // Counts of ten and more are written as they are.
-  EXPECT_EQ(k->OZMaske_Stufen(std::string(12, 'P')), "000120");
+TEST_F(OZ, MaskLevelsAndMaskCheck) {
+  // Counts of ten and more are written as they are; lower-case letters are
+  // not the older notation.
+  const struct {
+    std::string maske, stufen;
+    bool gültig;
+  } fälle[] = {{"1233PPPPI", "11241", true},     {"PPPPPPPPI", "00081", false},  {"12PPPPI0000000", "11041", true},
+               {"", "00000", false},             {"ppii11", "20000", true},      {"GGLTPU", "00010", false},
+               {std::string(12, 'P'), "000120", false}, {"1PPPI|.|", "10031", true}, {"GLT1PPPPU", "10040", false},
+               {"11PPPPU", "20040", false},      {"g1", "10000", true}};
+  for (const auto& f : fälle) {
+    EXPECT_EQ(k->OZMaske_Stufen(f.maske), f.stufen) << f.maske;
+    EXPECT_EQ(Prüfe_OZMaske(f.maske), f.gültig) << f.maske;
+  }
   EXPECT_TRUE(h.Meldungen().empty());
-}
-
-TEST_F(OZ, MaskCheck) {
-  EXPECT_TRUE(Prüfe_OZMaske("1233PPPPI"));
-  EXPECT_TRUE(Prüfe_OZMaske("1PPPI|.|"));
-  EXPECT_FALSE(Prüfe_OZMaske("PPPPPPPPI"));
-  EXPECT_FALSE(Prüfe_OZMaske("GLT1PPPPU"));
-  EXPECT_FALSE(Prüfe_OZMaske("11PPPPU"));
-  EXPECT_FALSE(Prüfe_OZMaske(""));
-  EXPECT_TRUE(Prüfe_OZMaske("g1"));  // lower-case letters are not the older notation
 }
 
 TEST_F(OZ, FormatPosNrDropsTheSeparatorOnly) {
-  c.m_PosNr_Trennzeichen = ".";
-  EXPECT_EQ(Format_PosNr(c, "01.02.0010"), "01020010");
-  EXPECT_EQ(Format_PosNr(c, "1.2"), "12");
-  EXPECT_EQ(Format_PosNr(c, "0010"), "0010");
-  c.m_PosNr_Trennzeichen = "";
-  EXPECT_EQ(Format_PosNr(c, "01.02"), "01.02");
-  c.m_PosNr_Trennzeichen = "..";
-  EXPECT_EQ(Format_PosNr(c, "01..02"), "01..02");
-  c.m_PosNr_Trennzeichen = "·";  // a separator of two bytes is still one character
-  EXPECT_EQ(Format_PosNr(c, "01·02·ä"), "0102ä");
+  // A separator of two bytes is still one character.
+  const struct {
+    const char *trenn, *oz, *erwartet;
+  } fälle[] = {{".", "01.02.0010", "01020010"}, {".", "1.2", "12"}, {".", "0010", "0010"}, {"", "01.02", "01.02"},
+               {"..", "01..02", "01..02"},      {"·", "01·02·ä", "0102ä"}};
+  for (const auto& f : fälle) {
+    c.m_PosNr_Trennzeichen = f.trenn;
+    EXPECT_EQ(Format_PosNr(c, f.oz), f.erwartet) << f.oz;
+  }
 }
 
-TEST_F(OZ, FeldStringCutsAndPadsByCharacters) {
-  auto f = [&](const std::string& t, std::int16_t w) { return Feld_String(c, t, w); };
-  EXPECT_EQ(f("ABC", 5), "ABC  ");
-  EXPECT_EQ(f("ABCDEF", 4), "ABCD");
-  EXPECT_EQ(f("", 3), "   ");
-  EXPECT_EQ(f("ABC", 0), "");
-  EXPECT_EQ(f("Müller", 3), "Mül");
-  EXPECT_EQ(f("Öl", 4), "Öl  ");
+TEST_F(OZ, FeldStringCutsAndPadsByCharactersFeldNumRemovesSignAndFirstComma) {
+  const std::tuple<const char*, std::int16_t, const char*> text[] = {
+      {"ABC", 5, "ABC  "}, {"ABCDEF", 4, "ABCD"}, {"", 3, "   "}, {"ABC", 0, ""}, {"Müller", 3, "Mül"}, {"Öl", 4, "Öl  "}};
+  for (const auto& [t, w, e] : text) EXPECT_EQ(Feld_String(c, t, w), e) << t << w;
+  const std::pair<const char*, const char*> zahl[] = {{"-1234,50", "123450"}, {"12", "12"}, {"--5", "-5"},
+                                                      {"1,2,3", "12,3"},     {"", ""},     {" 5,00-", " 500-"}};
+  for (const auto& [t, e] : zahl) EXPECT_EQ(Feld_Num(c, t), e) << t;
   EXPECT_TRUE(h.Meldungen().empty());
-  EXPECT_EQ(f("ABC", -1), "");
+  EXPECT_EQ(Feld_String(c, "ABC", -1), "");
   EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("Feld_String")});
-}
-
-TEST_F(OZ, FeldNumRemovesSignAndFirstComma) {
-  EXPECT_EQ(Feld_Num(c, "-1234,50"), "123450");
-  EXPECT_EQ(Feld_Num(c, "12"), "12");
-  EXPECT_EQ(Feld_Num(c, "--5"), "-5");
-  EXPECT_EQ(Feld_Num(c, "1,2,3"), "12,3");
-  EXPECT_EQ(Feld_Num(c, ""), "");
-  EXPECT_EQ(Feld_Num(c, " 5,00-"), " 500-");
 }
 
 // Opens document (1, nr) in the component's document data object.

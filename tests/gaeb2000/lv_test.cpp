@@ -3,12 +3,12 @@
 // sums, line by line with their indentation.
 #include <gtest/gtest.h>
 
-#include "exporthelfer.h"
+#include "exportlv.h"
 
 namespace gaeb::test {
 namespace {
 
-using Z = std::vector<std::string>;
+class LVBody : public ExportTest {};
 
 // The lines after the first line equal to `nach`, count of them.
 Z Nach(const Z& z, const std::string& nach, std::size_t anzahl, std::size_t ab = 0) {
@@ -17,9 +17,8 @@ Z Nach(const Z& z, const std::string& nach, std::size_t anzahl, std::size_t ab =
   return Z(a + 1, a + 1 + static_cast<std::ptrdiff_t>(anzahl));
 }
 
-TEST(LVBody, ALotAfterALotClosesTheDeeperAreas) {
-  TestHost h;
-  Belegbau b;
+TEST_F(LVBody, ALotAfterALotClosesTheDeeperAreas) {
+  LV b;
   b.d.kopf.SetzeFeld("OZTrennzeichen", ".");
   b.Zeile(20, "01", "Los 1");
   b.Zeile(21, "01.02", "Rohbau");
@@ -28,7 +27,7 @@ TEST(LVBody, ALotAfterALotClosesTheDeeperAreas) {
   b.Zeile(20, "02", "Los 2");
   b.Position("02.00.00.0010", "Dach", 1, "m2", 1);
   b.Speichere(*h.db);
-  Exportlauf r = Exportiere(h, 1);
+  Datei r = Export2000(*k, 1);
   ASSERT_TRUE(r.ergebnis);
   EXPECT_EQ(Anzahl(r.zeilen, L(11, "## nur Positionen (Ohne Los/Gewerk/Titel)")), 0);
   EXPECT_EQ(Block(r.zeilen, L(9, "#begin[LVBereich]"), ""),
@@ -42,8 +41,8 @@ TEST(LVBody, ALotAfterALotClosesTheDeeperAreas) {
   EXPECT_EQ(ende, (Z{L(13, "#end[Position]"), L(7, "#end[LVBereich]"), L(7, "#end[LV]"), L(5, "#end[Vergabe]")}));
 }
 
-void PaketBeleg(TestHost& h, bool paketZuletzt) {
-  Belegbau b;
+void PaketBeleg(TestHost& h, std::int32_t nr, bool paketZuletzt) {
+  LV b(nr);
   b.Position("0010", "Tür komplett", 2, "St", 0, 45);
   for (int i = 1; i <= 3; ++i) {
     host::Satz& teil = b.Position("001" + std::to_string(i), "Teil " + std::to_string(i), i, "m", 5, 47);
@@ -62,12 +61,11 @@ Z Teil(int nr, double menge) {
           L(17, "[EP]5,00[end]"),       L(15, "#end[Unterbeschr]")};
 }
 
-TEST(LVBody, PackageHeadHoldsItsPartsAndOneEnd) {
-  const Ausgabeoptionen preise = MitPreisen();
+TEST_F(LVBody, PackageHeadHoldsItsPartsAndOneEnd) {
+  PaketBeleg(h, 1, false);
+  PaketBeleg(h, 2, true);
   for (bool zuletzt : {false, true}) {
-    TestHost h;
-    PaketBeleg(h, zuletzt);
-    Exportlauf r = Exportiere(h, 1, preise);
+    Datei r = Export2000(*k, zuletzt ? 2 : 1, Mit(true));
     ASSERT_TRUE(r.ergebnis);
     // The head's unit price is the sum of its parts: 5 + 10 + 15.
     Z erwartet = {L(12, "#begin[Position]"), L(15, "[OZ]0010[end]"),     L(15, "[Menge]2,000[end]"),
@@ -83,29 +81,19 @@ TEST(LVBody, PackageHeadHoldsItsPartsAndOneEnd) {
     EXPECT_EQ(Block(r.zeilen, L(12, "#begin[Position]"), erwartet.back()), erwartet) << zuletzt;
     EXPECT_EQ(Anzahl(r.zeilen, L(12, "#end[Position]")), zuletzt ? 1 : 2);
   }
-}
-
-TEST(LVBody, PackagesAsItemsLeaveOutTheParts) {
-  TestHost h;
-  PaketBeleg(h, false);
-  Ausgabeoptionen o;
-  o.chkPaketalsLeistung = true;
-  auto k = h.Komponente();
-  Ordner ordner;
-  ASSERT_TRUE(k->Ausgabe_BelegdatenDA2000(1, 1, ordner.Datei("lv.d83"), 83, o));
+  // Packages as items leave out the parts.
+  Datei z = Export2000(*k, 1, Mit(false, false, true));
   EXPECT_EQ(k->AnzahlLeistungen(), 2);
-  Z z = Zeilen(LiesDatei(ordner.Datei("lv.d83")));
-  EXPECT_EQ(Block(z, L(12, "#begin[Position]"), L(12, "#end[Position]")),
+  EXPECT_EQ(Block(z.zeilen, L(12, "#begin[Position]"), L(12, "#end[Position]")),
             (Z{L(12, "#begin[Position]"), L(15, "[OZ]0010[end]"), L(15, "[Menge]2,000[end]"), L(15, "[ME]St[end]"),
                L(15, "#begin[Beschreibung]"), L(17, "[Kurztext]"), L(17, "Tür komplett"), L(17, "[end]"),
                L(15, "#end[Beschreibung]"), L(12, "#end[Position]")}));
-  EXPECT_EQ(Anzahl(z, L(15, "#begin[UnterBeschr]")), 0);
-  EXPECT_EQ(Anzahl(z, L(12, "#begin[Position]")), 2);
+  EXPECT_EQ(Anzahl(z.zeilen, L(15, "#begin[UnterBeschr]")), 0);
+  EXPECT_EQ(Anzahl(z.zeilen, L(12, "#begin[Position]")), 2);
 }
 
-TEST(LVBody, PositionAttributesFollowTheirConditions) {
-  TestHost h;
-  Belegbau b;
+TEST_F(LVBody, PositionAttributesFollowTheirConditions) {
+  LV b;
   host::Satz& p = b.Position("0010", "Fenster", 3, "St", 100);
   Setze(p, {{"Alternativposition", true}, {"KnzGaeb", std::int16_t{11}}, {"Materialpreis", 60.0}, {"Lohnpreis", 40.0},
                {"Bezuschlagt2", true}, {"Nachtrag", std::int16_t{3}}, {"KnzFreieMenge", true}, {"Rabattprozent", 5.0},
@@ -115,10 +103,10 @@ TEST(LVBody, PositionAttributesFollowTheirConditions) {
   b.Position("0030", "Ohne Zeit", 1, "St", 1).SetzeFeld("Bedarfsposition", true);
   b.Speichere(*h.db);
 
-  Ausgabeoptionen alles = MitPreisen();
+  Ausgabeoptionen alles = Mit(true);
   alles.chkMitZeiten = true;
   alles.chkMitArtikelnummerAusgabe = true;
-  Exportlauf r = Exportiere(h, 1, alles, 83);
+  Datei r = Export2000(*k, 1, alles, 83);
   ASSERT_TRUE(r.ergebnis);
   // Data phase 83 with a free quantity: no "[Menge]".
   EXPECT_EQ(Block(r.zeilen, L(12, "#begin[Position]"), L(12, "#end[Position]")),
@@ -142,16 +130,15 @@ TEST(LVBody, PositionAttributesFollowTheirConditions) {
   EXPECT_EQ(Anzahl(r.zeilen, L(15, "[ZEIT]0,00[end]")), 0);
 
   // Price shares need data phase 84 or times, not prices.
-  const Ausgabeoptionen nurPreise = MitPreisen();
-  EXPECT_EQ(Anzahl(Exportiere(h, 1, nurPreise, 83).zeilen, L(15, "[EPAnteil1]60,00[end]")), 0);
-  Exportlauf angebot = Exportiere(h, 1, {}, 84);
+  const Ausgabeoptionen nurPreise = Mit(true);
+  EXPECT_EQ(Anzahl(Export2000(*k, 1, nurPreise, 83).zeilen, L(15, "[EPAnteil1]60,00[end]")), 0);
+  Datei angebot = Export2000(*k, 1, {}, 84);
   EXPECT_EQ(Anzahl(angebot.zeilen, L(15, "[EPAnteil1]60,00[end]")), 1);
   EXPECT_EQ(Anzahl(angebot.zeilen, L(15, "[Menge]3,000[end]")), 1);  // only 83 leaves a free quantity out
 }
 
-TEST(LVBody, SurchargeRowsAndAreaSums) {
-  TestHost h;
-  Belegbau b;
+TEST_F(LVBody, SurchargeRowsAndAreaSums) {
+  LV b;
   b.d.kopf.SetzeFeld("OZTrennzeichen", ".");
   b.Zeile(21, "01", "Gewerk");
   b.Zeile(22, "01.01", "Titel");
@@ -164,8 +151,8 @@ TEST(LVBody, SurchargeRowsAndAreaSums) {
                {"Alternativposition", true}});
   b.Zeile(60, "01.01.0040", "Summe Gewerk").SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{2});
   b.Speichere(*h.db);
-  const Ausgabeoptionen preise = MitPreisen();
-  Exportlauf r = Exportiere(h, 1, preise);
+  const Ausgabeoptionen preise = Mit(true);
+  Datei r = Export2000(*k, 1, preise);
   ASSERT_TRUE(r.ergebnis);
   // Surcharge of 5 % on the title's 100,00 (level 3: title, position at level 4).
   EXPECT_EQ(Block(r.zeilen, L(15, "#begin[ZuschlPosition]"), L(15, "#end[ZuschlPosition]")),

@@ -1,47 +1,37 @@
 // The GAEB 2000 export from end to end against the real host: the file frame
 // with its indentation, the LV totals of the finishing pass, the code page of
-// the character set, the closing line's counts, progress and cancel, the
-// refused exports, and failing host calls.
+// the character set, the closing line's counts, a target the finishing pass
+// cannot create, and failing host calls.
 #include <gtest/gtest.h>
 
 #include <regex>
 
-#include "exporthelfer.h"
-#include "host/belegdaten.h"
-#include "host/dienste.h"
+#include "exportlv.h"
 
 namespace gaeb::test {
 namespace {
 
+class Rahmen : public ExportTest {};
+
 // A bill without structure levels, with everything the frame shows.
 void RahmenBeleg(TestHost& h) {
-  using Felder = std::vector<std::pair<const char*, Variant>>;
-  for (const auto& [key, wert] : Felder{{"Name1", "Bau & Söhne GmbH"}, {"Straße", "Hauptstraße 1"},
-                                        {"PlzOrt", "12345 Musterstadt"}, {"Telefon", "0221 123456-7890-12345"},
-                                        {"Email", "info@bau.example"}})
-    host::SchreibeEinstellung(*h.db, "Standard", "Firmendaten", key, wert.ToString());
-  Belegbau b;
-  for (const auto& [feld, wert] :
-       Felder{{"Projektname", "Kita Sonnenschein"}, {"Projektbeschreibung", "Neubau einer\r\nKindertagesstätte"},
-              {"Erfassungsdatum", "20261201"}, {"DatumZuschlagsfrist", "20270115"}, {"DVNrAG", "4711"},
-              {"VergabenummerAG", "V-2026-17"}, {"VergabenummerAN", "AN-9"}, {"BieterNrAG", "B-3"},
-              {"LVName", "LV Rohbau"}, {"Kurzlangtext", false}, {"AnzahlEPAnteile", std::int16_t{2}}})
-    b.d.kopf.SetzeFeld(feld, wert);
+  SetzeFirma(h, {{"Name1", "Bau & Söhne GmbH"}, {"Straße", "Hauptstraße 1"}, {"PlzOrt", "12345 Musterstadt"},
+                 {"Telefon", "0221 123456-7890-12345"}, {"Email", "info@bau.example"}});
+  LV b(1, {{"Projektname", "Kita Sonnenschein"}, {"Projektbeschreibung", "Neubau einer\r\nKindertagesstätte"},
+           {"Erfassungsdatum", "20261201"}, {"DatumZuschlagsfrist", "20270115"}, {"DVNrAG", "4711"},
+           {"VergabenummerAG", "V-2026-17"}, {"VergabenummerAN", "AN-9"}, {"BieterNrAG", "B-3"},
+           {"LVName", "LV Rohbau"}, {"Kurzlangtext", false}, {"AnzahlEPAnteile", std::int16_t{2}}});
   // Name2 has 51 characters; Plz 6.
-  host::Satz& ag = b.Adresse(2);
-  for (const auto& [feld, wert] :
-       Felder{{"Name1", "Stadt Köln"}, {"Name2", "Gebäudewirtschaft der Stadt Köln, Abteilung Hochbau"},
-              {"Strasse", "Willy-Brandt-Platz 2"}, {"Plz", "506790"}, {"Ort", "Köln"}})
-    ag.SetzeFeld(feld, wert);
-  b.Adresse(3).SetzeFeld("Name1", "Architekt");  // another kind: not written
+  b.Adresse(2, {{"Name1", "Stadt Köln"}, {"Name2", "Gebäudewirtschaft der Stadt Köln, Abteilung Hochbau"},
+                {"Strasse", "Willy-Brandt-Platz 2"}, {"Plz", "506790"}, {"Ort", "Köln"}});
+  b.Adresse(3, {{"Name1", "Architekt"}});  // another kind: not written
   b.Position("0010", "Mauerwerk KS 24", 12.5, "m2", 80).SetzeFeld("Langtext", "Mauerwerk aus Kalksandstein\r\nd = 24 cm");
   b.Speichere(*h.db);
 }
 
-TEST(Rahmen, FrameBlocksWithTheirIndentation) {
-  TestHost h;
+TEST_F(Rahmen, FrameBlocksWithTheirIndentation) {
   RahmenBeleg(h);
-  Exportlauf r = Exportiere(h, 1);
+  Datei r = Export2000(*k, 1);
   ASSERT_TRUE(r.ergebnis);
   EXPECT_EQ(h.Meldungen(), std::vector<std::string>{});
   ASSERT_GT(r.zeilen.size(), 86u);
@@ -92,7 +82,7 @@ TEST(Rahmen, FrameBlocksWithTheirIndentation) {
 // A priced bill with a lot and a title, a subtotal of the lot and a discount
 // of 10 percent on the whole bill: 200 + 150 = 350, minus 35.
 void PreisBeleg(TestHost& h) {
-  Belegbau b;
+  LV b;
   b.d.kopf.SetzeFeld("OZTrennzeichen", ".");
   b.Zeile(20, "01", "Los 1");
   b.Zeile(22, "01.01", "Titel 1");
@@ -103,11 +93,10 @@ void PreisBeleg(TestHost& h) {
   b.Speichere(*h.db);
 }
 
-TEST(Rahmen, FinishingPassFillsTheTotalsOnlyInsideLVInfo) {
-  TestHost h;
+TEST_F(Rahmen, FinishingPassFillsTheTotalsOnlyInsideLVInfo) {
   PreisBeleg(h);
-  const Ausgabeoptionen preise = MitPreisen();
-  Exportlauf r = Exportiere(h, 1, preise);
+  const Ausgabeoptionen preise = Mit(true);
+  Datei r = Export2000(*k, 1, preise);
   ASSERT_TRUE(r.ergebnis);
   std::vector<std::string> info = Block(r.zeilen, L(14, "#begin[LVInfo]"), L(14, "#end[LVInfo]"));
   ASSERT_GE(info.size(), 9u);
@@ -125,7 +114,7 @@ TEST(Rahmen, FinishingPassFillsTheTotalsOnlyInsideLVInfo) {
   EXPECT_EQ(Anzahl(r.zeilen, L(16, "[SummeNachNL]315,00[end]")), 2);
 
   // Without prices the totals are zero and no area sums are written.
-  Exportlauf ohne = Exportiere(h, 1);
+  Datei ohne = Export2000(*k, 1);
   ASSERT_TRUE(ohne.ergebnis);
   EXPECT_EQ(Anzahl(ohne.zeilen, L(15, "[Summe]0,00[end]")), 1);
   EXPECT_EQ(Anzahl(ohne.zeilen, L(15, "[UST]00,00[end]")), 1);
@@ -133,22 +122,21 @@ TEST(Rahmen, FinishingPassFillsTheTotalsOnlyInsideLVInfo) {
   EXPECT_EQ(Anzahl(ohne.zeilen, L(16, "[SummeNachNL]315,00[end]")), 0);
 
   // Data phase 84 (the bid) forces prices.
-  Exportlauf angebot = Exportiere(h, 1, {}, 84);
+  Datei angebot = Export2000(*k, 1, {}, 84);
   EXPECT_EQ(Anzahl(angebot.zeilen, L(11, "[DP]84[end]")), 1);
   EXPECT_EQ(Anzahl(angebot.zeilen, L(15, "[SummeBrutto]374,85[end]")), 1);
   EXPECT_TRUE(h.Meldungen().empty());
 }
 
-TEST(Rahmen, CharacterSetDecidesTheCodePage) {
-  TestHost h;
+TEST_F(Rahmen, CharacterSetDecidesTheCodePage) {
   for (std::int32_t nr : {1, 2}) {
-    Belegbau b(nr);
+    LV b(nr);
     b.d.kopf.SetzeFeld("Zeichensatz", nr == 1 ? "ansi" : "");
     b.Position("0010", "Türzarge", 1, "St", 0);
     b.Speichere(*h.db);
   }
-  Exportlauf ansi = Exportiere(h, 1, {}, 83, Codepage::Cp1252);
-  Exportlauf oem = Exportiere(h, 2);
+  Datei ansi = Export2000(*k, 1, {}, 83, Codepage::Cp1252);
+  Datei oem = Export2000(*k, 2);
   EXPECT_NE(ansi.bytes.find(L(17, "T\xFCrzarge\r\n")), std::string::npos);  // 1252: ü = FC
   EXPECT_NE(oem.bytes.find(L(17, "T\x81rzarge\r\n")), std::string::npos);   // 850: ü = 81
   EXPECT_EQ(ansi.bytes.find("\xC3"), std::string::npos);                     // no UTF-8 left
@@ -158,105 +146,33 @@ TEST(Rahmen, CharacterSetDecidesTheCodePage) {
   // RTF output forces "ANSI".
   Ausgabeoptionen rtf;
   rtf.chkMitRTFAusgabe = true;
-  Exportlauf erzwungen = Exportiere(h, 2, rtf, 83, Codepage::Cp1252);
+  Datei erzwungen = Export2000(*k, 2, rtf, 83, Codepage::Cp1252);
   EXPECT_NE(erzwungen.bytes.find(L(17, "T\xFCrzarge\r\n")), std::string::npos);
   EXPECT_EQ(Anzahl(erzwungen.zeilen, L(10, "[Zeichensatz]ANSI[end]")), 1);
 }
 
-TEST(Rahmen, ProgressEveryTenPositionsAndCancel) {
-  TestHost h;
-  Belegbau b;
-  for (int i = 1; i <= 25; ++i) b.Position(std::to_string(i * 10), "P" + std::to_string(i), 1, "St", 1);
-  b.Speichere(*h.db);
-
-  Zuhörer e;
-  Exportlauf r = Exportiere(h, 1, {}, 83, Codepage::Cp850, &e);
-  EXPECT_TRUE(r.ergebnis);
-  EXPECT_EQ(e.maxima, std::vector<std::int32_t>{24 + 0 + 10});  // last index + last closing row + 10
-  EXPECT_EQ(e.fortschritte, 3);                                   // after the 1st, 11th and 21st
-  EXPECT_EQ(e.schritte, 30);
-  EXPECT_EQ(e.yields, 3);
-  EXPECT_EQ(Anzahl(r.zeilen, L(12, "#begin[Position]")), 25);
-
-  // Cancel after the 11th position: the 12th is not written, the file is
-  // still closed and finished, the document unlocked.
-  Zuhörer abbruch;
-  abbruch.abbrechenBei = 2;
-  Exportlauf c = Exportiere(h, 1, {}, 83, Codepage::Cp850, &abbruch);
-  EXPECT_FALSE(c.ergebnis);
-  EXPECT_EQ(abbruch.fortschritte, 2);
-  EXPECT_EQ(abbruch.yields, 1);
-  EXPECT_EQ(Anzahl(c.zeilen, L(12, "#begin[Position]")), 11);
-  EXPECT_EQ(Anzahl(c.zeilen, L(15, "[OZ]110[end]")), 1);
-  EXPECT_EQ(Anzahl(c.zeilen, L(7, "#end[LV]")), 0);
-  ASSERT_FALSE(c.zeilen.empty());
-  EXPECT_EQ(c.zeilen.back().rfind("#end[GAEB]", 0), 0u);
-  EXPECT_EQ(Anzahl(c.zeilen, L(15, "[Summe]0,00[end]")), 1);  // finished
-  EXPECT_FALSE(c.tempDa);
-  EXPECT_EQ(host::Sperrinhaber(*h.db, 1, 1), "");
-}
-
-TEST(Rahmen, RefusedExportsWriteNothing) {
-  TestHost h;
-  Belegbau(1).Speichere(*h.db);
-  Belegbau fremd(2);
-  fremd.d.kopf.SetzeFeld("Währung", "USD");
-  fremd.d.kopf.SetzeFeld("Währungskurs", 0.0);
-  fremd.Speichere(*h.db);
-  h.db->Ausführen("INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber) VALUES (1, 1, 'anna@anderswo:1')");
-
-  struct Fall {
-    std::int32_t nr;
-    std::int16_t dp;
-    std::string meldung;
-  } fälle[] = {
-      {1, 11, "Die Ausabe DA11 REB-23.003 ist für GAEB2000 nicht zugelassen! "},
-      {1, 12, "Die Ausabe DA12 REB-23.004 ist für GAEB2000 nicht realisiert! "},
-      {1, 83, "Beleg konnte nicht gesperrt werden"},  // held by another workstation
-      {9, 83, "Beleg konnte nicht gesperrt werden"},  // no such document
-      {2, 83, "Der Beleg ist nicht in der entsprechenden Währung erfasst. "},
-  };
-  for (const Fall& f : fälle) {
-    h.Meldungsdienst().Leeren();
-    Exportlauf r = Exportiere(h, f.nr, {}, f.dp);
-    EXPECT_FALSE(r.ergebnis) << f.meldung;
-    EXPECT_FALSE(r.zielDa) << f.meldung;
-    EXPECT_FALSE(r.tempDa) << f.meldung;
-    EXPECT_EQ(h.Meldungen(), std::vector<std::string>{f.meldung});
-  }
-  EXPECT_EQ(host::Sperrinhaber(*h.db, 1, 1), "anna@anderswo:1");  // the other holder keeps its lock
-  EXPECT_EQ(host::Sperrinhaber(*h.db, 1, 2), "");                 // ours is given back
-
-  // A target that cannot be written: reported, the result as it stood once
-  // the document was being opened, and the document unlocked.
-  Belegbau(3).Speichere(*h.db);
-  h.Meldungsdienst().Leeren();
-  auto k = h.Komponente();
-  EXPECT_TRUE(k->Ausgabe_BelegdatenDA2000(1, 3, "/gibt-es-nicht/lv.d83", 83, {}));
+TEST_F(Rahmen, TargetTheFinishingPassCannotCreate) {
+  // The target is a folder: nothing is reported, the temporary file stays,
+  // the file is not complete.
+  LV(3).Speichere(*h.db);
+  const std::string ziel = NeuerPfad("ziel");
+  std::filesystem::create_directory(ziel);
+  EXPECT_TRUE(k->Ausgabe_BelegdatenDA2000(1, 3, ziel, 83, {}));
   EXPECT_FALSE(k->AusgabeVollständig());
-  EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("Ausgabe_BelegdatenDA2000")});
-  EXPECT_EQ(host::Sperrinhaber(*h.db, 1, 3), "");
-  // A target the finishing pass cannot create (here a folder): nothing is
-  // reported, the temporary file stays, the file is not complete.
-  Ordner o;
-  std::filesystem::create_directory(o.Datei("ziel"));
-  h.Meldungsdienst().Leeren();
-  EXPECT_TRUE(k->Ausgabe_BelegdatenDA2000(1, 3, o.Datei("ziel"), 83, {}));
-  EXPECT_FALSE(k->AusgabeVollständig());
-  EXPECT_TRUE(std::filesystem::exists(o.Datei("ziel1")));
+  EXPECT_TRUE(std::filesystem::exists(ziel + "1"));
   EXPECT_TRUE(h.Meldungen().empty());
-  EXPECT_TRUE(k->Ausgabe_BelegdatenDA2000(1, 3, o.Datei("lv.d83"), 83, {}));
+  EXPECT_TRUE(Export2000(*k, 3).ergebnis);
   EXPECT_TRUE(k->AusgabeVollständig());
 }
 
-TEST(Rahmen, FailingHostCallsAreReportedAndTheExportGoesOn) {
+TEST(RahmenFehler, FailingHostCallsAreReportedAndTheExportGoesOn) {
   // Fail the 1st, 2nd, ... call of the document data object until none
   // fails: every failure shows a message, nothing escapes, and the run
   // without a fault writes the whole file.
   const std::string präfix = TestHost::M10055("");
   for (long n = 1;; ++n) {
     TestHost h;
-    Belegbau b;
+    LV b;
     b.Zeile(21, "1", "Gewerk");
     b.Position("1.10", "Paket", 1, "St", 0, 45);
     b.Position("1.11", "Teil", 2, "m", 3, 47);
@@ -266,14 +182,13 @@ TEST(Rahmen, FailingHostCallsAreReportedAndTheExportGoesOn) {
     b.Schlusstext("Schluss");
     b.Speichere(*h.db);
     auto k = h.Komponente();
-    Ordner ordner;
     h.störung->aufrufe = 0;
     h.störung->failAt = n;
-    bool ok = k->Ausgabe_BelegdatenDA2000(1, 1, ordner.Datei("lv.d83"), 83, {});
+    Datei d = Export2000(*k, 1);
     if (h.störung->aufrufe < n) {
-      EXPECT_TRUE(ok);
+      EXPECT_TRUE(d.ergebnis);
       EXPECT_TRUE(h.Meldungen().empty());
-      EXPECT_NE(LiesDatei(ordner.Datei("lv.d83")).find("#end[Vergabe]"), std::string::npos);
+      EXPECT_EQ(Anzahl(d.zeilen, L(5, "#end[Vergabe]")), 1);
       break;
     }
     for (const std::string& m : h.Meldungen())

@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "exporthelfer.h"
+#include "exportlv.h"
 #include "gaeb2000/export.h"
 
 namespace gaeb::test {
@@ -15,16 +15,12 @@ using gaeb2000::Ermittle_Schlüssel;
 using gaeb2000::Export;
 
 TEST(Schreiber, KeyOfALine) {
-  EXPECT_EQ(Ermittle_Schlüssel("     #begin[LVInfo]"), "#BEGIN[LVINFO]");
-  EXPECT_EQ(Ermittle_Schlüssel("\t\t  [Summe]12,00[end]  "), "[SUMME]");
-  EXPECT_EQ(Ermittle_Schlüssel("#end[LVInfo]"), "#END[LVINFO]");
-  EXPECT_EQ(Ermittle_Schlüssel("  text [NachlassAbs]"), "[NACHLASSABS]");
-  EXPECT_EQ(Ermittle_Schlüssel("a [x] #end[y]"), "#END[Y]");  // "#" is looked for first
-  EXPECT_EQ(Ermittle_Schlüssel("## LV mit Preise(Gesamtsumme LV)"), "");
-  EXPECT_EQ(Ermittle_Schlüssel("[Summe]1 ## x"), "");         // "##" anywhere: a comment
-  EXPECT_EQ(Ermittle_Schlüssel("[Summe"), "");
-  EXPECT_EQ(Ermittle_Schlüssel("Mauerwerk aus Kalksandstein"), "");
-  EXPECT_EQ(Ermittle_Schlüssel(""), "");
+  // "#" is looked for first; "##" anywhere makes a comment.
+  const std::pair<const char*, const char*> fälle[] = {
+      {"     #begin[LVInfo]", "#BEGIN[LVINFO]"}, {"\t\t  [Summe]12,00[end]  ", "[SUMME]"}, {"#end[LVInfo]", "#END[LVINFO]"},
+      {"  text [NachlassAbs]", "[NACHLASSABS]"}, {"a [x] #end[y]", "#END[Y]"}, {"## LV mit Preise(Gesamtsumme LV)", ""},
+      {"[Summe]1 ## x", ""}, {"[Summe", ""}, {"Mauerwerk aus Kalksandstein", ""}, {"", ""}};
+  for (const auto& [zeile, schlüssel] : fälle) EXPECT_EQ(Ermittle_Schlüssel(zeile), schlüssel) << zeile;
 }
 
 TEST(Schreiber, LineBytesCountersAndRecordNumber) {
@@ -65,7 +61,7 @@ TEST(Schreiber, LineBytesCountersAndRecordNumber) {
 
 TEST(Schreiber, MultiLineTextIndentedByTheHierarchyLevel) {
   TestHost h;
-  Belegbau b;
+  LV b;
   b.Zeile(22, "01", "Titel");
   b.Position("01.0010", "P", 1, "St", 1);  // level 4 inside the title
   b.Speichere(*h.db);
@@ -101,8 +97,7 @@ void SchreibeDatei(const std::string& pfad, const std::string& bytes) {
 TEST(Schreiber, FinishingPassReplacesTheTotalsInsideLVInfo) {
   TestHost h;
   auto k = h.Komponente();
-  Ordner o;
-  const std::string ziel = o.Datei("lv.d86");
+  const std::string ziel = NeuerPfad("lv.d86");
   const std::string vorher =
       "#begin[GAEB]\r\n"
       "  [Summe]5,00[end]\r\n"
@@ -121,7 +116,7 @@ TEST(Schreiber, FinishingPassReplacesTheTotalsInsideLVInfo) {
       "#end[GAEB]2|11";  // the last line may lack its CR LF
   SchreibeDatei(ziel + "1", vorher);
 
-  const Ausgabeoptionen preise = MitPreisen();
+  const Ausgabeoptionen preise = Mit(true);
   Export e(k->kontext(), preise);
   e.m_LVSummenspeicher = {1000.5, 100, 1071.6, 7, 10, 25, 8, 70};
   e.Aktualisiere_LVInfo(ziel);
@@ -150,7 +145,7 @@ TEST(Schreiber, FinishingPassReplacesTheTotalsInsideLVInfo) {
   Export ohne(k->kontext(), {});
   ohne.m_LVSummenspeicher = {1000.5, 100, 1071.6, 7, 10, 25, 0, 80};
   ohne.Aktualisiere_LVInfo(ziel);
-  std::vector<std::string> z = Zeilen(LiesDatei(ziel));
+  const Z z = Datei(ziel, Codepage::Cp850).zeilen;
   EXPECT_EQ(std::vector<std::string>(z.begin() + 4, z.begin() + 12),
             (std::vector<std::string>{e15 + "## LV mit Preise(Gesamtsumme LV)", e15 + "[Summe]0,00[end]",
                                       e15 + "[NachlassProz]0,00[end]", e15 + "[NachlassAbs]0,00[end]",

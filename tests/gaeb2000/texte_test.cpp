@@ -4,15 +4,15 @@
 // end, plain and as RTF.
 #include <gtest/gtest.h>
 
-#include "exporthelfer.h"
+#include "exportlv.h"
 
 namespace gaeb::test {
 namespace {
 
-using Z = std::vector<std::string>;
+class Texte : public ExportTest {};
 
 void TextBeleg(TestHost& h) {
-  Belegbau b;
+  LV b;
   b.d.kopf.SetzeFeld("Kurzlangtext", true);
   host::Satz& vor = b.Zeile(50, "", "", "Vorbemerkung");
   vor.SetzeFeld("KnzVbSb", "1");
@@ -38,10 +38,9 @@ Z Beschreibung(const Z& innen) {
   return z;
 }
 
-TEST(Texte, PlainTextBlocks) {
-  TestHost h;
+TEST_F(Texte, PlainTextBlocks) {
   TextBeleg(h);
-  Exportlauf r = Exportiere(h, 1);
+  Datei r = Export2000(*k, 1);
   ASSERT_TRUE(r.ergebnis);
   EXPECT_TRUE(h.Meldungen().empty());
   // A leading additional text stands before the header.
@@ -74,12 +73,11 @@ TEST(Texte, PlainTextBlocks) {
                L(12, "[end]"), L(7, "#end[ZusText]")}));
 }
 
-TEST(Texte, RtfFormsReplaceThePlainTexts) {
-  TestHost h;
+TEST_F(Texte, RtfFormsReplaceThePlainTexts) {
   TextBeleg(h);
   Ausgabeoptionen rtf;
   rtf.chkMitRTFAusgabe = true;
-  Exportlauf r = Exportiere(h, 1, rtf, 83, Codepage::Cp1252);
+  Datei r = Export2000(*k, 1, rtf, 83, Codepage::Cp1252);
   ASSERT_TRUE(r.ergebnis);
   EXPECT_EQ(Z(r.zeilen.begin() + 2, r.zeilen.begin() + 7),
             (Z{L(7, "#begin[ZusText]"), L(12, "[TextRTF]"), L(12, "{\\rtf1 Vor}"), L(12, "[end]"),
@@ -94,10 +92,9 @@ TEST(Texte, RtfFormsReplaceThePlainTexts) {
 }
 
 
-TEST(Texte, LoneLineBreaksAndTypedDates) {
+TEST_F(Texte, LoneLineBreaksAndTypedDates) {
   // Older documents hold lines separated by LF or CR alone, and dates as typed.
-  TestHost h;
-  Belegbau b;
+  LV b;
   b.d.kopf.SetzeFeld("Projektbeschreibung", "P1\nP2");
   b.d.kopf.SetzeFeld("LVName", "LV\r\nName");
   b.d.kopf.SetzeFeld("Erfassungsdatum", "1.3.2027");
@@ -105,7 +102,7 @@ TEST(Texte, LoneLineBreaksAndTypedDates) {
   b.Position("0010", "Kurz\n", 1, "St", 1).SetzeFeld("Langtext", "eins\nzwei\rdrei\n");
   b.Zeile(50, "", "", "H1\nH2");
   b.Speichere(*h.db);
-  Exportlauf r = Exportiere(h, 1);
+  Datei r = Export2000(*k, 1);
   ASSERT_TRUE(r.ergebnis);
   EXPECT_TRUE(h.Meldungen().empty());
   for (std::size_t i = 0; i < r.bytes.size(); ++i)

@@ -2,10 +2,9 @@
 // in every data type and with every option that changes the output: each
 // file is valid against the schema of its data type, its IDs run A1, A2, ...
 // in document order and every amount has a point and two decimals. Also the
-// files `gaeb demo` writes.
+// files `gaeb demo` writes: valid, and with CR LF line ends only.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <regex>
 
 #include "cli/beispiele.h"
@@ -85,16 +84,35 @@ TEST(Konformitaet, DemoBillsInEveryDataTypeAndOptionAreValid) {
   }
 }
 
-TEST(Konformitaet, DemoWritesValidX83AndX84OfEachBill) {
-  GAEB_BRAUCHT_SCHEMA();
-  Ordner ordner;
-  std::string befehl = "cd '" + ordner.pfad.string() + "' && env -u GAEB_DB '" GAEB_BIN_DIR "/gaeb' demo --out out >/dev/null 2>&1";
-  ASSERT_EQ(std::system(befehl.c_str()), 0);
+TEST(Konformitaet, DemoWritesCrLfFilesAndValidX83AndX84) {
+  Programmordner o("demo");
+  const Lauf l = o.Gaeb("demo --out '" + (o.ordner / "out").string() + "'");
+  ASSERT_EQ(l.status, 0) << l.err;
+  int dateien = 0;
+  for (const auto& f : std::filesystem::directory_iterator(o.ordner / "out")) {
+    const std::string endung = f.path().extension().string();
+    if (endung.rfind(".p8", 0) != 0 && endung.rfind(".d8", 0) != 0) continue;
+    ++dateien;
+    const std::string b = LiesDatei(f.path());
+    for (std::size_t i = 0; i < b.size(); ++i)
+      ASSERT_TRUE(b[i] == '\r' ? i + 1 < b.size() && b[i + 1] == '\n' : b[i] != '\n' || (i > 0 && b[i - 1] == '\r'))
+          << f.path() << " byte " << i;
+  }
+  EXPECT_GE(dateien, 4);
+  // The import stored the demo's texts with CR LF between their lines.
+  auto v = host::ÖffneVerbindung(o.db);
+  auto zähle = [&](const std::string& bedingung) {
+    return v->Abfrage("SELECT COUNT(*) FROM Belegpositionen WHERE " + bedingung).zeilen.at(0).at(0).ToInt32();
+  };
+  EXPECT_GT(zähle("instr(Langtext, char(13) || char(10)) > 0"), 0);
+  EXPECT_EQ(zähle("instr(replace(Langtext || Kurztext1, char(13) || char(10), ''), char(10)) > 0"), 0);
   for (const cli::Beispiel& b : cli::Beispiele()) {
     for (std::int16_t dp : {83, 84}) {
-      XmlDatei d(ordner.Datei("out/" + std::string(b.name) + ".x" + std::to_string(dp)));
+      XmlDatei d((o.ordner / "out" / (std::string(b.name) + ".x" + std::to_string(dp))).string());
       ASSERT_TRUE(d.Da()) << b.name << " " << dp;
-      EXPECT_EQ(d.Prüfe(dp), "") << b.name << " " << dp;
+      if (Schema(dp) != nullptr) {
+        EXPECT_EQ(d.Prüfe(dp), "") << b.name << " " << dp;
+      }
     }
   }
 }

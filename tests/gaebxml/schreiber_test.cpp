@@ -14,7 +14,7 @@ namespace gaeb::test {
 namespace {
 
 // Header values every bill gets, and the mask of its ordinal numbers.
-void Grund(Belegbau& b, const std::string& maske) {
+void Grund(LV& b, const std::string& maske) {
   host::Satz& k = b.d.kopf;
   k.SetzeFeld("OZMaske", maske);
   k.SetzeFeld("OZTrennzeichen", ".");
@@ -25,13 +25,13 @@ void Grund(Belegbau& b, const std::string& maske) {
   k.SetzeFeld("Kurzlangtext", true);
 }
 
-host::Satz& Text(Belegbau& b, const char* knz, const std::string& text) {
+host::Satz& Text(LV& b, const char* knz, const std::string& text) {
   host::Satz& s = b.Zeile(50, "", "", text);
   s.SetzeFeld("KnzVbSb", std::string(knz));
   return s;
 }
 
-host::Satz& Zuschlag(Belegbau& b, std::int16_t art, const std::string& oz, std::int16_t unterart, double prozent) {
+host::Satz& Zuschlag(LV& b, std::int16_t art, const std::string& oz, std::int16_t unterart, double prozent) {
   host::Satz& s = b.Zeile(art, oz, art == 80 ? "Nachlass" : "Zuschlag");
   s.SetzeFeld("WelcherBetragZuAbschlag", unterart);
   s.SetzeFeld("AufAbschlagProzent", prozent);
@@ -41,7 +41,7 @@ host::Satz& Zuschlag(Belegbau& b, std::int16_t art, const std::string& oz, std::
 struct Fall {
   const char* name;
   const char* maske;  // of the ordinal numbers; the header values of Grund
-  std::function<void(Belegbau&)> bau;
+  std::function<void(LV&)> bau;
   std::int16_t dp;
   Ausgabeoptionen o;
   std::vector<std::pair<std::string, std::string>> erwartet;  // XPath, value
@@ -52,7 +52,7 @@ void Prüfe(const std::vector<Fall>& fälle) {
   for (const Fall& f : fälle) {
     SCOPED_TRACE(f.name);
     TestHost h;
-    Belegbau b;
+    LV b;
     Grund(b, f.maske);
     f.bau(b);
     b.Speichere(*h.db);
@@ -69,7 +69,7 @@ void Prüfe(const std::vector<Fall>& fälle) {
 TEST(Treiber, TextRowsPreliminaryTextsAndBillTotals) {
   Prüfe({
       {"only text rows: no bill, the preliminary text in Award", "PPPP",
-       [](Belegbau& b) {
+       [](LV& b) {
          Text(b, "1", "Vorbemerkung zur Baustelle");
          Text(b, "1", "Zweite Vorbemerkung");
        },
@@ -78,7 +78,7 @@ TEST(Treiber, TextRowsPreliminaryTextsAndBillTotals) {
        "Missing child element(s). Expected is one of ( {http://www.gaeb.de/GAEB_DA_XML/200407}AddText, "
        "{http://www.gaeb.de/GAEB_DA_XML/200407}BoQ )"},
       {"preliminary texts before and after the first position", "PPPP",
-       [](Belegbau& b) {
+       [](LV& b) {
          Text(b, "1", "Vorher");
          b.Position("0010", "Aushub", 1, "m3", 10);
          Text(b, "1", "Nachher");
@@ -88,7 +88,7 @@ TEST(Treiber, TextRowsPreliminaryTextsAndBillTotals) {
         {"count(//g:AddText[contains(., 'Vorher')])", "1"},
         {"count(//g:AddText[contains(., 'Nachher')])", "0"}}},
       {"discount on the whole bill and the totals row", "PPPP",
-       [](Belegbau& b) {
+       [](LV& b) {
          b.Position("0010", "Mauerwerk", 10, "m2", 100);
          Zuschlag(b, 80, "", 0, 3);
        },
@@ -98,7 +98,7 @@ TEST(Treiber, TextRowsPreliminaryTextsAndBillTotals) {
         {"string(//g:BoQInfo/g:Totals/g:TotalGross)", "1154.30"},
         {"count(//g:MarkupItem)", "0"}}},
       {"no prices: zero totals only", "PPPP",
-       [](Belegbau& b) {
+       [](LV& b) {
          b.Position("0010", "Mauerwerk", 10, "m2", 100);
          Zuschlag(b, 80, "", 0, 3);
        },
@@ -107,7 +107,7 @@ TEST(Treiber, TextRowsPreliminaryTextsAndBillTotals) {
         {"string(//g:BoQInfo/g:Totals/g:TotalGross)", "0.00"},
         {"count(//g:Item/g:UP)", "0"}}},
       {"bid: no OWN, no EvalEnd, PrjInfo with name and label only", "PPPP",
-       [](Belegbau& b) {
+       [](LV& b) {
          b.d.kopf.SetzeFeld("DatumZuschlagsfrist", "20270301");
          b.Position("0010", "Mauerwerk", 10, "m2", 100);
        },
@@ -120,7 +120,7 @@ TEST(Treiber, TextRowsPreliminaryTextsAndBillTotals) {
 TEST(Struktur, BreakdownCategoriesAndTheirTotals) {
   Prüfe({
       {"OZStufen 00040: one breakdown, items straight in the top body", "PPPP",
-       [](Belegbau& b) {
+       [](LV& b) {
          Text(b, "0", "Hinweis vorab");
          b.Position("0010", "Aushub", 1, "m3", 10);
          b.Position("0020", "Verfüllen", 1, "m3", 10);
@@ -131,7 +131,7 @@ TEST(Struktur, BreakdownCategoriesAndTheirTotals) {
         {"count(/g:GAEB/g:Award/g:BoQ/g:BoQBody/g:Itemlist/g:Item)", "2"}, {"name(//g:Itemlist/*[1])", "Remark"},
         {"string(//g:Itemlist/g:Item[1]/@ID)", "A3"}}},
       {"trade, title, index; format string; CR LF in a label", "1122PPPPI",
-       [](Belegbau& b) {
+       [](LV& b) {
          b.d.kopf.SetzeFeld("OZFormatstring", "N.A.N.A");
          b.Zeile(21, "01", "Rohbau\r\n\r\nEins");
          b.Zeile(22, "01.02", "Mauerwerk");
@@ -147,7 +147,7 @@ TEST(Struktur, BreakdownCategoriesAndTheirTotals) {
         {"string(//g:BoQCtgy[@RNoPart='02']/g:Totals/g:Total)", "20.00"},
         {"name(//g:BoQCtgy[@RNoPart='02']/g:BoQBody/*)", "Itemlist"}}},
       {"a remark right after a trade stands in the trade's body", "1122PPPPI",
-       [](Belegbau& b) {
+       [](LV& b) {
          b.Zeile(21, "01", "Rohbau");
          Text(b, "0", "Hinweis zum Gewerk");
          b.Zeile(22, "01.02", "Mauerwerk");
@@ -162,7 +162,7 @@ TEST(Struktur, BreakdownCategoriesAndTheirTotals) {
 TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
   Prüfe({
       {"alternatives, contingencies, lump sums, units", "11PPPP",
-       [](Belegbau& b) {
+       [](LV& b) {
          b.Zeile(22, "01", "Titel").SetzeFeld("Alternativposition", true);
          b.Position("01.0010", "Alternative", 1, "m2", 10).SetzeFeld("Alternativposition", true);
          b.Position("01.0020", "Bedarf", 1, "m2", 10).SetzeFeld("Bedarfsposition", true);
@@ -187,7 +187,7 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
         {"string(//g:Item[@RNoPart='0050']/g:CONo)", "3"},
         {"string(//g:Item[@RNoPart='0050']/g:COStatus)", "Offered"}}},
       {"markup items on items; a subtotal writes nothing", "11PPPP",
-       [](Belegbau& b) {
+       [](LV& b) {
          b.Zeile(22, "01", "Titel");
          b.Position("01.0010", "Wand", 10, "m2", 100);
          Zuschlag(b, 70, "01.0020", 4, 10);
@@ -200,7 +200,7 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
         {"string(//g:MarkupItem[2]/@ID)", "A5"},
         {"count(//g:MarkupItem[1]/g:ITMarkup)", "1"}}},
       {"markup item of a change order: CONo without COStatus", "PPPP",
-       [](Belegbau& b) {
+       [](LV& b) {
          b.Position("0010", "Wand", 10, "m2", 100);
          Zuschlag(b, 70, "0020", 5, 10).SetzeFeld("Nachtrag", std::int16_t{2});
        },
@@ -209,7 +209,7 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
        "Element '{http://www.gaeb.de/GAEB_DA_XML/200407}MarkupType': This element is not expected. Expected is ( "
        "{http://www.gaeb.de/GAEB_DA_XML/200407}COStatus )."},
       {"package with parts, price shares, times, item discount, article", "PPPP",
-       [](Belegbau& b) {
+       [](LV& b) {
          b.d.kopf.SetzeFeld("AnzahlEPAnteile", std::int16_t{2});
          host::Satz& k = b.Position("0010", "Paket", 1, "St", 0, 45);
          k.SetzeFeld("Zeit", 12.5);
@@ -234,7 +234,7 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
         {"count(//g:Article/g:ArtOutline)", "1"},
         {"string(//g:BoQInfo/g:NoUPComps)", "2"}}},
       {"unit of a package part: six characters", "PPPP",
-       [](Belegbau& b) {
+       [](LV& b) {
          b.Position("0010", "Paket", 1, "St", 0, 45);
          b.Position("00101", "Teil", 2, "Stück", 7.5, 47).SetzeFeld("MengePaketteil", 2.0);
        },
@@ -243,7 +243,7 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
        "Element '{http://www.gaeb.de/GAEB_DA_XML/200407}QU': [facet 'maxLength'] The value has a length of '5'; "
        "this exceeds the allowed maximum length of '4'."},
       {"article of a package head: its parts follow the product", "PPPP",
-       [](Belegbau& b) {
+       [](LV& b) {
          b.Position("0010", "Paket", 1, "St", 0, 45).SetzeFeld("Artikelnummer", "A-1");
          b.Position("00101", "Teil", 2, "St", 7.5, 47).SetzeFeld("MengePaketteil", 2.0);
        },
@@ -252,7 +252,7 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
        "Element '{http://www.gaeb.de/GAEB_DA_XML/200407}SubDescr': This element is not expected. Expected is ( "
        "{http://www.gaeb.de/GAEB_DA_XML/200407}AlterBidStatus )."},
       {"packages as items: no parts, no SumDescr", "PPPP",
-       [](Belegbau& b) {
+       [](LV& b) {
          b.Position("0010", "Paket", 1, "St", 0, 45);
          b.Position("00101", "Teil", 2, "St", 7.5, 47).SetzeFeld("MengePaketteil", 2.0);
        },
@@ -264,7 +264,7 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
 TEST(Texte, DescriptionsRemarksAndBidderTexts) {
   Prüfe({
       {"remark between items, with ID, RTF styles, label of a title", "11PPPP",
-       [](Belegbau& b) {
+       [](LV& b) {
          b.Zeile(22, "01", "Titel");
          b.Position("01.0010", "Wand", 1, "m2", 10).SetzeFeld("LangtextRTF", "{\\rtf1 {\\b fett} normal\\par}");
          Text(b, "0", "Hinweis zum Einbau");
@@ -275,7 +275,7 @@ TEST(Texte, DescriptionsRemarksAndBidderTexts) {
         {"count(//g:Remark/g:Description/g:CompleteText/g:DetailTxt)", "1"},
         {"count(//g:Item[1]//g:span[contains(@style, 'bold')])", "1"}}},
       {"bid: a gap becomes one TextComplement, a remark without markers is left out", "PPPP",
-       [](Belegbau& b) {
+       [](LV& b) {
          Text(b, "0", "Hinweis ohne Marken");
          b.Position("0010", "Beton", 1, "m3", 10).SetzeFeld("Langtext", "Beton ®30 cm® liefern");
          b.d.positionen.back().SetzeFeld("KennNr_Langtext", "XML;2");

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "gaeb2000/exporthelfer.h"
+#include "exportlv.h"
 #include "textconv/textschema.h"
 
 namespace gaeb::test {
@@ -31,18 +31,6 @@ inline xmlSchemaPtr Schema(std::int16_t dp) {
   };
   static xmlSchemaPtr gebot = laden("GAEB_DA_XML_84_3.1_2009-12.xsd"), sonst = laden("GAEB_DA_XML_3.1_2009-12.xsd");
   return dp == 84 ? gebot : sonst;
-}
-
-// Export options by the switches the tests vary.
-inline Ausgabeoptionen Mit(bool preise, bool rtf = false, bool pakete = false, bool zeiten = false,
-                           bool artikel = false) {
-  Ausgabeoptionen o;
-  o.chkMitPreise = preise;
-  o.chkMitRTFAusgabe = rtf;
-  o.chkPaketalsLeistung = pakete;
-  o.chkMitZeiten = zeiten;
-  o.chkMitArtikelnummerAusgabe = artikel;
-  return o;
 }
 
 #define GAEB_BRAUCHT_SCHEMA()                                               \
@@ -99,8 +87,7 @@ struct XmlLauf {
 
 inline XmlLauf ExportiereXml(TestHost& h, std::int32_t nummer, std::int16_t dp = 83, const Ausgabeoptionen& o = {},
                              clsGaebSQLEreignisse* ereignisse = nullptr) {
-  Ordner ordner;
-  std::string ziel = ordner.Datei("lv.x" + std::to_string(dp));
+  std::string ziel = NeuerPfad("lv.x" + std::to_string(dp));
   auto k = h.Komponente();
   k->Verbinde(ereignisse);
   XmlLauf r;
