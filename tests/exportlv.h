@@ -37,6 +37,9 @@ struct LV {
   LV& Kopf(const Felder& f) { return Setze(d.kopf, f), *this; }
   // A row of kind art with just the given fields.
   LV& Position(std::int16_t art, const Felder& f = {}) { return Neu(d.positionen, host::PositionsKatalog(), art, f), *this; }
+  LV& Position(std::int16_t art, const std::string& oz, const Felder& f = {}) {
+    return Setze(Neu(d.positionen, host::PositionsKatalog(), art, {{"Positionsnummer", oz}}), f), *this;
+  }
   LV& Schlusszeile(std::int16_t art, const Felder& f = {}) {
     return Neu(d.schlusszeilen, host::SchlusszeilenKatalog(), art, f), *this;
   }

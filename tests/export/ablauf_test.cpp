@@ -55,11 +55,9 @@ TEST(Ablauf, RefusedExportsWriteNothingAndLeaveNoLock) {
   } fälle[] = {
       {1, 83, {gesperrt, gesperrt, gesperrt}},  // held by another workstation
       {9, 83, {gesperrt, gesperrt, gesperrt}},  // no such document
-      {2, 83, {währung, währung, währung}},
-      {1, 11,
+      {2, 83, {währung, währung, währung}}, {1, 11,
        {"Die Ausabe DA11 REB-23.003 ist für GAEB2000 nicht zugelassen! ", gesperrt,
-        "Die Ausabe DA11 REB-23.003 ist für GAEB XML nicht zugelassen! "}},
-      {2, 12,
+        "Die Ausabe DA11 REB-23.003 ist für GAEB XML nicht zugelassen! "}}, {2, 12,
        {"Die Ausabe DA12 REB-23.004 ist für GAEB2000 nicht realisiert! ", währung,
         "Die Ausabe DA12 REB-23.004 ist für GAEB XML nicht realisiert! "}},
   };

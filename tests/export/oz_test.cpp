@@ -107,10 +107,8 @@ TEST_F(OZ, ErmittleMaskRebuildsFromTheFormats) {
     const char* maske;
     const char* trenn;
     const char* stufen;
-  } fälle[] = {{1, "11222PPPPI0000", ".", "23041"},
-               {2, "1122333PPPPI00", "/", "22341"},
-               {3, "PPPPPPPPI00000", ".", "00081"},
-               {4, "11PPPI00000000", "", "20031"}};
+  } fälle[] = {{1, "11222PPPPI0000", ".", "23041"}, {2, "1122333PPPPI00", "/", "22341"},
+               {3, "PPPPPPPPI00000", ".", "00081"}, {4, "11PPPI00000000", "", "20031"}};
   for (const Fall& f : fälle) {
     auto neu = h.Komponente();
     Öffne(*neu, f.nr);

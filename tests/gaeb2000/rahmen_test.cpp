@@ -100,8 +100,7 @@ TEST_F(Rahmen, FinishingPassFillsTheTotalsOnlyInsideLVInfo) {
   ASSERT_TRUE(r.ergebnis);
   std::vector<std::string> info = Block(r.zeilen, L(14, "#begin[LVInfo]"), L(14, "#end[LVInfo]"));
   ASSERT_GE(info.size(), 9u);
-  EXPECT_EQ(std::vector<std::string>(info.end() - 9, info.end()),
-            (std::vector<std::string>{
+  EXPECT_EQ(std::vector<std::string>(info.end() - 9, info.end()), (std::vector<std::string>{
                 L(15, "## LV mit Preise(Gesamtsumme LV)"),
                 L(15, "[Summe]350,00[end]"),  // the discount (35) added back to the net total (315)
                 L(15, "[NachlassProz]10,00[end]"), L(15, "[NachlassAbs]0,00[end]"), L(15, "[SummeNachNL]315,00[end]"),

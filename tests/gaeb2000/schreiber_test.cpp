@@ -121,8 +121,7 @@ TEST(Schreiber, FinishingPassReplacesTheTotalsInsideLVInfo) {
   e.m_LVSummenspeicher = {1000.5, 100, 1071.6, 7, 10, 25, 8, 70};
   e.Aktualisiere_LVInfo(ziel);
   const std::string e15(15, ' ');
-  EXPECT_EQ(LiesDatei(ziel),
-            "#begin[GAEB]\r\n"
+  EXPECT_EQ(LiesDatei(ziel), "#begin[GAEB]\r\n"
             "  [Summe]5,00[end]\r\n"
             "              #begin[LVInfo]\r\n"
             "                [Name]X[end]\r\n" +

@@ -14,12 +14,11 @@ class Ablauf90 : public ExportTest {};
 TEST_F(Ablauf90, HomeCurrencyOutputConvertsTheAmounts) {
   PrüfeFelder(Lauf(LV90()
                               .Kopf({{"Währung", "CHF"}, {"Währungskurs", 1.5}})
-                              .Position(40, {{"Positionsnummer", "01.0010"}, {"Menge", 2.0}, {"Einzelpreis", 10.0}})),
+                              .Position(40, "01.0010", {{"Menge", 2.0}, {"Einzelpreis", 10.0}})),
                     {{"08", 0, 3, 8, "CHF   "}, {"23", 0, 12, 36, " 0000001000  000000002000"}});
   Ausgabeoptionen o = Mit(true);
   o.AusgabeLandeswährung = true;
-  PrüfeFelder(Export90(*k, 83, o),
-                    {{"08", 0, 3, 8, "EUR   "}, {"23", 0, 12, 36, " 0000001500  000000003000"}});
+  PrüfeFelder(Export90(*k, 83, o), {{"08", 0, 3, 8, "EUR   "}, {"23", 0, 12, 36, " 0000001500  000000003000"}});
 }
 
 TEST_F(Ablauf90, BillOfOnlyPreambleTextsHasNoHeader) {
@@ -40,17 +39,15 @@ TEST_F(Ablauf90, FailingHostCallAtEveryPoint) {
   LV90()
       .Kopf({{"Komponente", "30 Zeit          Material      Lohn          "}, {"ZA06", "sechs"}})
       .Position(50, {{"Langtext", "Vorbemerkung"}, {"Langtextdruck", true}, {"KnzVbSb", "1"}})
-      .Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Rohbau"}})
-      .Position(21, {{"Positionsnummer", "1.1"}, {"Kurztext1", "Erdarbeiten"}})
-      .Position(40, {{"Positionsnummer", "1.1.0010"}, {"Menge", 2.0}, {"Einzelpreis", 3.0},
+      .Position(20, "1", {{"Kurztext1", "Rohbau"}})
+      .Position(21, "1.1", {{"Kurztext1", "Erdarbeiten"}})
+      .Position(40, "1.1.0010", {{"Menge", 2.0}, {"Einzelpreis", 3.0},
                      {"KnzGaeb", std::int16_t{10}}, {"Langtext", "Zeile\r\nZeile"}})
-      .Position(45, {{"Positionsnummer", "1.1.0020"}, {"Menge", 1.0}})
+      .Position(45, "1.1.0020", {{"Menge", 1.0}})
       .Position(47, {{"Menge", 1.0}, {"Einzelpreis", 5.0}})
       .Position(50, {{"Langtext", "Hinweis"}})
-      .Position(70, {{"Positionsnummer", "1.1.0030"}, {"WelcherBetragZuAbschlag", std::int16_t{2}},
-                     {"AufAbschlagProzent", 2.0}})
-      .Position(80, {{"Positionsnummer", "1.1.0040"}, {"WelcherBetragZuAbschlag", std::int16_t{0}},
-                     {"AufAbschlagProzent", 1.0}})
+      .Position(70, "1.1.0030", {{"WelcherBetragZuAbschlag", std::int16_t{2}}, {"AufAbschlagProzent", 2.0}})
+      .Position(80, "1.1.0040", {{"WelcherBetragZuAbschlag", std::int16_t{0}}, {"AufAbschlagProzent", 1.0}})
       .Schlusszeile(140, {{"Langtext", "Schluss"}})
       .Speichere(*h.db);
 

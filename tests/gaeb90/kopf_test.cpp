@@ -61,8 +61,8 @@ TEST_F(Kopf90, HeaderRecordsCarryAwardDatesProjectPartiesAndCurrency) {
                  {"InformationProjekt", "Zeile eins\r\n" + std::string(55, 'P') + "0123456789"},
                  {"KopfInformationAG", "Stadt Musterhausen, Bauamt"}, {"InformationAG", "nicht dieser"},
                  {"ZA06", "Freitext sechs"}})
-          .Position(22, {{"Positionsnummer", "01"}, {"Kurztext1", "Erdarbeiten"}})
-          .Position(40, {{"Positionsnummer", "01.0010"}, {"Kurztext1", "äöüß ÄÖÜ"},
+          .Position(22, "01", {{"Kurztext1", "Erdarbeiten"}})
+          .Position(40, "01.0010", {{"Kurztext1", "äöüß ÄÖÜ"},
                          {"Langtext", ä60 + "\r\nzweite Zeile"}, {"Menge", 1.0}}));
   ASSERT_TRUE(d.ergebnis);
   PrüfeZeilenformat(d);
@@ -70,15 +70,13 @@ TEST_F(Kopf90, HeaderRecordsCarryAwardDatesProjectPartiesAndCurrency) {
   const Arten arten = d.Arten();
   EXPECT_EQ(Arten(arten.begin(), arten.begin() + 9), (Arten{"00", "01", "02", "02", "02", "03", "04", "06", "08"}));
   const std::string firma = NachCodepage("Holzbau Müller GmbH,Hauptstraße 5,12345 Musterstadt", Codepage::Cp850);
-  PrüfeFelder(d, {{"00", 0, 1, 13, "00" + Leer(8) + "83L"},
-                  {"00", 0, 14, 39, "VG-2026-0017   DV01    007"},
+  PrüfeFelder(d, {{"00", 0, 1, 13, "00" + Leer(8) + "83L"}, {"00", 0, 14, 39, "VG-2026-0017   DV01    007"},
                   {"00", 0, 40, 74, "AN-55          DVAN123411PPPPI  90 "},
                   {"01", 0, 3, 42, "Neubau Kita Sonnenschein, Bauabschnitt 2"},
                   {"01", 0, 43, 74, "15.03.2601.04.2610:3030.06.26XX "},
                   // project information and the subject, one record per line, cut at 60
                   {"02", 0, 3, 74, "Zeile eins" + Leer(62)},
-                  {"02", 1, 3, 74, std::string(55, 'P') + "01234" + Leer(12)},
-                  {"02", 2, 3, 74, "Angebot" + Leer(65)},
+                  {"02", 1, 3, 74, std::string(55, 'P') + "01234" + Leer(12)}, {"02", 2, 3, 74, "Angebot" + Leer(65)},
                   {"03", 0, 3, 74, "Stadt Musterhausen, Bauamt" + Leer(46)},
                   {"04", 0, 3, 74, firma + Leer(60 - 51 + 12)}, {"06", 0, 1, 74, "06Freitext sechs" + Leer(58)},
                   {"08", 0, 1, 74, "08EUR   EUR" + Leer(63)},
@@ -95,19 +93,17 @@ TEST_F(Kopf90, HeaderFallsBackToSubjectDocumentDateAndClientText) {
   Datei d = Lauf(LV90()
                        .Kopf({{"MitLos", true}, {"InformationAG", "Gemeinde Nord"}, {"ZA07", zeile07},
                               {"Ausgabejahr", "2001"}, {"DatumLV", "  "}})
-                       .Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Los 1"}})
-                       .Position(40, {{"Positionsnummer", "1.0010"}, {"KnzFreieMenge", true}}),
+                       .Position(20, "1", {{"Kurztext1", "Los 1"}})
+                       .Position(40, "1.0010", {{"KnzFreieMenge", true}}),
                    84, {});  // the bid: prices without being asked
   ASSERT_TRUE(d.ergebnis);
   ASSERT_GE(d.zeilen.size(), 8u);
   const Arten arten = d.Arten();
   EXPECT_EQ(Arten(arten.begin(), arten.begin() + 8), (Arten{"00", "01", "02", "02", "03", "04", "07", "08"}));
-  PrüfeFelder(d, {{"00", 0, 11, 13, "84K"},
-                  {"00", 0, 74, 74, "X"},  // lots
+  PrüfeFelder(d, {{"00", 0, 11, 13, "84K"}, {"00", 0, 74, 74, "X"},  // lots
                   {"01", 0, 3, 74, "Angebot" + Leer(33) + "05.12.26" + Leer(21) + "X  "},
                   // empty project information still gives its (blank) line before the subject
-                  {"02", 0, 3, 74, Leer(72)}, {"02", 1, 3, 9, "Angebot"},
-                  {"03", 0, 3, 74, "Gemeinde Nord" + Leer(59)},
+                  {"02", 0, 3, 74, Leer(72)}, {"02", 1, 3, 9, "Angebot"}, {"03", 0, 3, 74, "Gemeinde Nord" + Leer(59)},
                   {"04", 0, 1, 74, "04,," + Leer(70)},  // no company data in the settings
                   {"07", 0, 1, 74, zeile07.substr(0, 74)}});
   EXPECT_EQ(k->kontext().Beleg().Kopf().Feld("Ausgabejahr").ToString(), "2001");
@@ -118,11 +114,9 @@ TEST_F(Kopf90, LineBreaksInOneLineFieldsAndTypedDates) {
                        .Kopf({{"MitLos", true}, {"OZMaske", "12PPPPI"}, {"BezeichnungLV", "Neubau\r\nKita"},
                               {"KopfInformationAG", "Stadt\nNord"}, {"DatumLV", "1.3.2027"},
                               {"DatumAngebotsabgabe", "01.03.27"}, {"DatumZuschlagsfrist", "2027031"}})
-                       .Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Los\reins"}})
-                       .Position(21, {{"Positionsnummer", "1.1"}, {"Kurztext1", "Titel"},
-                                      {"Kurztext3", "Drei\r\nvier"}})
-                       .Position(40, {{"Positionsnummer", "1.1.0010"}, {"Kurztext1", "Kurz"}, {"Kurztext3", "K\n3"}}),
-                   83, {});
+                       .Position(20, "1", {{"Kurztext1", "Los\reins"}})
+                       .Position(21, "1.1", {{"Kurztext1", "Titel"}, {"Kurztext3", "Drei\r\nvier"}})
+                       .Position(40, "1.1.0010", {{"Kurztext1", "Kurz"}, {"Kurztext3", "K\n3"}}), 83, {});
   ASSERT_TRUE(d.ergebnis);
   EXPECT_TRUE(h.Meldungen().empty());
   PrüfeZeilenformat(d);
@@ -136,14 +130,14 @@ TEST_F(Kopf90, LineBreaksInOneLineFieldsAndTypedDates) {
 LV BereichsLV() {
   LV lv = LV90();
   lv.Kopf({{"OZMaske", "12PPPPI"}})
-      .Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Rohbau"}})
-      .Position(21, {{"Positionsnummer", "1.1"}, {"Kurztext1", "Erdarbeiten\r\nBaugrube\r\nVerbau"},
+      .Position(20, "1", {{"Kurztext1", "Rohbau"}})
+      .Position(21, "1.1", {{"Kurztext1", "Erdarbeiten\r\nBaugrube\r\nVerbau"},
                      {"Kurztext3", "Los A"}, {"Alternativposition", true}})
-      .Position(40, {{"Positionsnummer", "1.1.0010"}, {"Menge", 10.0}, {"Einzelpreis", 12.5}})
-      .Position(21, {{"Positionsnummer", "1.2"}, {"Kurztext1", "Mauerarbeiten"}})
-      .Position(40, {{"Positionsnummer", "1.2.0010"}, {"Menge", 2.0}, {"Einzelpreis", 100.0}})
-      .Position(20, {{"Positionsnummer", "2"}, {"Kurztext1", "Ausbau"}})
-      .Position(40, {{"Positionsnummer", "2.0010"}, {"Menge", 1.0}, {"Einzelpreis", 50.0}});
+      .Position(40, "1.1.0010", {{"Menge", 10.0}, {"Einzelpreis", 12.5}})
+      .Position(21, "1.2", {{"Kurztext1", "Mauerarbeiten"}})
+      .Position(40, "1.2.0010", {{"Menge", 2.0}, {"Einzelpreis", 100.0}})
+      .Position(20, "2", {{"Kurztext1", "Ausbau"}})
+      .Position(40, "2.0010", {{"Menge", 1.0}, {"Einzelpreis", 50.0}});
   return lv;
 }
 
@@ -174,8 +168,7 @@ TEST_F(Bereich90, DataTypeDecidesWhichSectionAndSumRecordsAppear) {
   BereichsLV().Speichere(*h.db);
   // Data type 81: headings but no sums; without prices the sums carry only
   // their labels; the bid: neither section records nor headings, but the sums.
-  const Datei d81 = Export90(*k, 81, Mit(true)), ohne = Export90(*k, 83),
-               d84 = Export90(*k, 84);
+  const Datei d81 = Export90(*k, 81, Mit(true)), ohne = Export90(*k, 83), d84 = Export90(*k, 84);
   const struct {
     const Datei& d;
     std::size_t s11, s12, s31, s32, s23;
@@ -191,10 +184,10 @@ TEST_F(Bereich90, DataTypeDecidesWhichSectionAndSumRecordsAppear) {
 TEST_F(Bereich90, LotsGetRecord10AndLotSums33) {
   Datei d = Lauf(LV90()
                        .Kopf({{"MitLos", true}, {"OZMaske", "1PPPPI"}})
-                       .Position(20, {{"Positionsnummer", "1"}, {"Kurztext1", "Los eins"}})
-                       .Position(40, {{"Positionsnummer", "1.0010"}, {"Menge", 10.0}, {"Einzelpreis", 10.0}})
-                       .Position(20, {{"Positionsnummer", "12"}, {"Kurztext1", "Los zwei"}})
-                       .Position(40, {{"Positionsnummer", "12.0010"}, {"Menge", 1.0}, {"Einzelpreis", 20.0}}));
+                       .Position(20, "1", {{"Kurztext1", "Los eins"}})
+                       .Position(40, "1.0010", {{"Menge", 10.0}, {"Einzelpreis", 10.0}})
+                       .Position(20, "12", {{"Kurztext1", "Los zwei"}})
+                       .Position(40, "12.0010", {{"Menge", 1.0}, {"Einzelpreis", 20.0}}));
   ASSERT_TRUE(d.ergebnis);
   EXPECT_EQ(OhneKopf(d), (Arten{"10", "21", "23", "25", "26", "33", "10", "21", "23", "25", "26", "33", "99", "99"}));
   PrüfeFelder(d, {{"10", 0, 1, 74, "101 Los eins" + Leer(62)}, {"10", 1, 3, 4, "12"},

@@ -20,26 +20,24 @@ class Ende90 : public ExportTest {};
 // written as positions (level code 9).
 LV PositionsLV() {
   LV lv = LV90();
-  lv.Position(40, {{"Positionsnummer", "01.0010"}, {"Menge", 10.0}, {"Mengeneinheit", "m2"}, {"Einzelpreis", 12.5},
+  lv.Position(40, "01.0010", {{"Menge", 10.0}, {"Mengeneinheit", "m2"}, {"Einzelpreis", 12.5},
                    {"Rabattprozent", 5.0}, {"Rabattbetrag", 6.25}})
-      .Position(40, {{"Positionsnummer", "01.0020"}, {"Alternativposition", true}, {"Menge", -3.5},
+      .Position(40, "01.0020", {{"Alternativposition", true}, {"Menge", -3.5},
                      {"Mengeneinheit", "m"}, {"Einzelpreis", 4.2}, {"Nachtrag", std::int16_t{7}},
                      {"KnzGaeb", std::int16_t{11}}})
-      .Position(40, {{"Positionsnummer", "01.0030"}, {"Alternativposition", true}, {"Bedarfsposition", true},
+      .Position(40, "01.0030", {{"Alternativposition", true}, {"Bedarfsposition", true},
                      {"Pauschalpreis", true}, {"Mengeneinheit", "St"}, {"Menge", 1.0}, {"KnzGaeb", std::int16_t{10}},
                      {"Nachtrag", std::int16_t{1000}}, {"FürSummenspeicher1", false}})
-      .Position(40, {{"Positionsnummer", "01.0040"}, {"Bedarfsposition", true}, {"KnzFreieMenge", true},
+      .Position(40, "01.0040", {{"Bedarfsposition", true}, {"KnzFreieMenge", true},
                      {"Menge", 4.0}, {"Einzelpreis", 2.5}, {"KnzGaeb", std::int16_t{1}}})
-      .Position(45, {{"Positionsnummer", "01.0050"}, {"Menge", 1.0}, {"Mengeneinheit", "psch"}})
+      .Position(45, "01.0050", {{"Menge", 1.0}, {"Mengeneinheit", "psch"}})
       .Position(47, {{"Menge", 2.0}, {"Einzelpreis", 3.0}, {"MengePaketteil", 2.5}, {"Mengeneinheit", "kg"},
                      {"Kurztext1", "Teil eins"}})
       .Position(47, {{"Menge", 1.0}, {"Einzelpreis", 4.0}, {"MengePaketteil", 0.75}, {"Mengeneinheit", "St"},
                      {"KnzGaeb", std::int16_t{-1}}, {"Kurztext1", "Teil zwei"}})
-      .Position(70, {{"Positionsnummer", "01.0060"}, {"WelcherBetragZuAbschlag", std::int16_t{9}},
-                     {"AufAbschlagProzent", 10.0}})
-      .Position(80, {{"Positionsnummer", "01.0070"}, {"WelcherBetragZuAbschlag", std::int16_t{9}},
-                     {"AufAbschlagProzent", 3.0}})
-      .Position(40, {{"Positionsnummer", "01.0080"}, {"Menge", 1.0}, {"Einzelpreis", -4.2}, {"Artikelnummer", "A-4711"},
+      .Position(70, "01.0060", {{"WelcherBetragZuAbschlag", std::int16_t{9}}, {"AufAbschlagProzent", 10.0}})
+      .Position(80, "01.0070", {{"WelcherBetragZuAbschlag", std::int16_t{9}}, {"AufAbschlagProzent", 3.0}})
+      .Position(40, "01.0080", {{"Menge", 1.0}, {"Einzelpreis", -4.2}, {"Artikelnummer", "A-4711"},
                      {"Kurztext1", "Text"}, {"Kurztext1RTF", "{\\rtf1 RTF}"}, {"Langtext", "Lang"},
                      {"LangtextRTF", "{\\rtf1 Lang}"}});
   return lv;
@@ -59,8 +57,7 @@ TEST_F(Position90, Records21To24CarryFlagsQuantitiesPricesAndParts) {
       // contingency and alternative, lump sum, supplement out of range, code 10, not counted
       {"21", 2, 12, 22, "NEN    X   "}, {"21", 2, 35, 43, "Psch     "},
       // contingency, quantity left to the bidder, code 1
-      {"21", 3, 12, 23, "NMN     E X "}, {"21", 3, 43, 43, "X"},
-      {"21", 4, 12, 14, "NNL"},  // package head
+      {"21", 3, 12, 23, "NMN     E X "}, {"21", 3, 43, 43, "X"}, {"21", 4, 12, 14, "NNL"},  // package head
       {"21", 5, 3, 20, "010060   NNN     Z"},  // surcharge rows written as positions
       {"21", 6, 20, 20, "Z"},
       // 10 m2 at 12.50 with a 5 percent discount: factor 0.95
@@ -113,10 +110,9 @@ TEST_F(Position90, Record30WritesTimeMaterialAndLabourByTheDocumentsComponents) 
   Datei d = Lauf(LV90()
                        .Kopf({{"Komponente", "30 " + slot("Zeit") + slot("material") + slot("Lohn") + slot("") +
                                                  slot("Geraet")}})
-                       .Position(40, {{"Positionsnummer", "01.0010"}, {"KnzGaeb", std::int16_t{10}}, {"Zeit", 90.0},
+                       .Position(40, "01.0010", {{"KnzGaeb", std::int16_t{10}}, {"Zeit", 90.0},
                                       {"Materialpreis", 8.4}, {"Lohnpreis", 4.1}, {"Menge", 1.0}})
-                       .Position(40, {{"Positionsnummer", "01.0020"}, {"Materialpreis", 1.0}}),
-                   85, o);
+                       .Position(40, "01.0020", {{"Materialpreis", 1.0}}), 85, o);
   ASSERT_EQ(d.Sätze("30").size(), 1u);  // the second position has no GAEB code 10 or 11
   EXPECT_EQ(Sp(d.Sätze("30")[0], 1, 74), "30" + std::string("0000015000") + "0000000840" + "0000000410" + Leer(42));
   // Record 30 stands between the quantity record and the texts of its position.
@@ -131,15 +127,12 @@ TEST_F(Text90, ShortTextIsSplitAt70AndTheSecondShortTextFollows) {
   std::string lang;
   for (int i = 0; i < 15; ++i) lang += "Abcdefghi ";  // 150 characters
   Datei d = Lauf(LV90()
-                       .Position(40, {{"Positionsnummer", "01.0010"}, {"Kurztext1", lang},
-                                      {"Kurztext3", "Zweiter Kurztext"}})
-                       .Position(40, {{"Positionsnummer", "01.0020"}})
-                       .Position(40, {{"Positionsnummer", "01.0030"}, {"Kurztext1", "Kante ''gefast''"}}),
-                   83, {});
+                       .Position(40, "01.0010", {{"Kurztext1", lang}, {"Kurztext3", "Zweiter Kurztext"}})
+                       .Position(40, "01.0020")
+                       .Position(40, "01.0030", {{"Kurztext1", "Kante ''gefast''"}}), 83, {});
   ASSERT_EQ(d.Sätze("25").size(), 6u);
   PrüfeFelder(d, {{"25", 0, 1, 74, "25" + lang.substr(0, 70) + Leer(2)},
-                  {"25", 1, 3, 74, lang.substr(70, 70) + Leer(2)},
-                  {"25", 2, 3, 74, lang.substr(140, 10) + Leer(62)},
+                  {"25", 1, 3, 74, lang.substr(70, 70) + Leer(2)}, {"25", 2, 3, 74, lang.substr(140, 10) + Leer(62)},
                   {"25", 3, 1, 74, "25Zweiter Kurztext" + Leer(56)},
                   {"25", 4, 1, 74, "25" + Leer(72)},  // no short text: one blank record
                   {"25", 5, 3, 20, "Kante 'gefast'    "}});
@@ -148,11 +141,11 @@ TEST_F(Text90, ShortTextIsSplitAt70AndTheSecondShortTextFollows) {
 TEST_F(Text90, LongTextCarriesLineCodesAndTheAdditionalText) {
   LV lv = LV90();
   lv.Kopf({{"Kurzlangtext", true}})
-      .Position(40, {{"Positionsnummer", "01.0010"}, {"Langtext", "Erste Zeile\r\nZweite ''Zeile''"},
+      .Position(40, "01.0010", {{"Langtext", "Erste Zeile\r\nZweite ''Zeile''"},
                      {"KennNr_Langtext", "001 002 "}, {"DruckKnz", "2"}, {"Zusatztext", "Zusatz"}})
-      .Position(40, {{"Positionsnummer", "01.0020"}, {"DruckKnz", "1"}, {"Zusatztext", "nicht gedruckt"},
+      .Position(40, "01.0020", {{"DruckKnz", "1"}, {"Zusatztext", "nicht gedruckt"},
                      {"Langtext", std::string(120, 'x')}})
-      .Position(40, {{"Positionsnummer", "01.0030"}});
+      .Position(40, "01.0030");
   Datei d = Lauf(lv, 83, {});
   ASSERT_EQ(d.Sätze("26").size(), 7u);
   PrüfeFelder(d, {{"26", 0, 1, 74, "26001Erste Zeile" + Leer(58)},
@@ -167,15 +160,13 @@ TEST_F(Text90, LongTextCarriesLineCodesAndTheAdditionalText) {
 
 TEST_F(Text90, BidderLinesOnlyAndNoShortTextsInDataType84) {
   Datei d = Lauf(LV90()
-                       .Position(22, {{"Positionsnummer", "01"}, {"Kurztext1", "Titel"}})
-                       .Position(40, {{"Positionsnummer", "01.0010"}, {"KnzFreieMenge", true}, {"Menge", 2.0},
-                                      {"Kurztext1", "Kurz"},
+                       .Position(22, "01", {{"Kurztext1", "Titel"}})
+                       .Position(40, "01.0010", {{"KnzFreieMenge", true}, {"Menge", 2.0}, {"Kurztext1", "Kurz"},
                                       {"Langtext", "Text des Auftraggebers\r\nAngabe des Bieters"},
                                       {"KennNr_Langtext", "001 00B "}})
-                       .Position(40, {{"Positionsnummer", "01.0020"}, {"Kurztext1", "Kurz"},
+                       .Position(40, "01.0020", {{"Kurztext1", "Kurz"},
                                       {"Langtext", "nur Auftraggeber"}, {"KennNr_Langtext", "001 "}})
-                       .Position(50, {{"Langtext", "Hinweis"}}),
-                   84, {});
+                       .Position(50, {{"Langtext", "Hinweis"}}), 84, {});
   ASSERT_TRUE(d.ergebnis);
   EXPECT_EQ(d.Sätze("25").size() + d.Sätze("20").size(), 0u);
   ASSERT_EQ(d.Sätze("21").size(), 1u);  // only the quantity the bidder fills in
@@ -188,18 +179,16 @@ TEST_F(Text90, NoticesPreamblesAndClosingTexts) {
   const std::string vorbemerkung = "Vorbemerkung " + std::string(80, 'v');
   Datei d = Lauf(LV90()
                        .Position(50, {{"Langtext", vorbemerkung}, {"Langtextdruck", true}, {"KnzVbSb", "1"}})
-                       .Position(40, {{"Positionsnummer", "01.0010"}})
+                       .Position(40, "01.0010")
                        .Position(50, {{"Langtext", "Hinweis zur ''Ausführung''\r\nZweite Zeile"}, {"KnzVbSb", "0"}})
-                       .Schlusszeile(140, {{"Langtext", "Schlussbemerkung"}}),
-                   83, {});
+                       .Schlusszeile(140, {{"Langtext", "Schlussbemerkung"}}), 83, {});
   ASSERT_TRUE(d.ergebnis);
   PrüfeZeilenformat(d);
   const Arten arten = d.Arten();
   // The preamble comes before the header; the notice after the position.
   EXPECT_EQ(Arten(arten.begin(), arten.begin() + 5), (Arten{"T0", "T1", "T1", "T9", "00"}));
   const std::string hinweis = NachCodepage("Hinweis zur 'Ausführung'", Codepage::Cp850);
-  PrüfeFelder(d, {{"T0", 0, 1, 74, "T0" + Leer(72)},
-                  {"T1", 0, 1, 74, "T1" + vorbemerkung.substr(0, 72)},
+  PrüfeFelder(d, {{"T0", 0, 1, 74, "T0" + Leer(72)}, {"T1", 0, 1, 74, "T1" + vorbemerkung.substr(0, 72)},
                   {"T1", 1, 1, 74, "T1" + vorbemerkung.substr(72) + Leer(72 - 21)},
                   {"T9", 0, 1, 74, "T9" + Leer(72)}, {"20", 0, 1, 74, "20" + Leer(72)},
                   {"26", 1, 1, 74, "26   " + hinweis + Leer(55 - 24 + 14)},
@@ -217,9 +206,9 @@ TEST_F(Ende90, LongEndRecordCarriesTotalsDiscountFactorVatAndCount) {
   // Two positions of 600.00 and 400.00 and a discount of 5 percent on the
   // whole bill: net 950.00, VAT 19 percent, gross 1130.50.
   Datei d = Lauf(LV90()
-                       .Position(40, {{"Positionsnummer", "01.0010"}, {"Menge", 10.0}, {"Einzelpreis", 60.0}})
-                       .Position(40, {{"Positionsnummer", "01.0020"}, {"Menge", 4.0}, {"Einzelpreis", 100.0}})
-                       .Position(80, {{"Positionsnummer", "01.0030"}, {"WelcherBetragZuAbschlag", std::int16_t{0}},
+                       .Position(40, "01.0010", {{"Menge", 10.0}, {"Einzelpreis", 60.0}})
+                       .Position(40, "01.0020", {{"Menge", 4.0}, {"Einzelpreis", 100.0}})
+                       .Position(80, "01.0030", {{"WelcherBetragZuAbschlag", std::int16_t{0}},
                                       {"AufAbschlagProzent", 5.0}}));
   ASSERT_TRUE(d.ergebnis);
   const auto s = d.Sätze("99");
@@ -239,12 +228,12 @@ TEST_F(Ende90, LongEndRecordCarriesTotalsDiscountFactorVatAndCount) {
 TEST_F(Ende90, SurchargeOfASectionGoesIntoItsSumRecord) {
   Datei d = Lauf(LV90()
                        .Kopf({{"UmsatzsteuerProzent", 7.0}})
-                       .Position(22, {{"Positionsnummer", "01"}})
-                       .Position(40, {{"Positionsnummer", "01.0010"}, {"Menge", 10.0}, {"Einzelpreis", 10.0}})
-                       .Position(70, {{"Positionsnummer", "01.0020"}, {"WelcherBetragZuAbschlag", std::int16_t{3}},
+                       .Position(22, "01")
+                       .Position(40, "01.0010", {{"Menge", 10.0}, {"Einzelpreis", 10.0}})
+                       .Position(70, "01.0020", {{"WelcherBetragZuAbschlag", std::int16_t{3}},
                                       {"AufAbschlagProzent", 10.0}})
-                       .Position(22, {{"Positionsnummer", "02"}})
-                       .Position(40, {{"Positionsnummer", "02.0010"}, {"Menge", 5.0}, {"Einzelpreis", 20.0}}));
+                       .Position(22, "02")
+                       .Position(40, "02.0010", {{"Menge", 5.0}, {"Einzelpreis", 20.0}}));
   EXPECT_EQ(d.Sätze("32").size(), 2u);
   EXPECT_EQ(d.Sätze("31").size(), 1u);  // only the title that simply ends gets a heading
   // Title 01 holds 110.00 with the surcharge: its sum is 100.00 with factor 1.10.

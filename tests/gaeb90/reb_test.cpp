@@ -32,11 +32,9 @@ TEST(Reb, ZerlegeFormelCutsAfterTheLastOperatorWithinTheWidth) {
     int art;
     std::vector<std::string> stücke;
   } fälle[] = {
-      {"2*3,5+4", 38, 11, {"2*3,5+4="}},
-      {" 2 ^ 3 ", 38, 12, {"2**3="}},
+      {"2*3,5+4", 38, 11, {"2*3,5+4="}}, {" 2 ^ 3 ", 38, 12, {"2**3="}},
       {"2 ^ 3", 38, 0, {"2 ^ 3="}},  // other kinds keep the formula as written
-      {"   ", 38, 11, {}},
-      {zwölf, 38, 11, {zwölf.substr(0, 36), zwölf.substr(36) + "="}},
+      {"   ", 38, 11, {}}, {zwölf, 38, 11, {zwölf.substr(0, 36), zwölf.substr(36) + "="}},
       {zwölf, 65, 12, {zwölf.substr(0, 64), zwölf.substr(64) + "="}},
       {"123456789012345", 10, 11, {"1234567890", "12345="}},  // no operator: cut at the width
   };
@@ -53,16 +51,12 @@ class RebTest : public ::testing::Test {
   void SetUp() override {
     LV lv = LV90();
     lv.Kopf({{"KopfInformationAG", "Kita Sonnenschein"}, {"InformationProjekt", "Neubau"}, {"Projektname", "Kita"}});
-    lv.Position(40, {{"Positionsnummer", "01.0010"}});
+    lv.Position(40, "01.0010");
     lv.Speichere(*h.db);
     std::vector<host::Aufmasszeile> zeilen = {
-        Z(1, "01.0010", "Flur Süd", ""),
-        Z(0, "01.0010", "Wand A", "2*3,5+4"),
-        Z(0, "01.0010", "Lang", zwölf),
+        Z(1, "01.0010", "Flur Süd", ""), Z(0, "01.0010", "Wand A", "2*3,5+4"), Z(0, "01.0010", "Lang", zwölf),
         Z(0, "01.0010", "Zwei", "2"),  // made kind 2 in the array below
-        Z(0, "01.0020", "Abzug", "-2,5*5"),
-        Z(0, "01.0020", "Gross", "1000"),
-        Z(0, "01.0020", "Eins", "1"),
+        Z(0, "01.0020", "Abzug", "-2,5*5"), Z(0, "01.0020", "Gross", "1000"), Z(0, "01.0020", "Eins", "1"),
         Z(0, "01.0020", "Eins", "1"),
     };
     host::SpeichereAufmass(*h.db, 1, 5, zeilen);
@@ -119,10 +113,8 @@ TEST_F(RebTest, Da12LinesResultsAndEndLine) {
   auto T = [](const std::string& buchstabe) { return Leer(39) + "1    " + L(buchstabe, 2); };
   const std::pair<std::size_t, std::string> zeilen[] = {
       {0, "00" + Leer(8) + "23.004" + Leer(4) + L("Allgemeine Mengenberechnung *REB-VB 23.004* DA12", 60)},
-      {1, "1201Kita Sonnensch" + Leer(14) + "11N" + L("11PPPPI", 14)},
-      {2, "1202" + L("Angebot 5 vom: 05122026", 60)},
-      {15, "1202" + L("Betreff   : Neubau", 59)},
-      {16, P1 + "*" + L("Flur S\x81" "d", 70) + Leer(39)},  // code page 850
+      {1, "1201Kita Sonnensch" + Leer(14) + "11N" + L("11PPPPI", 14)}, {2, "1202" + L("Angebot 5 vom: 05122026", 60)},
+      {15, "1202" + L("Betreff   : Neubau", 59)}, {16, P1 + "*" + L("Flur S\x81" "d", 70) + Leer(39)},  // code page 850
       {17, P1 + " " + L("Wand A", 12) + " " + "      11,000" + "091" + L("2*3,5+4=", 65) + "          11,000" + T("B")},
       {18, P1 + " " + L("Lang", 12) + " " + "      60,000" + "091" + L(zwölf.substr(0, 64), 65) + Leer(16) + T("C")},
       {19, P1 + weiter + L(zwölf.substr(64) + "=", 65) + "          71,000" + T("C")},
@@ -138,7 +130,7 @@ TEST_F(RebTest, Da12LinesResultsAndEndLine) {
 
 TEST(Reb, OnlyAnEmptyRowAndTheDriversRoute) {
   TestHost h;
-  LV90().Kopf({{"KopfInformationAG", "Kita"}}).Position(40, {{"Positionsnummer", "01.0010"}}).Speichere(*h.db);
+  LV90().Kopf({{"KopfInformationAG", "Kita"}}).Position(40, "01.0010").Speichere(*h.db);
   auto k = h.Komponente();
   Ausgabeoptionen o;  // no results: the driver hands one empty row
   Datei d12 = Export90(*k, 12, o);
@@ -204,10 +196,11 @@ TEST(Reb, HostEvaluatesFormulasAndStoresNothingOnAnError) {
     }
   }
   TestHost h;
-  LV90().Position(40, {{"Positionsnummer", "01.0010"}}).Speichere(*h.db);
+  LV90().Position(40, "01.0010").Speichere(*h.db);
   host::SpeichereAufmass(*h.db, 1, 5, {Z(0, "01.0010", "A", "1,5")});
   try {
-    host::SpeichereAufmass(*h.db, 1, 5, {Z(0, "01.0010", "A", "2"), Z(1, "01.0010", "Text", ""), Z(0, "01.0010", "B", "3*(2")});
+    host::SpeichereAufmass(*h.db, 1, 5,
+                           {Z(0, "01.0010", "A", "2"), Z(1, "01.0010", "Text", ""), Z(0, "01.0010", "B", "3*(2")});
     ADD_FAILURE() << "no error";
   } catch (const Fehler& f) {
     EXPECT_NE(std::string(f.what()).find("Aufmaßzeile 3"), std::string::npos) << f.what();

@@ -9,10 +9,6 @@
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
-#include <filesystem>
-#include <memory>
-#include <string>
-
 #include "exportlv.h"
 #include "textconv/textschema.h"
 
@@ -41,9 +37,7 @@ class XmlDatei {
  public:
   explicit XmlDatei(const std::string& pfad)
       : doc_(xmlReadFile(pfad.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING)) {}
-  ~XmlDatei() {
-    if (doc_ != nullptr) xmlFreeDoc(doc_);
-  }
+  ~XmlDatei() { xmlFreeDoc(doc_); }
   XmlDatei(const XmlDatei&) = delete;
   XmlDatei& operator=(const XmlDatei&) = delete;
 
@@ -85,11 +79,9 @@ struct XmlLauf {
   std::vector<std::string> meldungen;
 };
 
-inline XmlLauf ExportiereXml(TestHost& h, std::int32_t nummer, std::int16_t dp = 83, const Ausgabeoptionen& o = {},
-                             clsGaebSQLEreignisse* ereignisse = nullptr) {
+inline XmlLauf ExportiereXml(TestHost& h, std::int32_t nummer, std::int16_t dp = 83, const Ausgabeoptionen& o = {}) {
   std::string ziel = NeuerPfad("lv.x" + std::to_string(dp));
   auto k = h.Komponente();
-  k->Verbinde(ereignisse);
   XmlLauf r;
   r.ergebnis = k->Ausgabe_BelegdatenDAXML(1, nummer, ziel, dp, o);
   if (std::filesystem::exists(ziel)) r.datei = std::make_unique<XmlDatei>(ziel);
