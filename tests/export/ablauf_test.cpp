@@ -11,20 +11,21 @@ namespace {
 
 using Ausgabe = bool (clsGaebSQL::*)(std::int16_t, std::int32_t, const std::string&, std::int16_t,
                                      const Ausgabeoptionen&);
+// fertig: held by a finished file, and by a cancelled one when abgebrochenFertig;
+// schreibfehler: the answer when the target cannot be created.
 const struct Format {
-  const char* name;
+  const char *name, *prozedur;
   Ausgabe ausgabe;
-  const char* position;  // each written position holds this once
-  const char* fertig;    // in a finished file; a cancelled one holds it when the column after says so
-  bool abgebrochenFertig;
-  bool schreibfehler;  // the answer when the target cannot be created
+  const char *position, *fertig;  // each written position holds `position` once
+  bool abgebrochenFertig, schreibfehler;
 } kFormate[] = {
-    {"DA2000", &clsGaebSQL::Ausgabe_BelegdatenDA2000, "#begin[Position]", "\r\n#end[GAEB]", true, true},
-    {"DA90", &clsGaebSQL::Ausgabe_BelegdatenDA90, "\r\n21", "\r\n99", false, true},
-    {"DAXML", &clsGaebSQL::Ausgabe_BelegdatenDAXML, "<Item ", "<Totals>", true, false},
+    {"DA2000", "Ausgabe_BelegdatenDA2000", &clsGaebSQL::Ausgabe_BelegdatenDA2000, "#begin[Position]", "\r\n#end[GAEB]",
+     true, true},
+    {"DA90", "Ausgabe_BelegdatenDA90", &clsGaebSQL::Ausgabe_BelegdatenDA90, "\r\n21", "\r\n99", false, true},
+    {"DAXML", "Ausgabe_BelegdatenDAXML", &clsGaebSQL::Ausgabe_BelegdatenDAXML, "<Item ", "<Totals>", true, false},
 };
 
-std::size_t Anzahl(const std::string& bytes, const std::string& teil) {
+std::size_t Zähle(const std::string& bytes, const std::string& teil) {
   std::size_t n = 0;
   for (std::size_t a = bytes.find(teil); a != std::string::npos; a = bytes.find(teil, a + 1)) ++n;
   return n;
@@ -52,20 +53,16 @@ TEST(Ablauf, RefusedExportsWriteNothingAndLeaveNoLock) {
     std::int32_t nr;
     std::int16_t dp;
     std::string meldung[3];  // GAEB 2000, GAEB 90, GAEB DA XML
-  } fälle[] = {
-      {1, 83, {gesperrt, gesperrt, gesperrt}},  // held by another workstation
-      {9, 83, {gesperrt, gesperrt, gesperrt}},  // no such document
-      {2, 83, {währung, währung, währung}}, {1, 11,
-       {"Die Ausabe DA11 REB-23.003 ist für GAEB2000 nicht zugelassen! ", gesperrt,
-        "Die Ausabe DA11 REB-23.003 ist für GAEB XML nicht zugelassen! "}}, {2, 12,
-       {"Die Ausabe DA12 REB-23.004 ist für GAEB2000 nicht realisiert! ", währung,
-        "Die Ausabe DA12 REB-23.004 ist für GAEB XML nicht realisiert! "}},
-  };
+  } fälle[] = {{1, 83, {gesperrt, gesperrt, gesperrt}},  // held by another workstation
+               {9, 83, {gesperrt, gesperrt, gesperrt}},  // no such document
+               {2, 83, {währung, währung, währung}},
+               {1, 11, {"Die Ausabe DA11 REB-23.003 ist für GAEB2000 nicht zugelassen! ", gesperrt,
+                        "Die Ausabe DA11 REB-23.003 ist für GAEB XML nicht zugelassen! "}},
+               {2, 12, {"Die Ausabe DA12 REB-23.004 ist für GAEB2000 nicht realisiert! ", währung,
+                        "Die Ausabe DA12 REB-23.004 ist für GAEB XML nicht realisiert! "}}};
   TestHost h;
   Positionen(h, 2);
-  LV fremd(2, {{"Währung", "USD"}, {"Währungskurs", 0.0}});
-  fremd.Position("0010", "Leistung", 1, "m2", 10);
-  fremd.Speichere(*h.db);
+  LV(2, {{"Währung", "USD"}, {"Währungskurs", 0.0}}).Position(40, "0010").Speichere(*h.db);
   h.db->Ausführen("INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber) VALUES (1, 1, 'anna@anderswo:1')");
   auto k = h.Komponente();
   // Twice each: a refused document is not left locked by the first answer.
@@ -98,9 +95,8 @@ TEST(Ablauf, ProgressEveryTenthPositionWithYieldCancelAndUnlock) {
     for (const auto& fall : fälle) {
       SCOPED_TRACE(std::string(f.name) + " " + std::to_string(fall.abbrechenBei));
       Zuhörer z;
-      z.abbrechenBei = fall.abbrechenBei;
       long gesperrtWährend = -1;
-      z.beiFortschritt = [&] { gesperrtWährend = Sperren(h); };
+      z.abbrechenBei = fall.abbrechenBei, z.beiFortschritt = [&] { gesperrtWährend = Sperren(h); };
       k->Verbinde(&z);
       Datei d = Exportiere(*k, f);
       EXPECT_EQ(d.ergebnis, fall.abbrechenBei == 0);
@@ -111,8 +107,8 @@ TEST(Ablauf, ProgressEveryTenthPositionWithYieldCancelAndUnlock) {
       EXPECT_EQ(z.yields, fall.yields);
       EXPECT_EQ(gesperrtWährend, 1);
       EXPECT_EQ(Sperren(h), 0);
-      EXPECT_EQ(Anzahl(d.bytes, f.position), fall.positionen);
-      EXPECT_EQ(Anzahl(d.bytes, f.fertig) > 0, fall.abbrechenBei == 0 || f.abgebrochenFertig);
+      EXPECT_EQ(Zähle(d.bytes, f.position), fall.positionen);
+      EXPECT_EQ(Zähle(d.bytes, f.fertig) > 0, fall.abbrechenBei == 0 || f.abgebrochenFertig);
       EXPECT_FALSE(d.tempDa);
       EXPECT_TRUE(h.Meldungen().empty());
     }
@@ -129,9 +125,7 @@ class OhneEntsperren : public host::BelegdatenHost {
 };
 
 TEST(Ablauf, FailedUnlockAndUnwritableTargetAreReported) {
-  const char* namen[] = {"Ausgabe_BelegdatenDA2000", "Ausgabe_BelegdatenDA90", "Ausgabe_BelegdatenDAXML"};
-  for (int i = 0; i < 3; ++i) {
-    const Format& f = kFormate[i];
+  for (const Format& f : kFormate) {
     SCOPED_TRACE(f.name);
     TestHost h;
     Positionen(h, 1);
@@ -139,7 +133,7 @@ TEST(Ablauf, FailedUnlockAndUnwritableTargetAreReported) {
     // A target that cannot be created: reported, the document unlocked, the file not complete.
     EXPECT_EQ((k.get()->*f.ausgabe)(1, 1, NeuerPfad("fehlt/lv"), 83, {}), f.schreibfehler);
     EXPECT_FALSE(k->AusgabeVollständig());
-    EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055(namen[i])});
+    EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055(f.prozedur)});
     EXPECT_EQ(Sperren(h), 0);
     // An unlock that fails is reported; the file still counts.
     h.Meldungsdienst().Leeren();
@@ -147,7 +141,7 @@ TEST(Ablauf, FailedUnlockAndUnwritableTargetAreReported) {
     Datei d = Exportiere(*h.Komponente(), f);
     EXPECT_TRUE(d.ergebnis);
     EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("Entsperre Beleg: 1")});
-    EXPECT_NE(Anzahl(d.bytes, f.fertig), 0u);
+    EXPECT_NE(Zähle(d.bytes, f.fertig), 0u);
   }
 }
 
