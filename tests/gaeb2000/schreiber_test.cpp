@@ -97,65 +97,40 @@ void SchreibeDatei(const std::string& pfad, const std::string& bytes) {
 TEST(Schreiber, FinishingPassReplacesTheTotalsInsideLVInfo) {
   TestHost h;
   auto k = h.Komponente();
-  const std::string ziel = NeuerPfad("lv.d86");
-  const std::string vorher =
-      "#begin[GAEB]\r\n"
-      "  [Summe]5,00[end]\r\n"
-      "              #begin[LVInfo]\r\n"
-      "                [Name]X[end]\r\n"
-      "\t\t[summe]0,00[end]\r\n"
-      "                [NachlassProz]0,00[end]\r\n"
-      "                [NachlassAbs]0,00[end]\r\n"
-      "                [SummeNachNL]0,00[end]\r\n"
-      "                [SummePsch]0,00[end]\r\n"
-      "                [UST]0,00[end]\r\n"
-      "                [SummeBrutto]0,00[end]\r\n"
-      "              #end[LVInfo]\r\n"
-      "  [UST]1[end]\r\n"
-      "T\x81r\r\n"
-      "#end[GAEB]2|11";  // the last line may lack its CR LF
-  SchreibeDatei(ziel + "1", vorher);
-
-  const Ausgabeoptionen preise = Mit(true);
-  Export e(k->kontext(), preise);
-  e.m_LVSummenspeicher = {1000.5, 100, 1071.6, 7, 10, 25, 8, 70};
-  e.Aktualisiere_LVInfo(ziel);
-  const std::string e15(15, ' ');
-  EXPECT_EQ(LiesDatei(ziel), "#begin[GAEB]\r\n"
-            "  [Summe]5,00[end]\r\n"
-            "              #begin[LVInfo]\r\n"
-            "                [Name]X[end]\r\n" +
-                e15 + "## LV mit Preise(Gesamtsumme LV)\r\n" +  //
-                e15 + "[Summe]1000,50[end]\r\n" +               //
-                e15 + "[NachlassProz]-10,00[end]\r\n" +         // kind 70: negated
-                e15 + "[NachlassAbs]-25,00[end]\r\n" +          // sub-kind 8: written, negated
-                e15 + "[SummeNachNL]900,50[end]\r\n" +          //
-                e15 + "[SummePsch]0,00[end]\r\n" +              //
-                e15 + "[UST]07,00[end]\r\n" +                   //
-                e15 + "[SummeBrutto]1071,60[end]\r\n" +
-                "              #end[LVInfo]\r\n"
-                "  [UST]1[end]\r\n"
-                "T\x81r\r\n"
-                "#end[GAEB]2|11\r\n");
-  EXPECT_FALSE(std::filesystem::exists(ziel + "1"));
-
-  // Without prices the totals are zero; another sub-kind writes NachlassAbs 0.
-  SchreibeDatei(ziel + "1", vorher);
-  Export ohne(k->kontext(), {});
-  ohne.m_LVSummenspeicher = {1000.5, 100, 1071.6, 7, 10, 25, 0, 80};
-  ohne.Aktualisiere_LVInfo(ziel);
-  const Z z = Datei(ziel, Codepage::Cp850).zeilen;
-  EXPECT_EQ(std::vector<std::string>(z.begin() + 4, z.begin() + 12),
-            (std::vector<std::string>{e15 + "## LV mit Preise(Gesamtsumme LV)", e15 + "[Summe]0,00[end]",
-                                      e15 + "[NachlassProz]0,00[end]", e15 + "[NachlassAbs]0,00[end]",
-                                      e15 + "[SummeNachNL]0,00[end]", e15 + "[SummePsch]0,00[end]",
-                                      e15 + "[UST]00,00[end]", e15 + "[SummeBrutto]0,00[end]"}));
-
+  const std::string ziel = NeuerPfad("lv.d86"), e15(15, ' '), e16(16, ' ');
+  std::string vorher = "#begin[GAEB]\r\n  [Summe]5,00[end]\r\n              #begin[LVInfo]\r\n" + e16 + "[Name]X[end]\r\n";
+  vorher += "\t\t[summe]0,00[end]\r\n";
+  for (const char* name : {"NachlassProz", "NachlassAbs", "SummeNachNL", "SummePsch", "UST", "SummeBrutto"})
+    vorher += e16 + "[" + name + "]0,00[end]\r\n";
+  vorher += "              #end[LVInfo]\r\n  [UST]1[end]\r\nT\x81r\r\n#end[GAEB]2|11";  // the last line may lack its CR LF
+  // With prices: kind 70 negates the percentage, sub-kind 8 writes the
+  // discount amount, negated. Without prices the totals are zero; another
+  // sub-kind writes NachlassAbs 0.
+  const struct {
+    bool preise;
+    LVSummenspeicher speicher;
+    Z erwartet;
+  } fälle[] = {{true, {1000.5, 100, 1071.6, 7, 10, 25, 8, 70},
+                {"[Summe]1000,50[end]", "[NachlassProz]-10,00[end]", "[NachlassAbs]-25,00[end]", "[SummeNachNL]900,50[end]",
+                 "[SummePsch]0,00[end]", "[UST]07,00[end]", "[SummeBrutto]1071,60[end]"}},
+               {false, {1000.5, 100, 1071.6, 7, 10, 25, 0, 80},
+                {"[Summe]0,00[end]", "[NachlassProz]0,00[end]", "[NachlassAbs]0,00[end]", "[SummeNachNL]0,00[end]",
+                 "[SummePsch]0,00[end]", "[UST]00,00[end]", "[SummeBrutto]0,00[end]"}}};
+  for (const auto& f : fälle) {
+    SchreibeDatei(ziel + "1", vorher);
+    Export e(k->kontext(), Mit(f.preise));
+    e.m_LVSummenspeicher = f.speicher;
+    e.Aktualisiere_LVInfo(ziel);
+    std::string nachher = vorher.substr(0, vorher.find("\t\t")) + e15 + "## LV mit Preise(Gesamtsumme LV)\r\n";
+    for (const std::string& z : f.erwartet) nachher += e15 + z + "\r\n";
+    EXPECT_EQ(LiesDatei(ziel), nachher + vorher.substr(vorher.find("              #end[LVInfo]")) + "\r\n");
+    EXPECT_FALSE(std::filesystem::exists(ziel + "1"));
+  }
   EXPECT_FALSE(k->kontext().ausgabeUnvollständig);
 
   // Without a temporary file the target is left alone, and the file is not complete.
   SchreibeDatei(ziel, "alt");
-  ohne.Aktualisiere_LVInfo(ziel);
+  Export(k->kontext(), {}).Aktualisiere_LVInfo(ziel);
   EXPECT_EQ(LiesDatei(ziel), "alt");
   EXPECT_TRUE(k->kontext().ausgabeUnvollständig);
   EXPECT_TRUE(h.Meldungen().empty());

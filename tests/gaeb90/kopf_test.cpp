@@ -5,7 +5,7 @@
 // every possible point of an export.
 #include <gtest/gtest.h>
 
-#include <set>
+#include <regex>
 
 #include "base/zeilendatei.h"
 #include "exportlv.h"
@@ -231,8 +231,8 @@ TEST_F(Ablauf90, FailingHostCallAtEveryPoint) {
       .Position(50, {{"Langtext", "Vorbemerkung"}, {"Langtextdruck", true}, {"KnzVbSb", "1"}})
       .Position(20, "1", {{"Kurztext1", "Rohbau"}})
       .Position(21, "1.1", {{"Kurztext1", "Erdarbeiten"}})
-      .Position(40, "1.1.0010", {{"Menge", 2.0}, {"Einzelpreis", 3.0},
-                     {"KnzGaeb", std::int16_t{10}}, {"Langtext", "Zeile\r\nZeile"}})
+      .Position(40, "1.1.0010",
+                {{"Menge", 2.0}, {"Einzelpreis", 3.0}, {"KnzGaeb", std::int16_t{10}}, {"Langtext", "Zeile\r\nZeile"}})
       .Position(45, "1.1.0020", {{"Menge", 1.0}})
       .Position(47, {{"Menge", 1.0}, {"Einzelpreis", 5.0}})
       .Position(50, {{"Langtext", "Hinweis"}})
@@ -241,15 +241,9 @@ TEST_F(Ablauf90, FailingHostCallAtEveryPoint) {
       .Schlusszeile(140, {{"Langtext", "Schluss"}})
       .Speichere(*h.db);
 
-  std::set<std::string> erlaubt;
-  for (const char* name :
-       {"Ausgabe_BelegdatenDA90", "Ausgabe_ZA00_ZA08", "Ausgabe_ZA00",  "Ausgabe_ZA01", "Ausgabe_ZA02",  "Ausgabe_ZA03",
-        "Ausgabe_ZA04",           "Ausgabe_ZA06",      "Ausgabe_ZA07",  "Ausgabe_ZA08", "Ausgabe_ZA10",  "Ausgabe_ZA11",
-        "Ausgabe_ZA12",           "Ausgabe_ZA21",      "Ausgabe_ZA22",  "Ausgabe_ZA23", "Ausgabe_ZA23Z", "Ausgabe_ZA24",
-        "Ausgabe_ZA25",           "Ausgabe_ZA26L",     "Ausgabe_ZA26H", "Ausgabe_ZAT1", "Ausgabe_ZA30",  "Ausgabe_ZA31",
-        "Ausgabe_ZA32",           "Ausgabe_ZA33",      "Ausgabe_ZA99"})
-    erlaubt.insert(TestHost::M10055(name));
-
+  // The procedures that may report: the driver and the record writers.
+  const std::string präfix = TestHost::M10055("Ausgabe_");
+  const std::regex erlaubt("(BelegdatenDA90|ZA00_ZA08|ZA0[0-46-8]|ZA1[0-2]|ZA2[1-5]|ZA23Z|ZA26[LH]|ZAT1|ZA3[0-3]|ZA99)");
   std::size_t vollständig = 0;
   long n = 1;
   for (;; ++n) {
@@ -263,7 +257,8 @@ TEST_F(Ablauf90, FailingHostCallAtEveryPoint) {
       ASSERT_EQ(d.zeilen[i].size(), 80u) << "fault " << n << ", line " << i + 1;
       ASSERT_EQ(std::stoul(Sp(d.zeilen[i], 75, 80)), i + 1) << "fault " << n;
     }
-    for (const std::string& m : h.Meldungen()) EXPECT_TRUE(erlaubt.count(m) == 1) << "fault " << n << ": " << m;
+    for (const std::string& m : h.Meldungen())
+      EXPECT_TRUE(m.starts_with(präfix) && std::regex_match(m.substr(präfix.size()), erlaubt)) << n << ": " << m;
     ASSERT_EQ(Sperren(h), 0) << "fault " << n;
     if (!gestört) {
       EXPECT_TRUE(d.ergebnis);
