@@ -195,6 +195,25 @@ inline void PrüfeFelder(const Datei& d, const std::vector<Feld>& felder) {
   }
 }
 
+// Fails the 1st, 2nd, ... call of the document data object, one run of
+// `lauf` after the other, until none fails; `gestört(datei, n)` checks each
+// run with fault n. Gives the run without fault and its number.
+template <class Lauf, class Gestört>
+std::pair<Datei, long> Störlauf(TestHost& h, Lauf lauf, Gestört gestört) {
+  for (long n = 1;; ++n) {
+    h.störung->aufrufe = 0;
+    h.störung->failAt = n;
+    h.Meldungsdienst().Leeren();
+    Datei d = lauf();
+    if (h.störung->aufrufe < n || n == 10000) {
+      EXPECT_LT(n, 10000) << "the faults never stop";
+      h.störung->failAt = 0;
+      return {d, n};
+    }
+    gestört(d, n);
+  }
+}
+
 // Export options by the switches the tests vary.
 inline Ausgabeoptionen Mit(bool preise, bool rtf = false, bool pakete = false, bool zeiten = false,
                            bool artikel = false) {
