@@ -49,8 +49,7 @@ void PaketBeleg(TestHost& h, std::int32_t nr, bool paketZuletzt) {
   LV b(nr);
   b.Position("0010", "Tür komplett", 2, "St", 0, 45);
   for (int i = 1; i <= 3; ++i) {
-    host::Satz& teil = b.Position("001" + std::to_string(i), "Teil " + std::to_string(i), i, "m", 5, 47);
-    teil.SetzeFeld("MengePaketteil", static_cast<double>(i));
+    b.Position("001" + std::to_string(i), "Teil " + std::to_string(i), i, "m", 5, 47).SetzeFeld("MengePaketteil", 1.0 * i);
   }
   if (!paketZuletzt) b.Position("0020", "Danach", 1, "St", 1);
   b.Speichere(*h.db);
@@ -98,12 +97,12 @@ TEST_F(LVBody, PackageHeadHoldsItsPartsAndOneEnd) {
 
 TEST_F(LVBody, PositionAttributesFollowTheirConditions) {
   LV b;
-  host::Satz& p = b.Position("0010", "Fenster", 3, "St", 100);
-  Setze(p, {{"Alternativposition", true}, {"KnzGaeb", std::int16_t{11}}, {"Materialpreis", 60.0}, {"Lohnpreis", 40.0},
-               {"Bezuschlagt2", true}, {"Nachtrag", std::int16_t{3}}, {"KnzFreieMenge", true}, {"Rabattprozent", 5.0},
-               {"Rabattbetrag", 15.0}, {"Zeit", 12.5}, {"Artikelnummer", "ART-1234567890-XYZ"}});
-  host::Satz& q = b.Position("0020", "Pauschale", 1, "St", 50);
-  Setze(q, {{"Pauschalpreis", true}, {"Bedarfsposition", true}, {"KnzFreieMenge", true}});
+  Setze(b.Position("0010", "Fenster", 3, "St", 100),
+        {{"Alternativposition", true}, {"KnzGaeb", std::int16_t{11}}, {"Materialpreis", 60.0}, {"Lohnpreis", 40.0},
+         {"Bezuschlagt2", true}, {"Nachtrag", std::int16_t{3}}, {"KnzFreieMenge", true}, {"Rabattprozent", 5.0},
+         {"Rabattbetrag", 15.0}, {"Zeit", 12.5}, {"Artikelnummer", "ART-1234567890-XYZ"}});
+  Setze(b.Position("0020", "Pauschale", 1, "St", 50),
+        {{"Pauschalpreis", true}, {"Bedarfsposition", true}, {"KnzFreieMenge", true}});
   b.Position("0030", "Ohne Zeit", 1, "St", 1).SetzeFeld("Bedarfsposition", true);
   b.Speichere(*h.db);
 
@@ -147,12 +146,11 @@ TEST_F(LVBody, SurchargeRowsAndAreaSums) {
   b.Zeile(21, "01", "Gewerk");
   b.Zeile(22, "01.01", "Titel");
   b.Position("01.01.0010", "A", 4, "St", 25);
-  host::Satz& zu = b.Zeile(70, "01.01.0020", "Wagnis");
-  zu.SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{3});
-  zu.SetzeFeld("AufAbschlagProzent", 5.0);
-  host::Satz& ab = b.Zeile(80, "01.01.0030", "Skonto");
-  Setze(ab, {{"WelcherBetragZuAbschlag", std::int16_t{6}}, {"AufAbschlagProzent", 2.0}, {"Bedarfsposition", true},
-               {"Alternativposition", true}});
+  Setze(b.Zeile(70, "01.01.0020", "Wagnis"),
+        {{"WelcherBetragZuAbschlag", std::int16_t{3}}, {"AufAbschlagProzent", 5.0}});
+  Setze(b.Zeile(80, "01.01.0030", "Skonto"),
+        {{"WelcherBetragZuAbschlag", std::int16_t{6}}, {"AufAbschlagProzent", 2.0}, {"Bedarfsposition", true},
+         {"Alternativposition", true}});
   b.Zeile(60, "01.01.0040", "Summe Gewerk").SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{2});
   b.Speichere(*h.db);
   const Ausgabeoptionen preise = Mit(true);
@@ -181,15 +179,13 @@ TEST_F(LVBody, SurchargeRowsAndAreaSums) {
 void TextBeleg(TestHost& h) {
   LV b;
   b.d.kopf.SetzeFeld("Kurzlangtext", true);
-  host::Satz& vor = b.Zeile(50, "", "", "Vorbemerkung");
-  vor.SetzeFeld("KnzVbSb", "1");
-  vor.SetzeFeld("LangtextRTF", "{\\rtf1 Vor}");
-  host::Satz& p1 = b.Position("0010", "Kurz [TA]", 1, "St", 1);
-  Setze(p1, {{"Langtext", "Text {\\bkmstart TA1} Ende\r\nzweite [TB2]"}, {"Kurztext3", "Fortsetzung"},
-               {"DruckKnz", "2"}, {"Zusatztext", "Zusatz"}});
-  host::Satz& p2 = b.Position("0020", "Nur kurz\r\n", 1, "St", 1);
-  Setze(p2, {{"Langtext", "Wort\r\n"}, {"DruckKnz", "1"}, {"Zusatztext", "nicht angehängt"},
-               {"LangtextRTF", "{\\rtf1 Lang RTF}"}, {"Kurztext1RTF", "{\\rtf1 Kurz RTF}"}});
+  Setze(b.Zeile(50, "", "", "Vorbemerkung"), {{"KnzVbSb", "1"}, {"LangtextRTF", "{\\rtf1 Vor}"}});
+  Setze(b.Position("0010", "Kurz [TA]", 1, "St", 1),
+        {{"Langtext", "Text {\\bkmstart TA1} Ende\r\nzweite [TB2]"}, {"Kurztext3", "Fortsetzung"},
+         {"DruckKnz", "2"}, {"Zusatztext", "Zusatz"}});
+  Setze(b.Position("0020", "Nur kurz\r\n", 1, "St", 1),
+        {{"Langtext", "Wort\r\n"}, {"DruckKnz", "1"}, {"Zusatztext", "nicht angehängt"},
+         {"LangtextRTF", "{\\rtf1 Lang RTF}"}, {"Kurztext1RTF", "{\\rtf1 Kurz RTF}"}});
   b.Position("0030", "Ohne Langtext", 1, "St", 1);
   b.Zeile(50, "", "", "Ausführung").SetzeFeld("KennNr_Langtext", "[AUSFBESCHR]");
   b.Zeile(50, "", "", "Gemischt").SetzeFeld("KennNr_Langtext", "[AusfBeschr]");
@@ -262,10 +258,8 @@ TEST_F(Texte, RtfFormsReplaceThePlainTexts) {
 TEST_F(Texte, LoneLineBreaksAndTypedDates) {
   // Older documents hold lines separated by LF or CR alone, and dates as typed.
   LV b;
-  b.d.kopf.SetzeFeld("Projektbeschreibung", "P1\nP2");
-  b.d.kopf.SetzeFeld("LVName", "LV\r\nName");
-  b.d.kopf.SetzeFeld("Erfassungsdatum", "1.3.2027");
-  b.d.kopf.SetzeFeld("DatumZuschlagsfrist", "01.03.27");
+  b.Kopf({{"Projektbeschreibung", "P1\nP2"}, {"LVName", "LV\r\nName"}, {"Erfassungsdatum", "1.3.2027"},
+          {"DatumZuschlagsfrist", "01.03.27"}});
   b.Position("0010", "Kurz\n", 1, "St", 1).SetzeFeld("Langtext", "eins\nzwei\rdrei\n");
   b.Zeile(50, "", "", "H1\nH2");
   b.Speichere(*h.db);

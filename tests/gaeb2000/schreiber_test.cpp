@@ -1,6 +1,5 @@
 // The tagged-text writer on its own: the line writer's bytes and counters,
-// the multi-line text attribute, the key of a line, and the finishing pass
-// on a hand-written temporary file.
+// the key of a line, and the finishing pass on a hand-written temporary file.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -57,36 +56,6 @@ TEST(Schreiber, LineBytesCountersAndRecordNumber) {
   EXPECT_TRUE(ohne.AusgabeDA2000_Zeile());
   ohne.Leere();
   EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("AusgabeDA2000_Zeile")});
-}
-
-TEST(Schreiber, MultiLineTextIndentedByTheHierarchyLevel) {
-  TestHost h;
-  LV b;
-  b.Zeile(22, "01", "Titel");
-  b.Position("01.0010", "P", 1, "St", 1);  // level 4 inside the title
-  b.Speichere(*h.db);
-  auto k = h.Komponente();
-  Belegdaten& beleg = k->kontext().Beleg();
-  beleg.Öffnen("0", k->kontext().pConnectstring, k->kontext().pConnection);
-  std::int16_t art = 1;
-  std::int32_t nr = 1;
-  bool flag = true;
-  beleg.ÖffneFürAusgabe(art, nr, flag);
-  beleg.WählePosition(1);
-
-  Export e(k->kontext(), {});
-  SpeicherAusgabe mem;
-  e.SetzeAusgabe(&mem);
-  e.Zeilenpuffer = "offen";  // a pending line is written first
-  e.Ausgabe_TEXT("", "[Text]");
-  e.Ausgabe_TEXT("eins\r\nzwei\r\n", "[Langtext]");
-  e.Ausgabe_TEXT("ein Wort", "[Kurztext]");
-  e.Leere();
-  const std::string i(15, ' ');
-  EXPECT_EQ(mem.Daten(), "offen\r\n" + i + "[Text]\r\n" + i + "\r\n" + i + "[end]\r\n" +         //
-                             i + "[Langtext]\r\n" + i + "eins\r\n" + i + "zwei\r\n" + i + "\r\n" + i +  //
-                             "[end]\r\n" + i + "[Kurztext]\r\n" + i + "ein Wort\r\n" + i + "[end]\r\n");
-  beleg.Entsperren(art, nr);
 }
 
 void SchreibeDatei(const std::string& pfad, const std::string& bytes) {
