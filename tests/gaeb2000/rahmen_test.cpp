@@ -99,35 +99,26 @@ void PreisBeleg(TestHost& h) {
 
 TEST_F(Rahmen, FinishingPassFillsTheTotalsOnlyInsideLVInfo) {
   PreisBeleg(h);
-  const Ausgabeoptionen preise = Mit(true);
-  Datei r = Export2000(*k, 1, preise);
+  Datei r = Export2000(*k, 1, Mit(true));
   ASSERT_TRUE(r.ergebnis);
-  std::vector<std::string> info = Block(r.zeilen, L(14, "#begin[LVInfo]"), L(14, "#end[LVInfo]"));
+  Z info = Block(r.zeilen, L(14, "#begin[LVInfo]"), L(14, "#end[LVInfo]"));
   ASSERT_GE(info.size(), 9u);
-  EXPECT_EQ(std::vector<std::string>(info.end() - 9, info.end()), (std::vector<std::string>{
-                L(15, "## LV mit Preise(Gesamtsumme LV)"),
-                L(15, "[Summe]350,00[end]"),  // the discount (35) added back to the net total (315)
-                L(15, "[NachlassProz]10,00[end]"), L(15, "[NachlassAbs]0,00[end]"), L(15, "[SummeNachNL]315,00[end]"),
-                L(15, "[SummePsch]0,00[end]"), L(15, "[UST]19,00[end]"), L(15, "[SummeBrutto]374,85[end]"),
-                L(14, "#end[LVInfo]"),
-            }));
-  // The area sums of the subtotal stand outside LVInfo and keep their values.
-  EXPECT_EQ(Anzahl(r.zeilen, L(16, "[Summe]0,00[end]")), 1);
-  EXPECT_EQ(Anzahl(r.zeilen, L(16, "[Summe]350,00[end]")), 1);
-  EXPECT_EQ(Anzahl(r.zeilen, L(16, "[SummeNachNL]315,00[end]")), 2);
-
-  // Without prices the totals are zero and no area sums are written.
-  Datei ohne = Export2000(*k, 1);
-  ASSERT_TRUE(ohne.ergebnis);
-  EXPECT_EQ(Anzahl(ohne.zeilen, L(15, "[Summe]0,00[end]")), 1);
-  EXPECT_EQ(Anzahl(ohne.zeilen, L(15, "[UST]00,00[end]")), 1);
-  EXPECT_EQ(Anzahl(ohne.zeilen, L(15, "[SummeBrutto]0,00[end]")), 1);
-  EXPECT_EQ(Anzahl(ohne.zeilen, L(16, "[SummeNachNL]315,00[end]")), 0);
-
-  // Data phase 84 (the bid) forces prices.
-  Datei angebot = Export2000(*k, 1, {}, 84);
-  EXPECT_EQ(Anzahl(angebot.zeilen, L(11, "[DP]84[end]")), 1);
-  EXPECT_EQ(Anzahl(angebot.zeilen, L(15, "[SummeBrutto]374,85[end]")), 1);
+  // [Summe]: the discount (35) added back to the net total (315).
+  EXPECT_EQ(Z(info.end() - 9, info.end()),
+            (Z{L(15, "## LV mit Preise(Gesamtsumme LV)"), L(15, "[Summe]350,00[end]"), L(15, "[NachlassProz]10,00[end]"),
+               L(15, "[NachlassAbs]0,00[end]"), L(15, "[SummeNachNL]315,00[end]"), L(15, "[SummePsch]0,00[end]"),
+               L(15, "[UST]19,00[end]"), L(15, "[SummeBrutto]374,85[end]"), L(14, "#end[LVInfo]")}));
+  // The area sums of the subtotal stand outside LVInfo and keep their values;
+  // without prices the totals are zero and no area sums are written; data
+  // phase 84 (the bid) forces prices.
+  const Datei ohne = Export2000(*k, 1), angebot = Export2000(*k, 1, {}, 84);
+  const std::tuple<const Datei&, std::size_t, const char*, long> fälle[] = {
+      {r, 16, "[Summe]0,00[end]", 1}, {r, 16, "[Summe]350,00[end]", 1}, {r, 16, "[SummeNachNL]315,00[end]", 2},
+      {ohne, 15, "[Summe]0,00[end]", 1}, {ohne, 15, "[UST]00,00[end]", 1}, {ohne, 15, "[SummeBrutto]0,00[end]", 1},
+      {ohne, 16, "[SummeNachNL]315,00[end]", 0}, {angebot, 11, "[DP]84[end]", 1},
+      {angebot, 15, "[SummeBrutto]374,85[end]", 1}};
+  for (const auto& [d, n, zeile, anzahl] : fälle) EXPECT_EQ(Anzahl(d.zeilen, L(n, zeile)), anzahl) << zeile;
+  EXPECT_TRUE(ohne.ergebnis && angebot.ergebnis);
   EXPECT_TRUE(h.Meldungen().empty());
 }
 

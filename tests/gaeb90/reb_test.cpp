@@ -135,9 +135,8 @@ TEST(Reb, OnlyAnEmptyRowAndTheDriversRoute) {
   Ausgabeoptionen o;  // no results: the driver hands one empty row
   Datei d12 = Export90(*k, 12, o);
   EXPECT_TRUE(d12.ergebnis);
-  std::vector<std::string> arten(17, "12");  // project line and 15 information lines
-  arten.front() = "00";
-  arten.back() = "99";
+  std::vector<std::string> arten(17, "12");  // project line and 15 information lines between header and end line
+  arten.front() = "00", arten.back() = "99";
   EXPECT_EQ(d12.Arten(), arten);
   EXPECT_EQ(d12.zeilen.back(), "99");
   Datei d11 = Export90(*k, 11, o);

@@ -34,23 +34,18 @@ std::int32_t ImportiereBeispiel(TestHost& h, std::string_view json) {
   return nummer;
 }
 
-// Every ID of the file, in document order, is A1, A2, ...
-void PrüfeIDs(const XmlDatei& d) {
+// Every ID of the file, in document order, is A1, A2, ...; every amount,
+// percentage and quantity has a point and its decimals.
+void PrüfeIDsUndZahlen(const XmlDatei& d) {
   int anzahl = std::stoi(d.X("count(//@ID)"));
   EXPECT_GT(anzahl, 0);
-  for (int i = 1; i <= anzahl; ++i)
-    ASSERT_EQ(d.X("string((//@ID)[" + std::to_string(i) + "])"), "A" + std::to_string(i));
-}
-
-// Every amount, percentage and quantity with a point and its decimals.
-void PrüfeZahlen(const XmlDatei& d) {
+  for (int i = 1; i <= anzahl; ++i) ASSERT_EQ(d.X("string((//@ID)[" + std::to_string(i) + "])"), "A" + std::to_string(i));
   static const std::regex zwei("-?[0-9]+\\.[0-9]{2}"), drei("-?[0-9]+\\.[0-9]{3}");
-  for (const char* name : {"UP", "IT", "Total", "TotalGross", "VAT", "DiscountPcnt", "TotAfterDisc", "UPComp1",
-                           "UPComp2", "TimeQu", "ITMarkup", "Markup", "Qty"}) {
-    int n = std::stoi(d.X(std::string("count(//g:") + name + ")"));
-    for (int i = 1; i <= n; ++i) {
-      std::string wert = d.X(std::string("string((//g:") + name + ")[" + std::to_string(i) + "])");
-      EXPECT_TRUE(std::regex_match(wert, std::string(name) == "Qty" ? drei : zwei)) << name << " " << wert;
+  for (const std::string name : {"UP", "IT", "Total", "TotalGross", "VAT", "DiscountPcnt", "TotAfterDisc", "UPComp1",
+                                 "UPComp2", "TimeQu", "ITMarkup", "Markup", "Qty"}) {
+    for (int i = 1, n = std::stoi(d.X("count(//g:" + name + ")")); i <= n; ++i) {
+      std::string wert = d.X("string((//g:" + name + ")[" + std::to_string(i) + "])");
+      EXPECT_TRUE(std::regex_match(wert, name == "Qty" ? drei : zwei)) << name << " " << wert;
     }
   }
 }
@@ -75,8 +70,7 @@ TEST(Konformitaet, DemoBillsInEveryDataTypeAndOptionAreValid) {
         EXPECT_EQ(r.datei->Prüfe(dp), "");
         EXPECT_EQ(r.datei->X("string(/g:GAEB/g:Award/g:DP)"), std::to_string(dp));
         EXPECT_NE(r.datei->X("count(//g:Item)"), "0");
-        PrüfeIDs(*r.datei);
-        PrüfeZahlen(*r.datei);
+        PrüfeIDsUndZahlen(*r.datei);
         // Prices only with the option, always in a bid.
         EXPECT_EQ(r.datei->X("count(//g:Item/g:UP) = count(//g:Item)"), o.chkMitPreise || dp == 84 ? "true" : "false");
       }
