@@ -36,7 +36,9 @@ struct LV {
   }
   LV& Kopf(const Felder& f) { return Setze(d.kopf, f), *this; }
   // A row of kind art with just the given fields.
-  LV& Position(std::int16_t art, const Felder& f = {}) { return Neu(d.positionen, host::PositionsKatalog(), art, f), *this; }
+  LV& Position(std::int16_t art, const Felder& f = {}) {
+    return Neu(d.positionen, host::PositionsKatalog(), art, f), *this;
+  }
   LV& Position(std::int16_t art, const std::string& oz, const Felder& f = {}) {
     return Setze(Neu(d.positionen, host::PositionsKatalog(), art, {{"Positionsnummer", oz}}), f), *this;
   }
@@ -112,7 +114,8 @@ struct Datei {
   // The records of one type, in file order.
   Z Sätze(std::string_view art) const {
     Z out;
-    std::copy_if(zeilen.begin(), zeilen.end(), std::back_inserter(out), [&](auto& z) { return z.compare(0, 2, art) == 0; });
+    for (const std::string& z : zeilen)
+      if (z.compare(0, 2, art) == 0) out.push_back(z);
     return out;
   }
   // The record types of all lines in file order.
@@ -232,7 +235,9 @@ inline void SetzeFirma(TestHost& h, const Felder& felder) {
     host::SchreibeEinstellung(*h.db, "Standard", "Firmendaten", std::string(name), wert.ToString());
 }
 
-inline long Sperren(TestHost& h) { return static_cast<long>(h.db->Abfrage("SELECT * FROM Belegsperren").zeilen.size()); }
+inline long Sperren(TestHost& h) {
+  return static_cast<long>(h.db->Abfrage("SELECT * FROM Belegsperren").zeilen.size());
+}
 
 // Records the progress events; cancels at a chosen one.
 class Zuhörer : public clsGaebSQLEreignisse {
