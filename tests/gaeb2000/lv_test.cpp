@@ -1,14 +1,18 @@
-// The LV body of the GAEB 2000 export: areas and their closing, package heads
-// with their parts, the attributes of a position, surcharge rows and area
-// sums, line by line with their indentation.
+// The LV body of the GAEB 2000 export, line by line with its indentation:
+// areas and their closing, package heads with their parts, the attributes of
+// a position, surcharge rows and area sums; the text blocks (long and short
+// texts with supplement markers, continuation texts, text rows as Hinweis or
+// AusfBeschr, additional texts before the header and closing texts at the
+// end, plain and as RTF).
 #include <gtest/gtest.h>
 
-#include "exporthelfer.h"
+#include "exportlv.h"
 
 namespace gaeb::test {
 namespace {
 
-using Z = std::vector<std::string>;
+class LVBody : public ExportTest {};
+class Texte : public ExportTest {};
 
 // The lines after the first line equal to `nach`, count of them.
 Z Nach(const Z& z, const std::string& nach, std::size_t anzahl, std::size_t ab = 0) {
@@ -17,9 +21,8 @@ Z Nach(const Z& z, const std::string& nach, std::size_t anzahl, std::size_t ab =
   return Z(a + 1, a + 1 + static_cast<std::ptrdiff_t>(anzahl));
 }
 
-TEST(LVBody, ALotAfterALotClosesTheDeeperAreas) {
-  TestHost h;
-  Belegbau b;
+TEST_F(LVBody, ALotAfterALotClosesTheDeeperAreas) {
+  LV b;
   b.d.kopf.SetzeFeld("OZTrennzeichen", ".");
   b.Zeile(20, "01", "Los 1");
   b.Zeile(21, "01.02", "Rohbau");
@@ -28,7 +31,7 @@ TEST(LVBody, ALotAfterALotClosesTheDeeperAreas) {
   b.Zeile(20, "02", "Los 2");
   b.Position("02.00.00.0010", "Dach", 1, "m2", 1);
   b.Speichere(*h.db);
-  Exportlauf r = Exportiere(h, 1);
+  Datei r = Export2000(*k, 1);
   ASSERT_TRUE(r.ergebnis);
   EXPECT_EQ(Anzahl(r.zeilen, L(11, "## nur Positionen (Ohne Los/Gewerk/Titel)")), 0);
   EXPECT_EQ(Block(r.zeilen, L(9, "#begin[LVBereich]"), ""),
@@ -42,12 +45,11 @@ TEST(LVBody, ALotAfterALotClosesTheDeeperAreas) {
   EXPECT_EQ(ende, (Z{L(13, "#end[Position]"), L(7, "#end[LVBereich]"), L(7, "#end[LV]"), L(5, "#end[Vergabe]")}));
 }
 
-void PaketBeleg(TestHost& h, bool paketZuletzt) {
-  Belegbau b;
+void PaketBeleg(TestHost& h, std::int32_t nr, bool paketZuletzt) {
+  LV b(nr);
   b.Position("0010", "Tür komplett", 2, "St", 0, 45);
   for (int i = 1; i <= 3; ++i) {
-    host::Satz& teil = b.Position("001" + std::to_string(i), "Teil " + std::to_string(i), i, "m", 5, 47);
-    teil.SetzeFeld("MengePaketteil", static_cast<double>(i));
+    b.Position("001" + std::to_string(i), "Teil " + std::to_string(i), i, "m", 5, 47).SetzeFeld("MengePaketteil", 1.0 * i);
   }
   if (!paketZuletzt) b.Position("0020", "Danach", 1, "St", 1);
   b.Speichere(*h.db);
@@ -62,12 +64,11 @@ Z Teil(int nr, double menge) {
           L(17, "[EP]5,00[end]"),       L(15, "#end[Unterbeschr]")};
 }
 
-TEST(LVBody, PackageHeadHoldsItsPartsAndOneEnd) {
-  const Ausgabeoptionen preise = MitPreisen();
+TEST_F(LVBody, PackageHeadHoldsItsPartsAndOneEnd) {
+  PaketBeleg(h, 1, false);
+  PaketBeleg(h, 2, true);
   for (bool zuletzt : {false, true}) {
-    TestHost h;
-    PaketBeleg(h, zuletzt);
-    Exportlauf r = Exportiere(h, 1, preise);
+    Datei r = Export2000(*k, zuletzt ? 2 : 1, Mit(true));
     ASSERT_TRUE(r.ergebnis);
     // The head's unit price is the sum of its parts: 5 + 10 + 15.
     Z erwartet = {L(12, "#begin[Position]"), L(15, "[OZ]0010[end]"),     L(15, "[Menge]2,000[end]"),
@@ -83,42 +84,32 @@ TEST(LVBody, PackageHeadHoldsItsPartsAndOneEnd) {
     EXPECT_EQ(Block(r.zeilen, L(12, "#begin[Position]"), erwartet.back()), erwartet) << zuletzt;
     EXPECT_EQ(Anzahl(r.zeilen, L(12, "#end[Position]")), zuletzt ? 1 : 2);
   }
-}
-
-TEST(LVBody, PackagesAsItemsLeaveOutTheParts) {
-  TestHost h;
-  PaketBeleg(h, false);
-  Ausgabeoptionen o;
-  o.chkPaketalsLeistung = true;
-  auto k = h.Komponente();
-  Ordner ordner;
-  ASSERT_TRUE(k->Ausgabe_BelegdatenDA2000(1, 1, ordner.Datei("lv.d83"), 83, o));
+  // Packages as items leave out the parts.
+  Datei z = Export2000(*k, 1, Mit(false, false, true));
   EXPECT_EQ(k->AnzahlLeistungen(), 2);
-  Z z = Zeilen(LiesDatei(ordner.Datei("lv.d83")));
-  EXPECT_EQ(Block(z, L(12, "#begin[Position]"), L(12, "#end[Position]")),
+  EXPECT_EQ(Block(z.zeilen, L(12, "#begin[Position]"), L(12, "#end[Position]")),
             (Z{L(12, "#begin[Position]"), L(15, "[OZ]0010[end]"), L(15, "[Menge]2,000[end]"), L(15, "[ME]St[end]"),
                L(15, "#begin[Beschreibung]"), L(17, "[Kurztext]"), L(17, "Tür komplett"), L(17, "[end]"),
                L(15, "#end[Beschreibung]"), L(12, "#end[Position]")}));
-  EXPECT_EQ(Anzahl(z, L(15, "#begin[UnterBeschr]")), 0);
-  EXPECT_EQ(Anzahl(z, L(12, "#begin[Position]")), 2);
+  EXPECT_EQ(Anzahl(z.zeilen, L(15, "#begin[UnterBeschr]")), 0);
+  EXPECT_EQ(Anzahl(z.zeilen, L(12, "#begin[Position]")), 2);
 }
 
-TEST(LVBody, PositionAttributesFollowTheirConditions) {
-  TestHost h;
-  Belegbau b;
-  host::Satz& p = b.Position("0010", "Fenster", 3, "St", 100);
-  Setze(p, {{"Alternativposition", true}, {"KnzGaeb", std::int16_t{11}}, {"Materialpreis", 60.0}, {"Lohnpreis", 40.0},
-               {"Bezuschlagt2", true}, {"Nachtrag", std::int16_t{3}}, {"KnzFreieMenge", true}, {"Rabattprozent", 5.0},
-               {"Rabattbetrag", 15.0}, {"Zeit", 12.5}, {"Artikelnummer", "ART-1234567890-XYZ"}});
-  host::Satz& q = b.Position("0020", "Pauschale", 1, "St", 50);
-  Setze(q, {{"Pauschalpreis", true}, {"Bedarfsposition", true}, {"KnzFreieMenge", true}});
+TEST_F(LVBody, PositionAttributesFollowTheirConditions) {
+  LV b;
+  Setze(b.Position("0010", "Fenster", 3, "St", 100),
+        {{"Alternativposition", true}, {"KnzGaeb", std::int16_t{11}}, {"Materialpreis", 60.0}, {"Lohnpreis", 40.0},
+         {"Bezuschlagt2", true}, {"Nachtrag", std::int16_t{3}}, {"KnzFreieMenge", true}, {"Rabattprozent", 5.0},
+         {"Rabattbetrag", 15.0}, {"Zeit", 12.5}, {"Artikelnummer", "ART-1234567890-XYZ"}});
+  Setze(b.Position("0020", "Pauschale", 1, "St", 50),
+        {{"Pauschalpreis", true}, {"Bedarfsposition", true}, {"KnzFreieMenge", true}});
   b.Position("0030", "Ohne Zeit", 1, "St", 1).SetzeFeld("Bedarfsposition", true);
   b.Speichere(*h.db);
 
-  Ausgabeoptionen alles = MitPreisen();
+  Ausgabeoptionen alles = Mit(true);
   alles.chkMitZeiten = true;
   alles.chkMitArtikelnummerAusgabe = true;
-  Exportlauf r = Exportiere(h, 1, alles, 83);
+  Datei r = Export2000(*k, 1, alles, 83);
   ASSERT_TRUE(r.ergebnis);
   // Data phase 83 with a free quantity: no "[Menge]".
   EXPECT_EQ(Block(r.zeilen, L(12, "#begin[Position]"), L(12, "#end[Position]")),
@@ -142,30 +133,28 @@ TEST(LVBody, PositionAttributesFollowTheirConditions) {
   EXPECT_EQ(Anzahl(r.zeilen, L(15, "[ZEIT]0,00[end]")), 0);
 
   // Price shares need data phase 84 or times, not prices.
-  const Ausgabeoptionen nurPreise = MitPreisen();
-  EXPECT_EQ(Anzahl(Exportiere(h, 1, nurPreise, 83).zeilen, L(15, "[EPAnteil1]60,00[end]")), 0);
-  Exportlauf angebot = Exportiere(h, 1, {}, 84);
+  const Ausgabeoptionen nurPreise = Mit(true);
+  EXPECT_EQ(Anzahl(Export2000(*k, 1, nurPreise, 83).zeilen, L(15, "[EPAnteil1]60,00[end]")), 0);
+  Datei angebot = Export2000(*k, 1, {}, 84);
   EXPECT_EQ(Anzahl(angebot.zeilen, L(15, "[EPAnteil1]60,00[end]")), 1);
   EXPECT_EQ(Anzahl(angebot.zeilen, L(15, "[Menge]3,000[end]")), 1);  // only 83 leaves a free quantity out
 }
 
-TEST(LVBody, SurchargeRowsAndAreaSums) {
-  TestHost h;
-  Belegbau b;
+TEST_F(LVBody, SurchargeRowsAndAreaSums) {
+  LV b;
   b.d.kopf.SetzeFeld("OZTrennzeichen", ".");
   b.Zeile(21, "01", "Gewerk");
   b.Zeile(22, "01.01", "Titel");
   b.Position("01.01.0010", "A", 4, "St", 25);
-  host::Satz& zu = b.Zeile(70, "01.01.0020", "Wagnis");
-  zu.SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{3});
-  zu.SetzeFeld("AufAbschlagProzent", 5.0);
-  host::Satz& ab = b.Zeile(80, "01.01.0030", "Skonto");
-  Setze(ab, {{"WelcherBetragZuAbschlag", std::int16_t{6}}, {"AufAbschlagProzent", 2.0}, {"Bedarfsposition", true},
-               {"Alternativposition", true}});
+  Setze(b.Zeile(70, "01.01.0020", "Wagnis"),
+        {{"WelcherBetragZuAbschlag", std::int16_t{3}}, {"AufAbschlagProzent", 5.0}});
+  Setze(b.Zeile(80, "01.01.0030", "Skonto"),
+        {{"WelcherBetragZuAbschlag", std::int16_t{6}}, {"AufAbschlagProzent", 2.0}, {"Bedarfsposition", true},
+         {"Alternativposition", true}});
   b.Zeile(60, "01.01.0040", "Summe Gewerk").SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{2});
   b.Speichere(*h.db);
-  const Ausgabeoptionen preise = MitPreisen();
-  Exportlauf r = Exportiere(h, 1, preise);
+  const Ausgabeoptionen preise = Mit(true);
+  Datei r = Export2000(*k, 1, preise);
   ASSERT_TRUE(r.ergebnis);
   // Surcharge of 5 % on the title's 100,00 (level 3: title, position at level 4).
   EXPECT_EQ(Block(r.zeilen, L(15, "#begin[ZuschlPosition]"), L(15, "#end[ZuschlPosition]")),
@@ -185,6 +174,109 @@ TEST(LVBody, SurchargeRowsAndAreaSums) {
                L(7, "#end[LVBereich]"), L(16, "[Summe]105,00[end]"), L(16, "[NachlassProz]0,00[end]"),
                L(16, "[SummeNachNL]105,00[end]"), L(10, "#end[LVBereich]")}));
   EXPECT_EQ(Anzahl(r.zeilen, L(10, "## LV-Bereich Ende (nur Positionen)")), 1);
+}
+
+void TextBeleg(TestHost& h) {
+  LV b;
+  b.d.kopf.SetzeFeld("Kurzlangtext", true);
+  Setze(b.Zeile(50, "", "", "Vorbemerkung"), {{"KnzVbSb", "1"}, {"LangtextRTF", "{\\rtf1 Vor}"}});
+  Setze(b.Position("0010", "Kurz [TA]", 1, "St", 1),
+        {{"Langtext", "Text {\\bkmstart TA1} Ende\r\nzweite [TB2]"}, {"Kurztext3", "Fortsetzung"},
+         {"DruckKnz", "2"}, {"Zusatztext", "Zusatz"}});
+  Setze(b.Position("0020", "Nur kurz\r\n", 1, "St", 1),
+        {{"Langtext", "Wort\r\n"}, {"DruckKnz", "1"}, {"Zusatztext", "nicht angehängt"},
+         {"LangtextRTF", "{\\rtf1 Lang RTF}"}, {"Kurztext1RTF", "{\\rtf1 Kurz RTF}"}});
+  b.Position("0030", "Ohne Langtext", 1, "St", 1);
+  b.Zeile(50, "", "", "Ausführung").SetzeFeld("KennNr_Langtext", "[AUSFBESCHR]");
+  b.Zeile(50, "", "", "Gemischt").SetzeFeld("KennNr_Langtext", "[AusfBeschr]");
+  b.Zeile(50, "", "", "Ohne Schlüssel");
+  b.Schlusstext("Schlussbemerkung");
+  b.Speichere(*h.db);
+}
+
+Z Beschreibung(const Z& innen) {
+  Z z{L(15, "#begin[Beschreibung]")};
+  for (const std::string& s : innen) z.push_back(L(17, s));
+  z.push_back(L(15, "#end[Beschreibung]"));
+  return z;
+}
+
+TEST_F(Texte, PlainTextBlocks) {
+  TextBeleg(h);
+  Datei r = Export2000(*k, 1);
+  ASSERT_TRUE(r.ergebnis);
+  EXPECT_TRUE(h.Meldungen().empty());
+  // A leading additional text stands before the header.
+  EXPECT_EQ(Z(r.zeilen.begin() + 2, r.zeilen.begin() + 9),
+            (Z{L(7, "#begin[ZusText]"), L(12, "[Text]"), L(12, "Vorbemerkung"), L(12, "[end]"), L(7, "#end[ZusText]"),
+               "", L(5, "#begin[GAEBInfo]")}));
+  // Markers of both supplements, the second long text under the print code,
+  // the continuation of the short text.
+  EXPECT_EQ(Block(r.zeilen, L(15, "#begin[Beschreibung]"), L(15, "#end[Beschreibung]")),
+            Beschreibung({"[LangtextTA]J[end]", "[LangtextTB]J[end]", "[Langtext]", "Text {\\bkmstart TA1} Ende",
+                          "zweite [TB2]", "Zusatz", "[end]", "[KurztextTA]J[end]", "[Kurztext]", "Kurz [TA]",
+                          "Fortsetzung", "[end]"}));
+  // A long text ending in CR LF gives one line of blanks more, a short text not.
+  const std::size_t zweite = Index(r.zeilen, L(15, "[OZ]0020[end]"));
+  EXPECT_EQ(Block(r.zeilen, L(15, "#begin[Beschreibung]"), L(15, "#end[Beschreibung]"), zweite),
+            Beschreibung({"[Langtext]", "Wort", "", "[end]", "[Kurztext]", "Nur kurz", "[end]"}));
+  // Without a long text only the short text.
+  const std::size_t dritte = Index(r.zeilen, L(15, "[OZ]0030[end]"));
+  EXPECT_EQ(Block(r.zeilen, L(15, "#begin[Beschreibung]"), L(15, "#end[Beschreibung]"), dritte),
+            Beschreibung({"[Kurztext]", "Ohne Langtext", "[end]"}));
+  // Text rows: only the exact upper-case key gives AusfBeschr.
+  EXPECT_EQ(Block(r.zeilen, L(12, "#begin[AusfBeschr]"), L(12, "#end[AusfBeschr]")),
+            (Z{L(12, "#begin[AusfBeschr]"), L(15, "#begin[Beschreibung]"), L(17, "[Langtext]"), L(17, "Ausführung"),
+               L(17, "[end]"), L(15, "#end[Beschreibung]"), L(12, "#end[AusfBeschr]")}));
+  EXPECT_EQ(Anzahl(r.zeilen, L(12, "#begin[Hinweis]")), 2);
+  EXPECT_EQ(Anzahl(r.zeilen, L(12, "#end[Hinweis]")), 2);
+  // The closing text after the award block.
+  EXPECT_EQ(Z(r.zeilen.end() - 7, r.zeilen.end() - 1),
+            (Z{L(5, "#end[Vergabe]"), L(7, "#begin[ZusText]"), L(12, "[Text]"), L(12, "Schlussbemerkung"),
+               L(12, "[end]"), L(7, "#end[ZusText]")}));
+}
+
+TEST_F(Texte, RtfFormsReplaceThePlainTexts) {
+  TextBeleg(h);
+  Ausgabeoptionen rtf;
+  rtf.chkMitRTFAusgabe = true;
+  Datei r = Export2000(*k, 1, rtf, 83, Codepage::Cp1252);
+  ASSERT_TRUE(r.ergebnis);
+  EXPECT_EQ(Z(r.zeilen.begin() + 2, r.zeilen.begin() + 7),
+            (Z{L(7, "#begin[ZusText]"), L(12, "[TextRTF]"), L(12, "{\\rtf1 Vor}"), L(12, "[end]"),
+               L(7, "#end[ZusText]")}));
+  const std::size_t zweite = Index(r.zeilen, L(15, "[OZ]0020[end]"));
+  EXPECT_EQ(Block(r.zeilen, L(15, "#begin[Beschreibung]"), L(15, "#end[Beschreibung]"), zweite),
+            Beschreibung({"[Langtext]", "{\\rtf1 Lang RTF}", "[end]", "[Kurztext]", "{\\rtf1 Kurz RTF}", "[end]"}));
+  // An empty RTF form leaves the plain text, and "[Text]".
+  EXPECT_EQ(Anzahl(r.zeilen, L(17, "Ausführung")), 1);
+  EXPECT_EQ(Z(r.zeilen.end() - 6, r.zeilen.end() - 3),
+            (Z{L(7, "#begin[ZusText]"), L(12, "[Text]"), L(12, "Schlussbemerkung")}));
+}
+
+
+TEST_F(Texte, LoneLineBreaksAndTypedDates) {
+  // Older documents hold lines separated by LF or CR alone, and dates as typed.
+  LV b;
+  b.Kopf({{"Projektbeschreibung", "P1\nP2"}, {"LVName", "LV\r\nName"}, {"Erfassungsdatum", "1.3.2027"},
+          {"DatumZuschlagsfrist", "01.03.27"}});
+  b.Position("0010", "Kurz\n", 1, "St", 1).SetzeFeld("Langtext", "eins\nzwei\rdrei\n");
+  b.Zeile(50, "", "", "H1\nH2");
+  b.Speichere(*h.db);
+  Datei r = Export2000(*k, 1);
+  ASSERT_TRUE(r.ergebnis);
+  EXPECT_TRUE(h.Meldungen().empty());
+  for (std::size_t i = 0; i < r.bytes.size(); ++i)
+    ASSERT_TRUE(r.bytes[i] == '\r' ? r.bytes[i + 1] == '\n' : r.bytes[i] != '\n' || r.bytes[i - 1] == '\r') << i;
+  EXPECT_EQ(Block(r.zeilen, L(12, "[Beschreib]"), L(12, "[end]")),
+            (Z{L(12, "[Beschreib]"), L(12, "P1"), L(12, "P2"), L(12, "[end]")}));
+  EXPECT_EQ(Anzahl(r.zeilen, L(16, "[Name]LV Name[end]")), 1);
+  EXPECT_EQ(Anzahl(r.zeilen, L(14, "[ErDatum]01.03.2027[end]")), 1);
+  EXPECT_EQ(Anzahl(r.zeilen, L(14, "[ZusEnde]01.03.2027[end]")), 1);
+  EXPECT_EQ(Block(r.zeilen, L(15, "#begin[Beschreibung]"), L(15, "#end[Beschreibung]")),
+            Beschreibung({"[Langtext]", "eins", "zwei", "drei", "", "[end]", "[Kurztext]", "Kurz", "[end]"}));
+  EXPECT_EQ(Block(r.zeilen, L(17, "[Langtext]"), L(17, "[end]"), Index(r.zeilen, L(12, "#begin[Hinweis]"))),
+            (Z{L(17, "[Langtext]"), L(17, "H1"), L(17, "H2"), L(17, "[end]")}));
 }
 
 }  // namespace

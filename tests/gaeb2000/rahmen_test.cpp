@@ -1,47 +1,41 @@
 // The GAEB 2000 export from end to end against the real host: the file frame
 // with its indentation, the LV totals of the finishing pass, the code page of
-// the character set, the closing line's counts, progress and cancel, the
-// refused exports, and failing host calls.
+// the character set, the closing line's counts, a target the finishing pass
+// cannot create, and failing host calls. `gaeb export` through the built
+// program: a written GAEB 2000 and GAEB 90 file and exit 0; a locked
+// document, an unknown data type and a file that cannot be written to the
+// end never exit 0.
 #include <gtest/gtest.h>
 
 #include <regex>
 
-#include "exporthelfer.h"
-#include "host/belegdaten.h"
-#include "host/dienste.h"
+#include "exportlv.h"
+#include "host/schema.h"
 
 namespace gaeb::test {
 namespace {
 
+class Rahmen : public ExportTest {};
+
 // A bill without structure levels, with everything the frame shows.
 void RahmenBeleg(TestHost& h) {
-  using Felder = std::vector<std::pair<const char*, Variant>>;
-  for (const auto& [key, wert] : Felder{{"Name1", "Bau & Söhne GmbH"}, {"Straße", "Hauptstraße 1"},
-                                        {"PlzOrt", "12345 Musterstadt"}, {"Telefon", "0221 123456-7890-12345"},
-                                        {"Email", "info@bau.example"}})
-    host::SchreibeEinstellung(*h.db, "Standard", "Firmendaten", key, wert.ToString());
-  Belegbau b;
-  for (const auto& [feld, wert] :
-       Felder{{"Projektname", "Kita Sonnenschein"}, {"Projektbeschreibung", "Neubau einer\r\nKindertagesstätte"},
-              {"Erfassungsdatum", "20261201"}, {"DatumZuschlagsfrist", "20270115"}, {"DVNrAG", "4711"},
-              {"VergabenummerAG", "V-2026-17"}, {"VergabenummerAN", "AN-9"}, {"BieterNrAG", "B-3"},
-              {"LVName", "LV Rohbau"}, {"Kurzlangtext", false}, {"AnzahlEPAnteile", std::int16_t{2}}})
-    b.d.kopf.SetzeFeld(feld, wert);
+  SetzeFirma(h, {{"Name1", "Bau & Söhne GmbH"}, {"Straße", "Hauptstraße 1"}, {"PlzOrt", "12345 Musterstadt"},
+                 {"Telefon", "0221 123456-7890-12345"}, {"Email", "info@bau.example"}});
+  LV b(1, {{"Projektname", "Kita Sonnenschein"}, {"Projektbeschreibung", "Neubau einer\r\nKindertagesstätte"},
+           {"Erfassungsdatum", "20261201"}, {"DatumZuschlagsfrist", "20270115"}, {"DVNrAG", "4711"},
+           {"VergabenummerAG", "V-2026-17"}, {"VergabenummerAN", "AN-9"}, {"BieterNrAG", "B-3"},
+           {"LVName", "LV Rohbau"}, {"Kurzlangtext", false}, {"AnzahlEPAnteile", std::int16_t{2}}});
   // Name2 has 51 characters; Plz 6.
-  host::Satz& ag = b.Adresse(2);
-  for (const auto& [feld, wert] :
-       Felder{{"Name1", "Stadt Köln"}, {"Name2", "Gebäudewirtschaft der Stadt Köln, Abteilung Hochbau"},
-              {"Strasse", "Willy-Brandt-Platz 2"}, {"Plz", "506790"}, {"Ort", "Köln"}})
-    ag.SetzeFeld(feld, wert);
-  b.Adresse(3).SetzeFeld("Name1", "Architekt");  // another kind: not written
+  b.Adresse(2, {{"Name1", "Stadt Köln"}, {"Name2", "Gebäudewirtschaft der Stadt Köln, Abteilung Hochbau"},
+                {"Strasse", "Willy-Brandt-Platz 2"}, {"Plz", "506790"}, {"Ort", "Köln"}});
+  b.Adresse(3, {{"Name1", "Architekt"}});  // another kind: not written
   b.Position("0010", "Mauerwerk KS 24", 12.5, "m2", 80).SetzeFeld("Langtext", "Mauerwerk aus Kalksandstein\r\nd = 24 cm");
   b.Speichere(*h.db);
 }
 
-TEST(Rahmen, FrameBlocksWithTheirIndentation) {
-  TestHost h;
+TEST_F(Rahmen, FrameBlocksWithTheirIndentation) {
   RahmenBeleg(h);
-  Exportlauf r = Exportiere(h, 1);
+  Datei r = Export2000(*k, 1);
   ASSERT_TRUE(r.ergebnis);
   EXPECT_EQ(h.Meldungen(), std::vector<std::string>{});
   ASSERT_GT(r.zeilen.size(), 86u);
@@ -92,7 +86,7 @@ TEST(Rahmen, FrameBlocksWithTheirIndentation) {
 // A priced bill with a lot and a title, a subtotal of the lot and a discount
 // of 10 percent on the whole bill: 200 + 150 = 350, minus 35.
 void PreisBeleg(TestHost& h) {
-  Belegbau b;
+  LV b;
   b.d.kopf.SetzeFeld("OZTrennzeichen", ".");
   b.Zeile(20, "01", "Los 1");
   b.Zeile(22, "01.01", "Titel 1");
@@ -103,52 +97,40 @@ void PreisBeleg(TestHost& h) {
   b.Speichere(*h.db);
 }
 
-TEST(Rahmen, FinishingPassFillsTheTotalsOnlyInsideLVInfo) {
-  TestHost h;
+TEST_F(Rahmen, FinishingPassFillsTheTotalsOnlyInsideLVInfo) {
   PreisBeleg(h);
-  const Ausgabeoptionen preise = MitPreisen();
-  Exportlauf r = Exportiere(h, 1, preise);
+  Datei r = Export2000(*k, 1, Mit(true));
   ASSERT_TRUE(r.ergebnis);
-  std::vector<std::string> info = Block(r.zeilen, L(14, "#begin[LVInfo]"), L(14, "#end[LVInfo]"));
+  Z info = Block(r.zeilen, L(14, "#begin[LVInfo]"), L(14, "#end[LVInfo]"));
   ASSERT_GE(info.size(), 9u);
-  EXPECT_EQ(std::vector<std::string>(info.end() - 9, info.end()),
-            (std::vector<std::string>{
-                L(15, "## LV mit Preise(Gesamtsumme LV)"),
-                L(15, "[Summe]350,00[end]"),  // the discount (35) added back to the net total (315)
-                L(15, "[NachlassProz]10,00[end]"), L(15, "[NachlassAbs]0,00[end]"), L(15, "[SummeNachNL]315,00[end]"),
-                L(15, "[SummePsch]0,00[end]"), L(15, "[UST]19,00[end]"), L(15, "[SummeBrutto]374,85[end]"),
-                L(14, "#end[LVInfo]"),
-            }));
-  // The area sums of the subtotal stand outside LVInfo and keep their values.
-  EXPECT_EQ(Anzahl(r.zeilen, L(16, "[Summe]0,00[end]")), 1);
-  EXPECT_EQ(Anzahl(r.zeilen, L(16, "[Summe]350,00[end]")), 1);
-  EXPECT_EQ(Anzahl(r.zeilen, L(16, "[SummeNachNL]315,00[end]")), 2);
-
-  // Without prices the totals are zero and no area sums are written.
-  Exportlauf ohne = Exportiere(h, 1);
-  ASSERT_TRUE(ohne.ergebnis);
-  EXPECT_EQ(Anzahl(ohne.zeilen, L(15, "[Summe]0,00[end]")), 1);
-  EXPECT_EQ(Anzahl(ohne.zeilen, L(15, "[UST]00,00[end]")), 1);
-  EXPECT_EQ(Anzahl(ohne.zeilen, L(15, "[SummeBrutto]0,00[end]")), 1);
-  EXPECT_EQ(Anzahl(ohne.zeilen, L(16, "[SummeNachNL]315,00[end]")), 0);
-
-  // Data phase 84 (the bid) forces prices.
-  Exportlauf angebot = Exportiere(h, 1, {}, 84);
-  EXPECT_EQ(Anzahl(angebot.zeilen, L(11, "[DP]84[end]")), 1);
-  EXPECT_EQ(Anzahl(angebot.zeilen, L(15, "[SummeBrutto]374,85[end]")), 1);
+  // [Summe]: the discount (35) added back to the net total (315).
+  EXPECT_EQ(Z(info.end() - 9, info.end()),
+            (Z{L(15, "## LV mit Preise(Gesamtsumme LV)"), L(15, "[Summe]350,00[end]"), L(15, "[NachlassProz]10,00[end]"),
+               L(15, "[NachlassAbs]0,00[end]"), L(15, "[SummeNachNL]315,00[end]"), L(15, "[SummePsch]0,00[end]"),
+               L(15, "[UST]19,00[end]"), L(15, "[SummeBrutto]374,85[end]"), L(14, "#end[LVInfo]")}));
+  // The area sums of the subtotal stand outside LVInfo and keep their values;
+  // without prices the totals are zero and no area sums are written; data
+  // phase 84 (the bid) forces prices.
+  const Datei ohne = Export2000(*k, 1), angebot = Export2000(*k, 1, {}, 84);
+  const std::tuple<const Datei&, std::size_t, const char*, long> fälle[] = {
+      {r, 16, "[Summe]0,00[end]", 1}, {r, 16, "[Summe]350,00[end]", 1}, {r, 16, "[SummeNachNL]315,00[end]", 2},
+      {ohne, 15, "[Summe]0,00[end]", 1}, {ohne, 15, "[UST]00,00[end]", 1}, {ohne, 15, "[SummeBrutto]0,00[end]", 1},
+      {ohne, 16, "[SummeNachNL]315,00[end]", 0}, {angebot, 11, "[DP]84[end]", 1},
+      {angebot, 15, "[SummeBrutto]374,85[end]", 1}};
+  for (const auto& [d, n, zeile, anzahl] : fälle) EXPECT_EQ(Anzahl(d.zeilen, L(n, zeile)), anzahl) << zeile;
+  EXPECT_TRUE(ohne.ergebnis && angebot.ergebnis);
   EXPECT_TRUE(h.Meldungen().empty());
 }
 
-TEST(Rahmen, CharacterSetDecidesTheCodePage) {
-  TestHost h;
+TEST_F(Rahmen, CharacterSetDecidesTheCodePage) {
   for (std::int32_t nr : {1, 2}) {
-    Belegbau b(nr);
+    LV b(nr);
     b.d.kopf.SetzeFeld("Zeichensatz", nr == 1 ? "ansi" : "");
     b.Position("0010", "Türzarge", 1, "St", 0);
     b.Speichere(*h.db);
   }
-  Exportlauf ansi = Exportiere(h, 1, {}, 83, Codepage::Cp1252);
-  Exportlauf oem = Exportiere(h, 2);
+  Datei ansi = Export2000(*k, 1, {}, 83, Codepage::Cp1252);
+  Datei oem = Export2000(*k, 2);
   EXPECT_NE(ansi.bytes.find(L(17, "T\xFCrzarge\r\n")), std::string::npos);  // 1252: ü = FC
   EXPECT_NE(oem.bytes.find(L(17, "T\x81rzarge\r\n")), std::string::npos);   // 850: ü = 81
   EXPECT_EQ(ansi.bytes.find("\xC3"), std::string::npos);                     // no UTF-8 left
@@ -158,128 +140,103 @@ TEST(Rahmen, CharacterSetDecidesTheCodePage) {
   // RTF output forces "ANSI".
   Ausgabeoptionen rtf;
   rtf.chkMitRTFAusgabe = true;
-  Exportlauf erzwungen = Exportiere(h, 2, rtf, 83, Codepage::Cp1252);
+  Datei erzwungen = Export2000(*k, 2, rtf, 83, Codepage::Cp1252);
   EXPECT_NE(erzwungen.bytes.find(L(17, "T\xFCrzarge\r\n")), std::string::npos);
   EXPECT_EQ(Anzahl(erzwungen.zeilen, L(10, "[Zeichensatz]ANSI[end]")), 1);
 }
 
-TEST(Rahmen, ProgressEveryTenPositionsAndCancel) {
-  TestHost h;
-  Belegbau b;
-  for (int i = 1; i <= 25; ++i) b.Position(std::to_string(i * 10), "P" + std::to_string(i), 1, "St", 1);
-  b.Speichere(*h.db);
-
-  Zuhörer e;
-  Exportlauf r = Exportiere(h, 1, {}, 83, Codepage::Cp850, &e);
-  EXPECT_TRUE(r.ergebnis);
-  EXPECT_EQ(e.maxima, std::vector<std::int32_t>{24 + 0 + 10});  // last index + last closing row + 10
-  EXPECT_EQ(e.fortschritte, 3);                                   // after the 1st, 11th and 21st
-  EXPECT_EQ(e.schritte, 30);
-  EXPECT_EQ(e.yields, 3);
-  EXPECT_EQ(Anzahl(r.zeilen, L(12, "#begin[Position]")), 25);
-
-  // Cancel after the 11th position: the 12th is not written, the file is
-  // still closed and finished, the document unlocked.
-  Zuhörer abbruch;
-  abbruch.abbrechenBei = 2;
-  Exportlauf c = Exportiere(h, 1, {}, 83, Codepage::Cp850, &abbruch);
-  EXPECT_FALSE(c.ergebnis);
-  EXPECT_EQ(abbruch.fortschritte, 2);
-  EXPECT_EQ(abbruch.yields, 1);
-  EXPECT_EQ(Anzahl(c.zeilen, L(12, "#begin[Position]")), 11);
-  EXPECT_EQ(Anzahl(c.zeilen, L(15, "[OZ]110[end]")), 1);
-  EXPECT_EQ(Anzahl(c.zeilen, L(7, "#end[LV]")), 0);
-  ASSERT_FALSE(c.zeilen.empty());
-  EXPECT_EQ(c.zeilen.back().rfind("#end[GAEB]", 0), 0u);
-  EXPECT_EQ(Anzahl(c.zeilen, L(15, "[Summe]0,00[end]")), 1);  // finished
-  EXPECT_FALSE(c.tempDa);
-  EXPECT_EQ(host::Sperrinhaber(*h.db, 1, 1), "");
-}
-
-TEST(Rahmen, RefusedExportsWriteNothing) {
-  TestHost h;
-  Belegbau(1).Speichere(*h.db);
-  Belegbau fremd(2);
-  fremd.d.kopf.SetzeFeld("Währung", "USD");
-  fremd.d.kopf.SetzeFeld("Währungskurs", 0.0);
-  fremd.Speichere(*h.db);
-  h.db->Ausführen("INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber) VALUES (1, 1, 'anna@anderswo:1')");
-
-  struct Fall {
-    std::int32_t nr;
-    std::int16_t dp;
-    std::string meldung;
-  } fälle[] = {
-      {1, 11, "Die Ausabe DA11 REB-23.003 ist für GAEB2000 nicht zugelassen! "},
-      {1, 12, "Die Ausabe DA12 REB-23.004 ist für GAEB2000 nicht realisiert! "},
-      {1, 83, "Beleg konnte nicht gesperrt werden"},  // held by another workstation
-      {9, 83, "Beleg konnte nicht gesperrt werden"},  // no such document
-      {2, 83, "Der Beleg ist nicht in der entsprechenden Währung erfasst. "},
-  };
-  for (const Fall& f : fälle) {
-    h.Meldungsdienst().Leeren();
-    Exportlauf r = Exportiere(h, f.nr, {}, f.dp);
-    EXPECT_FALSE(r.ergebnis) << f.meldung;
-    EXPECT_FALSE(r.zielDa) << f.meldung;
-    EXPECT_FALSE(r.tempDa) << f.meldung;
-    EXPECT_EQ(h.Meldungen(), std::vector<std::string>{f.meldung});
-  }
-  EXPECT_EQ(host::Sperrinhaber(*h.db, 1, 1), "anna@anderswo:1");  // the other holder keeps its lock
-  EXPECT_EQ(host::Sperrinhaber(*h.db, 1, 2), "");                 // ours is given back
-
-  // A target that cannot be written: reported, the result as it stood once
-  // the document was being opened, and the document unlocked.
-  Belegbau(3).Speichere(*h.db);
-  h.Meldungsdienst().Leeren();
-  auto k = h.Komponente();
-  EXPECT_TRUE(k->Ausgabe_BelegdatenDA2000(1, 3, "/gibt-es-nicht/lv.d83", 83, {}));
+TEST_F(Rahmen, TargetTheFinishingPassCannotCreate) {
+  // The target is a folder: nothing is reported, the temporary file stays,
+  // the file is not complete.
+  LV(3).Speichere(*h.db);
+  const std::string ziel = NeuerPfad("ziel");
+  std::filesystem::create_directory(ziel);
+  EXPECT_TRUE(k->Ausgabe_BelegdatenDA2000(1, 3, ziel, 83, {}));
   EXPECT_FALSE(k->AusgabeVollständig());
-  EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("Ausgabe_BelegdatenDA2000")});
-  EXPECT_EQ(host::Sperrinhaber(*h.db, 1, 3), "");
-  // A target the finishing pass cannot create (here a folder): nothing is
-  // reported, the temporary file stays, the file is not complete.
-  Ordner o;
-  std::filesystem::create_directory(o.Datei("ziel"));
-  h.Meldungsdienst().Leeren();
-  EXPECT_TRUE(k->Ausgabe_BelegdatenDA2000(1, 3, o.Datei("ziel"), 83, {}));
-  EXPECT_FALSE(k->AusgabeVollständig());
-  EXPECT_TRUE(std::filesystem::exists(o.Datei("ziel1")));
+  EXPECT_TRUE(std::filesystem::exists(ziel + "1"));
   EXPECT_TRUE(h.Meldungen().empty());
-  EXPECT_TRUE(k->Ausgabe_BelegdatenDA2000(1, 3, o.Datei("lv.d83"), 83, {}));
+  EXPECT_TRUE(Export2000(*k, 3).ergebnis);
   EXPECT_TRUE(k->AusgabeVollständig());
 }
 
-TEST(Rahmen, FailingHostCallsAreReportedAndTheExportGoesOn) {
-  // Fail the 1st, 2nd, ... call of the document data object until none
-  // fails: every failure shows a message, nothing escapes, and the run
-  // without a fault writes the whole file.
+TEST_F(Rahmen, FailingHostCallsAreReportedAndTheExportGoesOn) {
+  // Every failure shows a message, nothing escapes, and the run without a
+  // fault writes the whole file.
+  LV b;
+  b.Zeile(21, "1", "Gewerk");
+  b.Position("1.10", "Paket", 1, "St", 0, 45), b.Position("1.11", "Teil", 2, "m", 3, 47);
+  b.Zeile(50, "", "", "Hinweis");
+  b.Position("1.20", "Pos", 3, "m", 4);
+  b.Zeile(70, "1.30", "Zuschlag").SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{4});
+  b.Schlusstext("Schluss");
+  b.Speichere(*h.db);
   const std::string präfix = TestHost::M10055("");
-  for (long n = 1;; ++n) {
-    TestHost h;
-    Belegbau b;
-    b.Zeile(21, "1", "Gewerk");
-    b.Position("1.10", "Paket", 1, "St", 0, 45);
-    b.Position("1.11", "Teil", 2, "m", 3, 47);
-    b.Zeile(50, "", "", "Hinweis");
-    b.Position("1.20", "Pos", 3, "m", 4);
-    b.Zeile(70, "1.30", "Zuschlag").SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{4});
-    b.Schlusstext("Schluss");
-    b.Speichere(*h.db);
-    auto k = h.Komponente();
-    Ordner ordner;
-    h.störung->aufrufe = 0;
-    h.störung->failAt = n;
-    bool ok = k->Ausgabe_BelegdatenDA2000(1, 1, ordner.Datei("lv.d83"), 83, {});
-    if (h.störung->aufrufe < n) {
-      EXPECT_TRUE(ok);
-      EXPECT_TRUE(h.Meldungen().empty());
-      EXPECT_NE(LiesDatei(ordner.Datei("lv.d83")).find("#end[Vergabe]"), std::string::npos);
-      break;
-    }
+  auto [ganz, n] = Störlauf(h, [&] { return Export2000(*k, 1); }, [&](const Datei&, long fehler) {
     for (const std::string& m : h.Meldungen())
-      EXPECT_TRUE(m.rfind(präfix, 0) == 0 || m == "Beleg konnte nicht gesperrt werden") << n << ": " << m;
-    ASSERT_LT(n, 2000);
+      EXPECT_TRUE(m.starts_with(präfix) || m == "Beleg konnte nicht gesperrt werden") << fehler << ": " << m;
+  });
+  EXPECT_TRUE(ganz.ergebnis);
+  EXPECT_TRUE(h.Meldungen().empty());
+  EXPECT_EQ(Anzahl(ganz.zeilen, L(5, "#end[Vergabe]")), 1);
+}
+
+TEST(Programm, ExportFormat2000) {
+  Programmordner o("export2000");
+  {
+    auto v = host::ÖffneVerbindung(o.db);
+    host::ErstelleSchema(*v);
+    host::SchreibeEinstellung(*v, "Standard", "Firmendaten", "Name1", "Bau & Söhne GmbH");
+    LV b(7);
+    b.Position("0010", "Estrich", 20, "m2", 12.5);
+    b.Speichere(*v);
   }
+  auto pfad = [&](const std::string& name) { return (o.ordner / name).string(); };
+  auto exportiere = [&](const std::string& format, const std::string& dp, const std::string& ziel) {
+    return o.Gaeb("--user tester export --type 1 --number 7 --format " + format + " --dp " + dp + " --out " + pfad(ziel));
+  };
+  Lauf l = exportiere("2000", "84", "lv.d84");
+  ASSERT_EQ(l.status, 0) << l.err;
+  EXPECT_EQ(l.err, "");
+  const Z z = Datei(pfad("lv.d84"), Codepage::Cp850).zeilen;
+  ASSERT_GT(z.size(), 2u);
+  EXPECT_EQ(z.front(), "#begin[GAEB]");
+  EXPECT_EQ(Anzahl(z, L(16, "[Name1]Bau & Söhne GmbH[end]")), 1);
+  EXPECT_EQ(Anzahl(z, L(15, "[SummeBrutto]297,50[end]")), 1);  // 250,00 + 19 %
+  EXPECT_FALSE(std::filesystem::exists(pfad("lv.d841")));
+  l = exportiere("90", "83 --prices", "lv.d83");
+  ASSERT_EQ(l.status, 0) << l.err;
+  const std::string d83 = LiesDatei(pfad("lv.d83"));
+  EXPECT_EQ(d83.substr(0, 13), "00        83L");
+  EXPECT_NE(d83.find(" 0000001250  000000025000"), std::string::npos);  // 20 m2 at 12,50
+
+  // Data types the program does not know are a usage error.
+  for (const char* dp : {"7", "80", "87"}) {
+    l = exportiere("2000", dp, "dp.p");
+    EXPECT_EQ(l.status, 2) << dp;
+    EXPECT_NE(l.err.find("unknown GAEB data type " + std::string(dp)), std::string::npos) << l.err;
+    EXPECT_FALSE(std::filesystem::exists(pfad("dp.p")));
+  }
+
+  // A file that cannot be written to the end (a full device) is no success:
+  // the GAEB 90 file, the temporary GAEB 2000 file, the GAEB 2000 target.
+  const struct {
+    const char *format, *voll, *ziel;  // voll: the file that lies on the full device
+  } volle[] = {{"90", "a.d83", "a.d83"}, {"2000", "b.p831", "b.p83"}, {"2000", "c.p83", "c.p83"}};
+  for (const auto& v : volle) {
+    std::filesystem::create_symlink("/dev/full", pfad(v.voll));
+    l = exportiere(v.format, "83", v.ziel);
+    EXPECT_EQ(l.status, 1) << v.voll;
+    EXPECT_NE(l.err.find(pfad(v.ziel) + " ist unvollständig"), std::string::npos) << l.err;
+  }
+  EXPECT_TRUE(std::filesystem::exists(pfad("c.p831")));  // the complete temporary file stays
+
+  // Another workstation holds the document.
+  host::ÖffneVerbindung(o.db)->Ausführen(
+      "INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber) VALUES (1, 7, 'anna@anderswo:42')");
+  l = exportiere("2000", "84", "gesperrt.d84");
+  EXPECT_EQ(l.status, 1);
+  EXPECT_EQ(l.err, "Beleg konnte nicht gesperrt werden\n");
+  EXPECT_FALSE(std::filesystem::exists(pfad("gesperrt.d84")) || std::filesystem::exists(pfad("gesperrt.d841")));
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 // The tagged-text writer on its own: the line writer's bytes and counters,
-// the multi-line text attribute, the key of a line, and the finishing pass
-// on a hand-written temporary file.
+// the key of a line, and the finishing pass on a hand-written temporary file.
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "exporthelfer.h"
+#include "exportlv.h"
 #include "gaeb2000/export.h"
 
 namespace gaeb::test {
@@ -15,16 +14,12 @@ using gaeb2000::Ermittle_Schlüssel;
 using gaeb2000::Export;
 
 TEST(Schreiber, KeyOfALine) {
-  EXPECT_EQ(Ermittle_Schlüssel("     #begin[LVInfo]"), "#BEGIN[LVINFO]");
-  EXPECT_EQ(Ermittle_Schlüssel("\t\t  [Summe]12,00[end]  "), "[SUMME]");
-  EXPECT_EQ(Ermittle_Schlüssel("#end[LVInfo]"), "#END[LVINFO]");
-  EXPECT_EQ(Ermittle_Schlüssel("  text [NachlassAbs]"), "[NACHLASSABS]");
-  EXPECT_EQ(Ermittle_Schlüssel("a [x] #end[y]"), "#END[Y]");  // "#" is looked for first
-  EXPECT_EQ(Ermittle_Schlüssel("## LV mit Preise(Gesamtsumme LV)"), "");
-  EXPECT_EQ(Ermittle_Schlüssel("[Summe]1 ## x"), "");         // "##" anywhere: a comment
-  EXPECT_EQ(Ermittle_Schlüssel("[Summe"), "");
-  EXPECT_EQ(Ermittle_Schlüssel("Mauerwerk aus Kalksandstein"), "");
-  EXPECT_EQ(Ermittle_Schlüssel(""), "");
+  // "#" is looked for first; "##" anywhere makes a comment.
+  const std::pair<const char*, const char*> fälle[] = {
+      {"     #begin[LVInfo]", "#BEGIN[LVINFO]"}, {"\t\t  [Summe]12,00[end]  ", "[SUMME]"}, {"#end[LVInfo]", "#END[LVINFO]"},
+      {"  text [NachlassAbs]", "[NACHLASSABS]"}, {"a [x] #end[y]", "#END[Y]"}, {"## LV mit Preise(Gesamtsumme LV)", ""},
+      {"[Summe]1 ## x", ""}, {"[Summe", ""}, {"Mauerwerk aus Kalksandstein", ""}, {"", ""}};
+  for (const auto& [zeile, schlüssel] : fälle) EXPECT_EQ(Ermittle_Schlüssel(zeile), schlüssel) << zeile;
 }
 
 TEST(Schreiber, LineBytesCountersAndRecordNumber) {
@@ -63,36 +58,6 @@ TEST(Schreiber, LineBytesCountersAndRecordNumber) {
   EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("AusgabeDA2000_Zeile")});
 }
 
-TEST(Schreiber, MultiLineTextIndentedByTheHierarchyLevel) {
-  TestHost h;
-  Belegbau b;
-  b.Zeile(22, "01", "Titel");
-  b.Position("01.0010", "P", 1, "St", 1);  // level 4 inside the title
-  b.Speichere(*h.db);
-  auto k = h.Komponente();
-  Belegdaten& beleg = k->kontext().Beleg();
-  beleg.Öffnen("0", k->kontext().pConnectstring, k->kontext().pConnection);
-  std::int16_t art = 1;
-  std::int32_t nr = 1;
-  bool flag = true;
-  beleg.ÖffneFürAusgabe(art, nr, flag);
-  beleg.WählePosition(1);
-
-  Export e(k->kontext(), {});
-  SpeicherAusgabe mem;
-  e.SetzeAusgabe(&mem);
-  e.Zeilenpuffer = "offen";  // a pending line is written first
-  e.Ausgabe_TEXT("", "[Text]");
-  e.Ausgabe_TEXT("eins\r\nzwei\r\n", "[Langtext]");
-  e.Ausgabe_TEXT("ein Wort", "[Kurztext]");
-  e.Leere();
-  const std::string i(15, ' ');
-  EXPECT_EQ(mem.Daten(), "offen\r\n" + i + "[Text]\r\n" + i + "\r\n" + i + "[end]\r\n" +         //
-                             i + "[Langtext]\r\n" + i + "eins\r\n" + i + "zwei\r\n" + i + "\r\n" + i +  //
-                             "[end]\r\n" + i + "[Kurztext]\r\n" + i + "ein Wort\r\n" + i + "[end]\r\n");
-  beleg.Entsperren(art, nr);
-}
-
 void SchreibeDatei(const std::string& pfad, const std::string& bytes) {
   std::ofstream f(pfad, std::ios::binary);
   f << bytes;
@@ -101,67 +66,40 @@ void SchreibeDatei(const std::string& pfad, const std::string& bytes) {
 TEST(Schreiber, FinishingPassReplacesTheTotalsInsideLVInfo) {
   TestHost h;
   auto k = h.Komponente();
-  Ordner o;
-  const std::string ziel = o.Datei("lv.d86");
-  const std::string vorher =
-      "#begin[GAEB]\r\n"
-      "  [Summe]5,00[end]\r\n"
-      "              #begin[LVInfo]\r\n"
-      "                [Name]X[end]\r\n"
-      "\t\t[summe]0,00[end]\r\n"
-      "                [NachlassProz]0,00[end]\r\n"
-      "                [NachlassAbs]0,00[end]\r\n"
-      "                [SummeNachNL]0,00[end]\r\n"
-      "                [SummePsch]0,00[end]\r\n"
-      "                [UST]0,00[end]\r\n"
-      "                [SummeBrutto]0,00[end]\r\n"
-      "              #end[LVInfo]\r\n"
-      "  [UST]1[end]\r\n"
-      "T\x81r\r\n"
-      "#end[GAEB]2|11";  // the last line may lack its CR LF
-  SchreibeDatei(ziel + "1", vorher);
-
-  const Ausgabeoptionen preise = MitPreisen();
-  Export e(k->kontext(), preise);
-  e.m_LVSummenspeicher = {1000.5, 100, 1071.6, 7, 10, 25, 8, 70};
-  e.Aktualisiere_LVInfo(ziel);
-  const std::string e15(15, ' ');
-  EXPECT_EQ(LiesDatei(ziel),
-            "#begin[GAEB]\r\n"
-            "  [Summe]5,00[end]\r\n"
-            "              #begin[LVInfo]\r\n"
-            "                [Name]X[end]\r\n" +
-                e15 + "## LV mit Preise(Gesamtsumme LV)\r\n" +  //
-                e15 + "[Summe]1000,50[end]\r\n" +               //
-                e15 + "[NachlassProz]-10,00[end]\r\n" +         // kind 70: negated
-                e15 + "[NachlassAbs]-25,00[end]\r\n" +          // sub-kind 8: written, negated
-                e15 + "[SummeNachNL]900,50[end]\r\n" +          //
-                e15 + "[SummePsch]0,00[end]\r\n" +              //
-                e15 + "[UST]07,00[end]\r\n" +                   //
-                e15 + "[SummeBrutto]1071,60[end]\r\n" +
-                "              #end[LVInfo]\r\n"
-                "  [UST]1[end]\r\n"
-                "T\x81r\r\n"
-                "#end[GAEB]2|11\r\n");
-  EXPECT_FALSE(std::filesystem::exists(ziel + "1"));
-
-  // Without prices the totals are zero; another sub-kind writes NachlassAbs 0.
-  SchreibeDatei(ziel + "1", vorher);
-  Export ohne(k->kontext(), {});
-  ohne.m_LVSummenspeicher = {1000.5, 100, 1071.6, 7, 10, 25, 0, 80};
-  ohne.Aktualisiere_LVInfo(ziel);
-  std::vector<std::string> z = Zeilen(LiesDatei(ziel));
-  EXPECT_EQ(std::vector<std::string>(z.begin() + 4, z.begin() + 12),
-            (std::vector<std::string>{e15 + "## LV mit Preise(Gesamtsumme LV)", e15 + "[Summe]0,00[end]",
-                                      e15 + "[NachlassProz]0,00[end]", e15 + "[NachlassAbs]0,00[end]",
-                                      e15 + "[SummeNachNL]0,00[end]", e15 + "[SummePsch]0,00[end]",
-                                      e15 + "[UST]00,00[end]", e15 + "[SummeBrutto]0,00[end]"}));
-
+  const std::string ziel = NeuerPfad("lv.d86"), e15(15, ' '), e16(16, ' ');
+  std::string vorher = "#begin[GAEB]\r\n  [Summe]5,00[end]\r\n              #begin[LVInfo]\r\n" + e16 + "[Name]X[end]\r\n";
+  vorher += "\t\t[summe]0,00[end]\r\n";
+  for (const char* name : {"NachlassProz", "NachlassAbs", "SummeNachNL", "SummePsch", "UST", "SummeBrutto"})
+    vorher += e16 + "[" + name + "]0,00[end]\r\n";
+  vorher += "              #end[LVInfo]\r\n  [UST]1[end]\r\nT\x81r\r\n#end[GAEB]2|11";  // the last line may lack its CR LF
+  // With prices: kind 70 negates the percentage, sub-kind 8 writes the
+  // discount amount, negated. Without prices the totals are zero; another
+  // sub-kind writes NachlassAbs 0.
+  const struct {
+    bool preise;
+    LVSummenspeicher speicher;
+    Z erwartet;
+  } fälle[] = {{true, {1000.5, 100, 1071.6, 7, 10, 25, 8, 70},
+                {"[Summe]1000,50[end]", "[NachlassProz]-10,00[end]", "[NachlassAbs]-25,00[end]", "[SummeNachNL]900,50[end]",
+                 "[SummePsch]0,00[end]", "[UST]07,00[end]", "[SummeBrutto]1071,60[end]"}},
+               {false, {1000.5, 100, 1071.6, 7, 10, 25, 0, 80},
+                {"[Summe]0,00[end]", "[NachlassProz]0,00[end]", "[NachlassAbs]0,00[end]", "[SummeNachNL]0,00[end]",
+                 "[SummePsch]0,00[end]", "[UST]00,00[end]", "[SummeBrutto]0,00[end]"}}};
+  for (const auto& f : fälle) {
+    SchreibeDatei(ziel + "1", vorher);
+    Export e(k->kontext(), Mit(f.preise));
+    e.m_LVSummenspeicher = f.speicher;
+    e.Aktualisiere_LVInfo(ziel);
+    std::string nachher = vorher.substr(0, vorher.find("\t\t")) + e15 + "## LV mit Preise(Gesamtsumme LV)\r\n";
+    for (const std::string& z : f.erwartet) nachher += e15 + z + "\r\n";
+    EXPECT_EQ(LiesDatei(ziel), nachher + vorher.substr(vorher.find("              #end[LVInfo]")) + "\r\n");
+    EXPECT_FALSE(std::filesystem::exists(ziel + "1"));
+  }
   EXPECT_FALSE(k->kontext().ausgabeUnvollständig);
 
   // Without a temporary file the target is left alone, and the file is not complete.
   SchreibeDatei(ziel, "alt");
-  ohne.Aktualisiere_LVInfo(ziel);
+  Export(k->kontext(), {}).Aktualisiere_LVInfo(ziel);
   EXPECT_EQ(LiesDatei(ziel), "alt");
   EXPECT_TRUE(k->kontext().ausgabeUnvollständig);
   EXPECT_TRUE(h.Meldungen().empty());

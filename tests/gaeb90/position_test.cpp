@@ -6,52 +6,45 @@
 #include <algorithm>
 
 #include "base/codepage.h"
-#include "lv90.h"
+#include "exportlv.h"
 
-namespace gaeb {
+namespace gaeb::test {
 namespace {
 
-using test::Datei90;
-using test::Leer;
-using test::LV90;
-using test::PrüfeFelder;
-using test::Sp;
 using Arten = std::vector<std::string>;
-class Position90 : public test::Export90 {};
-class Text90 : public test::Export90 {};
-class Ende90 : public test::Export90 {};
+class Position90 : public ExportTest {};
+class Text90 : public ExportTest {};
+class Ende90 : public ExportTest {};
 
 // Positions with every flag of record 21, a package and two surcharge rows
 // written as positions (level code 9).
-LV90 PositionsLV() {
-  LV90 lv;
-  lv.Position(40, {{"Positionsnummer", "01.0010"}, {"Menge", 10.0}, {"Mengeneinheit", "m2"}, {"Einzelpreis", 12.5},
+LV PositionsLV() {
+  LV lv = LV90();
+  lv.Position(40, "01.0010", {{"Menge", 10.0}, {"Mengeneinheit", "m2"}, {"Einzelpreis", 12.5},
                    {"Rabattprozent", 5.0}, {"Rabattbetrag", 6.25}})
-      .Position(40, {{"Positionsnummer", "01.0020"}, {"Alternativposition", true}, {"Menge", -3.5},
+      .Position(40, "01.0020", {{"Alternativposition", true}, {"Menge", -3.5},
                      {"Mengeneinheit", "m"}, {"Einzelpreis", 4.2}, {"Nachtrag", std::int16_t{7}},
                      {"KnzGaeb", std::int16_t{11}}})
-      .Position(40, {{"Positionsnummer", "01.0030"}, {"Alternativposition", true}, {"Bedarfsposition", true},
+      .Position(40, "01.0030", {{"Alternativposition", true}, {"Bedarfsposition", true},
                      {"Pauschalpreis", true}, {"Mengeneinheit", "St"}, {"Menge", 1.0}, {"KnzGaeb", std::int16_t{10}},
                      {"Nachtrag", std::int16_t{1000}}, {"FürSummenspeicher1", false}})
-      .Position(40, {{"Positionsnummer", "01.0040"}, {"Bedarfsposition", true}, {"KnzFreieMenge", true},
+      .Position(40, "01.0040", {{"Bedarfsposition", true}, {"KnzFreieMenge", true},
                      {"Menge", 4.0}, {"Einzelpreis", 2.5}, {"KnzGaeb", std::int16_t{1}}})
-      .Position(45, {{"Positionsnummer", "01.0050"}, {"Menge", 1.0}, {"Mengeneinheit", "psch"}})
+      .Position(45, "01.0050", {{"Menge", 1.0}, {"Mengeneinheit", "psch"}})
       .Position(47, {{"Menge", 2.0}, {"Einzelpreis", 3.0}, {"MengePaketteil", 2.5}, {"Mengeneinheit", "kg"},
                      {"Kurztext1", "Teil eins"}})
       .Position(47, {{"Menge", 1.0}, {"Einzelpreis", 4.0}, {"MengePaketteil", 0.75}, {"Mengeneinheit", "St"},
                      {"KnzGaeb", std::int16_t{-1}}, {"Kurztext1", "Teil zwei"}})
-      .Position(70, {{"Positionsnummer", "01.0060"}, {"WelcherBetragZuAbschlag", std::int16_t{9}},
-                     {"AufAbschlagProzent", 10.0}})
-      .Position(80, {{"Positionsnummer", "01.0070"}, {"WelcherBetragZuAbschlag", std::int16_t{9}},
-                     {"AufAbschlagProzent", 3.0}})
-      .Position(40, {{"Positionsnummer", "01.0080"}, {"Menge", 1.0}, {"Einzelpreis", -4.2}, {"Artikelnummer", "A-4711"},
+      .Position(70, "01.0060", {{"WelcherBetragZuAbschlag", std::int16_t{9}}, {"AufAbschlagProzent", 10.0}})
+      .Position(80, "01.0070", {{"WelcherBetragZuAbschlag", std::int16_t{9}}, {"AufAbschlagProzent", 3.0}})
+      .Position(40, "01.0080", {{"Menge", 1.0}, {"Einzelpreis", -4.2}, {"Artikelnummer", "A-4711"},
                      {"Kurztext1", "Text"}, {"Kurztext1RTF", "{\\rtf1 RTF}"}, {"Langtext", "Lang"},
                      {"LangtextRTF", "{\\rtf1 Lang}"}});
   return lv;
 }
 
 TEST_F(Position90, Records21To24CarryFlagsQuantitiesPricesAndParts) {
-  Datei90 d = Lauf(PositionsLV());
+  Datei d = Lauf(PositionsLV());
   ASSERT_TRUE(d.ergebnis);
   ASSERT_EQ(d.Sätze("21").size(), 8u);
   ASSERT_EQ(d.Sätze("23").size(), 8u);
@@ -64,8 +57,7 @@ TEST_F(Position90, Records21To24CarryFlagsQuantitiesPricesAndParts) {
       // contingency and alternative, lump sum, supplement out of range, code 10, not counted
       {"21", 2, 12, 22, "NEN    X   "}, {"21", 2, 35, 43, "Psch     "},
       // contingency, quantity left to the bidder, code 1
-      {"21", 3, 12, 23, "NMN     E X "}, {"21", 3, 43, 43, "X"},
-      {"21", 4, 12, 14, "NNL"},  // package head
+      {"21", 3, 12, 23, "NMN     E X "}, {"21", 3, 43, 43, "X"}, {"21", 4, 12, 14, "NNL"},  // package head
       {"21", 5, 3, 20, "010060   NNN     Z"},  // surcharge rows written as positions
       {"21", 6, 20, 20, "Z"},
       // 10 m2 at 12.50 with a 5 percent discount: factor 0.95
@@ -84,21 +76,21 @@ TEST_F(Position90, Records21To24CarryFlagsQuantitiesPricesAndParts) {
   auto teil = std::find(arten.begin(), arten.end(), "24");
   ASSERT_NE(teil, arten.end());
   EXPECT_EQ(Arten(teil, teil + 6), (Arten{"24", "25", "26", "24", "25", "26"}));
-  EXPECT_EQ(test::Exportiere(*k, 83).Sätze("23").size(), 0u);  // no record 23 without prices
+  EXPECT_EQ(Export90(*k, 83).Sätze("23").size(), 0u);  // no record 23 without prices
 
   // Record 22 only in data type 82: the total less the discount amount
   // (125.00 - 6.25); without prices only the OZ.
-  Datei90 d82 = test::Exportiere(*k, 82, test::MitPreisen());
+  Datei d82 = Export90(*k, 82, Mit(true));
   EXPECT_EQ(d82.Sätze("23").size(), 0u);
   PrüfeFelder(d82, {{"22", 0, 1, 74, "22010010    0000001250  000000011875" + Leer(38)},
                     {"22", 3, 37, 48, " 00000004000"}});
-  PrüfeFelder(test::Exportiere(*k, 82), {{"22", 0, 1, 74, "22010010   " + Leer(63)}});
-  for (std::int16_t dp : {81, 84, 85, 86}) EXPECT_EQ(test::Exportiere(*k, dp).Sätze("22").size(), 0u) << dp;
+  PrüfeFelder(Export90(*k, 82), {{"22", 0, 1, 74, "22010010   " + Leer(63)}});
+  for (std::int16_t dp : {81, 84, 85, 86}) EXPECT_EQ(Export90(*k, dp).Sätze("22").size(), 0u) << dp;
 
   // With packages as positions the head is a plain position and its parts vanish.
-  Ausgabeoptionen o = test::MitPreisen();
+  Ausgabeoptionen o = Mit(true);
   o.chkPaketalsLeistung = true;
-  Datei90 pal = test::Exportiere(*k, 83, o);
+  Datei pal = Export90(*k, 83, o);
   PrüfeFelder(pal, {{"21", 4, 12, 14, "NNN"}});
   EXPECT_EQ(pal.Sätze("24").size(), 0u);
   EXPECT_EQ(pal.Sätze("25").size(), d.Sätze("25").size() - 2);
@@ -108,57 +100,53 @@ TEST_F(Position90, Records21To24CarryFlagsQuantitiesPricesAndParts) {
   o.chkPaketalsLeistung = false;
   o.chkMitRTFAusgabe = true;
   o.chkMitArtikelnummerAusgabe = true;
-  EXPECT_EQ(test::Exportiere(*k, 83, o).bytes, d.bytes);
+  EXPECT_EQ(Export90(*k, 83, o).bytes, d.bytes);
 }
 
 TEST_F(Position90, Record30WritesTimeMaterialAndLabourByTheDocumentsComponents) {
   auto slot = [](const std::string& name) { return name + std::string(14 - name.size(), ' '); };
   Ausgabeoptionen o;
   o.chkMitZeiten = true;
-  Datei90 d = Lauf(LV90()
+  Datei d = Lauf(LV90()
                        .Kopf({{"Komponente", "30 " + slot("Zeit") + slot("material") + slot("Lohn") + slot("") +
                                                  slot("Geraet")}})
-                       .Position(40, {{"Positionsnummer", "01.0010"}, {"KnzGaeb", std::int16_t{10}}, {"Zeit", 90.0},
+                       .Position(40, "01.0010", {{"KnzGaeb", std::int16_t{10}}, {"Zeit", 90.0},
                                       {"Materialpreis", 8.4}, {"Lohnpreis", 4.1}, {"Menge", 1.0}})
-                       .Position(40, {{"Positionsnummer", "01.0020"}, {"Materialpreis", 1.0}}),
-                   85, o);
+                       .Position(40, "01.0020", {{"Materialpreis", 1.0}}), 85, o);
   ASSERT_EQ(d.Sätze("30").size(), 1u);  // the second position has no GAEB code 10 or 11
   EXPECT_EQ(Sp(d.Sätze("30")[0], 1, 74), "30" + std::string("0000015000") + "0000000840" + "0000000410" + Leer(42));
   // Record 30 stands between the quantity record and the texts of its position.
   const Arten arten = d.Arten();
   const auto i30 = std::find(arten.begin(), arten.end(), "30") - arten.begin();
   EXPECT_EQ(arten[i30 - 1] + arten[i30 + 1], "2125");
-  PrüfeFelder(test::Exportiere(*k, 85), {{"30", 0, 3, 22, Leer(10) + "0000000840"}});  // without times
-  EXPECT_EQ(test::Exportiere(*k, 83, o).Sätze("30").size(), 0u);
+  PrüfeFelder(Export90(*k, 85), {{"30", 0, 3, 22, Leer(10) + "0000000840"}});  // without times
+  EXPECT_EQ(Export90(*k, 83, o).Sätze("30").size(), 0u);
 }
 
 TEST_F(Text90, ShortTextIsSplitAt70AndTheSecondShortTextFollows) {
   std::string lang;
   for (int i = 0; i < 15; ++i) lang += "Abcdefghi ";  // 150 characters
-  Datei90 d = Lauf(LV90()
-                       .Position(40, {{"Positionsnummer", "01.0010"}, {"Kurztext1", lang},
-                                      {"Kurztext3", "Zweiter Kurztext"}})
-                       .Position(40, {{"Positionsnummer", "01.0020"}})
-                       .Position(40, {{"Positionsnummer", "01.0030"}, {"Kurztext1", "Kante ''gefast''"}}),
-                   83, {});
+  Datei d = Lauf(LV90()
+                       .Position(40, "01.0010", {{"Kurztext1", lang}, {"Kurztext3", "Zweiter Kurztext"}})
+                       .Position(40, "01.0020")
+                       .Position(40, "01.0030", {{"Kurztext1", "Kante ''gefast''"}}), 83, {});
   ASSERT_EQ(d.Sätze("25").size(), 6u);
   PrüfeFelder(d, {{"25", 0, 1, 74, "25" + lang.substr(0, 70) + Leer(2)},
-                  {"25", 1, 3, 74, lang.substr(70, 70) + Leer(2)},
-                  {"25", 2, 3, 74, lang.substr(140, 10) + Leer(62)},
+                  {"25", 1, 3, 74, lang.substr(70, 70) + Leer(2)}, {"25", 2, 3, 74, lang.substr(140, 10) + Leer(62)},
                   {"25", 3, 1, 74, "25Zweiter Kurztext" + Leer(56)},
                   {"25", 4, 1, 74, "25" + Leer(72)},  // no short text: one blank record
                   {"25", 5, 3, 20, "Kante 'gefast'    "}});
 }
 
 TEST_F(Text90, LongTextCarriesLineCodesAndTheAdditionalText) {
-  LV90 lv;
+  LV lv = LV90();
   lv.Kopf({{"Kurzlangtext", true}})
-      .Position(40, {{"Positionsnummer", "01.0010"}, {"Langtext", "Erste Zeile\r\nZweite ''Zeile''"},
+      .Position(40, "01.0010", {{"Langtext", "Erste Zeile\r\nZweite ''Zeile''"},
                      {"KennNr_Langtext", "001 002 "}, {"DruckKnz", "2"}, {"Zusatztext", "Zusatz"}})
-      .Position(40, {{"Positionsnummer", "01.0020"}, {"DruckKnz", "1"}, {"Zusatztext", "nicht gedruckt"},
+      .Position(40, "01.0020", {{"DruckKnz", "1"}, {"Zusatztext", "nicht gedruckt"},
                      {"Langtext", std::string(120, 'x')}})
-      .Position(40, {{"Positionsnummer", "01.0030"}});
-  Datei90 d = Lauf(lv, 83, {});
+      .Position(40, "01.0030");
+  Datei d = Lauf(lv, 83, {});
   ASSERT_EQ(d.Sätze("26").size(), 7u);
   PrüfeFelder(d, {{"26", 0, 1, 74, "26001Erste Zeile" + Leer(58)},
                   {"26", 1, 1, 20, "26002Zweite 'Zeile' "}, {"26", 2, 1, 11, "26   Zusatz"},
@@ -171,16 +159,14 @@ TEST_F(Text90, LongTextCarriesLineCodesAndTheAdditionalText) {
 }
 
 TEST_F(Text90, BidderLinesOnlyAndNoShortTextsInDataType84) {
-  Datei90 d = Lauf(LV90()
-                       .Position(22, {{"Positionsnummer", "01"}, {"Kurztext1", "Titel"}})
-                       .Position(40, {{"Positionsnummer", "01.0010"}, {"KnzFreieMenge", true}, {"Menge", 2.0},
-                                      {"Kurztext1", "Kurz"},
+  Datei d = Lauf(LV90()
+                       .Position(22, "01", {{"Kurztext1", "Titel"}})
+                       .Position(40, "01.0010", {{"KnzFreieMenge", true}, {"Menge", 2.0}, {"Kurztext1", "Kurz"},
                                       {"Langtext", "Text des Auftraggebers\r\nAngabe des Bieters"},
                                       {"KennNr_Langtext", "001 00B "}})
-                       .Position(40, {{"Positionsnummer", "01.0020"}, {"Kurztext1", "Kurz"},
+                       .Position(40, "01.0020", {{"Kurztext1", "Kurz"},
                                       {"Langtext", "nur Auftraggeber"}, {"KennNr_Langtext", "001 "}})
-                       .Position(50, {{"Langtext", "Hinweis"}}),
-                   84, {});
+                       .Position(50, {{"Langtext", "Hinweis"}}), 84, {});
   ASSERT_TRUE(d.ergebnis);
   EXPECT_EQ(d.Sätze("25").size() + d.Sätze("20").size(), 0u);
   ASSERT_EQ(d.Sätze("21").size(), 1u);  // only the quantity the bidder fills in
@@ -191,20 +177,18 @@ TEST_F(Text90, BidderLinesOnlyAndNoShortTextsInDataType84) {
 
 TEST_F(Text90, NoticesPreamblesAndClosingTexts) {
   const std::string vorbemerkung = "Vorbemerkung " + std::string(80, 'v');
-  Datei90 d = Lauf(LV90()
+  Datei d = Lauf(LV90()
                        .Position(50, {{"Langtext", vorbemerkung}, {"Langtextdruck", true}, {"KnzVbSb", "1"}})
-                       .Position(40, {{"Positionsnummer", "01.0010"}})
+                       .Position(40, "01.0010")
                        .Position(50, {{"Langtext", "Hinweis zur ''Ausführung''\r\nZweite Zeile"}, {"KnzVbSb", "0"}})
-                       .Schlusszeile(140, {{"Langtext", "Schlussbemerkung"}}),
-                   83, {});
+                       .Schlusszeile(140, {{"Langtext", "Schlussbemerkung"}}), 83, {});
   ASSERT_TRUE(d.ergebnis);
-  test::PrüfeZeilenformat(d);
+  PrüfeZeilenformat(d);
   const Arten arten = d.Arten();
   // The preamble comes before the header; the notice after the position.
   EXPECT_EQ(Arten(arten.begin(), arten.begin() + 5), (Arten{"T0", "T1", "T1", "T9", "00"}));
   const std::string hinweis = NachCodepage("Hinweis zur 'Ausführung'", Codepage::Cp850);
-  PrüfeFelder(d, {{"T0", 0, 1, 74, "T0" + Leer(72)},
-                  {"T1", 0, 1, 74, "T1" + vorbemerkung.substr(0, 72)},
+  PrüfeFelder(d, {{"T0", 0, 1, 74, "T0" + Leer(72)}, {"T1", 0, 1, 74, "T1" + vorbemerkung.substr(0, 72)},
                   {"T1", 1, 1, 74, "T1" + vorbemerkung.substr(72) + Leer(72 - 21)},
                   {"T9", 0, 1, 74, "T9" + Leer(72)}, {"20", 0, 1, 74, "20" + Leer(72)},
                   {"26", 1, 1, 74, "26   " + hinweis + Leer(55 - 24 + 14)},
@@ -215,16 +199,16 @@ TEST_F(Text90, NoticesPreamblesAndClosingTexts) {
   EXPECT_EQ(Arten(arten.end() - 6, arten.end()), (Arten{"99", "99", "T0", "T1", "T9", "99"}));
   EXPECT_EQ(Sp(d.zeilen[d.zeilen.size() - 3], 1, 74), "T1Schlussbemerkung" + Leer(56));
   // Notices are not part of data type 82.
-  EXPECT_EQ(test::Exportiere(*k, 82).Sätze("20").size(), 0u);
+  EXPECT_EQ(Export90(*k, 82).Sätze("20").size(), 0u);
 }
 
 TEST_F(Ende90, LongEndRecordCarriesTotalsDiscountFactorVatAndCount) {
   // Two positions of 600.00 and 400.00 and a discount of 5 percent on the
   // whole bill: net 950.00, VAT 19 percent, gross 1130.50.
-  Datei90 d = Lauf(LV90()
-                       .Position(40, {{"Positionsnummer", "01.0010"}, {"Menge", 10.0}, {"Einzelpreis", 60.0}})
-                       .Position(40, {{"Positionsnummer", "01.0020"}, {"Menge", 4.0}, {"Einzelpreis", 100.0}})
-                       .Position(80, {{"Positionsnummer", "01.0030"}, {"WelcherBetragZuAbschlag", std::int16_t{0}},
+  Datei d = Lauf(LV90()
+                       .Position(40, "01.0010", {{"Menge", 10.0}, {"Einzelpreis", 60.0}})
+                       .Position(40, "01.0020", {{"Menge", 4.0}, {"Einzelpreis", 100.0}})
+                       .Position(80, "01.0030", {{"WelcherBetragZuAbschlag", std::int16_t{0}},
                                       {"AufAbschlagProzent", 5.0}}));
   ASSERT_TRUE(d.ergebnis);
   const auto s = d.Sätze("99");
@@ -235,21 +219,21 @@ TEST_F(Ende90, LongEndRecordCarriesTotalsDiscountFactorVatAndCount) {
   EXPECT_EQ(Sp(s[1], 1, 74), "99" + Leer(19) + "1900" + Leer(44) + "00002");
   EXPECT_EQ(k->AnzahlLeistungen(), 2);
   // Data type 81 and a bill without prices get the short variant only.
-  for (const Datei90& kurz : {test::Exportiere(*k, 81, test::MitPreisen()), test::Exportiere(*k, 83)}) {
+  for (const Datei& kurz : {Export90(*k, 81, Mit(true)), Export90(*k, 83)}) {
     ASSERT_EQ(kurz.Sätze("99").size(), 2u);
     EXPECT_EQ(kurz.Sätze("99")[0].substr(0, 74), s[1].substr(0, 74));
   }
 }
 
 TEST_F(Ende90, SurchargeOfASectionGoesIntoItsSumRecord) {
-  Datei90 d = Lauf(LV90()
+  Datei d = Lauf(LV90()
                        .Kopf({{"UmsatzsteuerProzent", 7.0}})
-                       .Position(22, {{"Positionsnummer", "01"}})
-                       .Position(40, {{"Positionsnummer", "01.0010"}, {"Menge", 10.0}, {"Einzelpreis", 10.0}})
-                       .Position(70, {{"Positionsnummer", "01.0020"}, {"WelcherBetragZuAbschlag", std::int16_t{3}},
+                       .Position(22, "01")
+                       .Position(40, "01.0010", {{"Menge", 10.0}, {"Einzelpreis", 10.0}})
+                       .Position(70, "01.0020", {{"WelcherBetragZuAbschlag", std::int16_t{3}},
                                       {"AufAbschlagProzent", 10.0}})
-                       .Position(22, {{"Positionsnummer", "02"}})
-                       .Position(40, {{"Positionsnummer", "02.0010"}, {"Menge", 5.0}, {"Einzelpreis", 20.0}}));
+                       .Position(22, "02")
+                       .Position(40, "02.0010", {{"Menge", 5.0}, {"Einzelpreis", 20.0}}));
   EXPECT_EQ(d.Sätze("32").size(), 2u);
   EXPECT_EQ(d.Sätze("31").size(), 1u);  // only the title that simply ends gets a heading
   // Title 01 holds 110.00 with the surcharge: its sum is 100.00 with factor 1.10.
@@ -259,4 +243,4 @@ TEST_F(Ende90, SurchargeOfASectionGoesIntoItsSumRecord) {
 }
 
 }  // namespace
-}  // namespace gaeb
+}  // namespace gaeb::test

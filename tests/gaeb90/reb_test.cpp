@@ -6,14 +6,11 @@
 
 #include "gaeb90/reb.h"
 #include "host/aufmass.h"
-#include "lv90.h"
+#include "exportlv.h"
 
-namespace gaeb {
+namespace gaeb::test {
 namespace {
 
-using test::Leer;
-using test::LV90;
-using test::TestHost;
 
 // s filled with blanks to n characters.
 std::string L(const std::string& s, std::size_t n) { return s + std::string(n - s.size(), ' '); }
@@ -35,11 +32,9 @@ TEST(Reb, ZerlegeFormelCutsAfterTheLastOperatorWithinTheWidth) {
     int art;
     std::vector<std::string> stücke;
   } fälle[] = {
-      {"2*3,5+4", 38, 11, {"2*3,5+4="}},
-      {" 2 ^ 3 ", 38, 12, {"2**3="}},
+      {"2*3,5+4", 38, 11, {"2*3,5+4="}}, {" 2 ^ 3 ", 38, 12, {"2**3="}},
       {"2 ^ 3", 38, 0, {"2 ^ 3="}},  // other kinds keep the formula as written
-      {"   ", 38, 11, {}},
-      {zwölf, 38, 11, {zwölf.substr(0, 36), zwölf.substr(36) + "="}},
+      {"   ", 38, 11, {}}, {zwölf, 38, 11, {zwölf.substr(0, 36), zwölf.substr(36) + "="}},
       {zwölf, 65, 12, {zwölf.substr(0, 64), zwölf.substr(64) + "="}},
       {"123456789012345", 10, 11, {"1234567890", "12345="}},  // no operator: cut at the width
   };
@@ -54,18 +49,14 @@ TEST(Reb, ZerlegeFormelCutsAfterTheLastOperatorWithinTheWidth) {
 class RebTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    LV90 lv;
+    LV lv = LV90();
     lv.Kopf({{"KopfInformationAG", "Kita Sonnenschein"}, {"InformationProjekt", "Neubau"}, {"Projektname", "Kita"}});
-    lv.Position(40, {{"Positionsnummer", "01.0010"}});
+    lv.Position(40, "01.0010");
     lv.Speichere(*h.db);
     std::vector<host::Aufmasszeile> zeilen = {
-        Z(1, "01.0010", "Flur Süd", ""),
-        Z(0, "01.0010", "Wand A", "2*3,5+4"),
-        Z(0, "01.0010", "Lang", zwölf),
+        Z(1, "01.0010", "Flur Süd", ""), Z(0, "01.0010", "Wand A", "2*3,5+4"), Z(0, "01.0010", "Lang", zwölf),
         Z(0, "01.0010", "Zwei", "2"),  // made kind 2 in the array below
-        Z(0, "01.0020", "Abzug", "-2,5*5"),
-        Z(0, "01.0020", "Gross", "1000"),
-        Z(0, "01.0020", "Eins", "1"),
+        Z(0, "01.0020", "Abzug", "-2,5*5"), Z(0, "01.0020", "Gross", "1000"), Z(0, "01.0020", "Eins", "1"),
         Z(0, "01.0020", "Eins", "1"),
     };
     host::SpeichereAufmass(*h.db, 1, 5, zeilen);
@@ -73,25 +64,24 @@ class RebTest : public ::testing::Test {
     feld->SetzeWert(4, 0, std::int16_t{2});
   }
 
-  test::Datei90 Exportiere(int dp) {
-    const auto pfad = test::Testordner() / ("reb" + std::to_string(++nr) + ".d" + std::to_string(dp));
+  Datei Exportiere(int dp, clsGaebSQLEreignisse* zuhörer = nullptr) {
+    const std::string pfad = NeuerPfad("reb.d" + std::to_string(dp));
     auto k = h.Komponente();
-    test::Datei90 d;
-    d.ergebnis = dp == 11 ? k->Ausgabe_BelegdatenDA90REB11(1, 5, pfad.string(), *feld)
-                          : k->Ausgabe_BelegdatenDA90REB12(1, 5, pfad.string(), *feld);
-    test::Datei90 gelesen = test::LiesDatei90(pfad);
-    gelesen.ergebnis = d.ergebnis;
-    return gelesen;
+    k->Verbinde(zuhörer);
+    const bool ok = dp == 11 ? k->Ausgabe_BelegdatenDA90REB11(1, 5, pfad, *feld)
+                             : k->Ausgabe_BelegdatenDA90REB12(1, 5, pfad, *feld);
+    Datei d(pfad, std::nullopt);
+    d.ergebnis = ok;
+    return d;
   }
 
   const std::string zwölf = "2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2";
   TestHost h;
   std::unique_ptr<host::XArrayDBHost> feld;
-  int nr = 0;
 };
 
 TEST_F(RebTest, Da11LinesSheetsLettersAndContinuations) {
-  test::Datei90 d = Exportiere(11);
+  Datei d = Exportiere(11);
   EXPECT_TRUE(d.ergebnis);
   const std::string P1 = "11010010    ", P2 = "11010020    ";
   const std::string weiter = Leer(17) + "91";
@@ -112,21 +102,19 @@ TEST_F(RebTest, Da11LinesSheetsLettersAndContinuations) {
   for (std::size_t i = 1; i < d.zeilen.size(); ++i) EXPECT_EQ(d.zeilen[i].size(), 79u) << "line " << i;
   // The row of 1000 does not fit its six columns: reported, and the export went on.
   EXPECT_EQ(h.Meldungen(), std::vector<std::string>{"Bei der Verarbeitung ist ein Fehler aufgetreten: AusgabeDA90_REB11"});
-  EXPECT_EQ(h.db->Abfrage("SELECT * FROM Belegsperren").zeilen.size(), 0u);
+  EXPECT_EQ(Sperren(h), 0);
 }
 
 TEST_F(RebTest, Da12LinesResultsAndEndLine) {
-  test::Datei90 d = Exportiere(12);
+  Datei d = Exportiere(12);
   EXPECT_TRUE(d.ergebnis);
   const std::string P1 = "1220" + L("010010", 14), P2 = "1220" + L("010020", 14);
   const std::string weiter = Leer(26) + "091";
   auto T = [](const std::string& buchstabe) { return Leer(39) + "1    " + L(buchstabe, 2); };
   const std::pair<std::size_t, std::string> zeilen[] = {
       {0, "00" + Leer(8) + "23.004" + Leer(4) + L("Allgemeine Mengenberechnung *REB-VB 23.004* DA12", 60)},
-      {1, "1201Kita Sonnensch" + Leer(14) + "11N" + L("11PPPPI", 14)},
-      {2, "1202" + L("Angebot 5 vom: 05122026", 60)},
-      {15, "1202" + L("Betreff   : Neubau", 59)},
-      {16, P1 + "*" + L("Flur S\x81" "d", 70) + Leer(39)},  // code page 850
+      {1, "1201Kita Sonnensch" + Leer(14) + "11N" + L("11PPPPI", 14)}, {2, "1202" + L("Angebot 5 vom: 05122026", 60)},
+      {15, "1202" + L("Betreff   : Neubau", 59)}, {16, P1 + "*" + L("Flur S\x81" "d", 70) + Leer(39)},  // code page 850
       {17, P1 + " " + L("Wand A", 12) + " " + "      11,000" + "091" + L("2*3,5+4=", 65) + "          11,000" + T("B")},
       {18, P1 + " " + L("Lang", 12) + " " + "      60,000" + "091" + L(zwölf.substr(0, 64), 65) + Leer(16) + T("C")},
       {19, P1 + weiter + L(zwölf.substr(64) + "=", 65) + "          71,000" + T("C")},
@@ -142,42 +130,30 @@ TEST_F(RebTest, Da12LinesResultsAndEndLine) {
 
 TEST(Reb, OnlyAnEmptyRowAndTheDriversRoute) {
   TestHost h;
-  LV90().Kopf({{"KopfInformationAG", "Kita"}}).Position(40, {{"Positionsnummer", "01.0010"}}).Speichere(*h.db);
+  LV90().Kopf({{"KopfInformationAG", "Kita"}}).Position(40, "01.0010").Speichere(*h.db);
   auto k = h.Komponente();
   Ausgabeoptionen o;  // no results: the driver hands one empty row
-  test::Datei90 d12 = test::Exportiere(*k, 12, o);
+  Datei d12 = Export90(*k, 12, o);
   EXPECT_TRUE(d12.ergebnis);
-  std::vector<std::string> arten(17, "12");  // project line and 15 information lines
-  arten.front() = "00";
-  arten.back() = "99";
+  std::vector<std::string> arten(17, "12");  // project line and 15 information lines between header and end line
+  arten.front() = "00", arten.back() = "99";
   EXPECT_EQ(d12.Arten(), arten);
   EXPECT_EQ(d12.zeilen.back(), "99");
-  test::Datei90 d11 = test::Exportiere(*k, 11, o);
+  Datei d11 = Export90(*k, 11, o);
   EXPECT_TRUE(d11.ergebnis);
   EXPECT_EQ(d11.zeilen.size(), 17u);  // header, information and subject block
   EXPECT_TRUE(h.Meldungen().empty());
-  EXPECT_EQ(h.db->Abfrage("SELECT * FROM Belegsperren").zeilen.size(), 0u);
+  EXPECT_EQ(Sperren(h), 0);
   // A document held elsewhere is not written.
   const Variant fremd[] = {Variant("jemand@anderswo:1")};
   h.db->Ausführen("INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber) VALUES (1, 5, ?)", fremd);
   host::XArrayDBHost leer;
   leer.ReDim(0, 0, 0, 19);
-  EXPECT_FALSE(k->Ausgabe_BelegdatenDA90REB11(1, 5, (test::Testordner() / "gesperrt.d11").string(), leer));
+  EXPECT_FALSE(k->Ausgabe_BelegdatenDA90REB11(1, 5, NeuerPfad("gesperrt.d11"), leer));
   EXPECT_EQ(h.Meldungen().back(), "Beleg konnte nicht gesperrt werden");
 }
 
 TEST_F(RebTest, ProgressCancelAndALostLock) {
-  struct : clsGaebSQLEreignisse {
-    void Fortschritt(std::int32_t, bool& Cancel) override {
-      Cancel = ++fortschritte == 2;
-      db->Ausführen("DELETE FROM Belegsperren");  // the lock is lost: unlocking fails
-    }
-    Verbindung* db = nullptr;
-    void FortschrittMax(std::int32_t Anzahl) override { maxima.push_back(Anzahl); }
-    int fortschritte = 0;
-    std::vector<std::int32_t> maxima;
-  } zuhörer;
-  zuhörer.db = h.db.get();
   const std::pair<int, Variant> eins[] = {
       {0, Variant(std::int16_t{0})}, {5, Variant("01.0030")}, {7, Variant(1.0)}, {8, Variant("1")}, {9, Variant(1.0)}};
   for (std::int32_t r = 9; r <= 20; ++r) {  // rows 9 to 20: calculation rows "1"
@@ -185,17 +161,14 @@ TEST_F(RebTest, ProgressCancelAndALostLock) {
     for (const auto& [spalte, wert] : eins) feld->SetzeWert(r, spalte, wert);
   }
   for (int dp : {11, 12}) {
-    zuhörer.fortschritte = 0;
-    zuhörer.maxima.clear();
+    Zuhörer z;
+    z.abbrechenBei = 2;
+    z.beiFortschritt = [&] { h.db->Ausführen("DELETE FROM Belegsperren"); };  // the lock is lost: unlocking fails
     h.Meldungsdienst().Leeren();
-    auto k = h.Komponente();
-    k->Verbinde(&zuhörer);
-    const auto pfad = test::Testordner() / ("abbruch.d" + std::to_string(dp));
-    EXPECT_FALSE(dp == 11 ? k->Ausgabe_BelegdatenDA90REB11(1, 5, pfad.string(), *feld)
-                          : k->Ausgabe_BelegdatenDA90REB12(1, 5, pfad.string(), *feld));
-    EXPECT_EQ(zuhörer.maxima, std::vector<std::int32_t>{21 + 9});
+    const Datei d = Exportiere(dp, &z);
+    EXPECT_FALSE(d.ergebnis);
+    EXPECT_EQ(z.maxima, std::vector<std::int32_t>{21 + 9});
     // Cancelled after row 10: rows 11 to 20 and the end line are missing.
-    const test::Datei90 d = test::LiesDatei90(pfad);
     ASSERT_FALSE(d.zeilen.empty());
     EXPECT_EQ(d.zeilen.back().substr(0, dp == 11 ? 5 : 18), dp == 11 ? "11010" : "1220" + L("010030", 14));
     EXPECT_EQ(std::count_if(d.zeilen.begin(), d.zeilen.end(),
@@ -222,10 +195,11 @@ TEST(Reb, HostEvaluatesFormulasAndStoresNothingOnAnError) {
     }
   }
   TestHost h;
-  LV90().Position(40, {{"Positionsnummer", "01.0010"}}).Speichere(*h.db);
+  LV90().Position(40, "01.0010").Speichere(*h.db);
   host::SpeichereAufmass(*h.db, 1, 5, {Z(0, "01.0010", "A", "1,5")});
   try {
-    host::SpeichereAufmass(*h.db, 1, 5, {Z(0, "01.0010", "A", "2"), Z(1, "01.0010", "Text", ""), Z(0, "01.0010", "B", "3*(2")});
+    host::SpeichereAufmass(*h.db, 1, 5,
+                           {Z(0, "01.0010", "A", "2"), Z(1, "01.0010", "Text", ""), Z(0, "01.0010", "B", "3*(2")});
     ADD_FAILURE() << "no error";
   } catch (const Fehler& f) {
     EXPECT_NE(std::string(f.what()).find("Aufmaßzeile 3"), std::string::npos) << f.what();
@@ -237,4 +211,4 @@ TEST(Reb, HostEvaluatesFormulasAndStoresNothingOnAnError) {
 }
 
 }  // namespace
-}  // namespace gaeb
+}  // namespace gaeb::test

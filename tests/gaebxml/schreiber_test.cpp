@@ -13,35 +13,20 @@
 namespace gaeb::test {
 namespace {
 
-// Header values every bill gets, and the mask of its ordinal numbers.
-void Grund(Belegbau& b, const std::string& maske) {
-  host::Satz& k = b.d.kopf;
-  k.SetzeFeld("OZMaske", maske);
-  k.SetzeFeld("OZTrennzeichen", ".");
-  k.SetzeFeld("DatumLV", "20261201");
-  k.SetzeFeld("DatumAngebotsabgabe", "20270115");
-  k.SetzeFeld("LVName", "LV Test");
-  k.SetzeFeld("BezeichnungLV", "Testbau");
-  k.SetzeFeld("Kurzlangtext", true);
-}
+const std::string kNs = "{http://www.gaeb.de/GAEB_DA_XML/200407}";
 
-host::Satz& Text(Belegbau& b, const char* knz, const std::string& text) {
-  host::Satz& s = b.Zeile(50, "", "", text);
-  s.SetzeFeld("KnzVbSb", std::string(knz));
-  return s;
+host::Satz& Text(LV& b, const char* knz, const std::string& text) {
+  return Setze(b.Zeile(50, "", "", text), {{"KnzVbSb", std::string(knz)}});
 }
-
-host::Satz& Zuschlag(Belegbau& b, std::int16_t art, const std::string& oz, std::int16_t unterart, double prozent) {
-  host::Satz& s = b.Zeile(art, oz, art == 80 ? "Nachlass" : "Zuschlag");
-  s.SetzeFeld("WelcherBetragZuAbschlag", unterart);
-  s.SetzeFeld("AufAbschlagProzent", prozent);
-  return s;
+host::Satz& Zuschlag(LV& b, std::int16_t art, const std::string& oz, std::int16_t unterart, double prozent) {
+  return Setze(b.Zeile(art, oz, art == 80 ? "Nachlass" : "Zuschlag"),
+               {{"WelcherBetragZuAbschlag", unterart}, {"AufAbschlagProzent", prozent}});
 }
 
 struct Fall {
   const char* name;
-  const char* maske;  // of the ordinal numbers; the header values of Grund
-  std::function<void(Belegbau&)> bau;
+  const char* maske;  // of the ordinal numbers; the other header values are the same for all
+  std::function<void(LV&)> bau;
   std::int16_t dp;
   Ausgabeoptionen o;
   std::vector<std::pair<std::string, std::string>> erwartet;  // XPath, value
@@ -52,8 +37,9 @@ void Prüfe(const std::vector<Fall>& fälle) {
   for (const Fall& f : fälle) {
     SCOPED_TRACE(f.name);
     TestHost h;
-    Belegbau b;
-    Grund(b, f.maske);
+    LV b(1, {{"OZMaske", f.maske}, {"OZTrennzeichen", "."}, {"DatumLV", "20261201"},
+             {"DatumAngebotsabgabe", "20270115"}, {"LVName", "LV Test"}, {"BezeichnungLV", "Testbau"},
+             {"Kurzlangtext", true}});
     f.bau(b);
     b.Speichere(*h.db);
     XmlLauf r = ExportiereXml(h, 1, f.dp, f.o);
@@ -67,78 +53,45 @@ void Prüfe(const std::vector<Fall>& fälle) {
 }
 
 TEST(Treiber, TextRowsPreliminaryTextsAndBillTotals) {
+  auto mitNachlass = [](LV& b) { b.Position("0010", "Mauerwerk", 10, "m2", 100), Zuschlag(b, 80, "", 0, 3); };
   Prüfe({
       {"only text rows: no bill, the preliminary text in Award", "PPPP",
-       [](Belegbau& b) {
-         Text(b, "1", "Vorbemerkung zur Baustelle");
-         Text(b, "1", "Zweite Vorbemerkung");
-       },
-       83, Mit(false, true),
+       [](LV& b) { Text(b, "1", "Vorbemerkung zur Baustelle"), Text(b, "1", "Zweite Vorbemerkung"); }, 83,
+       Mit(false, true),
        {{"count(//g:BoQ)", "0"}, {"count(/g:GAEB/g:Award/g:AddText)", "2"}, {"count(/g:GAEB/g:GAEBInfo)", "1"}},
-       "Missing child element(s). Expected is one of ( {http://www.gaeb.de/GAEB_DA_XML/200407}AddText, "
-       "{http://www.gaeb.de/GAEB_DA_XML/200407}BoQ )"},
+       "Missing child element(s). Expected is one of ( " + kNs + "AddText, " + kNs + "BoQ )"},
       {"preliminary texts before and after the first position", "PPPP",
-       [](Belegbau& b) {
-         Text(b, "1", "Vorher");
-         b.Position("0010", "Aushub", 1, "m3", 10);
-         Text(b, "1", "Nachher");
-       },
-       83, Mit(false, true),
-       {{"name(/g:GAEB/g:Award/g:BoQ/preceding-sibling::*[1])", "AddText"},
-        {"count(//g:AddText[contains(., 'Vorher')])", "1"},
-        {"count(//g:AddText[contains(., 'Nachher')])", "0"}}},
-      {"discount on the whole bill and the totals row", "PPPP",
-       [](Belegbau& b) {
-         b.Position("0010", "Mauerwerk", 10, "m2", 100);
-         Zuschlag(b, 80, "", 0, 3);
-       },
-       83, Mit(true),
+       [](LV& b) { Text(b, "1", "Vorher"), b.Position("0010", "Aushub", 1, "m3", 10), Text(b, "1", "Nachher"); }, 83,
+       Mit(false, true), {{"name(/g:GAEB/g:Award/g:BoQ/preceding-sibling::*[1])", "AddText"},
+        {"count(//g:AddText[contains(., 'Vorher')])", "1"}, {"count(//g:AddText[contains(., 'Nachher')])", "0"}}},
+      {"discount on the whole bill and the totals row", "PPPP", mitNachlass, 83, Mit(true),
        {{"string(//g:BoQInfo/g:Totals/g:Total)", "1000.00"}, {"string(//g:BoQInfo/g:Totals/g:DiscountPcnt)", "3.00"},
         {"string(//g:BoQInfo/g:Totals/g:TotAfterDisc)", "970.00"}, {"string(//g:BoQInfo/g:Totals/g:VAT)", "19.00"},
-        {"string(//g:BoQInfo/g:Totals/g:TotalGross)", "1154.30"},
-        {"count(//g:MarkupItem)", "0"}}},
-      {"no prices: zero totals only", "PPPP",
-       [](Belegbau& b) {
-         b.Position("0010", "Mauerwerk", 10, "m2", 100);
-         Zuschlag(b, 80, "", 0, 3);
-       },
-       83, Mit(false),
+        {"string(//g:BoQInfo/g:Totals/g:TotalGross)", "1154.30"}, {"count(//g:MarkupItem)", "0"}}},
+      {"no prices: zero totals only", "PPPP", mitNachlass, 83, Mit(false),
        {{"count(//g:BoQInfo/g:Totals/*)", "3"}, {"string(//g:BoQInfo/g:Totals/g:Total)", "0.00"},
-        {"string(//g:BoQInfo/g:Totals/g:TotalGross)", "0.00"},
-        {"count(//g:Item/g:UP)", "0"}}},
+        {"string(//g:BoQInfo/g:Totals/g:TotalGross)", "0.00"}, {"count(//g:Item/g:UP)", "0"}}},
       {"bid: no OWN, no EvalEnd, PrjInfo with name and label only", "PPPP",
-       [](Belegbau& b) {
-         b.d.kopf.SetzeFeld("DatumZuschlagsfrist", "20270301");
-         b.Position("0010", "Mauerwerk", 10, "m2", 100);
-       },
-       84, Mit(false),
-       {{"count(//g:OWN)", "0"}, {"count(//g:EvalEnd)", "0"}, {"count(/g:GAEB/g:PrjInfo/*)", "2"},
+       [](LV& b) { b.Kopf({{"DatumZuschlagsfrist", "20270301"}}).Position("0010", "Mauerwerk", 10, "m2", 100); }, 84,
+       Mit(false), {{"count(//g:OWN)", "0"}, {"count(//g:EvalEnd)", "0"}, {"count(/g:GAEB/g:PrjInfo/*)", "2"},
         {"string(//g:Item/g:UP)", "100.00"}}},
   });
 }
 
 TEST(Struktur, BreakdownCategoriesAndTheirTotals) {
   Prüfe({
-      {"OZStufen 00040: one breakdown, items straight in the top body", "PPPP",
-       [](Belegbau& b) {
+      {"OZStufen 00040: one breakdown, items straight in the top body", "PPPP", [](LV& b) {
          Text(b, "0", "Hinweis vorab");
-         b.Position("0010", "Aushub", 1, "m3", 10);
-         b.Position("0020", "Verfüllen", 1, "m3", 10);
-       },
-       83, Mit(false),
+         b.Position("0010", "Aushub", 1, "m3", 10), b.Position("0020", "Verfüllen", 1, "m3", 10);
+       }, 83, Mit(false),
        {{"count(//g:BoQBkdn)", "1"}, {"string(//g:BoQBkdn/g:Type)", "Item"}, {"string(//g:BoQBkdn/g:Length)", "4"},
         {"string(//g:BoQBkdn/comment())", "Verarbeitung Positionen ohne LV-Stufen"},
         {"count(/g:GAEB/g:Award/g:BoQ/g:BoQBody/g:Itemlist/g:Item)", "2"}, {"name(//g:Itemlist/*[1])", "Remark"},
         {"string(//g:Itemlist/g:Item[1]/@ID)", "A3"}}},
-      {"trade, title, index; format string; CR LF in a label", "1122PPPPI",
-       [](Belegbau& b) {
-         b.d.kopf.SetzeFeld("OZFormatstring", "N.A.N.A");
-         b.Zeile(21, "01", "Rohbau\r\n\r\nEins");
-         b.Zeile(22, "01.02", "Mauerwerk");
-         b.Position("01.02.0010.A", "Wand", 2, "m2", 10);
-       },
-       83, Mit(true),
-       {{"string(//g:BoQBkdn[1]/g:Num)", "Yes"}, {"string(//g:BoQBkdn[2]/g:Num)", "No"},
+      {"trade, title, index; format string; CR LF in a label", "1122PPPPI", [](LV& b) {
+         b.Kopf({{"OZFormatstring", "N.A.N.A"}}).Zeile(21, "01", "Rohbau\r\n\r\nEins");
+         b.Zeile(22, "01.02", "Mauerwerk"), b.Position("01.02.0010.A", "Wand", 2, "m2", 10);
+       }, 83, Mit(true), {{"string(//g:BoQBkdn[1]/g:Num)", "Yes"}, {"string(//g:BoQBkdn[2]/g:Num)", "No"},
         {"string(//g:BoQBkdn[4]/g:Type)", "Index"}, {"string(//g:BoQBkdn[4]/comment())", "Verarbeitung mit LV-Stufen"},
         {"string(/g:GAEB/g:Award/g:BoQ/g:BoQBody/g:BoQCtgy/g:BoQBody/g:BoQCtgy/@RNoPart)", "02"},
         {"normalize-space(//g:BoQCtgy[@RNoPart='01']/g:LblTx/g:p/g:span)", "Rohbau Eins"},
@@ -146,36 +99,30 @@ TEST(Struktur, BreakdownCategoriesAndTheirTotals) {
         {"string(//g:Item/@RNoPart)", "0010"}, {"string(//g:Item/@RNoIndex)", "A"},
         {"string(//g:BoQCtgy[@RNoPart='02']/g:Totals/g:Total)", "20.00"},
         {"name(//g:BoQCtgy[@RNoPart='02']/g:BoQBody/*)", "Itemlist"}}},
-      {"a remark right after a trade stands in the trade's body", "1122PPPPI",
-       [](Belegbau& b) {
-         b.Zeile(21, "01", "Rohbau");
-         Text(b, "0", "Hinweis zum Gewerk");
-         b.Zeile(22, "01.02", "Mauerwerk");
-         b.Position("01.02.0010", "Wand", 2, "m2", 10);
-       },
-       83, Mit(false),
-       {{"name(//g:BoQCtgy[@RNoPart='01']/g:BoQBody/*[1])", "Remark"},
+      {"a remark right after a trade stands in the trade's body", "1122PPPPI", [](LV& b) {
+         b.Zeile(21, "01", "Rohbau"), Text(b, "0", "Hinweis zum Gewerk");
+         b.Zeile(22, "01.02", "Mauerwerk"), b.Position("01.02.0010", "Wand", 2, "m2", 10);
+       }, 83, Mit(false), {{"name(//g:BoQCtgy[@RNoPart='01']/g:BoQBody/*[1])", "Remark"},
         {"name(//g:BoQCtgy[@RNoPart='01']/g:BoQBody/*[2])", "BoQCtgy"}}},
   });
 }
 
 TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
+  auto paket = [](LV& b, const char* me) {
+    b.Position("0010", "Paket", 1, "St", 0, 45);
+    b.Position("00101", "Teil", 2, me, 7.5, 47).SetzeFeld("MengePaketteil", 2.0);
+  };
   Prüfe({
-      {"alternatives, contingencies, lump sums, units", "11PPPP",
-       [](Belegbau& b) {
+      {"alternatives, contingencies, lump sums, units", "11PPPP", [](LV& b) {
          b.Zeile(22, "01", "Titel").SetzeFeld("Alternativposition", true);
          b.Position("01.0010", "Alternative", 1, "m2", 10).SetzeFeld("Alternativposition", true);
          b.Position("01.0020", "Bedarf", 1, "m2", 10).SetzeFeld("Bedarfsposition", true);
-         host::Satz& e = b.Position("01.0030", "Bedarf und Alternative", 1, "m2", 10);
-         e.SetzeFeld("Bedarfsposition", true);
-         e.SetzeFeld("Alternativposition", true);
-         host::Satz& p = b.Position("01.0040", "Pauschal", 1, "", 1234.5);
-         p.SetzeFeld("Pauschalpreis", true);
-         p.SetzeFeld("KnzFreieMenge", true);
+         Setze(b.Position("01.0030", "Bedarf und Alternative", 1, "m2", 10),
+               {{"Bedarfsposition", true}, {"Alternativposition", true}});
+         Setze(b.Position("01.0040", "Pauschal", 1, "", 1234.5), {{"Pauschalpreis", true}, {"KnzFreieMenge", true}});
          b.Position("01.0050", "Stückgut", 3, "Stück", 2).SetzeFeld("Nachtrag", std::int16_t{3});
          b.Position("01.0060", "Steuerzeichen", 1, "m\x01", 2);
-       },
-       83, Mit(true),
+       }, 83, Mit(true),
        {{"string(//g:BoQCtgy/g:ALNBGroupNo)", "1"}, {"string(//g:Item[@RNoPart='0010']/g:ALNGroupNo)", "1"},
         {"string(//g:Item[@RNoPart='0020']/g:Provis)", "WithTotal"},
         {"string(//g:Item[@RNoPart='0030']/g:Provis)", "WithoutTotal"},
@@ -186,44 +133,25 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
         {"string(//g:Item[@RNoPart='0050']/g:QU)", "Stüc"}, {"string(//g:Item[@RNoPart='0060']/g:QU)", "m"},
         {"string(//g:Item[@RNoPart='0050']/g:CONo)", "3"},
         {"string(//g:Item[@RNoPart='0050']/g:COStatus)", "Offered"}}},
-      {"markup items on items; a subtotal writes nothing", "11PPPP",
-       [](Belegbau& b) {
-         b.Zeile(22, "01", "Titel");
-         b.Position("01.0010", "Wand", 10, "m2", 100);
-         Zuschlag(b, 70, "01.0020", 4, 10);
-         Zuschlag(b, 80, "01.0030", 3, 5);
-         Zuschlag(b, 60, "01.0040", 3, 0);
-       },
-       83, Mit(true),
-       {{"count(//g:MarkupItem)", "2"}, {"string(//g:MarkupItem[1]/g:MarkupType)", "IdentAsMark"},
+      {"markup items on items; a subtotal writes nothing", "11PPPP", [](LV& b) {
+         b.Zeile(22, "01", "Titel"), b.Position("01.0010", "Wand", 10, "m2", 100);
+         Zuschlag(b, 70, "01.0020", 4, 10), Zuschlag(b, 80, "01.0030", 3, 5), Zuschlag(b, 60, "01.0040", 3, 0);
+       }, 83, Mit(true), {{"count(//g:MarkupItem)", "2"}, {"string(//g:MarkupItem[1]/g:MarkupType)", "IdentAsMark"},
         {"string(//g:MarkupItem[2]/g:MarkupType)", "AllInCat"}, {"string(//g:MarkupItem[2]/g:Markup)", "-5.00"},
-        {"string(//g:MarkupItem[2]/@ID)", "A5"},
-        {"count(//g:MarkupItem[1]/g:ITMarkup)", "1"}}},
-      {"markup item of a change order: CONo without COStatus", "PPPP",
-       [](Belegbau& b) {
+        {"string(//g:MarkupItem[2]/@ID)", "A5"}, {"count(//g:MarkupItem[1]/g:ITMarkup)", "1"}}},
+      {"markup item of a change order: CONo without COStatus", "PPPP", [](LV& b) {
          b.Position("0010", "Wand", 10, "m2", 100);
          Zuschlag(b, 70, "0020", 5, 10).SetzeFeld("Nachtrag", std::int16_t{2});
-       },
-       83, Mit(false),
-       {{"string(//g:MarkupItem/g:CONo)", "2"}, {"count(//g:MarkupItem/g:COStatus)", "0"}},
-       "Element '{http://www.gaeb.de/GAEB_DA_XML/200407}MarkupType': This element is not expected. Expected is ( "
-       "{http://www.gaeb.de/GAEB_DA_XML/200407}COStatus )."},
-      {"package with parts, price shares, times, item discount, article", "PPPP",
-       [](Belegbau& b) {
-         b.d.kopf.SetzeFeld("AnzahlEPAnteile", std::int16_t{2});
-         host::Satz& k = b.Position("0010", "Paket", 1, "St", 0, 45);
-         k.SetzeFeld("Zeit", 12.5);
-         k.SetzeFeld("Materialpreis", 4.0);
-         k.SetzeFeld("Rabattprozent", 10.0);
-         k.SetzeFeld("Rabattbetrag", 2.0);
-         host::Satz& t1 = b.Position("00101", "Teil eins", 2, "Sack", 7.5, 47);
-         t1.SetzeFeld("MengePaketteil", 2.0);
-         host::Satz& t2 = b.Position("00102", "Teil zwei", 1, "", 5, 47);
-         t2.SetzeFeld("MengePaketteil", 1.0);
-         t2.SetzeFeld("KnzFreieMenge", true);
+       }, 83, Mit(false), {{"string(//g:MarkupItem/g:CONo)", "2"}, {"count(//g:MarkupItem/g:COStatus)", "0"}},
+       "Element '" + kNs + "MarkupType': This element is not expected. Expected is ( " + kNs + "COStatus )."},
+      {"package with parts, price shares, times, item discount, article", "PPPP", [](LV& b) {
+         b.Kopf({{"AnzahlEPAnteile", std::int16_t{2}}});
+         Setze(b.Position("0010", "Paket", 1, "St", 0, 45),
+               {{"Zeit", 12.5}, {"Materialpreis", 4.0}, {"Rabattprozent", 10.0}, {"Rabattbetrag", 2.0}});
+         Setze(b.Position("00101", "Teil eins", 2, "Sack", 7.5, 47), {{"MengePaketteil", 2.0}});
+         Setze(b.Position("00102", "Teil zwei", 1, "", 5, 47), {{"MengePaketteil", 1.0}, {"KnzFreieMenge", true}});
          b.Position("0020", "Ohne Zeit", 1, "St", 1).SetzeFeld("Artikelnummer", "ART-1234567890123456");
-       },
-       83, Mit(true, false, false, true, true),
+       }, 83, Mit(true, false, false, true, true),
        {{"string(//g:Item[1]/g:SumDescr)", "Yes"}, {"string(//g:Item[1]/g:SubDescr[2]/g:SubDNo)", "2"},
         {"string(//g:Item[1]/g:SubDescr[1]/g:QU)", "Sack"}, {"string(//g:Item[1]/g:SubDescr[1]/g:QtySpec)", "Yes"},
         {"string(//g:Item[1]/g:SubDescr[2]/g:QtyTBD)", "Yes"}, {"string(//g:Item[1]/g:SubDescr[2]/g:QU)", "Psch"},
@@ -231,77 +159,51 @@ TEST(Positionen, ItemsMarkupItemsSubDescriptionsArticles) {
         {"string(//g:Item[1]/g:DiscountPcnt)", "10.00"}, {"string(//g:Item[1]/g:IT)", "18.00"},
         {"string(//g:Item[1]/g:TimeQu)", "12.50"}, {"count(//g:Item[2]/g:TimeQu)", "0"},
         {"string(//g:Item[2]/g:Product/g:Article/g:ArtNo)", "ART-12345678901"},
-        {"count(//g:Article/g:ArtOutline)", "1"},
-        {"string(//g:BoQInfo/g:NoUPComps)", "2"}}},
-      {"unit of a package part: six characters", "PPPP",
-       [](Belegbau& b) {
-         b.Position("0010", "Paket", 1, "St", 0, 45);
-         b.Position("00101", "Teil", 2, "Stück", 7.5, 47).SetzeFeld("MengePaketteil", 2.0);
-       },
-       83, Mit(false),
+        {"count(//g:Article/g:ArtOutline)", "1"}, {"string(//g:BoQInfo/g:NoUPComps)", "2"}}},
+      {"unit of a package part: six characters", "PPPP", [&](LV& b) { paket(b, "Stück"); }, 83, Mit(false),
        {{"string(//g:SubDescr/g:QU)", "Stück"}},
-       "Element '{http://www.gaeb.de/GAEB_DA_XML/200407}QU': [facet 'maxLength'] The value has a length of '5'; "
-       "this exceeds the allowed maximum length of '4'."},
-      {"article of a package head: its parts follow the product", "PPPP",
-       [](Belegbau& b) {
-         b.Position("0010", "Paket", 1, "St", 0, 45).SetzeFeld("Artikelnummer", "A-1");
-         b.Position("00101", "Teil", 2, "St", 7.5, 47).SetzeFeld("MengePaketteil", 2.0);
-       },
-       83, Mit(true, false, false, false, true),
-       {{"name(//g:Item/g:SubDescr/preceding-sibling::*[1])", "Product"}},
-       "Element '{http://www.gaeb.de/GAEB_DA_XML/200407}SubDescr': This element is not expected. Expected is ( "
-       "{http://www.gaeb.de/GAEB_DA_XML/200407}AlterBidStatus )."},
-      {"packages as items: no parts, no SumDescr", "PPPP",
-       [](Belegbau& b) {
-         b.Position("0010", "Paket", 1, "St", 0, 45);
-         b.Position("00101", "Teil", 2, "St", 7.5, 47).SetzeFeld("MengePaketteil", 2.0);
-       },
-       83, Mit(true, false, true),
+       "Element '" + kNs + "QU': [facet 'maxLength'] The value has a length of '5'; this exceeds the allowed maximum "
+       "length of '4'."}, {"article of a package head: its parts follow the product", "PPPP",
+       [&](LV& b) { paket(b, "St"), b.d.positionen[0].SetzeFeld("Artikelnummer", "A-1"); }, 83,
+       Mit(true, false, false, false, true), {{"name(//g:Item/g:SubDescr/preceding-sibling::*[1])", "Product"}},
+       "Element '" + kNs + "SubDescr': This element is not expected. Expected is ( " + kNs + "AlterBidStatus )."},
+      {"packages as items: no parts, no SumDescr", "PPPP", [&](LV& b) { paket(b, "St"); }, 83, Mit(true, false, true),
        {{"count(//g:SubDescr)", "0"}, {"count(//g:SumDescr)", "0"}, {"count(//g:Item)", "1"}}},
   });
 }
 
 TEST(Texte, DescriptionsRemarksAndBidderTexts) {
   Prüfe({
-      {"remark between items, with ID, RTF styles, label of a title", "11PPPP",
-       [](Belegbau& b) {
+      {"remark between items, with ID, RTF styles, label of a title", "11PPPP", [](LV& b) {
          b.Zeile(22, "01", "Titel");
          b.Position("01.0010", "Wand", 1, "m2", 10).SetzeFeld("LangtextRTF", "{\\rtf1 {\\b fett} normal\\par}");
-         Text(b, "0", "Hinweis zum Einbau");
-         b.Position("01.0020", "Decke", 1, "m2", 10);
-       },
-       83, Mit(false, true),
-       {{"name(//g:Itemlist/*[2])", "Remark"}, {"string(//g:Remark/@ID)", "A4"},
+         Text(b, "0", "Hinweis zum Einbau"), b.Position("01.0020", "Decke", 1, "m2", 10);
+       }, 83, Mit(false, true), {{"name(//g:Itemlist/*[2])", "Remark"}, {"string(//g:Remark/@ID)", "A4"},
         {"count(//g:Remark/g:Description/g:CompleteText/g:DetailTxt)", "1"},
         {"count(//g:Item[1]//g:span[contains(@style, 'bold')])", "1"}}},
-      {"bid: a gap becomes one TextComplement, a remark without markers is left out", "PPPP",
-       [](Belegbau& b) {
+      {"bid: a gap becomes one TextComplement, a remark without markers is left out", "PPPP", [](LV& b) {
          Text(b, "0", "Hinweis ohne Marken");
-         b.Position("0010", "Beton", 1, "m3", 10).SetzeFeld("Langtext", "Beton ®30 cm® liefern");
-         b.d.positionen.back().SetzeFeld("KennNr_Langtext", "XML;2");
+         Setze(b.Position("0010", "Beton", 1, "m3", 10),
+               {{"Langtext", "Beton ®30 cm® liefern"}, {"KennNr_Langtext", "XML;2"}});
          b.Position("0020", "Stahl", 1, "t", 10).SetzeFeld("Langtext", "Stahl ohne Lücke");
-         b.Position("0030", "Estrich", 1, "m2", 10).SetzeFeld("Langtext", "®5 cm® Estrich");
-         b.d.positionen.back().SetzeFeld("KennNr_Langtext", "XML;1");
-       },
-       84, Mit(false),
-       {{"count(//g:Item[1]/g:Description/g:CompleteText/g:DetailTxt/g:TextComplement)", "1"},
+         Setze(b.Position("0030", "Estrich", 1, "m2", 10),
+               {{"Langtext", "®5 cm® Estrich"}, {"KennNr_Langtext", "XML;1"}});
+       }, 84, Mit(false), {{"count(//g:Item[1]/g:Description/g:CompleteText/g:DetailTxt/g:TextComplement)", "1"},
         {"string(//g:TextComplement/@MarkLbl)", "2"}, {"count(//g:TextComplement[contains(., \"'30 cm'\")])", "1"},
         {"count(//g:ComplCaption | //g:ComplTail)", "0"}, {"count(//g:Item[2]/g:Description)", "0"},
-        {"count(//g:Item[3]/g:Description)", "0"}, {"count(//g:Remark)", "0"},
-        {"string(//g:Item[1]/@ID)", "A2"}}},
+        {"count(//g:Item[3]/g:Description)", "0"}, {"count(//g:Remark)", "0"}, {"string(//g:Item[1]/@ID)", "A2"}}},
   });
 }
 
 TEST(Texte, BidderTextModCutsCaptionAndTailInBothSpellings) {
+  const std::string body = "<ComplBody>a</ComplBody>";
   const std::pair<std::string, std::string> fälle[] = {
-      {"", ""},
-      {"<x><TextComplement Kind=\"Bidder\"><ComplCaption/><ComplBody>a</ComplBody><ComplTail/></TextComplement></x>",
-       "<TextComplement Kind=\"Bidder\"><ComplBody>a</ComplBody></TextComplement>"},
-      {"<TextComplement><ComplCaption></ComplCaption><ComplBody>a</ComplBody><ComplTail></ComplTail></TextComplement>",
-       "<TextComplement><ComplBody>a</ComplBody></TextComplement>"},
-      {"<TextComplement><ComplCaption><p>K</p></ComplCaption><ComplBody>a</ComplBody><ComplTail><p>T</p></ComplTail>"
-       "</TextComplement>",
-       "<TextComplement><ComplBody>a</ComplBody></TextComplement>"},
+      {"", ""}, {"<x><TextComplement Kind=\"Bidder\"><ComplCaption/>" + body + "<ComplTail/></TextComplement></x>",
+       "<TextComplement Kind=\"Bidder\">" + body + "</TextComplement>"},
+      {"<TextComplement><ComplCaption></ComplCaption>" + body + "<ComplTail></ComplTail></TextComplement>",
+       "<TextComplement>" + body + "</TextComplement>"},
+      {"<TextComplement><ComplCaption><p>K</p></ComplCaption>" + body +
+           "<ComplTail><p>T</p></ComplTail></TextComplement>", "<TextComplement>" + body + "</TextComplement>"},
   };
   for (const auto& [ein, aus] : fälle) EXPECT_EQ(gaebxml::BieterTextMod(ein), aus) << ein;
 }
@@ -311,16 +213,12 @@ TEST(Positionen, OrdinalNumberPartsAndNumberFormat) {
   auto k = h.Komponente();
   gaebxml::Export e(k->kontext(), {});
   k->kontext().m_PosNr_Trennzeichen = ".";
-  struct {
-    const char* stufen;
-    const char* oz;
+  const struct {
+    const char *stufen, *oz;
     int teil;
     const char* erwartet;
-  } fälle[] = {
-      {"22040", "01.02.0010", 4, "0010"}, {"22040", "01.02.0010", 5, ""},  {"22041", "01.02.0010.A", 5, "A"},
-      {"22041", "", 4, "1"},             {"22041", "", 5, ""},              {"00040", "00123", 4, "0012"},
-      {"22040", "01.02", 4, ""},
-  };
+  } fälle[] = {{"22040", "01.02.0010", 4, "0010"}, {"22040", "01.02.0010", 5, ""}, {"22041", "01.02.0010.A", 5, "A"},
+               {"22041", "", 4, "1"}, {"22041", "", 5, ""}, {"00040", "00123", 4, "0012"}, {"22040", "01.02", 4, ""}};
   for (const auto& f : fälle) {
     k->kontext().satz.OZStufen = f.stufen;
     EXPECT_EQ(e.Zerlege_RNoPart(f.oz, f.teil), f.erwartet) << f.stufen << " " << f.oz << " " << f.teil;

@@ -9,11 +9,7 @@
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
-#include <filesystem>
-#include <memory>
-#include <string>
-
-#include "gaeb2000/exporthelfer.h"
+#include "exportlv.h"
 #include "textconv/textschema.h"
 
 namespace gaeb::test {
@@ -33,18 +29,6 @@ inline xmlSchemaPtr Schema(std::int16_t dp) {
   return dp == 84 ? gebot : sonst;
 }
 
-// Export options by the switches the tests vary.
-inline Ausgabeoptionen Mit(bool preise, bool rtf = false, bool pakete = false, bool zeiten = false,
-                           bool artikel = false) {
-  Ausgabeoptionen o;
-  o.chkMitPreise = preise;
-  o.chkMitRTFAusgabe = rtf;
-  o.chkPaketalsLeistung = pakete;
-  o.chkMitZeiten = zeiten;
-  o.chkMitArtikelnummerAusgabe = artikel;
-  return o;
-}
-
 #define GAEB_BRAUCHT_SCHEMA()                                               \
   if (Schema(83) == nullptr || Schema(84) == nullptr) GTEST_SKIP() << "no schemas in " GAEB_XSD_DIR
 
@@ -53,9 +37,7 @@ class XmlDatei {
  public:
   explicit XmlDatei(const std::string& pfad)
       : doc_(xmlReadFile(pfad.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING)) {}
-  ~XmlDatei() {
-    if (doc_ != nullptr) xmlFreeDoc(doc_);
-  }
+  ~XmlDatei() { xmlFreeDoc(doc_); }
   XmlDatei(const XmlDatei&) = delete;
   XmlDatei& operator=(const XmlDatei&) = delete;
 
@@ -97,12 +79,9 @@ struct XmlLauf {
   std::vector<std::string> meldungen;
 };
 
-inline XmlLauf ExportiereXml(TestHost& h, std::int32_t nummer, std::int16_t dp = 83, const Ausgabeoptionen& o = {},
-                             clsGaebSQLEreignisse* ereignisse = nullptr) {
-  Ordner ordner;
-  std::string ziel = ordner.Datei("lv.x" + std::to_string(dp));
+inline XmlLauf ExportiereXml(TestHost& h, std::int32_t nummer, std::int16_t dp = 83, const Ausgabeoptionen& o = {}) {
+  std::string ziel = NeuerPfad("lv.x" + std::to_string(dp));
   auto k = h.Komponente();
-  k->Verbinde(ereignisse);
   XmlLauf r;
   r.ergebnis = k->Ausgabe_BelegdatenDAXML(1, nummer, ziel, dp, o);
   if (std::filesystem::exists(ziel)) r.datei = std::make_unique<XmlDatei>(ziel);

@@ -1,0 +1,149 @@
+// The run of every export (GAEB 2000, GAEB 90, GAEB DA XML) against the real
+// host: the documents it refuses, progress every tenth position with yield
+// and cancel, the lock held during the walk and given back, a failed unlock
+// and a target that cannot be written.
+#include <gtest/gtest.h>
+
+#include "exportlv.h"
+
+namespace gaeb::test {
+namespace {
+
+using Ausgabe = bool (clsGaebSQL::*)(std::int16_t, std::int32_t, const std::string&, std::int16_t,
+                                     const Ausgabeoptionen&);
+// fertig: held by a finished file, and by a cancelled one when abgebrochenFertig;
+// schreibfehler: the answer when the target cannot be created.
+const struct Format {
+  const char *name, *prozedur;
+  Ausgabe ausgabe;
+  const char *position, *fertig;  // each written position holds `position` once
+  bool abgebrochenFertig, schreibfehler;
+} kFormate[] = {
+    {"DA2000", "Ausgabe_BelegdatenDA2000", &clsGaebSQL::Ausgabe_BelegdatenDA2000, "#begin[Position]", "\r\n#end[GAEB]",
+     true, true},
+    {"DA90", "Ausgabe_BelegdatenDA90", &clsGaebSQL::Ausgabe_BelegdatenDA90, "\r\n21", "\r\n99", false, true},
+    {"DAXML", "Ausgabe_BelegdatenDAXML", &clsGaebSQL::Ausgabe_BelegdatenDAXML, "<Item ", "<Totals>", true, false},
+};
+
+std::size_t Zähle(const std::string& bytes, const std::string& teil) {
+  std::size_t n = 0;
+  for (std::size_t a = bytes.find(teil); a != std::string::npos; a = bytes.find(teil, a + 1)) ++n;
+  return n;
+}
+
+// Document 1: n positions without structure levels.
+void Positionen(TestHost& h, int n) {
+  LV lv(1, {{"DatumAngebotsabgabe", "20270115"}});
+  for (int i = 1; i <= n; ++i) lv.Position(std::to_string(1000 + i), "Leistung", 1, "m2", 10);
+  lv.Speichere(*h.db);
+}
+
+Datei Exportiere(clsGaebSQL& k, const Format& f, std::int32_t nr = 1, std::int16_t dp = 83) {
+  const std::string ziel = NeuerPfad("lv");
+  const bool ok = (k.*f.ausgabe)(1, nr, ziel, dp, {});
+  Datei d(ziel, std::nullopt);
+  d.ergebnis = ok;
+  return d;
+}
+
+TEST(Ablauf, RefusedExportsWriteNothingAndLeaveNoLock) {
+  const std::string gesperrt = "Beleg konnte nicht gesperrt werden",
+                    währung = "Der Beleg ist nicht in der entsprechenden Währung erfasst. ";
+  const struct {
+    std::int32_t nr;
+    std::int16_t dp;
+    std::string meldung[3];  // GAEB 2000, GAEB 90, GAEB DA XML
+  } fälle[] = {{1, 83, {gesperrt, gesperrt, gesperrt}},  // held by another workstation
+               {9, 83, {gesperrt, gesperrt, gesperrt}},  // no such document
+               {2, 83, {währung, währung, währung}},
+               {1, 11, {"Die Ausabe DA11 REB-23.003 ist für GAEB2000 nicht zugelassen! ", gesperrt,
+                        "Die Ausabe DA11 REB-23.003 ist für GAEB XML nicht zugelassen! "}},
+               {2, 12, {"Die Ausabe DA12 REB-23.004 ist für GAEB2000 nicht realisiert! ", währung,
+                        "Die Ausabe DA12 REB-23.004 ist für GAEB XML nicht realisiert! "}}};
+  TestHost h;
+  Positionen(h, 2);
+  LV(2, {{"Währung", "USD"}, {"Währungskurs", 0.0}}).Position(40, "0010").Speichere(*h.db);
+  h.db->Ausführen("INSERT INTO Belegsperren (Belegart, Belegnummer, Inhaber) VALUES (1, 1, 'anna@anderswo:1')");
+  auto k = h.Komponente();
+  // Twice each: a refused document is not left locked by the first answer.
+  for (int versuch = 0; versuch < 2; ++versuch) {
+    for (const auto& f : fälle) {
+      for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(std::string(kFormate[i].name) + " " + std::to_string(f.nr) + " " + std::to_string(f.dp));
+        h.Meldungsdienst().Leeren();
+        Datei d = Exportiere(*k, kFormate[i], f.nr, f.dp);
+        EXPECT_FALSE(d.ergebnis);
+        EXPECT_FALSE(d.vorhanden || d.tempDa);
+        EXPECT_EQ(h.Meldungen(), std::vector<std::string>{f.meldung[i]});
+        EXPECT_EQ(host::Sperrinhaber(*h.db, 1, 1), "anna@anderswo:1");  // the other holder keeps its lock
+        EXPECT_EQ(Sperren(h), 1);                                       // ours is given back
+      }
+    }
+  }
+}
+
+TEST(Ablauf, ProgressEveryTenthPositionWithYieldCancelAndUnlock) {
+  const struct {
+    int abbrechenBei;
+    std::size_t positionen;
+    int fortschritte, yields;
+  } fälle[] = {{0, 25, 3, 3}, {1, 1, 1, 0}, {2, 11, 2, 1}};
+  for (const Format& f : kFormate) {
+    TestHost h;
+    Positionen(h, 25);
+    auto k = h.Komponente();
+    for (const auto& fall : fälle) {
+      SCOPED_TRACE(std::string(f.name) + " " + std::to_string(fall.abbrechenBei));
+      Zuhörer z;
+      long gesperrtWährend = -1;
+      z.abbrechenBei = fall.abbrechenBei, z.beiFortschritt = [&] { gesperrtWährend = Sperren(h); };
+      k->Verbinde(&z);
+      Datei d = Exportiere(*k, f);
+      EXPECT_EQ(d.ergebnis, fall.abbrechenBei == 0);
+      // Last position index 24 + last closing-row index 0 (the totals row) + 10.
+      EXPECT_EQ(z.maxima, std::vector<std::int32_t>{34});
+      EXPECT_EQ(z.fortschritte, fall.fortschritte);
+      EXPECT_EQ(z.schritte, 10 * fall.fortschritte);
+      EXPECT_EQ(z.yields, fall.yields);
+      EXPECT_EQ(gesperrtWährend, 1);
+      EXPECT_EQ(Sperren(h), 0);
+      EXPECT_EQ(Zähle(d.bytes, f.position), fall.positionen);
+      EXPECT_EQ(Zähle(d.bytes, f.fertig) > 0, fall.abbrechenBei == 0 || f.abgebrochenFertig);
+      EXPECT_FALSE(d.tempDa);
+      EXPECT_TRUE(h.Meldungen().empty());
+    }
+  }
+}
+
+// The host's document data object whose unlock fails.
+class OhneEntsperren : public host::BelegdatenHost {
+ public:
+  std::int32_t Entsperren(std::int16_t& art, std::int32_t& nummer) override {
+    host::BelegdatenHost::Entsperren(art, nummer);
+    return 0;
+  }
+};
+
+TEST(Ablauf, FailedUnlockAndUnwritableTargetAreReported) {
+  for (const Format& f : kFormate) {
+    SCOPED_TRACE(f.name);
+    TestHost h;
+    Positionen(h, 1);
+    auto k = h.Komponente();
+    // A target that cannot be created: reported, the document unlocked, the file not complete.
+    EXPECT_EQ((k.get()->*f.ausgabe)(1, 1, NeuerPfad("fehlt/lv"), 83, {}), f.schreibfehler);
+    EXPECT_FALSE(k->AusgabeVollständig());
+    EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055(f.prozedur)});
+    EXPECT_EQ(Sperren(h), 0);
+    // An unlock that fails is reported; the file still counts.
+    h.Meldungsdienst().Leeren();
+    h.fabrik->Registriere(klassen::Belegdaten, [] { return std::make_unique<OhneEntsperren>(); });
+    Datei d = Exportiere(*h.Komponente(), f);
+    EXPECT_TRUE(d.ergebnis);
+    EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("Entsperre Beleg: 1")});
+    EXPECT_NE(Zähle(d.bytes, f.fertig), 0u);
+  }
+}
+
+}  // namespace
+}  // namespace gaeb::test
