@@ -1,6 +1,5 @@
-// Helpers of the export tests (GAEB 2000, GAEB 90, GAEB DA XML): bills built
-// row by row and stored in the real host, exports into fresh folders of the
-// test binary, the written file split into lines, and a progress listener.
+// Helpers of the export tests: bills built row by row and stored in the real host, exports into fresh
+// folders of the test binary, the written file split into lines, and a progress listener.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -63,11 +62,7 @@ struct LV {
     d.adressen.emplace_back(host::AdressKatalog());
     return Setze(d.adressen.back(), {{"Adressart", art}}), Setze(d.adressen.back(), f);
   }
-  void Speichere(Verbindung& db) const {
-    db.Beginne();
-    host::SpeichereDokument(db, d);
-    db.Bestätige();
-  }
+  void Speichere(Verbindung& db) const { db.Beginne(); host::SpeichereDokument(db, d); db.Bestätige(); }
 
   host::Dokument d;
 
@@ -94,15 +89,15 @@ inline std::string NeuerPfad(const std::string& name) {
   return (ordner / name).string();
 }
 
-// A written file: the answer of the export, its bytes and its lines without
-// CR LF (as UTF-8 from code page cp, or as bytes).
+// A written file: the export's answer, its bytes and its lines without CR LF (UTF-8 from code page cp, or bytes).
 struct Datei {
   bool ergebnis = false, vorhanden = false, tempDa = false;
   std::string bytes;
   Z zeilen;
 
   Datei() = default;
-  Datei(const std::string& pfad, std::optional<Codepage> cp) : vorhanden(std::filesystem::exists(pfad)) {
+  Datei(const std::string& pfad, std::optional<Codepage> cp, bool antwort = false)
+      : ergebnis(antwort), vorhanden(std::filesystem::exists(pfad)) {
     tempDa = std::filesystem::exists(pfad + "1");
     bytes = LiesDatei(pfad);
     for (std::size_t a = 0; a < bytes.size();) {
@@ -130,9 +125,7 @@ struct Datei {
 inline Datei Export2000(clsGaebSQL& k, std::int32_t nr, const Ausgabeoptionen& o = {}, std::int16_t dp = 83,
                         Codepage cp = Codepage::Cp850) {
   const std::string ziel = NeuerPfad("lv.d83");
-  bool ergebnis = k.Ausgabe_BelegdatenDA2000(1, nr, ziel, dp, o);
-  Datei d(ziel, cp);
-  d.ergebnis = ergebnis;
+  Datei d(ziel, cp, k.Ausgabe_BelegdatenDA2000(1, nr, ziel, dp, o));
   EXPECT_TRUE(d.bytes.empty() || d.bytes.ends_with("\r\n")) << "last line without CR LF";
   return d;
 }
@@ -140,18 +133,14 @@ inline Datei Export2000(clsGaebSQL& k, std::int32_t nr, const Ausgabeoptionen& o
 // Exports document (1, nr) as GAEB 90 data type dp and reads the bytes back.
 inline Datei Export90(clsGaebSQL& k, std::int16_t dp, const Ausgabeoptionen& o = {}, std::int32_t nr = 5) {
   const std::string ziel = NeuerPfad("lv.d8" + std::to_string(dp));
-  bool ergebnis = k.Ausgabe_BelegdatenDA90(1, nr, ziel, dp, o);
-  Datei d(ziel, std::nullopt);
-  d.ergebnis = ergebnis;
-  return d;
+  return Datei(ziel, std::nullopt, k.Ausgabe_BelegdatenDA90(1, nr, ziel, dp, o));
 }
 
 // GAEB 2000: n blanks followed by text, the expected form of an indented line.
 inline std::string L(std::size_t n, const std::string& text) { return std::string(n, ' ') + text; }
 
-// The lines from the first that equals `von` (at or after line ab) through
-// the next one after it that equals `bis`, both included; empty when `von`
-// is missing.
+// The lines from the first that equals `von` (at or after line ab) through the next one after it that
+// equals `bis`, both included; empty when `von` is missing.
 inline Z Block(const Z& z, const std::string& von, const std::string& bis, std::size_t ab = 0) {
   auto a = std::find(z.begin() + static_cast<std::ptrdiff_t>(ab), z.end(), von);
   if (a == z.end()) return {};
@@ -171,8 +160,7 @@ inline std::string Sp(const std::string& zeile, std::size_t von, std::size_t bis
 }
 inline std::string Leer(std::size_t n) { return std::string(n, ' '); }
 
-// The line format of a whole GAEB 90 file: every line 74 columns of record
-// text and a six-digit line number counting from 000001 without gaps.
+// A whole GAEB 90 file: every line 74 columns of record text and a six-digit number from 000001 without gaps.
 inline void PrüfeZeilenformat(const Datei& d) {
   ASSERT_TRUE(d.bytes.ends_with("\r\n")) << "no CR LF at the end";
   for (std::size_t i = 0; i < d.zeilen.size(); ++i) {
@@ -198,9 +186,8 @@ inline void PrüfeFelder(const Datei& d, const std::vector<Feld>& felder) {
   }
 }
 
-// Fails the 1st, 2nd, ... call of the document data object, one run of
-// `lauf` after the other, until none fails; `gestört(datei, n)` checks each
-// run with fault n. Gives the run without fault and its number.
+// Fails the 1st, 2nd, ... call of the document data object, one run of `lauf` after the other, until none
+// fails; `gestört(datei, n)` checks each run with fault n. Gives the run without fault and its number.
 template <class Lauf, class Gestört>
 std::pair<Datei, long> Störlauf(TestHost& h, Lauf lauf, Gestört gestört) {
   for (long n = 1;; ++n) {
@@ -221,12 +208,25 @@ std::pair<Datei, long> Störlauf(TestHost& h, Lauf lauf, Gestört gestört) {
 inline Ausgabeoptionen Mit(bool preise, bool rtf = false, bool pakete = false, bool zeiten = false,
                            bool artikel = false) {
   Ausgabeoptionen o;
-  o.chkMitPreise = preise;
-  o.chkMitRTFAusgabe = rtf;
-  o.chkPaketalsLeistung = pakete;
-  o.chkMitZeiten = zeiten;
-  o.chkMitArtikelnummerAusgabe = artikel;
+  o.chkMitPreise = preise, o.chkMitRTFAusgabe = rtf, o.chkPaketalsLeistung = pakete;
+  o.chkMitZeiten = zeiten, o.chkMitArtikelnummerAusgabe = artikel;
   return o;
+}
+
+// Document 1: n positions without structure levels.
+inline void Positionen(TestHost& h, int n, const Felder& kopf = {}) {
+  LV lv(1, kopf);
+  lv.Kopf({{"DatumAngebotsabgabe", "20270115"}});
+  for (int i = 1; i <= n; ++i) lv.Position(std::to_string(1000 + i), "Leistung", 1, "m2", 10);
+  lv.Speichere(*h.db);
+}
+
+// True when every CR of the bytes is followed by LF and every LF follows a CR.
+inline bool NurCrLf(const std::string& b) {
+  for (std::size_t i = 0; i < b.size(); ++i)
+    if (b[i] == '\r' ? i + 1 >= b.size() || b[i + 1] != '\n' : b[i] == '\n' && (i == 0 || b[i - 1] != '\r'))
+      return false;
+  return true;
 }
 
 // Settings of the company data, as the contractor's address.
@@ -235,9 +235,7 @@ inline void SetzeFirma(TestHost& h, const Felder& felder) {
     host::SchreibeEinstellung(*h.db, "Standard", "Firmendaten", std::string(name), wert.ToString());
 }
 
-inline long Sperren(TestHost& h) {
-  return static_cast<long>(h.db->Abfrage("SELECT * FROM Belegsperren").zeilen.size());
-}
+inline long Sperren(TestHost& h) { return std::ssize(h.db->Abfrage("SELECT * FROM Belegsperren").zeilen); }
 
 // Records the progress events; cancels at a chosen one.
 class Zuhörer : public clsGaebSQLEreignisse {
@@ -253,9 +251,8 @@ class Zuhörer : public clsGaebSQLEreignisse {
 
   int abbrechenBei = 0;  // number of the progress event that cancels; 0: none
   std::function<void()> beiFortschritt;
-  int fortschritte = 0;
+  int fortschritte = 0, yields = 0;
   long schritte = 0;
-  int yields = 0;
   std::vector<std::int32_t> maxima;
 };
 

@@ -1,7 +1,5 @@
-// The run of every export (GAEB 2000, GAEB 90, GAEB DA XML) against the real
-// host: the documents it refuses, progress every tenth position with yield
-// and cancel, the lock held during the walk and given back, a failed unlock
-// and a target that cannot be written.
+// The run of every export against the real host: refused documents, progress every tenth position with
+// yield and cancel, the lock held during the walk and given back, a failed unlock, an unwritable target.
 #include <gtest/gtest.h>
 
 #include "exportlv.h"
@@ -14,15 +12,14 @@ using Ausgabe = bool (clsGaebSQL::*)(std::int16_t, std::int32_t, const std::stri
 // fertig: held by a finished file, and by a cancelled one when abgebrochenFertig;
 // schreibfehler: the answer when the target cannot be created.
 const struct Format {
-  const char *name, *prozedur;
+  const char* name;  // the procedure is Ausgabe_Belegdaten + name
   Ausgabe ausgabe;
   const char *position, *fertig;  // each written position holds `position` once
   bool abgebrochenFertig, schreibfehler;
 } kFormate[] = {
-    {"DA2000", "Ausgabe_BelegdatenDA2000", &clsGaebSQL::Ausgabe_BelegdatenDA2000, "#begin[Position]", "\r\n#end[GAEB]",
-     true, true},
-    {"DA90", "Ausgabe_BelegdatenDA90", &clsGaebSQL::Ausgabe_BelegdatenDA90, "\r\n21", "\r\n99", false, true},
-    {"DAXML", "Ausgabe_BelegdatenDAXML", &clsGaebSQL::Ausgabe_BelegdatenDAXML, "<Item ", "<Totals>", true, false},
+    {"DA2000", &clsGaebSQL::Ausgabe_BelegdatenDA2000, "#begin[Position]", "\r\n#end[GAEB]", true, true},
+    {"DA90", &clsGaebSQL::Ausgabe_BelegdatenDA90, "\r\n21", "\r\n99", false, true},
+    {"DAXML", &clsGaebSQL::Ausgabe_BelegdatenDAXML, "<Item ", "<Totals>", true, false},
 };
 
 std::size_t Zähle(const std::string& bytes, const std::string& teil) {
@@ -31,35 +28,23 @@ std::size_t Zähle(const std::string& bytes, const std::string& teil) {
   return n;
 }
 
-// Document 1: n positions without structure levels.
-void Positionen(TestHost& h, int n) {
-  LV lv(1, {{"DatumAngebotsabgabe", "20270115"}});
-  for (int i = 1; i <= n; ++i) lv.Position(std::to_string(1000 + i), "Leistung", 1, "m2", 10);
-  lv.Speichere(*h.db);
-}
-
 Datei Exportiere(clsGaebSQL& k, const Format& f, std::int32_t nr = 1, std::int16_t dp = 83) {
   const std::string ziel = NeuerPfad("lv");
-  const bool ok = (k.*f.ausgabe)(1, nr, ziel, dp, {});
-  Datei d(ziel, std::nullopt);
-  d.ergebnis = ok;
-  return d;
+  return Datei(ziel, std::nullopt, (k.*f.ausgabe)(1, nr, ziel, dp, {}));
 }
 
 TEST(Ablauf, RefusedExportsWriteNothingAndLeaveNoLock) {
   const std::string gesperrt = "Beleg konnte nicht gesperrt werden",
                     währung = "Der Beleg ist nicht in der entsprechenden Währung erfasst. ";
-  const struct {
-    std::int32_t nr;
-    std::int16_t dp;
-    std::string meldung[3];  // GAEB 2000, GAEB 90, GAEB DA XML
-  } fälle[] = {{1, 83, {gesperrt, gesperrt, gesperrt}},  // held by another workstation
-               {9, 83, {gesperrt, gesperrt, gesperrt}},  // no such document
-               {2, 83, {währung, währung, währung}},
-               {1, 11, {"Die Ausabe DA11 REB-23.003 ist für GAEB2000 nicht zugelassen! ", gesperrt,
-                        "Die Ausabe DA11 REB-23.003 ist für GAEB XML nicht zugelassen! "}},
-               {2, 12, {"Die Ausabe DA12 REB-23.004 ist für GAEB2000 nicht realisiert! ", währung,
-                        "Die Ausabe DA12 REB-23.004 ist für GAEB XML nicht realisiert! "}}};
+  // The message of GAEB 2000, GAEB 90 and GAEB DA XML.
+  const struct { std::int32_t nr; std::int16_t dp; std::string meldung[3]; } fälle[] = {
+      {1, 83, {gesperrt, gesperrt, gesperrt}},  // held by another workstation
+      {9, 83, {gesperrt, gesperrt, gesperrt}},  // no such document
+      {2, 83, {währung, währung, währung}},
+      {1, 11, {"Die Ausabe DA11 REB-23.003 ist für GAEB2000 nicht zugelassen! ", gesperrt,
+               "Die Ausabe DA11 REB-23.003 ist für GAEB XML nicht zugelassen! "}},
+      {2, 12, {"Die Ausabe DA12 REB-23.004 ist für GAEB2000 nicht realisiert! ", währung,
+               "Die Ausabe DA12 REB-23.004 ist für GAEB XML nicht realisiert! "}}};
   TestHost h;
   Positionen(h, 2);
   LV(2, {{"Währung", "USD"}, {"Währungskurs", 0.0}}).Position(40, "0010").Speichere(*h.db);
@@ -83,11 +68,8 @@ TEST(Ablauf, RefusedExportsWriteNothingAndLeaveNoLock) {
 }
 
 TEST(Ablauf, ProgressEveryTenthPositionWithYieldCancelAndUnlock) {
-  const struct {
-    int abbrechenBei;
-    std::size_t positionen;
-    int fortschritte, yields;
-  } fälle[] = {{0, 25, 3, 3}, {1, 1, 1, 0}, {2, 11, 2, 1}};
+  const struct { int abbrechenBei; std::size_t positionen; int fortschritte, yields; } fälle[] = {
+      {0, 25, 3, 3}, {1, 1, 1, 0}, {2, 11, 2, 1}};
   for (const Format& f : kFormate) {
     TestHost h;
     Positionen(h, 25);
@@ -116,12 +98,8 @@ TEST(Ablauf, ProgressEveryTenthPositionWithYieldCancelAndUnlock) {
 }
 
 // The host's document data object whose unlock fails.
-class OhneEntsperren : public host::BelegdatenHost {
- public:
-  std::int32_t Entsperren(std::int16_t& art, std::int32_t& nummer) override {
-    host::BelegdatenHost::Entsperren(art, nummer);
-    return 0;
-  }
+struct OhneEntsperren : host::BelegdatenHost {
+  std::int32_t Entsperren(std::int16_t& a, std::int32_t& n) override { BelegdatenHost::Entsperren(a, n); return 0; }
 };
 
 TEST(Ablauf, FailedUnlockAndUnwritableTargetAreReported) {
@@ -133,7 +111,7 @@ TEST(Ablauf, FailedUnlockAndUnwritableTargetAreReported) {
     // A target that cannot be created: reported, the document unlocked, the file not complete.
     EXPECT_EQ((k.get()->*f.ausgabe)(1, 1, NeuerPfad("fehlt/lv"), 83, {}), f.schreibfehler);
     EXPECT_FALSE(k->AusgabeVollständig());
-    EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055(f.prozedur)});
+    EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055(std::string("Ausgabe_Belegdaten") + f.name)});
     EXPECT_EQ(Sperren(h), 0);
     // An unlock that fails is reported; the file still counts.
     h.Meldungsdienst().Leeren();

@@ -23,13 +23,11 @@ class OZ : public ::testing::Test {
 TEST_F(OZ, MaskLevelsAndMaskCheck) {
   // Counts of ten and more are written as they are; lower-case letters are
   // not the older notation.
-  const struct {
-    std::string maske, stufen;
-    bool gültig;
-  } fälle[] = {{"1233PPPPI", "11241", true},     {"PPPPPPPPI", "00081", false},  {"12PPPPI0000000", "11041", true},
-               {"", "00000", false},             {"ppii11", "20000", true},      {"GGLTPU", "00010", false},
-               {std::string(12, 'P'), "000120", false}, {"1PPPI|.|", "10031", true}, {"GLT1PPPPU", "10040", false},
-               {"11PPPPU", "20040", false},      {"g1", "10000", true}};
+  const struct { std::string maske, stufen; bool gültig; } fälle[] = {
+      {"1233PPPPI", "11241", true},     {"PPPPPPPPI", "00081", false},  {"12PPPPI0000000", "11041", true},
+      {"", "00000", false},             {"ppii11", "20000", true},      {"GGLTPU", "00010", false},
+      {std::string(12, 'P'), "000120", false}, {"1PPPI|.|", "10031", true}, {"GLT1PPPPU", "10040", false},
+      {"11PPPPU", "20040", false},      {"g1", "10000", true}};
   for (const auto& f : fälle) {
     EXPECT_EQ(k->OZMaske_Stufen(f.maske), f.stufen) << f.maske;
     EXPECT_EQ(Prüfe_OZMaske(f.maske), f.gültig) << f.maske;
@@ -39,10 +37,9 @@ TEST_F(OZ, MaskLevelsAndMaskCheck) {
 
 TEST_F(OZ, FormatPosNrDropsTheSeparatorOnly) {
   // A separator of two bytes is still one character.
-  const struct {
-    const char *trenn, *oz, *erwartet;
-  } fälle[] = {{".", "01.02.0010", "01020010"}, {".", "1.2", "12"}, {".", "0010", "0010"}, {"", "01.02", "01.02"},
-               {"..", "01..02", "01..02"},      {"·", "01·02·ä", "0102ä"}};
+  const struct { const char *trenn, *oz, *erwartet; } fälle[] = {
+      {".", "01.02.0010", "01020010"}, {".", "1.2", "12"}, {".", "0010", "0010"}, {"", "01.02", "01.02"},
+      {"..", "01..02", "01..02"},      {"·", "01·02·ä", "0102ä"}};
   for (const auto& f : fälle) {
     c.m_PosNr_Trennzeichen = f.trenn;
     EXPECT_EQ(Format_PosNr(c, f.oz), f.erwartet) << f.oz;
@@ -77,15 +74,13 @@ TEST_F(OZ, ErmittleMaskByStructureKeptOrRebuiltFromTheFormats) {
     const char* maske;
     std::vector<std::int16_t> arten;
     const char *trennBeleg, *erwartet, *trenn, *stufen;  // trenn null: not asked
-  } fälle[] = {{"", {20, 21, 22, 40}, "", "1233PPPPI", nullptr, "11241"},
-               {"", {21, 22, 40}, "", "122PPPPPI", nullptr, "12051"},
-               {"", {22, 40}, "", "11PPPPPPI", nullptr, "20061"},
-               {"", {40, 50}, "", "PPPPPPPPI", nullptr, "00081"},
-               {"1233PPPPI|,|", {40}, "", "1233PPPPI", ",", "11241"},
-               {"LLTTTPPPPU|.|", {21, 22, 40}, "", "11222PPPPI0000", ".", "23041"},
-               {"GGLLTTTPPPPU|/|", {20, 21, 22, 40}, "", "1122333PPPPI00", "/", "22341"},
-               {"PPPPPPPPI", {40}, ".", "PPPPPPPPI00000", ".", "00081"},
-               {"TTPPPU", {22, 40}, "", "11PPPI00000000", "", "20031"}};
+  } fälle[] = {
+      {"", {20, 21, 22, 40}, "", "1233PPPPI", nullptr, "11241"}, {"", {22, 40}, "", "11PPPPPPI", nullptr, "20061"},
+      {"", {21, 22, 40}, "", "122PPPPPI", nullptr, "12051"}, {"", {40, 50}, "", "PPPPPPPPI", nullptr, "00081"},
+      {"1233PPPPI|,|", {40}, "", "1233PPPPI", ",", "11241"}, {"TTPPPU", {22, 40}, "", "11PPPI00000000", "", "20031"},
+      {"LLTTTPPPPU|.|", {21, 22, 40}, "", "11222PPPPI0000", ".", "23041"},
+      {"GGLLTTTPPPPU|/|", {20, 21, 22, 40}, "", "1122333PPPPI00", "/", "22341"},
+      {"PPPPPPPPI", {40}, ".", "PPPPPPPPI00000", ".", "00081"}};
   std::int32_t nr = 0;
   for (const auto& f : fälle) {
     h.LegeBelegAn(1, ++nr, f.maske, f.arten, f.trennBeleg);
@@ -104,8 +99,7 @@ TEST_F(OZ, ErmittleMaskByStructureKeptOrRebuiltFromTheFormats) {
 }
 
 TEST_F(OZ, ErmittleMaskSkipsFailingStepsSilently) {
-  // Fail the 1st, 2nd, ... call of the document data object until no call
-  // fails: the procedure never reports and never throws.
+  // Fail the 1st, 2nd, ... call of the document data object until none fails: never a report, never a throw.
   for (long n = 1;; ++n) {
     TestHost host;
     host.LegeBelegAn(1, 1, "LLTTTPPPPU|.|", {21, 22, 40});

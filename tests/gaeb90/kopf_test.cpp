@@ -1,8 +1,5 @@
-// GAEB 90 export: the line writer, the line format of a whole file, the
-// header records 00 to 08 and the section records 10, 11, 12 with the sums
-// that close them, column by column against the record tables; output in the
-// home currency, a bill of preamble texts only, and a failing host call at
-// every possible point of an export.
+// GAEB 90 export: the line writer and line format, header records 00 to 08, section records 10 to 12
+// with their sums, home currency, a bill of preamble texts only, a failing host call at every point.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -14,23 +11,17 @@
 namespace gaeb::test {
 namespace {
 
-using Arten = std::vector<std::string>;
-class Zeile90 : public ExportTest {};
 class Kopf90 : public ExportTest {};
-class Bereich90 : public ExportTest {};
-class Ablauf90 : public ExportTest {};
 
-TEST_F(Zeile90, LineWriterCutsAt74NumbersTheLineAndDoesNotWrap) {
+TEST_F(Kopf90, LineWriterCutsAt74NumbersTheLineAndDoesNotWrap) {
   SpeicherAusgabe speicher;
   gaeb90::Export e(k->kontext(), &speicher);
   // Cut at 74; a shorter record gives a shorter line; above 999999 the number
   // takes seven digits; a line break that reached the buffer becomes a blank.
-  const struct {
-    std::int32_t vorher;
-    std::string puffer, zeile;
-  } fälle[] = {{0, "21" + std::string(80, 'x'), "21" + std::string(72, 'x') + "000001\r\n"},
-               {1, "T9", "T9000002\r\n"}, {999999, "99" + Leer(72), "99" + Leer(72) + "1000000\r\n"},
-               {5, "06a\r\nb", "06a  b000006\r\n"}};
+  const struct { std::int32_t vorher; std::string puffer, zeile; } fälle[] = {
+      {0, "21" + std::string(80, 'x'), "21" + std::string(72, 'x') + "000001\r\n"},
+      {1, "T9", "T9000002\r\n"}, {999999, "99" + Leer(72), "99" + Leer(72) + "1000000\r\n"},
+      {5, "06a\r\nb", "06a  b000006\r\n"}};
   std::string alles;
   for (const auto& f : fälle) {
     k->Satznummer(f.vorher);
@@ -54,8 +45,8 @@ TEST_F(Zeile90, LineWriterCutsAt74NumbersTheLineAndDoesNotWrap) {
 
 TEST_F(Kopf90, HeaderRecordsCarryAwardDatesProjectPartiesAndCurrency) {
   SetzeFirma(h, {{"Name1", "Holzbau Müller GmbH"}, {"Straße", "Hauptstraße 5"}, {"PlzOrt", "12345 Musterstadt"}});
-  std::string ä60;
-  for (int i = 0; i < 60; ++i) ä60 += "ä";
+  std::string ä60;  // 60 umlauts
+  while (ä60.size() < 120) ä60 += "ä";
   // A fully described header: data type 83 with prices.
   Datei d = Lauf(
       LV90()
@@ -72,8 +63,8 @@ TEST_F(Kopf90, HeaderRecordsCarryAwardDatesProjectPartiesAndCurrency) {
   ASSERT_TRUE(d.ergebnis);
   PrüfeZeilenformat(d);
   EXPECT_EQ(static_cast<std::size_t>(k->Satznummer()), d.zeilen.size());
-  const Arten arten = d.Arten();
-  EXPECT_EQ(Arten(arten.begin(), arten.begin() + 9), (Arten{"00", "01", "02", "02", "02", "03", "04", "06", "08"}));
+  const Z arten = d.Arten();
+  EXPECT_EQ(Z(arten.begin(), arten.begin() + 9), (Z{"00", "01", "02", "02", "02", "03", "04", "06", "08"}));
   const std::string firma = NachCodepage("Holzbau Müller GmbH,Hauptstraße 5,12345 Musterstadt", Codepage::Cp850);
   PrüfeFelder(d, {{"00", 0, 1, 13, "00" + Leer(8) + "83L"}, {"00", 0, 14, 39, "VG-2026-0017   DV01    007"},
                   {"00", 0, 40, 74, "AN-55          DVAN123411PPPPI  90 "},
@@ -98,13 +89,12 @@ TEST_F(Kopf90, HeaderFallsBackToSubjectDocumentDateAndClientText) {
   Datei d = Lauf(LV90()
                        .Kopf({{"MitLos", true}, {"InformationAG", "Gemeinde Nord"}, {"ZA07", zeile07},
                               {"Ausgabejahr", "2001"}, {"DatumLV", "  "}})
-                       .Position(20, "1", {{"Kurztext1", "Los 1"}})
-                       .Position(40, "1.0010", {{"KnzFreieMenge", true}}),
+                       .Position(20, "1", {{"Kurztext1", "Los 1"}}).Position(40, "1.0010", {{"KnzFreieMenge", true}}),
                    84, {});  // the bid: prices without being asked
   ASSERT_TRUE(d.ergebnis);
   ASSERT_GE(d.zeilen.size(), 8u);
-  const Arten arten = d.Arten();
-  EXPECT_EQ(Arten(arten.begin(), arten.begin() + 8), (Arten{"00", "01", "02", "02", "03", "04", "07", "08"}));
+  const Z arten = d.Arten();
+  EXPECT_EQ(Z(arten.begin(), arten.begin() + 8), (Z{"00", "01", "02", "02", "03", "04", "07", "08"}));
   PrüfeFelder(d, {{"00", 0, 11, 13, "84K"}, {"00", 0, 74, 74, "X"},  // lots
                   {"01", 0, 3, 74, "Angebot" + Leer(33) + "05.12.26" + Leer(21) + "X  "},
                   // empty project information still gives its (blank) line before the subject
@@ -140,23 +130,21 @@ LV BereichsLV() {
                      {"Kurztext3", "Los A"}, {"Alternativposition", true}})
       .Position(40, "1.1.0010", {{"Menge", 10.0}, {"Einzelpreis", 12.5}})
       .Position(21, "1.2", {{"Kurztext1", "Mauerarbeiten"}})
-      .Position(40, "1.2.0010", {{"Menge", 2.0}, {"Einzelpreis", 100.0}})
-      .Position(20, "2", {{"Kurztext1", "Ausbau"}})
+      .Position(40, "1.2.0010", {{"Menge", 2.0}, {"Einzelpreis", 100.0}}).Position(20, "2", {{"Kurztext1", "Ausbau"}})
       .Position(40, "2.0010", {{"Menge", 1.0}, {"Einzelpreis", 50.0}});
   return lv;
 }
 
-Arten OhneKopf(const Datei& d) {
-  Arten arten = d.Arten();
-  arten.erase(arten.begin(), std::find_if(arten.begin(), arten.end(), [](const std::string& a) { return a >= "10"; }));
-  return arten;
+Z OhneKopf(const Datei& d) {
+  const Z arten = d.Arten();
+  return Z(std::find_if(arten.begin(), arten.end(), [](const std::string& a) { return a >= "10"; }), arten.end());
 }
 
-TEST_F(Bereich90, SectionsAreOpenedTitledAndClosedWithTheirSums) {
+TEST_F(Kopf90, SectionsAreOpenedTitledAndClosedWithTheirSums) {
   Datei d = Lauf(BereichsLV());
   ASSERT_TRUE(d.ergebnis);
   PrüfeZeilenformat(d);
-  EXPECT_EQ(OhneKopf(d), (Arten{"11", "12", "11", "12", "12", "12", "12", "21", "23", "25", "26", "31", "32", "11",
+  EXPECT_EQ(OhneKopf(d), (Z{"11", "12", "11", "12", "12", "12", "12", "21", "23", "25", "26", "31", "32", "11",
                                 "12", "21", "23", "25", "26", "31", "32", "32", "11", "12", "21", "23", "25", "26",
                                 "32", "99", "99"}));
   // Section sums as the host computed them: 1.1 = 125.00, 1.2 = 200.00, 1 = 325.00, 2 = 50.00.
@@ -169,15 +157,13 @@ TEST_F(Bereich90, SectionsAreOpenedTitledAndClosedWithTheirSums) {
                   {"32", 3, 3, 31, "2         000000005000" + Leer(7)}});
 }
 
-TEST_F(Bereich90, DataTypeDecidesWhichSectionAndSumRecordsAppear) {
+TEST_F(Kopf90, DataTypeDecidesWhichSectionAndSumRecordsAppear) {
   BereichsLV().Speichere(*h.db);
   // Data type 81: headings but no sums; without prices the sums carry only
   // their labels; the bid: neither section records nor headings, but the sums.
   const Datei d81 = Export90(*k, 81, Mit(true)), ohne = Export90(*k, 83), d84 = Export90(*k, 84);
-  const struct {
-    const Datei& d;
-    std::size_t s11, s12, s31, s32, s23;
-  } fälle[] = {{d81, 4, 7, 2, 0, 3}, {ohne, 4, 7, 2, 4, 0}, {d84, 0, 0, 0, 4, 3}};
+  const struct { const Datei& d; std::size_t s11, s12, s31, s32, s23; } fälle[] = {
+      {d81, 4, 7, 2, 0, 3}, {ohne, 4, 7, 2, 4, 0}, {d84, 0, 0, 0, 4, 3}};
   for (const auto& f : fälle)
     EXPECT_EQ((std::vector<std::size_t>{f.d.Sätze("11").size(), f.d.Sätze("12").size(), f.d.Sätze("31").size(),
                                         f.d.Sätze("32").size(), f.d.Sätze("23").size()}),
@@ -186,24 +172,22 @@ TEST_F(Bereich90, DataTypeDecidesWhichSectionAndSumRecordsAppear) {
   PrüfeFelder(d84, {{"32", 2, 12, 24, " 000000032500"}});
 }
 
-TEST_F(Bereich90, LotsGetRecord10AndLotSums33) {
-  Datei d = Lauf(LV90()
-                       .Kopf({{"MitLos", true}, {"OZMaske", "1PPPPI"}})
+TEST_F(Kopf90, LotsGetRecord10AndLotSums33) {
+  Datei d = Lauf(LV90().Kopf({{"MitLos", true}, {"OZMaske", "1PPPPI"}})
                        .Position(20, "1", {{"Kurztext1", "Los eins"}})
                        .Position(40, "1.0010", {{"Menge", 10.0}, {"Einzelpreis", 10.0}})
                        .Position(20, "12", {{"Kurztext1", "Los zwei"}})
                        .Position(40, "12.0010", {{"Menge", 1.0}, {"Einzelpreis", 20.0}}));
   ASSERT_TRUE(d.ergebnis);
-  EXPECT_EQ(OhneKopf(d), (Arten{"10", "21", "23", "25", "26", "33", "10", "21", "23", "25", "26", "33", "99", "99"}));
+  EXPECT_EQ(OhneKopf(d), (Z{"10", "21", "23", "25", "26", "33", "10", "21", "23", "25", "26", "33", "99", "99"}));
   PrüfeFelder(d, {{"10", 0, 1, 74, "101 Los eins" + Leer(62)}, {"10", 1, 3, 4, "12"},
                   {"33", 0, 1, 74, "331 000000010000" + Leer(58)}, {"33", 1, 1, 16, "3312000000002000"}});
   PrüfeFelder(Export90(*k, 83), {{"33", 0, 1, 74, "331 " + Leer(70)}});
   EXPECT_EQ(Export90(*k, 82, Mit(true)).Sätze("33").size(), 0u);
 }
 
-TEST_F(Ablauf90, HomeCurrencyOutputConvertsTheAmounts) {
-  PrüfeFelder(Lauf(LV90()
-                              .Kopf({{"Währung", "CHF"}, {"Währungskurs", 1.5}})
+TEST_F(Kopf90, HomeCurrencyOutputConvertsTheAmounts) {
+  PrüfeFelder(Lauf(LV90().Kopf({{"Währung", "CHF"}, {"Währungskurs", 1.5}})
                               .Position(40, "01.0010", {{"Menge", 2.0}, {"Einzelpreis", 10.0}})),
                     {{"08", 0, 3, 8, "CHF   "}, {"23", 0, 12, 36, " 0000001000  000000002000"}});
   Ausgabeoptionen o = Mit(true);
@@ -211,9 +195,8 @@ TEST_F(Ablauf90, HomeCurrencyOutputConvertsTheAmounts) {
   PrüfeFelder(Export90(*k, 83, o), {{"08", 0, 3, 8, "EUR   "}, {"23", 0, 12, 36, " 0000001500  000000003000"}});
 }
 
-TEST_F(Ablauf90, BillOfOnlyPreambleTextsHasNoHeader) {
-  Datei d = Lauf(LV90()
-                       .Position(50, {{"Langtext", "Erste Vorbemerkung"}, {"Langtextdruck", true}, {"KnzVbSb", "1"}})
+TEST_F(Kopf90, BillOfOnlyPreambleTextsHasNoHeader) {
+  Datei d = Lauf(LV90().Position(50, {{"Langtext", "Erste Vorbemerkung"}, {"Langtextdruck", true}, {"KnzVbSb", "1"}})
                        .Position(50, {{"Langtext", "Zweite"}, {"Langtextdruck", true}, {"KnzVbSb", "1"}}));
   ASSERT_TRUE(d.ergebnis);
   PrüfeZeilenformat(d);
@@ -225,16 +208,13 @@ TEST_F(Ablauf90, BillOfOnlyPreambleTextsHasNoHeader) {
 // other: the export never throws, reports only through its procedures'
 // names, writes only whole numbered lines and never leaves the document
 // locked; the run without fault writes the whole bill.
-TEST_F(Ablauf90, FailingHostCallAtEveryPoint) {
-  LV90()
-      .Kopf({{"Komponente", "30 Zeit          Material      Lohn          "}, {"ZA06", "sechs"}})
+TEST_F(Kopf90, FailingHostCallAtEveryPoint) {
+  LV90().Kopf({{"Komponente", "30 Zeit          Material      Lohn          "}, {"ZA06", "sechs"}})
       .Position(50, {{"Langtext", "Vorbemerkung"}, {"Langtextdruck", true}, {"KnzVbSb", "1"}})
-      .Position(20, "1", {{"Kurztext1", "Rohbau"}})
-      .Position(21, "1.1", {{"Kurztext1", "Erdarbeiten"}})
+      .Position(20, "1", {{"Kurztext1", "Rohbau"}}).Position(21, "1.1", {{"Kurztext1", "Erdarbeiten"}})
       .Position(40, "1.1.0010",
                 {{"Menge", 2.0}, {"Einzelpreis", 3.0}, {"KnzGaeb", std::int16_t{10}}, {"Langtext", "Zeile\r\nZeile"}})
-      .Position(45, "1.1.0020", {{"Menge", 1.0}})
-      .Position(47, {{"Menge", 1.0}, {"Einzelpreis", 5.0}})
+      .Position(45, "1.1.0020", {{"Menge", 1.0}}).Position(47, {{"Menge", 1.0}, {"Einzelpreis", 5.0}})
       .Position(50, {{"Langtext", "Hinweis"}})
       .Position(70, "1.1.0030", {{"WelcherBetragZuAbschlag", std::int16_t{2}}, {"AufAbschlagProzent", 2.0}})
       .Position(80, "1.1.0040", {{"WelcherBetragZuAbschlag", std::int16_t{0}}, {"AufAbschlagProzent", 1.0}})

@@ -1,6 +1,5 @@
-// GAEB 90 export: the records of positions (21 to 24, 30), their texts (25,
-// 26, the notice 20/26 and the T-records) and the end records 99, column by
-// column against the record tables.
+// GAEB 90 export: the position records 21 to 24 and 30, their texts (25, 26, notices 20/26, T-records)
+// and the end records 99, column by column against the record tables.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,10 +10,7 @@
 namespace gaeb::test {
 namespace {
 
-using Arten = std::vector<std::string>;
 class Position90 : public ExportTest {};
-class Text90 : public ExportTest {};
-class Ende90 : public ExportTest {};
 
 // Positions with every flag of record 21, a package and two surcharge rows
 // written as positions (level code 9).
@@ -22,9 +18,8 @@ LV PositionsLV() {
   LV lv = LV90();
   lv.Position(40, "01.0010", {{"Menge", 10.0}, {"Mengeneinheit", "m2"}, {"Einzelpreis", 12.5},
                    {"Rabattprozent", 5.0}, {"Rabattbetrag", 6.25}})
-      .Position(40, "01.0020", {{"Alternativposition", true}, {"Menge", -3.5},
-                     {"Mengeneinheit", "m"}, {"Einzelpreis", 4.2}, {"Nachtrag", std::int16_t{7}},
-                     {"KnzGaeb", std::int16_t{11}}})
+      .Position(40, "01.0020", {{"Alternativposition", true}, {"Menge", -3.5}, {"Mengeneinheit", "m"},
+          {"Einzelpreis", 4.2}, {"Nachtrag", std::int16_t{7}}, {"KnzGaeb", std::int16_t{11}}})
       .Position(40, "01.0030", {{"Alternativposition", true}, {"Bedarfsposition", true},
                      {"Pauschalpreis", true}, {"Mengeneinheit", "St"}, {"Menge", 1.0}, {"KnzGaeb", std::int16_t{10}},
                      {"Nachtrag", std::int16_t{1000}}, {"FürSummenspeicher1", false}})
@@ -72,10 +67,10 @@ TEST_F(Position90, Records21To24CarryFlagsQuantitiesPricesAndParts) {
       {"24", 0, 1, 74, "2401 00000002500kg  " + Leer(54)}, {"24", 1, 1, 74, "2402 00000000750St   X" + Leer(52)},
   });
   // Each part is followed by its short and long text.
-  const Arten arten = d.Arten();
+  const Z arten = d.Arten();
   auto teil = std::find(arten.begin(), arten.end(), "24");
   ASSERT_NE(teil, arten.end());
-  EXPECT_EQ(Arten(teil, teil + 6), (Arten{"24", "25", "26", "24", "25", "26"}));
+  EXPECT_EQ(Z(teil, teil + 6), (Z{"24", "25", "26", "24", "25", "26"}));
   EXPECT_EQ(Export90(*k, 83).Sätze("23").size(), 0u);  // no record 23 without prices
 
   // Record 22 only in data type 82: the total less the discount amount
@@ -88,25 +83,19 @@ TEST_F(Position90, Records21To24CarryFlagsQuantitiesPricesAndParts) {
   for (std::int16_t dp : {81, 84, 85, 86}) EXPECT_EQ(Export90(*k, dp).Sätze("22").size(), 0u) << dp;
 
   // With packages as positions the head is a plain position and its parts vanish.
-  Ausgabeoptionen o = Mit(true);
-  o.chkPaketalsLeistung = true;
-  Datei pal = Export90(*k, 83, o);
+  Datei pal = Export90(*k, 83, Mit(true, false, true));
   PrüfeFelder(pal, {{"21", 4, 12, 14, "NNN"}});
   EXPECT_EQ(pal.Sätze("24").size(), 0u);
   EXPECT_EQ(pal.Sätze("25").size(), d.Sätze("25").size() - 2);
   EXPECT_EQ(k->AnzahlLeistungen(), 6);
 
   // The RTF and article number options change nothing in GAEB 90.
-  o.chkPaketalsLeistung = false;
-  o.chkMitRTFAusgabe = true;
-  o.chkMitArtikelnummerAusgabe = true;
-  EXPECT_EQ(Export90(*k, 83, o).bytes, d.bytes);
+  EXPECT_EQ(Export90(*k, 83, Mit(true, true, false, false, true)).bytes, d.bytes);
 }
 
 TEST_F(Position90, Record30WritesTimeMaterialAndLabourByTheDocumentsComponents) {
   auto slot = [](const std::string& name) { return name + std::string(14 - name.size(), ' '); };
-  Ausgabeoptionen o;
-  o.chkMitZeiten = true;
+  const Ausgabeoptionen o = Mit(false, false, false, true);
   Datei d = Lauf(LV90()
                        .Kopf({{"Komponente", "30 " + slot("Zeit") + slot("material") + slot("Lohn") + slot("") +
                                                  slot("Geraet")}})
@@ -116,18 +105,17 @@ TEST_F(Position90, Record30WritesTimeMaterialAndLabourByTheDocumentsComponents) 
   ASSERT_EQ(d.Sätze("30").size(), 1u);  // the second position has no GAEB code 10 or 11
   EXPECT_EQ(Sp(d.Sätze("30")[0], 1, 74), "30" + std::string("0000015000") + "0000000840" + "0000000410" + Leer(42));
   // Record 30 stands between the quantity record and the texts of its position.
-  const Arten arten = d.Arten();
+  const Z arten = d.Arten();
   const auto i30 = std::find(arten.begin(), arten.end(), "30") - arten.begin();
   EXPECT_EQ(arten[i30 - 1] + arten[i30 + 1], "2125");
   PrüfeFelder(Export90(*k, 85), {{"30", 0, 3, 22, Leer(10) + "0000000840"}});  // without times
   EXPECT_EQ(Export90(*k, 83, o).Sätze("30").size(), 0u);
 }
 
-TEST_F(Text90, ShortTextIsSplitAt70AndTheSecondShortTextFollows) {
+TEST_F(Position90, ShortTextIsSplitAt70AndTheSecondShortTextFollows) {
   std::string lang;
   for (int i = 0; i < 15; ++i) lang += "Abcdefghi ";  // 150 characters
-  Datei d = Lauf(LV90()
-                       .Position(40, "01.0010", {{"Kurztext1", lang}, {"Kurztext3", "Zweiter Kurztext"}})
+  Datei d = Lauf(LV90().Position(40, "01.0010", {{"Kurztext1", lang}, {"Kurztext3", "Zweiter Kurztext"}})
                        .Position(40, "01.0020")
                        .Position(40, "01.0030", {{"Kurztext1", "Kante ''gefast''"}}), 83, {});
   ASSERT_EQ(d.Sätze("25").size(), 6u);
@@ -138,7 +126,7 @@ TEST_F(Text90, ShortTextIsSplitAt70AndTheSecondShortTextFollows) {
                   {"25", 5, 3, 20, "Kante 'gefast'    "}});
 }
 
-TEST_F(Text90, LongTextCarriesLineCodesAndTheAdditionalText) {
+TEST_F(Position90, LongTextCarriesLineCodesAndTheAdditionalText) {
   LV lv = LV90();
   lv.Kopf({{"Kurzlangtext", true}})
       .Position(40, "01.0010", {{"Langtext", "Erste Zeile\r\nZweite ''Zeile''"},
@@ -158,9 +146,8 @@ TEST_F(Text90, LongTextCarriesLineCodesAndTheAdditionalText) {
   PrüfeFelder(Lauf(lv.Kopf({{"Ausgabejahr", "2001"}}), 83, {}), {{"26", 0, 1, 16, "26   Erste Zeile"}});
 }
 
-TEST_F(Text90, BidderLinesOnlyAndNoShortTextsInDataType84) {
-  Datei d = Lauf(LV90()
-                       .Position(22, "01", {{"Kurztext1", "Titel"}})
+TEST_F(Position90, BidderLinesOnlyAndNoShortTextsInDataType84) {
+  Datei d = Lauf(LV90().Position(22, "01", {{"Kurztext1", "Titel"}})
                        .Position(40, "01.0010", {{"KnzFreieMenge", true}, {"Menge", 2.0}, {"Kurztext1", "Kurz"},
                                       {"Langtext", "Text des Auftraggebers\r\nAngabe des Bieters"},
                                       {"KennNr_Langtext", "001 00B "}})
@@ -175,18 +162,17 @@ TEST_F(Text90, BidderLinesOnlyAndNoShortTextsInDataType84) {
   EXPECT_EQ(d.Sätze("23").size(), 2u);  // the bid always carries prices
 }
 
-TEST_F(Text90, NoticesPreamblesAndClosingTexts) {
+TEST_F(Position90, NoticesPreamblesAndClosingTexts) {
   const std::string vorbemerkung = "Vorbemerkung " + std::string(80, 'v');
-  Datei d = Lauf(LV90()
-                       .Position(50, {{"Langtext", vorbemerkung}, {"Langtextdruck", true}, {"KnzVbSb", "1"}})
+  Datei d = Lauf(LV90().Position(50, {{"Langtext", vorbemerkung}, {"Langtextdruck", true}, {"KnzVbSb", "1"}})
                        .Position(40, "01.0010")
                        .Position(50, {{"Langtext", "Hinweis zur ''Ausführung''\r\nZweite Zeile"}, {"KnzVbSb", "0"}})
                        .Schlusszeile(140, {{"Langtext", "Schlussbemerkung"}}), 83, {});
   ASSERT_TRUE(d.ergebnis);
   PrüfeZeilenformat(d);
-  const Arten arten = d.Arten();
+  const Z arten = d.Arten();
   // The preamble comes before the header; the notice after the position.
-  EXPECT_EQ(Arten(arten.begin(), arten.begin() + 5), (Arten{"T0", "T1", "T1", "T9", "00"}));
+  EXPECT_EQ(Z(arten.begin(), arten.begin() + 5), (Z{"T0", "T1", "T1", "T9", "00"}));
   const std::string hinweis = NachCodepage("Hinweis zur 'Ausführung'", Codepage::Cp850);
   PrüfeFelder(d, {{"T0", 0, 1, 74, "T0" + Leer(72)}, {"T1", 0, 1, 74, "T1" + vorbemerkung.substr(0, 72)},
                   {"T1", 1, 1, 74, "T1" + vorbemerkung.substr(72) + Leer(72 - 21)},
@@ -196,17 +182,16 @@ TEST_F(Text90, NoticesPreamblesAndClosingTexts) {
   EXPECT_EQ(d.Sätze("20").size(), 1u);
   // Closing: the end record of the totals row, the end record of the closing
   // text with its T-records, and the final end record.
-  EXPECT_EQ(Arten(arten.end() - 6, arten.end()), (Arten{"99", "99", "T0", "T1", "T9", "99"}));
+  EXPECT_EQ(Z(arten.end() - 6, arten.end()), (Z{"99", "99", "T0", "T1", "T9", "99"}));
   EXPECT_EQ(Sp(d.zeilen[d.zeilen.size() - 3], 1, 74), "T1Schlussbemerkung" + Leer(56));
   // Notices are not part of data type 82.
   EXPECT_EQ(Export90(*k, 82).Sätze("20").size(), 0u);
 }
 
-TEST_F(Ende90, LongEndRecordCarriesTotalsDiscountFactorVatAndCount) {
+TEST_F(Position90, LongEndRecordCarriesTotalsDiscountFactorVatAndCount) {
   // Two positions of 600.00 and 400.00 and a discount of 5 percent on the
   // whole bill: net 950.00, VAT 19 percent, gross 1130.50.
-  Datei d = Lauf(LV90()
-                       .Position(40, "01.0010", {{"Menge", 10.0}, {"Einzelpreis", 60.0}})
+  Datei d = Lauf(LV90().Position(40, "01.0010", {{"Menge", 10.0}, {"Einzelpreis", 60.0}})
                        .Position(40, "01.0020", {{"Menge", 4.0}, {"Einzelpreis", 100.0}})
                        .Position(80, "01.0030", {{"WelcherBetragZuAbschlag", std::int16_t{0}},
                                       {"AufAbschlagProzent", 5.0}}));
@@ -225,11 +210,9 @@ TEST_F(Ende90, LongEndRecordCarriesTotalsDiscountFactorVatAndCount) {
   }
 }
 
-TEST_F(Ende90, SurchargeOfASectionGoesIntoItsSumRecord) {
-  Datei d = Lauf(LV90()
-                       .Kopf({{"UmsatzsteuerProzent", 7.0}})
-                       .Position(22, "01")
-                       .Position(40, "01.0010", {{"Menge", 10.0}, {"Einzelpreis", 10.0}})
+TEST_F(Position90, SurchargeOfASectionGoesIntoItsSumRecord) {
+  Datei d = Lauf(LV90().Kopf({{"UmsatzsteuerProzent", 7.0}})
+                       .Position(22, "01").Position(40, "01.0010", {{"Menge", 10.0}, {"Einzelpreis", 10.0}})
                        .Position(70, "01.0020", {{"WelcherBetragZuAbschlag", std::int16_t{3}},
                                       {"AufAbschlagProzent", 10.0}})
                        .Position(22, "02")

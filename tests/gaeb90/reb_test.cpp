@@ -1,7 +1,5 @@
-// Quantity calculations DA11 and DA12: the formula splitter, the exact lines
-// of both files for a take-off stored in the real host (sheet change,
-// negative quantity, continuation lines, skipped rows, a quantity too wide),
-// the route through the GAEB 90 driver, and the host's formula evaluation.
+// Quantity calculations DA11 and DA12: the formula splitter, the exact lines of both files for a stored
+// take-off, the route through the GAEB 90 driver, and the host's formula evaluation.
 #include <gtest/gtest.h>
 
 #include "gaeb90/reb.h"
@@ -11,33 +9,24 @@
 namespace gaeb::test {
 namespace {
 
+const std::string zwölf = "2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2";
 
 // s filled with blanks to n characters.
 std::string L(const std::string& s, std::size_t n) { return s + std::string(n - s.size(), ' '); }
 
 host::Aufmasszeile Z(std::int16_t art, const char* oz, const char* bezeichnung, const std::string& formel) {
   host::Aufmasszeile z;
-  z.Zeilenart = art;
-  z.Positionsnummer = oz;
-  z.Bezeichnung = bezeichnung;
-  z.Formel = formel;
+  z.Zeilenart = art, z.Positionsnummer = oz, z.Bezeichnung = bezeichnung, z.Formel = formel;
   return z;
 }
 
 TEST(Reb, ZerlegeFormelCutsAfterTheLastOperatorWithinTheWidth) {
-  const std::string zwölf = "2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2";
-  const struct {
-    std::string formel;
-    std::size_t breite;
-    int art;
-    std::vector<std::string> stücke;
-  } fälle[] = {
+  const struct { std::string formel; std::size_t breite; int art; std::vector<std::string> stücke; } fälle[] = {
       {"2*3,5+4", 38, 11, {"2*3,5+4="}}, {" 2 ^ 3 ", 38, 12, {"2**3="}},
       {"2 ^ 3", 38, 0, {"2 ^ 3="}},  // other kinds keep the formula as written
       {"   ", 38, 11, {}}, {zwölf, 38, 11, {zwölf.substr(0, 36), zwölf.substr(36) + "="}},
       {zwölf, 65, 12, {zwölf.substr(0, 64), zwölf.substr(64) + "="}},
-      {"123456789012345", 10, 11, {"1234567890", "12345="}},  // no operator: cut at the width
-  };
+      {"123456789012345", 10, 11, {"1234567890", "12345="}}};  // no operator: cut at the width
   for (const auto& f : fälle) {
     std::vector<std::string> stücke;
     EXPECT_TRUE(gaeb90::Zerlege_Formel(f.formel, stücke, f.breite, f.art));
@@ -70,12 +59,9 @@ class RebTest : public ::testing::Test {
     k->Verbinde(zuhörer);
     const bool ok = dp == 11 ? k->Ausgabe_BelegdatenDA90REB11(1, 5, pfad, *feld)
                              : k->Ausgabe_BelegdatenDA90REB12(1, 5, pfad, *feld);
-    Datei d(pfad, std::nullopt);
-    d.ergebnis = ok;
-    return d;
+    return Datei(pfad, std::nullopt, ok);
   }
 
-  const std::string zwölf = "2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2+2,5*2";
   TestHost h;
   std::unique_ptr<host::XArrayDBHost> feld;
 };
@@ -178,15 +164,10 @@ TEST_F(RebTest, ProgressCancelAndALostLock) {
 }
 
 TEST(Reb, HostEvaluatesFormulasAndStoresNothingOnAnError) {
-  const struct {
-    std::string formel;
-    double wert;
-    bool fehler;
-  } fälle[] = {
-      {"2*3,5+4", 11, false},   {"2^3", 8, false},         {"2 ** 3", 8, false}, {"(1,5+0,5)*2", 4, false},
-      {"-2,5*5", -12.5, false}, {"sqrt(16)+min(2;3)", 6, false},
-      {"2*", 0, true},          {"Wand", 0, true},         {"1/0", 0, true},     {"", 0, true},
-  };
+  const struct { std::string formel; double wert; bool fehler; } fälle[] = {
+      {"2*3,5+4", 11, false}, {"2^3", 8, false}, {"2 ** 3", 8, false}, {"(1,5+0,5)*2", 4, false},
+      {"-2,5*5", -12.5, false}, {"sqrt(16)+min(2;3)", 6, false}, {"2*", 0, true}, {"Wand", 0, true},
+      {"1/0", 0, true}, {"", 0, true}};
   for (const auto& f : fälle) {
     if (f.fehler) {
       EXPECT_THROW(host::BerechneFormel(f.formel), Fehler) << f.formel;
