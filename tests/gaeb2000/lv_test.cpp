@@ -1,9 +1,5 @@
-// The LV body of the GAEB 2000 export, line by line with its indentation:
-// areas and their closing, package heads with their parts, the attributes of
-// a position, surcharge rows and area sums; the text blocks (long and short
-// texts with supplement markers, continuation texts, text rows as Hinweis or
-// AusfBeschr, additional texts before the header and closing texts at the
-// end, plain and as RTF).
+// The LV body of the GAEB 2000 export line by line with its indentation: areas, packages,
+// position attributes, surcharge rows, area sums and the text blocks, plain and as RTF.
 #include <gtest/gtest.h>
 
 #include "exportlv.h"
@@ -12,7 +8,6 @@ namespace gaeb::test {
 namespace {
 
 class LVBody : public ExportTest {};
-class Texte : public ExportTest {};
 
 // The lines after the first line equal to `nach`, count of them.
 Z Nach(const Z& z, const std::string& nach, std::size_t anzahl, std::size_t ab = 0) {
@@ -22,8 +17,7 @@ Z Nach(const Z& z, const std::string& nach, std::size_t anzahl, std::size_t ab =
 }
 
 TEST_F(LVBody, ALotAfterALotClosesTheDeeperAreas) {
-  LV b;
-  b.d.kopf.SetzeFeld("OZTrennzeichen", ".");
+  LV b(1, {{"OZTrennzeichen", "."}});
   b.Zeile(20, "01", "Los 1");
   b.Zeile(21, "01.02", "Rohbau");
   b.Zeile(22, "01.02.03", "Mauerwerk").SetzeFeld("Alternativposition", true);
@@ -48,16 +42,14 @@ TEST_F(LVBody, ALotAfterALotClosesTheDeeperAreas) {
 void PaketBeleg(TestHost& h, std::int32_t nr, bool paketZuletzt) {
   LV b(nr);
   b.Position("0010", "Tür komplett", 2, "St", 0, 45);
-  for (int i = 1; i <= 3; ++i) {
+  for (int i = 1; i <= 3; ++i)
     b.Position("001" + std::to_string(i), "Teil " + std::to_string(i), i, "m", 5, 47).SetzeFeld("MengePaketteil", 1.0 * i);
-  }
   if (!paketZuletzt) b.Position("0020", "Danach", 1, "St", 1);
   b.Speichere(*h.db);
 }
 
-Z Teil(int nr, double menge) {
-  std::string n = std::to_string(nr);
-  std::string m = std::to_string(static_cast<int>(menge)) + ",000";
+Z Teil(int nr) {
+  const std::string n = std::to_string(nr), m = n + ",000";
   return {L(15, "#begin[UnterBeschr]"), L(17, "[UBNR]0" + n + "[end]"), L(17, "#begin[Beschreibung]"),
           L(17, "[Kurztext]"),          L(17, "Teil " + n),             L(17, "[end]"),
           L(17, "#end[Beschreibung]"),  L(17, "[Menge]" + m + "[end]"), L(17, "[ME]m[end]"),
@@ -75,10 +67,7 @@ TEST_F(LVBody, PackageHeadHoldsItsPartsAndOneEnd) {
                   L(15, "[ME]St[end]"),      L(15, "[EP]30,00[end]"),    L(15, "[GB]60,00[end]"),
                   L(15, "#begin[Beschreibung]"), L(17, "[Kurztext]"), L(17, "Tür komplett"),
                   L(17, "[end]"),            L(15, "#end[Beschreibung]"), L(15, "[LeitBeschr]J[end]")};
-    for (int i = 1; i <= 3; ++i) {
-      Z t = Teil(i, i);
-      erwartet.insert(erwartet.end(), t.begin(), t.end());
-    }
+    for (int i = 1; i <= 3; ++i) std::ranges::copy(Teil(i), std::back_inserter(erwartet));
     erwartet.push_back(L(12, "#end[Position]"));
     erwartet.push_back(zuletzt ? L(10, "#end[LVBereich]") : L(12, "#begin[Position]"));
     EXPECT_EQ(Block(r.zeilen, L(12, "#begin[Position]"), erwartet.back()), erwartet) << zuletzt;
@@ -106,10 +95,7 @@ TEST_F(LVBody, PositionAttributesFollowTheirConditions) {
   b.Position("0030", "Ohne Zeit", 1, "St", 1).SetzeFeld("Bedarfsposition", true);
   b.Speichere(*h.db);
 
-  Ausgabeoptionen alles = Mit(true);
-  alles.chkMitZeiten = true;
-  alles.chkMitArtikelnummerAusgabe = true;
-  Datei r = Export2000(*k, 1, alles, 83);
+  Datei r = Export2000(*k, 1, Mit(true, false, false, true, true), 83);
   ASSERT_TRUE(r.ergebnis);
   // Data phase 83 with a free quantity: no "[Menge]".
   EXPECT_EQ(Block(r.zeilen, L(12, "#begin[Position]"), L(12, "#end[Position]")),
@@ -124,8 +110,7 @@ TEST_F(LVBody, PositionAttributesFollowTheirConditions) {
                // the short text on one line, without the CR LF the description block left
                L(20, "[ArtKurztext]Fenster[end]"), L(17, "#end[Artikel]"), L(15, "#end[Produkt]"),
                L(12, "#end[Position]")}));
-  // A lump sum always carries its quantity; "Psch" as unit; need with or
-  // without alternative; a zero time writes no "[ZEIT]".
+  // A lump sum always carries its quantity, "Psch" as unit; need with or without alternative; no zero "[ZEIT]".
   Z zweite = Block(r.zeilen, L(15, "[OZ]0020[end]"), L(15, "#begin[Beschreibung]"));
   EXPECT_EQ(zweite, (Z{L(15, "[OZ]0020[end]"), L(15, "[Bedarf]M[end]"), L(15, "[FRMenge]J[end]"),
                        L(15, "[Menge]1,000[end]"), L(15, "[ME]Psch[end]"), L(15, "[EP]50,00[end]"),
@@ -133,16 +118,14 @@ TEST_F(LVBody, PositionAttributesFollowTheirConditions) {
   EXPECT_EQ(Anzahl(r.zeilen, L(15, "[ZEIT]0,00[end]")), 0);
 
   // Price shares need data phase 84 or times, not prices.
-  const Ausgabeoptionen nurPreise = Mit(true);
-  EXPECT_EQ(Anzahl(Export2000(*k, 1, nurPreise, 83).zeilen, L(15, "[EPAnteil1]60,00[end]")), 0);
+  EXPECT_EQ(Anzahl(Export2000(*k, 1, Mit(true), 83).zeilen, L(15, "[EPAnteil1]60,00[end]")), 0);
   Datei angebot = Export2000(*k, 1, {}, 84);
   EXPECT_EQ(Anzahl(angebot.zeilen, L(15, "[EPAnteil1]60,00[end]")), 1);
   EXPECT_EQ(Anzahl(angebot.zeilen, L(15, "[Menge]3,000[end]")), 1);  // only 83 leaves a free quantity out
 }
 
 TEST_F(LVBody, SurchargeRowsAndAreaSums) {
-  LV b;
-  b.d.kopf.SetzeFeld("OZTrennzeichen", ".");
+  LV b(1, {{"OZTrennzeichen", "."}});
   b.Zeile(21, "01", "Gewerk");
   b.Zeile(22, "01.01", "Titel");
   b.Position("01.01.0010", "A", 4, "St", 25);
@@ -153,8 +136,7 @@ TEST_F(LVBody, SurchargeRowsAndAreaSums) {
          {"Alternativposition", true}});
   b.Zeile(60, "01.01.0040", "Summe Gewerk").SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{2});
   b.Speichere(*h.db);
-  const Ausgabeoptionen preise = Mit(true);
-  Datei r = Export2000(*k, 1, preise);
+  Datei r = Export2000(*k, 1, Mit(true));
   ASSERT_TRUE(r.ergebnis);
   // Surcharge of 5 % on the title's 100,00 (level 3: title, position at level 4).
   EXPECT_EQ(Block(r.zeilen, L(15, "#begin[ZuschlPosition]"), L(15, "#end[ZuschlPosition]")),
@@ -167,8 +149,7 @@ TEST_F(LVBody, SurchargeRowsAndAreaSums) {
   EXPECT_EQ(abschlag, (Z{L(18, "[OZ]01010030[end]"), L(18, "[ZZLfdNr]0[end]"), L(18, "[Bedarf]E[end]"),
                          L(18, "[ZuschlArt]Z[end]"), L(18, "[Zuschlag]-2,00[end]"), L(18, "[GBZuschl]105,00[end]"),
                          L(18, "[GB]102,90[end]")}));
-  // The trade's sum: the title summed with zeros and closed at 7 blanks,
-  // then the trade's own sums; the trade gets no closing line.
+  // The trade's sum: the title summed with zeros and closed at 7 blanks, then the trade's own sums, no closing.
   EXPECT_EQ(Nach(r.zeilen, L(15, "#end[ZuschlPosition]"), 8, Index(r.zeilen, L(18, "[OZ]01010030[end]"))),
             (Z{L(16, "[Summe]0,00[end]"), L(16, "[NachlassProz]0,00[end]"), L(16, "[SummeNachNL]105,00[end]"),
                L(7, "#end[LVBereich]"), L(16, "[Summe]105,00[end]"), L(16, "[NachlassProz]0,00[end]"),
@@ -201,7 +182,7 @@ Z Beschreibung(const Z& innen) {
   return z;
 }
 
-TEST_F(Texte, PlainTextBlocks) {
+TEST_F(LVBody, PlainTextBlocks) {
   TextBeleg(h);
   Datei r = Export2000(*k, 1);
   ASSERT_TRUE(r.ergebnis);
@@ -210,8 +191,7 @@ TEST_F(Texte, PlainTextBlocks) {
   EXPECT_EQ(Z(r.zeilen.begin() + 2, r.zeilen.begin() + 9),
             (Z{L(7, "#begin[ZusText]"), L(12, "[Text]"), L(12, "Vorbemerkung"), L(12, "[end]"), L(7, "#end[ZusText]"),
                "", L(5, "#begin[GAEBInfo]")}));
-  // Markers of both supplements, the second long text under the print code,
-  // the continuation of the short text.
+  // Markers of both supplements, the second long text under the print code, the short text's continuation.
   EXPECT_EQ(Block(r.zeilen, L(15, "#begin[Beschreibung]"), L(15, "#end[Beschreibung]")),
             Beschreibung({"[LangtextTA]J[end]", "[LangtextTB]J[end]", "[Langtext]", "Text {\\bkmstart TA1} Ende",
                           "zweite [TB2]", "Zusatz", "[end]", "[KurztextTA]J[end]", "[Kurztext]", "Kurz [TA]",
@@ -236,11 +216,9 @@ TEST_F(Texte, PlainTextBlocks) {
                L(12, "[end]"), L(7, "#end[ZusText]")}));
 }
 
-TEST_F(Texte, RtfFormsReplaceThePlainTexts) {
+TEST_F(LVBody, RtfFormsReplaceThePlainTexts) {
   TextBeleg(h);
-  Ausgabeoptionen rtf;
-  rtf.chkMitRTFAusgabe = true;
-  Datei r = Export2000(*k, 1, rtf, 83, Codepage::Cp1252);
+  Datei r = Export2000(*k, 1, Mit(false, true), 83, Codepage::Cp1252);
   ASSERT_TRUE(r.ergebnis);
   EXPECT_EQ(Z(r.zeilen.begin() + 2, r.zeilen.begin() + 7),
             (Z{L(7, "#begin[ZusText]"), L(12, "[TextRTF]"), L(12, "{\\rtf1 Vor}"), L(12, "[end]"),
@@ -254,8 +232,7 @@ TEST_F(Texte, RtfFormsReplaceThePlainTexts) {
             (Z{L(7, "#begin[ZusText]"), L(12, "[Text]"), L(12, "Schlussbemerkung")}));
 }
 
-
-TEST_F(Texte, LoneLineBreaksAndTypedDates) {
+TEST_F(LVBody, LoneLineBreaksAndTypedDates) {
   // Older documents hold lines separated by LF or CR alone, and dates as typed.
   LV b;
   b.Kopf({{"Projektbeschreibung", "P1\nP2"}, {"LVName", "LV\r\nName"}, {"Erfassungsdatum", "1.3.2027"},
@@ -266,8 +243,7 @@ TEST_F(Texte, LoneLineBreaksAndTypedDates) {
   Datei r = Export2000(*k, 1);
   ASSERT_TRUE(r.ergebnis);
   EXPECT_TRUE(h.Meldungen().empty());
-  for (std::size_t i = 0; i < r.bytes.size(); ++i)
-    ASSERT_TRUE(r.bytes[i] == '\r' ? r.bytes[i + 1] == '\n' : r.bytes[i] != '\n' || r.bytes[i - 1] == '\r') << i;
+  EXPECT_TRUE(NurCrLf(r.bytes));
   EXPECT_EQ(Block(r.zeilen, L(12, "[Beschreib]"), L(12, "[end]")),
             (Z{L(12, "[Beschreib]"), L(12, "P1"), L(12, "P2"), L(12, "[end]")}));
   EXPECT_EQ(Anzahl(r.zeilen, L(16, "[Name]LV Name[end]")), 1);

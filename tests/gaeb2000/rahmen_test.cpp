@@ -1,10 +1,5 @@
-// The GAEB 2000 export from end to end against the real host: the file frame
-// with its indentation, the LV totals of the finishing pass, the code page of
-// the character set, the closing line's counts, a target the finishing pass
-// cannot create, and failing host calls. `gaeb export` through the built
-// program: a written GAEB 2000 and GAEB 90 file and exit 0; a locked
-// document, an unknown data type and a file that cannot be written to the
-// end never exit 0.
+// The GAEB 2000 export end to end against the real host: frame, totals, code page, closing
+// counts, a target the finishing pass cannot create, failing host calls; `gaeb export` and its exit codes.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -86,8 +81,7 @@ TEST_F(Rahmen, FrameBlocksWithTheirIndentation) {
 // A priced bill with a lot and a title, a subtotal of the lot and a discount
 // of 10 percent on the whole bill: 200 + 150 = 350, minus 35.
 void PreisBeleg(TestHost& h) {
-  LV b;
-  b.d.kopf.SetzeFeld("OZTrennzeichen", ".");
+  LV b(1, {{"OZTrennzeichen", "."}});
   b.Zeile(20, "01", "Los 1");
   b.Zeile(22, "01.01", "Titel 1");
   b.Position("01.01.0010", "A", 10, "m2", 20);
@@ -124,8 +118,7 @@ TEST_F(Rahmen, FinishingPassFillsTheTotalsOnlyInsideLVInfo) {
 
 TEST_F(Rahmen, CharacterSetDecidesTheCodePage) {
   for (std::int32_t nr : {1, 2}) {
-    LV b(nr);
-    b.d.kopf.SetzeFeld("Zeichensatz", nr == 1 ? "ansi" : "");
+    LV b(nr, {{"Zeichensatz", nr == 1 ? "ansi" : ""}});
     b.Position("0010", "Türzarge", 1, "St", 0);
     b.Speichere(*h.db);
   }
@@ -138,16 +131,13 @@ TEST_F(Rahmen, CharacterSetDecidesTheCodePage) {
   EXPECT_EQ(Anzahl(oem.zeilen, L(10, "[Zeichensatz]OEM[end]")), 1);
 
   // RTF output forces "ANSI".
-  Ausgabeoptionen rtf;
-  rtf.chkMitRTFAusgabe = true;
-  Datei erzwungen = Export2000(*k, 2, rtf, 83, Codepage::Cp1252);
+  Datei erzwungen = Export2000(*k, 2, Mit(false, true), 83, Codepage::Cp1252);
   EXPECT_NE(erzwungen.bytes.find(L(17, "T\xFCrzarge\r\n")), std::string::npos);
   EXPECT_EQ(Anzahl(erzwungen.zeilen, L(10, "[Zeichensatz]ANSI[end]")), 1);
 }
 
 TEST_F(Rahmen, TargetTheFinishingPassCannotCreate) {
-  // The target is a folder: nothing is reported, the temporary file stays,
-  // the file is not complete.
+  // The target is a folder: nothing is reported, the temporary file stays, the file is not complete.
   LV(3).Speichere(*h.db);
   const std::string ziel = NeuerPfad("ziel");
   std::filesystem::create_directory(ziel);
@@ -160,8 +150,7 @@ TEST_F(Rahmen, TargetTheFinishingPassCannotCreate) {
 }
 
 TEST_F(Rahmen, FailingHostCallsAreReportedAndTheExportGoesOn) {
-  // Every failure shows a message, nothing escapes, and the run without a
-  // fault writes the whole file.
+  // Every failure shows a message, nothing escapes, and the run without a fault writes the whole file.
   LV b;
   b.Zeile(21, "1", "Gewerk");
   b.Position("1.10", "Paket", 1, "St", 0, 45), b.Position("1.11", "Teil", 2, "m", 3, 47);
@@ -218,10 +207,9 @@ TEST(Programm, ExportFormat2000) {
   }
 
   // A file that cannot be written to the end (a full device) is no success:
-  // the GAEB 90 file, the temporary GAEB 2000 file, the GAEB 2000 target.
-  const struct {
-    const char *format, *voll, *ziel;  // voll: the file that lies on the full device
-  } volle[] = {{"90", "a.d83", "a.d83"}, {"2000", "b.p831", "b.p83"}, {"2000", "c.p83", "c.p83"}};
+  // the GAEB 90 file, the temporary GAEB 2000 file, the GAEB 2000 target (voll: the file on the full device).
+  const struct { const char *format, *voll, *ziel; } volle[] = {
+      {"90", "a.d83", "a.d83"}, {"2000", "b.p831", "b.p83"}, {"2000", "c.p83", "c.p83"}};
   for (const auto& v : volle) {
     std::filesystem::create_symlink("/dev/full", pfad(v.voll));
     l = exportiere(v.format, "83", v.ziel);

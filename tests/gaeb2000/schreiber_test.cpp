@@ -36,12 +36,8 @@ TEST(Schreiber, LineBytesCountersAndRecordNumber) {
     EXPECT_TRUE(e.AusgabeDA2000_Zeile());
     EXPECT_EQ(e.Zeilenpuffer, "");
   }
-  e.AusgabeZeichensatz = "OEM";
-  e.Zeilenpuffer = "Bär";
-  e.AusgabeDA2000_Zeile();
-  e.AusgabeZeichensatz = "Ansi";
-  e.Zeilenpuffer = "Bär";
-  e.AusgabeDA2000_Zeile();
+  for (const char* zeichensatz : {"OEM", "Ansi"})
+    e.AusgabeZeichensatz = zeichensatz, e.Zeilenpuffer = "Bär", e.AusgabeDA2000_Zeile();
   e.Leere();
   EXPECT_EQ(mem.Daten(),
             "\r\n#begin[GAEB]\r\n## Datenaustausch\r\n   #end[Position]\r\n  [Summe]1,00[END]\r\n#BEGIN[x][end]\r\n"
@@ -58,10 +54,7 @@ TEST(Schreiber, LineBytesCountersAndRecordNumber) {
   EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("AusgabeDA2000_Zeile")});
 }
 
-void SchreibeDatei(const std::string& pfad, const std::string& bytes) {
-  std::ofstream f(pfad, std::ios::binary);
-  f << bytes;
-}
+void SchreibeDatei(const std::string& pfad, const std::string& b) { std::ofstream(pfad, std::ios::binary) << b; }
 
 TEST(Schreiber, FinishingPassReplacesTheTotalsInsideLVInfo) {
   TestHost h;
@@ -75,16 +68,13 @@ TEST(Schreiber, FinishingPassReplacesTheTotalsInsideLVInfo) {
   // With prices: kind 70 negates the percentage, sub-kind 8 writes the
   // discount amount, negated. Without prices the totals are zero; another
   // sub-kind writes NachlassAbs 0.
-  const struct {
-    bool preise;
-    LVSummenspeicher speicher;
-    Z erwartet;
-  } fälle[] = {{true, {1000.5, 100, 1071.6, 7, 10, 25, 8, 70},
-                {"[Summe]1000,50[end]", "[NachlassProz]-10,00[end]", "[NachlassAbs]-25,00[end]", "[SummeNachNL]900,50[end]",
-                 "[SummePsch]0,00[end]", "[UST]07,00[end]", "[SummeBrutto]1071,60[end]"}},
-               {false, {1000.5, 100, 1071.6, 7, 10, 25, 0, 80},
-                {"[Summe]0,00[end]", "[NachlassProz]0,00[end]", "[NachlassAbs]0,00[end]", "[SummeNachNL]0,00[end]",
-                 "[SummePsch]0,00[end]", "[UST]00,00[end]", "[SummeBrutto]0,00[end]"}}};
+  const struct { bool preise; LVSummenspeicher speicher; Z erwartet; } fälle[] = {
+      {true, {1000.5, 100, 1071.6, 7, 10, 25, 8, 70},
+       {"[Summe]1000,50[end]", "[NachlassProz]-10,00[end]", "[NachlassAbs]-25,00[end]", "[SummeNachNL]900,50[end]",
+        "[SummePsch]0,00[end]", "[UST]07,00[end]", "[SummeBrutto]1071,60[end]"}},
+      {false, {1000.5, 100, 1071.6, 7, 10, 25, 0, 80},
+       {"[Summe]0,00[end]", "[NachlassProz]0,00[end]", "[NachlassAbs]0,00[end]", "[SummeNachNL]0,00[end]",
+        "[SummePsch]0,00[end]", "[UST]00,00[end]", "[SummeBrutto]0,00[end]"}}};
   for (const auto& f : fälle) {
     SchreibeDatei(ziel + "1", vorher);
     Export e(k->kontext(), Mit(f.preise));
