@@ -1,8 +1,5 @@
-// The writers of the GAEB DA XML export on bills built for their edge cases:
-// each bill is exported, checked against the schema (a few places where the
-// export's own element order is one the schema forbids expect that message,
-// as docs/formats.md lists them) and asked XPath questions about what must
-// stand where. Grouped by writer: header and driver, structure, items, texts.
+// The GAEB DA XML writers on bills built for their edge cases: each file checked against the schema (where
+// the export's element order is one the schema forbids, as docs/formats.md lists, that message) and by XPath.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -213,12 +210,9 @@ TEST(Positionen, OrdinalNumberPartsAndNumberFormat) {
   auto k = h.Komponente();
   gaebxml::Export e(k->kontext(), {});
   k->kontext().m_PosNr_Trennzeichen = ".";
-  const struct {
-    const char *stufen, *oz;
-    int teil;
-    const char* erwartet;
-  } fälle[] = {{"22040", "01.02.0010", 4, "0010"}, {"22040", "01.02.0010", 5, ""}, {"22041", "01.02.0010.A", 5, "A"},
-               {"22041", "", 4, "1"}, {"22041", "", 5, ""}, {"00040", "00123", 4, "0012"}, {"22040", "01.02", 4, ""}};
+  const struct { const char *stufen, *oz; int teil; const char* erwartet; } fälle[] = {
+      {"22040", "01.02.0010", 4, "0010"}, {"22040", "01.02.0010", 5, ""}, {"22041", "01.02.0010.A", 5, "A"},
+      {"22041", "", 4, "1"}, {"22041", "", 5, ""}, {"00040", "00123", 4, "0012"}, {"22040", "01.02", 4, ""}};
   for (const auto& f : fälle) {
     k->kontext().satz.OZStufen = f.stufen;
     EXPECT_EQ(e.Zerlege_RNoPart(f.oz, f.teil), f.erwartet) << f.stufen << " " << f.oz << " " << f.teil;

@@ -1,7 +1,5 @@
-// Helpers of the GAEB DA XML export tests: an export into a fresh folder, the
-// written file parsed, XPath questions in the GAEB namespace (prefix "g"),
-// and validation against the GAEB DA XML 3.1 schemas (the one of data type 84
-// for bids).
+// Helpers of the GAEB DA XML export tests: an export into a fresh folder, the file parsed, XPath in the
+// GAEB namespace (prefix "g"), validation against the GAEB DA XML 3.1 schemas (of data type 84 for bids).
 #pragma once
 
 #include <libxml/parser.h>
