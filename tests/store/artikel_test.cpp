@@ -72,7 +72,7 @@ class Artikel : public test::AufBeiden {
   // service per OZ, as an import does.
   void Übertrage(bool kv, const std::string& lieferant, const std::string& kürzel, std::vector<std::string> oz,
                  bool mitLangtext = true, bool löschen = true) {
-    if (löschen) EXPECT_TRUE(k->LöschenLV_Artikeldaten(kv, lieferant, kürzel));
+    if (löschen) { EXPECT_TRUE(k->LöschenLV_Artikeldaten(kv, lieferant, kürzel)); }
     EXPECT_TRUE(k->InitArtikelmanager(kv, "tester", "20261205"));
     for (const std::string& o : oz) {
       k->Init_Datenfelder(); k->Positionstyp(40); k->HierarchieEbene(4); k->Positionsnummer(o);
