@@ -34,10 +34,7 @@ class PgServer : public ::testing::Environment {
 
  private:
   static std::string Skript() { return std::string(GAEB_TESTDATA) + "/../pgserver.sh"; }
-  static std::string& ordner() {  // the server this program started
-    static std::string o;
-    return o;
-  }
+  static std::string& ordner() { static std::string o; return o; }  // the server this program started
 
   static const std::string& Basis() {
     static std::string basis, fehler;
@@ -46,9 +43,8 @@ class PgServer : public ::testing::Environment {
       versucht = true;
       const char* vorhanden = std::getenv("GAEB_TEST_PG_DIR");
       std::string befehl;
-      if (vorhanden != nullptr && *vorhanden != '\0') {
-        befehl = "cat '" + std::string(vorhanden) + "/verbindung'";
-      } else {
+      if (vorhanden != nullptr && *vorhanden != '\0') befehl = "cat '" + std::string(vorhanden) + "/verbindung'";
+      else {
         char vorlage[] = "/tmp/gaebpgXXXXXX";
         if (::mkdtemp(vorlage) != nullptr) ordner() = vorlage;
         befehl = "'" + Skript() + "' start '" + ordner() + "'";

@@ -1,9 +1,7 @@
-// The real stand-alone host on an in-memory SQLite database (or a database of
-// its own on the test server), for tests of the component: a factory with the
-// host registered, the connection with the schema, a component handed its
-// context, and the messages it was shown.
-// StörBelegdaten wraps the host's document data object and fails its Nth call,
-// so every failure path runs against the real host.
+// The real stand-alone host on an in-memory SQLite database (or one of its own on
+// the test server): a factory with the host registered, the connection with the schema,
+// a component handed its context, and the messages it was shown. StörBelegdaten wraps
+// the host's document data object and fails its Nth call: failure paths run against the real host.
 #pragma once
 
 #include <csignal>
@@ -25,11 +23,6 @@
 namespace gaeb::test {
 
 using host::Datenbankart;
-}  // namespace gaeb::test
-namespace gaeb::host {
-inline void PrintTo(Datenbankart art, std::ostream* os) { *os << (art == Datenbankart::Sqlite ? "SQLite" : "PostgreSQL"); }
-}  // namespace gaeb::host
-namespace gaeb::test {
 
 // Suites that run on both engines: TEST_P(Suite, ...) with the engine as
 // parameter, instantiated once by GAEB_AUF_BEIDEN(Suite).
@@ -62,29 +55,20 @@ struct Störzähler {
   long opFailAt = 1;
   std::string nein;  // this operation answers false (or 0) without asking the host
   std::string signal;  // this operation first raises SIGINT (Ctrl-C)
-  std::function<void(const char*)> vorher;  // told of every call first
 
   void Aufruf(const char* name) {
-    if (vorher) vorher(name);
     if (signal == name) std::raise(SIGINT);
     ++aufrufe;
     if (failAt != 0 && aufrufe == failAt) throw Fehler(kFehlerHost, "Störung bei Aufruf " + std::to_string(aufrufe));
     if (!op.empty() && op == name && ++opAufrufe == opFailAt) throw Fehler(kFehlerHost, std::string("Störung in ") + name);
   }
   // Makes the nth call of operation name fail.
-  void Störe(const std::string& name, long n = 1) {
-    op = name;
-    opAufrufe = 0;
-    opFailAt = n;
-  }
+  void Störe(const std::string& name, long n = 1) { op = name; opAufrufe = 0; opFailAt = n; }
 };
 
 // Forwards one operation of the document data object, counting the call first.
 #define GAEB_WEITER(typ, name, parameter, argumente) \
-  typ name parameter override {                     \
-    z_->Aufruf(#name);                               \
-    return ziel_->name argumente;                    \
-  }
+  typ name parameter override { z_->Aufruf(#name); return ziel_->name argumente; }
 
 class StörBelegdaten : public Belegdaten {
  public:
@@ -98,41 +82,29 @@ class StörBelegdaten : public Belegdaten {
   GAEB_WEITER(void, Öffnen, (const std::string& m, const std::string& t, Verbindung* v), (m, t, v))
   GAEB_WEITER(bool, Vorgaben, (const Dokumentvorgaben& v), (v))
   GAEB_WEITER(std::int16_t, BelegartVon, (std::int32_t n, bool f), (n, f))
-  GAEB_WEITER(std::int16_t, Bearbeitungsstatus, (), ())
-  GAEB_WEITER(Datensatz&, Kopf, (), ())
-  GAEB_WEITER(std::string, OZMaske, (), ())
-  GAEB_WEITER(void, SetzeOZMaske, (const std::string& m), (m))
-  GAEB_WEITER(bool, MitLosen, (), ())
-  GAEB_WEITER(bool, MitGewerken, (), ())
-  GAEB_WEITER(bool, MitTiteln, (), ())
-  GAEB_WEITER(OZFormatobjekt&, OZFormat, (), ())
+  GAEB_WEITER(std::int16_t, Bearbeitungsstatus, (), ()) GAEB_WEITER(Datensatz&, Kopf, (), ())
+  GAEB_WEITER(std::string, OZMaske, (), ()) GAEB_WEITER(void, SetzeOZMaske, (const std::string& m), (m))
+  GAEB_WEITER(bool, MitLosen, (), ()) GAEB_WEITER(bool, MitGewerken, (), ())
+  GAEB_WEITER(bool, MitTiteln, (), ()) GAEB_WEITER(OZFormatobjekt&, OZFormat, (), ())
   GAEB_WEITER(void, ÖffneFürAusgabe, (std::int16_t & a, std::int32_t& n, bool& f), (a, n, f))
-  GAEB_WEITER(std::int32_t, Öffnungsstatus, (), ())
-  GAEB_WEITER(std::int32_t, SetzeAusgabewährung, (bool& l), (l))
+  GAEB_WEITER(std::int32_t, Öffnungsstatus, (), ()) GAEB_WEITER(std::int32_t, SetzeAusgabewährung, (bool& l), (l))
   GAEB_WEITER(std::int32_t, Sperren, (std::int16_t a, std::int32_t n, bool f), (a, n, f))
   GAEB_WEITER(std::int32_t, Entsperren, (std::int16_t & a, std::int32_t& n), (a, n))
-  GAEB_WEITER(std::int32_t, LetzterPositionsindex, (), ())
-  GAEB_WEITER(void, WählePosition, (std::int32_t i), (i))
-  GAEB_WEITER(std::int32_t, AktuellerPositionsindex, (), ())
-  GAEB_WEITER(Belegposition&, AktuellePosition, (), ())
+  GAEB_WEITER(std::int32_t, LetzterPositionsindex, (), ()) GAEB_WEITER(void, WählePosition, (std::int32_t i), (i))
+  GAEB_WEITER(std::int32_t, AktuellerPositionsindex, (), ()) GAEB_WEITER(Belegposition&, AktuellePosition, (), ())
   GAEB_WEITER(std::int32_t, LetzterSchlusszeilenindex, (), ())
-  GAEB_WEITER(void, WähleSchlusszeile, (std::int32_t i), (i))
-  GAEB_WEITER(Datensatz&, AktuelleSchlusszeile, (), ())
-  GAEB_WEITER(Datensatz&, Adresse, (std::int16_t a), (a))
-  GAEB_WEITER(std::int32_t, PrüfeAusgabewährung, (bool l), (l))
+  GAEB_WEITER(void, WähleSchlusszeile, (std::int32_t i), (i)) GAEB_WEITER(Datensatz&, AktuelleSchlusszeile, (), ())
+  GAEB_WEITER(Datensatz&, Adresse, (std::int16_t a), (a)) GAEB_WEITER(std::int32_t, PrüfeAusgabewährung, (bool l), (l))
   GAEB_WEITER(Projektteil&, Projekt, (), ())
   GAEB_WEITER(bool, ErzeugeBeleg,
               (std::int16_t a, std::int32_t n, const std::string& p, const std::string& kd, bool g, bool mk,
-               const std::string& t, std::int32_t w),
-              (a, n, p, kd, g, mk, t, w))
-  GAEB_WEITER(Datensatz&, KopfPosition, (), ())
-  GAEB_WEITER(bool, DarfEinfügen, (std::int16_t a), (a))
+               const std::string& t, std::int32_t w), (a, n, p, kd, g, mk, t, w))
+  GAEB_WEITER(Datensatz&, KopfPosition, (), ()) GAEB_WEITER(bool, DarfEinfügen, (std::int16_t a), (a))
   GAEB_WEITER(bool, FügeStrukturzeileEin, (std::int16_t a, std::int16_t e), (a, e))
   GAEB_WEITER(bool, FügePositionEin, (std::int16_t a, const std::string& t), (a, t))
   GAEB_WEITER(bool, DarfSchlusszeileEinfügen, (std::int16_t a), (a))
   GAEB_WEITER(bool, FügeSchlusszeileEin, (std::int16_t a), (a))
-  GAEB_WEITER(std::int32_t, Währungsprüfung, (bool n), (n))
-  GAEB_WEITER(void, RechneWährungUm, (), ())
+  GAEB_WEITER(std::int32_t, Währungsprüfung, (bool n), (n)) GAEB_WEITER(void, RechneWährungUm, (), ())
   GAEB_WEITER(std::int32_t, PrüfeUndKorrigiere, (), ())
   GAEB_WEITER(bool, Speichern, (bool a, bool b, bool c, bool d, bool e), (a, b, c, d, e))
 
@@ -156,10 +128,7 @@ class TestHost {
       return std::make_unique<StörBelegdaten>(std::make_unique<host::BelegdatenHost>(), z);
     });
   }
-  ~TestHost() {
-    db.reset();
-    EntferneDatenbank(verbindungstext);  // a file of several processes
-  }
+  ~TestHost() { db.reset(); EntferneDatenbank(verbindungstext); }  // a file of several processes
 
   // A component with Init and Parameter_Beleg done, as a host does it.
   std::unique_ptr<clsGaebSQL> Komponente() {
@@ -179,26 +148,19 @@ class TestHost {
   }
 
   // The text of message 10055 with one insert, as the catalogue words it.
-  static std::string M10055(const std::string& einfügung) {
-    return host::MeldungstexteHost().Text(10055, {einfügung});
-  }
+  static std::string M10055(const std::string& e) { return host::MeldungstexteHost().Text(10055, {e}); }
 
   // Stores a document with positions of the given kinds and an OZ mask.
-  void LegeBelegAn(std::int16_t art, std::int32_t nr, const std::string& maske, std::vector<std::int16_t> arten,
-                   const std::string& trennzeichen = "") {
+  void LegeBelegAn(std::int16_t art, std::int32_t nr, const std::string& maske = "",
+                   std::vector<std::int16_t> arten = {}, const std::string& trennzeichen = "") {
     host::Dokument d;
-    d.belegart = art;
-    d.belegnummer = nr;
+    d.belegart = art; d.belegnummer = nr;
     d.kopf.SetzeFeld("OZMaske", maske);
     d.kopf.SetzeFeld("OZTrennzeichen", trennzeichen);
-    for (std::int16_t a : arten) {
-      d.positionen.emplace_back(host::PositionsKatalog());
-      d.positionen.back().SetzeFeld("Positionstyp", a);
-    }
-    db->Beginne();
-    host::SpeichereDokument(*db, d);
-    db->Bestätige();
+    for (std::int16_t a : arten) d.positionen.emplace_back(host::PositionsKatalog()).SetzeFeld("Positionstyp", a);
+    Speichere(d);
   }
+  void Speichere(const host::Dokument& d) { db->Beginne(); host::SpeichereDokument(*db, d); db->Bestätige(); }
 
   // A new in-memory database's connection text.
   static std::string NeuerName() { return NeueDatenbank(Datenbankart::Sqlite); }

@@ -14,16 +14,11 @@
 namespace gaeb::host {
 namespace {
 
-using Einstellungen = test::AufBeiden;
 using Belegdaten = test::AufBeiden;
 
-// The host on a database of its own: h.db, h.LegeBelegAn.
-struct Db : test::TestHost {
-  explicit Db(Datenbankart art) : TestHost(art) {}
-  void Beleg(std::int16_t art, std::int32_t nr) { LegeBelegAn(art, nr, "", {}); }
-};
+using Db = test::TestHost;  // the host on a database of its own
 
-TEST_P(Einstellungen, ReadThroughTheSettingsObject) {
+TEST_P(Belegdaten, SettingsReadThroughTheSettingsObject) {
   Db db(GetParam());
   SchreibeEinstellung(*db.db, "Standard", "Firmendaten", "Name1", "Bau & Söhne");
   SchreibeEinstellung(*db.db, "Standard", "Firmendaten", "Name1", "Bau & Söhne GmbH");  // replaces
@@ -34,21 +29,17 @@ TEST_P(Einstellungen, ReadThroughTheSettingsObject) {
   s->Init(0, vp, "Standard");
   EXPECT_EQ(vp, db.db.get());
   std::string wert = "alt";
-  s->GetSetting("Firmendaten", "Name1", wert, "Standard", "");
-  EXPECT_EQ(wert, "Bau & Söhne GmbH");
-  s->GetSetting("Firmendaten", "Name2", wert, "Standard", "");
-  EXPECT_EQ(wert, "");
-  s->GetSetting("Firmendaten", "Name1", wert, "Andere", "");
-  EXPECT_EQ(wert, "Fremd");
+  auto lies = [&](const char* n, const char* b) { s->GetSetting("Firmendaten", n, wert, b, ""); return wert; };
+  EXPECT_EQ(lies("Name1", "Standard"), "Bau & Söhne GmbH");
+  EXPECT_EQ(lies("Name2", "Standard"), "");
+  EXPECT_EQ(lies("Name1", "Andere"), "Fremd");
   auto ohneInit = fabrik->Erzeuge<gaeb::Einstellungen>("VRBSetting.VRSettings");
   EXPECT_THROW(ohneInit->GetSetting("a", "b", wert, "Standard", ""), Fehler);
 }
 
 TEST_P(Belegdaten, ReadsDocumentsAndTellsTheirType) {
   Db db(GetParam());
-  db.Beleg(3, 500);
-  db.Beleg(1, 500);
-  db.Beleg(2, 77);
+  db.LegeBelegAn(3, 500); db.LegeBelegAn(1, 500); db.LegeBelegAn(2, 77);
   BelegdatenHost b;
   EXPECT_THROW(b.BelegartVon(1, true), Fehler);  // not opened
   b.Öffnen("0", "", db.db.get());
@@ -69,22 +60,18 @@ TEST_P(Belegdaten, ReadsDocumentsAndTellsTheirType) {
 TEST_P(Belegdaten, SavesAndLoadsAllRowsInOrder) {
   Db db(GetParam());
   Dokument d, e;
-  d.belegart = 1;
-  d.belegnummer = 9;
+  d.belegart = 1; d.belegnummer = 9;
   d.kopf.SetzeFeld("InformationProjekt", "Grüße 'aus' \"Köln\"");
   for (int i = 0; i < 5; ++i) {
-    d.positionen.emplace_back(PositionsKatalog());
-    d.positionen.back().SetzeFeld("Positionsnummer", "01." + std::to_string(i));
-    d.positionen.back().SetzeFeld("Menge", 1.5 * i);
-    d.positionen.back().SetzeFeld("Pauschalpreis", i % 2 == 1);
+    Satz& p = d.positionen.emplace_back(PositionsKatalog());
+    p.SetzeFeld("Positionsnummer", "01." + std::to_string(i)); p.SetzeFeld("Menge", 1.5 * i);
+    p.SetzeFeld("Pauschalpreis", i % 2 == 1);
   }
   d.schlusszeilen.emplace_back(SchlusszeilenKatalog());
   // Saving again with fewer positions leaves no stale rows.
   for (std::size_t anzahl : {5u, 2u}) {
     d.positionen.resize(anzahl, Satz(PositionsKatalog()));
-    db.db->Beginne();
-    SpeichereDokument(*db.db, d);
-    db.db->Bestätige();
+    db.Speichere(d);
     ASSERT_TRUE(LadeDokument(*db.db, 1, 9, e));
     EXPECT_EQ(e.kopf.Feld("InformationProjekt").ToString(), "Grüße 'aus' \"Köln\"");
     ASSERT_EQ(e.positionen.size(), anzahl);
@@ -99,22 +86,16 @@ TEST_P(Belegdaten, SavesAndLoadsAllRowsInOrder) {
 }
 
 TEST(OZFormate, BothNotationsGiveTheLevelLengths) {
-  struct Fall {
-    const char* maske;
-    OZFormate erwartet;  // lot, trade, title, position, index, separator
-  } fälle[] = {
-      {"GGLLTTTPPPPU|.|", {"00", "00", "000", "0000", "0", "."}},
-      {"LTTPPPU||", {"", "0", "00", "000", "0", ""}},
-      {"1233PPPPI", {"0", "0", "00", "0000", "0", ""}},
-      {"122PPPPPI", {"", "0", "00", "00000", "0", ""}},
-      {"11PPPPPPI|-", {"", "", "00", "000000", "0", "-"}},
-  };
+  // erwartet: lot, trade, title, position, index, separator
+  struct Fall { const char* maske; OZFormate erwartet; } fälle[] = {
+      {"GGLLTTTPPPPU|.|", {"00", "00", "000", "0000", "0", "."}}, {"LTTPPPU||", {"", "0", "00", "000", "0", ""}},
+      {"1233PPPPI", {"0", "0", "00", "0000", "0", ""}},         {"122PPPPPI", {"", "0", "00", "00000", "0", ""}},
+      {"11PPPPPPI|-", {"", "", "00", "000000", "0", "-"}}};
   for (const Fall& f : fälle) {
     OZFormate o = FormateAusMaske(f.maske);
     const OZFormate& e = f.erwartet;
     EXPECT_EQ(std::tie(o.los, o.gewerk, o.titel, o.position, o.index, o.trennzeichen),
-              std::tie(e.los, e.gewerk, e.titel, e.position, e.index, e.trennzeichen))
-        << f.maske;
+              std::tie(e.los, e.gewerk, e.titel, e.position, e.index, e.trennzeichen)) << f.maske;
   }
 }
 
@@ -138,56 +119,42 @@ TEST(Dienste, MessagesDatesAndRounding) {
       {"2027031", "2027031"},       {"morgen", "morgen"},          {"32.01.2027", "32.01.2027"},
       {"1.13.2027", "1.13.2027"},   {"1.3.202", "1.3.202"},        {"2027-3-1", "2027-3-1"}};
   for (const auto& [ein, aus] : daten) EXPECT_EQ(d.DatumFürAusgabe(ein), aus) << ein;
-  EXPECT_DOUBLE_EQ(d.RundeAufSchritt(7.3, 0.5), 7.5);
-  EXPECT_DOUBLE_EQ(d.RundeAufSchritt(7.25, 0.5), 7.5);
-  EXPECT_DOUBLE_EQ(d.RundeAufSchritt(-7.25, 0.5), -7.5);
-  EXPECT_DOUBLE_EQ(d.RundeAufSchritt(0.3, 0.1), 0.3);
+  // value, step, result
+  const double runden[][3] = {{7.3, 0.5, 7.5}, {7.25, 0.5, 7.5}, {-7.25, 0.5, -7.5}, {0.3, 0.1, 0.3}};
+  for (const auto& r : runden) EXPECT_DOUBLE_EQ(d.RundeAufSchritt(r[0], r[1]), r[2]) << r[0];
   EXPECT_THROW(d.RundeAufSchritt(1, 0), Fehler);
 }
 
-Satz Zeile(std::int16_t art, double menge = 0, double ep = 0) {
+// A position row; feld (when given) set to wert.
+Satz Zeile(std::int16_t art, double menge = 0, double ep = 0, const char* feld = nullptr, Variant wert = {}) {
   Satz s(PositionsKatalog());
   s.SetzeFeld("Positionstyp", art);
   s.SetzeFeld("Menge", menge);
   s.SetzeFeld("Einzelpreis", ep);
+  if (feld != nullptr) s.SetzeFeld(feld, wert);
   return s;
 }
 
 TEST(Berechnung, PositionsPackagesAreasSumsAndTotals) {
   Dokument d;
   d.kopf.SetzeFeld("UmsatzsteuerProzent", 19.0);
-  d.positionen.push_back(Zeile(21));              // 0 trade
-  d.positionen.push_back(Zeile(22));              // 1 title
-  d.positionen.push_back(Zeile(40, 3, 1.005));    // 2: 3.015 -> 3.02
-  d.positionen.push_back(Zeile(45, 2));           // 3 package head
-  d.positionen.push_back(Zeile(47, 1, 10));       // 4 parts: 10 + 2.5
-  d.positionen.push_back(Zeile(47, 0.5, 5));      // 5
-  Satz alt = Zeile(40, 1, 1000);                  // 6 alternative: computed, not counted
-  alt.SetzeFeld("Alternativposition", true);
-  d.positionen.push_back(alt);
-  Satz pe = Zeile(40, 250, 8);                    // 7 price unit 100: 20.00
-  pe.SetzeFeld("Preiseinheit", 100.0);
-  d.positionen.push_back(pe);
-  Satz zs = Zeile(60);                            // 8 subtotal of the title
-  zs.SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{3});
-  d.positionen.push_back(zs);
-  Satz zu = Zeile(70);                            // 9 surcharge 10 % of the bill
-  zu.SetzeFeld("AufAbschlagProzent", 10.0);
-  d.positionen.push_back(zu);
-  Satz ab = Zeile(80, 0, 5);                      // 10 discount of a fixed 5.00
-  ab.SetzeFeld("AufAbschlagProzent", 100.0);
-  d.positionen.push_back(ab);
+  d.positionen = {
+      Zeile(21), Zeile(22),                                        // 0 trade, 1 title
+      Zeile(40, 3, 1.005),                                         // 2: 3.015 -> 3.02
+      Zeile(45, 2), Zeile(47, 1, 10), Zeile(47, 0.5, 5),           // 3 package head, 4-5 parts: 10 + 2.5
+      Zeile(40, 1, 1000, "Alternativposition", Variant(true)),     // 6 alternative: computed, not counted
+      Zeile(40, 250, 8, "Preiseinheit", Variant(100.0)),           // 7 price unit 100: 20.00
+      Zeile(60, 0, 0, "WelcherBetragZuAbschlag", Variant(std::int16_t{3})),  // 8 subtotal of the title
+      Zeile(70, 0, 0, "AufAbschlagProzent", Variant(10.0)),        // 9 surcharge 10 % of the bill
+      Zeile(80, 0, 5, "AufAbschlagProzent", Variant(100.0))};      // 10 discount of a fixed 5.00
   BerechneDokument(d);
   auto text = [](const std::vector<Satz>& z) {
     return [&z](std::size_t i, const std::string& n) { return z.at(i).Feld(n).ToString(); };
   };
   test::PrüfeFelder(text(d.positionen), {
-      {0, "Gesamtpreis=47,82 | HierarchieEbene=2"},
-      {1, "Gesamtpreis=47,82"},  // title: 48.02 + 4.80 - 5.00
+      {0, "Gesamtpreis=47,82 | HierarchieEbene=2"}, {1, "Gesamtpreis=47,82"},  // title: 48.02 + 4.80 - 5.00
       {2, "Gesamtpreis=3,02 | HierarchieEbene=4"},
-      {3, "Einzelpreis=12,5 | Gesamtpreis=25"},
-      {6, "Gesamtpreis=1000"},
-      {7, "Gesamtpreis=20"},
+      {3, "Einzelpreis=12,5 | Gesamtpreis=25"}, {6, "Gesamtpreis=1000"}, {7, "Gesamtpreis=20"},
       {8, "Einzelpreis=48,02 | Gesamtpreis=0"},  // 3.02 + 25 + 20
       {9, "Gesamtpreis=4,8"},                    // 10 % of 48.02, rounded
       {10, "Gesamtpreis=-5"}});
@@ -200,30 +167,20 @@ TEST(Berechnung, PositionsPackagesAreasSumsAndTotals) {
 TEST_P(Belegdaten, OutputOpensLocksWalksUnlocksAndConverts) {
   Db db(GetParam());
   Dokument d;
-  d.belegart = 1;
-  d.belegnummer = 3;
-  d.positionen.push_back(Zeile(40, 2, 3));
-  d.positionen.push_back(Zeile(50));
-  Satz adr(AdressKatalog());
+  d.belegart = 1; d.belegnummer = 3;
+  d.positionen = {Zeile(40, 2, 3), Zeile(50)};
+  Satz& adr = d.adressen.emplace_back(AdressKatalog());
   adr.SetzeFeld("Adressart", std::int16_t{2});
   adr.SetzeFeld("Name1", "Stadt Köln");
-  d.adressen.push_back(adr);
-  db.db->Beginne();
-  SpeichereDokument(*db.db, d);
-  db.db->Bestätige();
+  db.Speichere(d);
 
   BelegdatenHost a, b;
   Dokumentvorgaben va, vb;
-  va.pGL_BenutzerID = "anna";
-  vb.pGL_BenutzerID = "bert";
+  va.pGL_BenutzerID = "anna"; vb.pGL_BenutzerID = "bert";
   va.pGL_Landeswährung = vb.pGL_Landeswährung = "EUR";
-  a.Öffnen("0", "", db.db.get());
-  b.Öffnen("0", "", db.db.get());
-  a.Vorgaben(va);
-  b.Vorgaben(vb);
-  std::int16_t art = 1;
-  std::int32_t nr = 3;
-  bool f = true;
+  a.Öffnen("0", "", db.db.get()); b.Öffnen("0", "", db.db.get());
+  a.Vorgaben(va); b.Vorgaben(vb);
+  std::int16_t art = 1; std::int32_t nr = 3; bool f = true;
   a.ÖffneFürAusgabe(art, nr, f);
   EXPECT_EQ(a.Öffnungsstatus(), -1);
   b.ÖffneFürAusgabe(art, nr, f);
@@ -266,7 +223,7 @@ TEST_P(Belegdaten, OutputOpensLocksWalksUnlocksAndConverts) {
 // an ended process of this machine is stale: it does not count and is taken over.
 TEST_P(Belegdaten, LocksOfOtherHoldersAndOfEndedProcesses) {
   Db db(GetParam());
-  db.Beleg(1, 8);
+  db.LegeBelegAn(1, 8);
   pid_t kind = fork();
   if (kind == 0) _exit(0);
   waitpid(kind, nullptr, 0);  // a process id that no longer runs
@@ -276,16 +233,11 @@ TEST_P(Belegdaten, LocksOfOtherHoldersAndOfEndedProcesses) {
   b.Öffnen("0", "", db.db.get());
   b.Vorgaben(Dokumentvorgaben{});
   ASSERT_TRUE(b.LeseKopf(1, 8, true));
-  struct Fall {
-    std::string inhaber;
-    bool lebt;
-    std::int16_t status;  // Bearbeitungsstatus
-    std::int32_t sperre;  // Sperren
-  } fälle[] = {
+  // status: Bearbeitungsstatus, sperre: Sperren
+  struct Fall { std::string inhaber; bool lebt; std::int16_t status; std::int32_t sperre; } fälle[] = {
       {tot, false, 0, -1},
       {"bert@andere-maschine:" + std::to_string(kind), true, -1, 0},  // cannot tell: alive
-      {b.Inhaber(), true, 0, -1},
-  };
+      {b.Inhaber(), true, 0, -1}};
   for (const Fall& f : fälle) {
     db.db->Ausführen("DELETE FROM Belegsperren");
     const Variant p[] = {Variant(f.inhaber)};
@@ -297,7 +249,6 @@ TEST_P(Belegdaten, LocksOfOtherHoldersAndOfEndedProcesses) {
   }
 }
 
-GAEB_AUF_BEIDEN(Einstellungen);
 GAEB_AUF_BEIDEN(Belegdaten);
 
 }  // namespace

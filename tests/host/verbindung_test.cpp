@@ -42,12 +42,9 @@ TEST_P(Verbindungstest, ExecuteCountsBindsConvertsAndRollsBack) {
   EXPECT_EQ(e.Wert(0, "c"), Variant(1.5));
   EXPECT_TRUE(e.Wert(1, "c").IstLeer());
   EXPECT_THROW(e.Wert(0, "nix"), Fehler);
-  try {
-    v->Ausführen("SELECT * FROM Fehlende");
-    ADD_FAILURE();
-  } catch (const Fehler& f) {
-    EXPECT_NE(f.Beschreibung().find("Fehlende"), std::string::npos) << f.Beschreibung();  // the engine's message
-  }
+  try {  // the engine's message
+    v->Ausführen("SELECT * FROM Fehlende"); ADD_FAILURE();
+  } catch (const Fehler& f) { EXPECT_NE(f.Beschreibung().find("Fehlende"), std::string::npos) << f.Beschreibung(); }
   EXPECT_THROW(v->Ausführen("SELECT * FROM Tafel WHERE a = ?"), Fehler);  // parameter missing
   v->Beginne();
   EXPECT_TRUE(v->InTransaktion());
@@ -69,9 +66,7 @@ TEST_P(Verbindungstest, ExecuteCountsBindsConvertsAndRollsBack) {
     v->Beginne();
     Serie falsch(*v, "INSERT INTO Tafel (a, Bäume, c) VALUES (?, ?, ?)");
     const Variant schlecht[] = {Variant(), Variant("s"), Variant(0.5)};
-    falsch.Zeile(gut);
-    falsch.Zeile(schlecht);
-    falsch.Ende();
+    falsch.Zeile(gut); falsch.Zeile(schlecht); falsch.Ende();
     v->Bestätige();
   };
   EXPECT_THROW(fehlerhaft(), Fehler);
@@ -83,12 +78,9 @@ TEST(Verbindung, BadConnectionTextsAreClearErrors) {
   const char* texte[] = {"mysql://x", "sqlite:", "sqlite:/nonexistent-dir/x.db",
                          "postgresql://gaeb:geheim@/x?host=/nonexistent-dir&connect_timeout=2"};
   for (const char* text : texte) {
-    try {
-      ÖffneVerbindung(text);
-      ADD_FAILURE() << text;
-    } catch (const Fehler& f) {
-      EXPECT_EQ(f.Beschreibung().find("geheim"), std::string::npos) << f.Beschreibung();  // password masked
-    }
+    try {  // the password masked
+      ÖffneVerbindung(text); ADD_FAILURE() << text;
+    } catch (const Fehler& f) { EXPECT_EQ(f.Beschreibung().find("geheim"), std::string::npos) << f.Beschreibung(); }
   }
   EXPECT_THROW(NeueVerbindung()->Ausführen("SELECT 1"), Fehler);  // not open
 }
@@ -123,10 +115,7 @@ TEST(Verbindung, WriteAfterABusyTimeoutWaitsAgain) {
   auto start = steady_clock::now();
   EXPECT_THROW(b->Ausführen("INSERT INTO t VALUES (2) ON CONFLICT DO NOTHING"), Fehler);
   EXPECT_GE(steady_clock::now() - start, milliseconds(250));
-  std::thread ende([&] {
-    std::this_thread::sleep_for(milliseconds(100));
-    a->Bestätige();
-  });
+  std::thread ende([&] { std::this_thread::sleep_for(milliseconds(100)); a->Bestätige(); });
   EXPECT_NO_THROW({
     b->Beginne();
     b->Ausführen("INSERT INTO t VALUES (3)");
@@ -134,9 +123,7 @@ TEST(Verbindung, WriteAfterABusyTimeoutWaitsAgain) {
   });
   ende.join();
   EXPECT_EQ(b->Ausführen("SELECT * FROM t"), 2);
-  a.reset();
-  b.reset();
-  test::EntferneDatenbank(text);
+  a.reset(); b.reset(); test::EntferneDatenbank(text);
 }
 
 TEST_P(Verbindungstest, SchemaCreatesIdempotentlyAndAddsMissingColumns) {
@@ -167,8 +154,7 @@ TEST_P(Verbindungstest, SchemaCreatesIdempotentlyAndAddsMissingColumns) {
   // A newer schema is refused.
   v->Ausführen("UPDATE Schemaversion SET Version = 99");
   EXPECT_THROW(ErstelleSchema(*v), Fehler);
-  v.reset();
-  test::EntferneDatenbank(text);
+  v.reset(); test::EntferneDatenbank(text);
 }
 
 GAEB_AUF_BEIDEN(Verbindungstest);

@@ -72,15 +72,10 @@ class Artikel : public test::AufBeiden {
   // service per OZ, as an import does.
   void Übertrage(bool kv, const std::string& lieferant, const std::string& kürzel, std::vector<std::string> oz,
                  bool mitLangtext = true, bool löschen = true) {
-    if (löschen) {
-      EXPECT_TRUE(k->LöschenLV_Artikeldaten(kv, lieferant, kürzel));
-    }
+    if (löschen) { EXPECT_TRUE(k->LöschenLV_Artikeldaten(kv, lieferant, kürzel)); }
     EXPECT_TRUE(k->InitArtikelmanager(kv, "tester", "20261205"));
     for (const std::string& o : oz) {
-      k->Init_Datenfelder();
-      k->Positionstyp(40);
-      k->HierarchieEbene(4);
-      k->Positionsnummer(o);
+      k->Init_Datenfelder(); k->Positionstyp(40); k->HierarchieEbene(4); k->Positionsnummer(o);
       if (mitLangtext) k->Langtext("Langtext " + o);
       k->Speichern_Artikeldaten(lieferant, kürzel);
     }
@@ -93,32 +88,18 @@ class Artikel : public test::AufBeiden {
 };
 
 Setze Leistung(const Setze& mehr) {
-  return [mehr](clsGaebSQL& c) {
-    c.Positionstyp(40);
-    c.HierarchieEbene(4);
-    c.Positionsnummer("01.02.0030");
-    mehr(c);
-  };
+  return [mehr](clsGaebSQL& c) { c.Positionstyp(40); c.HierarchieEbene(4); c.Positionsnummer("01.02.0030"); mehr(c); };
 }
 
 TEST_P(Artikel, EveryMemberInItsOrder) {
   ASSERT_TRUE(k->InitArtikelmanager(false, "tester", "20261205"));
   Schreibe(Leistung([](clsGaebSQL& c) {
-    c.Kurztext1("Mauerwerk");
-    c.Kurztext3("KS 17,5");
-    c.Langtext("Kalksandstein");
-    c.DruckKnz("PQ");
-    c.Mengeneinheit("m2");
-    c.Preiseinheit(10);
-    c.Einzelpreis(15);
-    c.MaterialEPVK(10);
-    c.LohnEPVK(5);
-    c.Zeit(0.5);
+    c.Kurztext1("Mauerwerk"); c.Kurztext3("KS 17,5"); c.Langtext("Kalksandstein"); c.DruckKnz("PQ");
+    c.Mengeneinheit("m2"); c.Preiseinheit(10); c.Einzelpreis(15); c.MaterialEPVK(10); c.LohnEPVK(5); c.Zeit(0.5);
   }));
   std::string alle;
   for (const std::string& l : log) alle += l + " | ";
-  EXPECT_EQ(alle,
-            "Init_Artikel() | Init_Material() | Init_Zub() | Init_StaffelpreiseEK() | Init_StaffelpreiseVK() | "
+  EXPECT_EQ(alle, "Init_Artikel() | Init_Material() | Init_Zub() | Init_StaffelpreiseEK() | Init_StaffelpreiseVK() | "
             "Init_ne() | Hauptlieferant=Müller | Artikelnummer=AB01.02.0030 | Teilartikelnummer=01.02.0030 | "
             "AnlageDatum=20261205 | AnlageUser=tester | Suchbegriff=GAEB | Bez=Mauerwerk | Bez3=KS 17,5 | "
             "LangtextNummer=AB01.02.0030 | tbLangtext=Kalksandstein | tbLangtextV= | tbTextart=ART | "
@@ -137,11 +118,8 @@ TEST_P(Artikel, EveryMemberInItsOrder) {
 
 TEST_P(Artikel, RowsCountedAndMembersSetByTheirValues) {
   const std::string k100(100, 'k'), z50(50, 'z');
-  struct Fall {
-    Setze setze;
-    std::string erwartet;  // "member=value" pairs split by " | "; "-" for a member never set
-    std::int16_t leistungen, pakete, teile;
-  } fälle[] = {
+  // erwartet: "member=value" pairs split by " | "; "-" for a member never set
+  struct Fall { Setze setze; std::string erwartet; std::int16_t leistungen, pakete, teile; } fälle[] = {
       {Leistung([&](clsGaebSQL& c) { c.Kurztext1(k100 + "ä"); c.Kurztext3(z50 + "ö"); }),
        "Bez=" + k100 + " | Bez3=" + z50, 1, 0, 0},
       {Leistung([](clsGaebSQL& c) { c.DruckKnz("X"); }),
@@ -153,13 +131,10 @@ TEST_P(Artikel, RowsCountedAndMembersSetByTheirValues) {
       {[](clsGaebSQL& c) { c.Positionstyp(45); c.Positionsnummer("9"); }, "Artikelnummer=AB9", 0, 1, 0},
       {[](clsGaebSQL& c) { c.Positionstyp(47); c.Positionsnummer("9.1"); }, "Artikelnummer=-", 0, 0, 1},
       {[](clsGaebSQL& c) { c.Positionstyp(40); c.HierarchieEbene(3); }, "Artikelnummer=-", 0, 0, 0},
-      {[](clsGaebSQL& c) { c.Positionstyp(50); }, "Artikelnummer=-", 0, 0, 0},
-  };
+      {[](clsGaebSQL& c) { c.Positionstyp(50); }, "Artikelnummer=-", 0, 0, 0}};
   ASSERT_TRUE(k->InitArtikelmanager(false, "tester", "20261205"));
   for (const Fall& f : fälle) {
-    k->AnzahlLeistungen(0);
-    k->AnzahlPakete(0);
-    k->AnzahlPaketteile(0);
+    k->AnzahlLeistungen(0); k->AnzahlPakete(0); k->AnzahlPaketteile(0);
     Schreibe(f.setze);
     test::PrüfeFelder([this](std::size_t, const std::string& n) { return Wert(n); }, {{0, f.erwartet}});
     EXPECT_EQ(k->AnzahlLeistungen(), f.leistungen) << f.erwartet;
@@ -172,16 +147,10 @@ TEST_P(Artikel, RowsCountedAndMembersSetByTheirValues) {
 // A member the manager does not know fails where it is used, is reported by
 // the procedure that used it, and no article is stored; the row still answers True.
 TEST_P(Artikel, UnknownMemberReported) {
-  struct Fall {
-    const char* fehlt;
-    bool init;
-    std::vector<std::string> meldungen;
-  } fälle[] = {
+  struct Fall { const char* fehlt; bool init; std::vector<std::string> meldungen; } fälle[] = {
       {"Init", false, {"InitArtikelmanager", "Übertrage_PositionArtikel"}},
-      {"tbSprachKz", true, {"Übertrage_PositionArtikel"}},
-      {"LohnEk", true, {"Übertrage_PositionArtikel"}},
-      {"fktSpeichernArtikel", true, {"Übertrage_PositionArtikel"}},
-  };
+      {"tbSprachKz", true, {"Übertrage_PositionArtikel"}}, {"LohnEk", true, {"Übertrage_PositionArtikel"}},
+      {"fktSpeichernArtikel", true, {"Übertrage_PositionArtikel"}}};
   for (const Fall& f : fälle) {
     fehlt = f.fehlt;
     h.Meldungsdienst().Leeren();
@@ -198,15 +167,10 @@ TEST_P(Artikel, UnknownMemberReported) {
   const std::pair<std::function<void()>, long> fehler[] = {
       {[&] { m.SetzeMember("Bezeichnung", "x"); }, 438}, {[&] { m.LeseMember("Preis"); }, 438},
       {[&] { m.Rufe("Speichern"); }, 438},               {[&] { m.SetzeMember("LohnEk", 1.0); }, 438},
-      {[&] { m.Rufe("Init_Artikel", eins); }, 450},
-  };
+      {[&] { m.Rufe("Init_Artikel", eins); }, 450}};
   for (const auto& [aufruf, nummer] : fehler) {
     long gemeldet = 0;
-    try {
-      aufruf();
-    } catch (const Fehler& e) {
-      gemeldet = e.Nummer();
-    }
+    try { aufruf(); } catch (const Fehler& e) { gemeldet = e.Nummer(); }
     EXPECT_EQ(gemeldet, nummer);
   }
 }

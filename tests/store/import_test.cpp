@@ -9,7 +9,6 @@ namespace {
 
 using namespace test;
 
-
 TEST_P(Import, CompleteBillIsSavedAndUnlockedOnlyAtTheEndRow) {
   ASSERT_TRUE(Kopf(*k, nr));
   EXPECT_EQ(k->KundenNummer(), "K-77");  // replaced by the project's customer
@@ -19,10 +18,7 @@ TEST_P(Import, CompleteBillIsSavedAndUnlockedOnlyAtTheEndRow) {
   ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) { c.Positionstyp(45); c.Positionsnummer("01.01.0020"); c.Menge(2); }));
   for (int i = 1; i <= 3; ++i) {
     ASSERT_TRUE(Zeile(*k, nr, [&](clsGaebSQL& c) {
-      c.Positionstyp(47);
-      c.Positionsnummer("01.01.0020");
-      c.MengePaketteil(i);
-      c.Einzelpreis(10);
+      c.Positionstyp(47); c.Positionsnummer("01.01.0020"); c.MengePaketteil(i); c.Einzelpreis(10);
     }));
   }
   ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) { c.Positionstyp(50); c.KnzVbSb("1"); c.Langtext("Vorbemerkung"); }));
@@ -33,27 +29,23 @@ TEST_P(Import, CompleteBillIsSavedAndUnlockedOnlyAtTheEndRow) {
   ASSERT_TRUE(Ende(*k, nr));
   EXPECT_TRUE(h.Meldungen().empty()) << h.Meldungen().front();
   EXPECT_TRUE(host::Sperrinhaber(*h.db, 1, nr).empty());
-
   host::Dokument d = Gespeichert(h, 1, nr);
   PrüfeFelder(Text({d.kopf}), {{0, "Projektnummer=P1 | KundenNummer=K-77"}});
   ASSERT_EQ(d.positionen.size(), 8u);
-  PrüfeFelder(Text(d.positionen), {{0, "Positionstyp=20"},
-                                   {1, "Positionstyp=21"},
-                                   {2, "Gesamtpreis=500"},
-                                   {3, "Einzelpreis=60 | Gesamtpreis=120"},  // from its three parts
-                                   {7, "Textschlüssel=1"}});
+  // the package head's price from its three parts
+  PrüfeFelder(Text(d.positionen), {{0, "Positionstyp=20"}, {1, "Positionstyp=21"}, {2, "Gesamtpreis=500"},
+                                   {3, "Einzelpreis=60 | Gesamtpreis=120"}, {7, "Textschlüssel=1"}});
   ASSERT_EQ(d.schlusszeilen.size(), 2u);  // the totals row and the closing text
   PrüfeFelder(Text(d.schlusszeilen), {{0, "Summe=620"}, {1, "Langtext=Schlussbemerkung"}});
 }
 
-TEST_P(Import, HeaderWithoutOrWithUnknownProjectFails) {
+// A header without or with an unknown project fails; rows that store nothing answer True.
+TEST_P(Import, HeaderWithoutOrWithUnknownProjectFailsRowsWithoutContentAnswerTrue) {
   EXPECT_FALSE(Kopf(*k, nr, ""));
   EXPECT_FALSE(Kopf(*k, nr, "P9"));
   std::string m = "Neuer Beleg:" + std::to_string(nr);
   EXPECT_EQ(h.Meldungen(), (std::vector<std::string>{TestHost::M10055(m), TestHost::M10055(m)}));
-}
-
-TEST_P(Import, RowsThatStoreNothingAnswerTrue) {
+  h.Meldungsdienst().Leeren();
   ASSERT_TRUE(Kopf(*k, nr));
   EXPECT_TRUE(Typ(40, "", 0));
   EXPECT_TRUE(Typ(40, "", 5));
@@ -73,23 +65,18 @@ TEST_P(Import, RefusedInsertsShowTheirMessages) {
   EXPECT_FALSE(Typ(60, "S1"));
   ASSERT_TRUE(Struktur(*k, nr, 2, "02.01"));
   EXPECT_FALSE(Typ(47, "02.01.0030"));  // a part without its head
-  EXPECT_EQ(h.Meldungen(), (std::vector<std::string>{
-                               TestHost::M10055("Prüfe Einfügen Titel:02.01"),
-                               TestHost::M10055(" Prüfe Einfügen Position:02.0010"),
-                               TestHost::M10055(" Prüfe Einfügen Paketkopf:02.0020"),
-                               TestHost::M10055("Prüfe Einfügen SummenpositionS1"),
-                               TestHost::M10055(" Prüfe Einfügen Paketteil:02.01.0030"),
-                           }));
+  std::vector<std::string> erwartet;
+  for (const char* m : {"Prüfe Einfügen Titel:02.01", " Prüfe Einfügen Position:02.0010",
+                        " Prüfe Einfügen Paketkopf:02.0020", "Prüfe Einfügen SummenpositionS1",
+                        " Prüfe Einfügen Paketteil:02.01.0030"})
+    erwartet.push_back(TestHost::M10055(m));
+  EXPECT_EQ(h.Meldungen(), erwartet);
 }
 
 // Each failing host step gives its own message; the row answers False.
 TEST_P(Import, FailingHostStepsShowTheStepMessage) {
   ASSERT_TRUE(Kopf(*k, nr));
-  struct Fall {
-    const char* op;
-    std::function<bool()> zeile;
-    std::string meldung;
-  };
+  struct Fall { const char* op; std::function<bool()> zeile; std::string meldung; };
   std::vector<Fall> fälle = {
       {"DarfEinfügen", [&] { return Typ(40, "01", 1); }, "Prüfe Einfügen Los:01"},
       {"FügeStrukturzeileEin", [&] { return Typ(40, "01", 1); }, "Neues Los:01"},
@@ -101,10 +88,8 @@ TEST_P(Import, FailingHostStepsShowTheStepMessage) {
       {"DarfEinfügen", [&] { return Typ(50); }, "Prüfe Einfügen Textposition"},
       {"FügePositionEin", [&] { return Typ(50); }, "Neue Textposition"},
       {"DarfSchlusszeileEinfügen", [&] { return Typ(140); }, "Prüfe Einfügen Schlußbemerkung"},
-      {"FügeSchlusszeileEin", [&] { return Typ(140); }, "Neue Schlußbemerkung"},
-  };
-  // A position for the text row's check to happen.
-  ASSERT_TRUE(Position(*k, nr, "0001", 1, 1));
+      {"FügeSchlusszeileEin", [&] { return Typ(140); }, "Neue Schlußbemerkung"}};
+  ASSERT_TRUE(Position(*k, nr, "0001", 1, 1));  // for the text row's check to happen
   for (Fall& f : fälle) {
     h.Meldungsdienst().Leeren();
     // The step after the insert reads the current position: make its second
@@ -118,8 +103,7 @@ TEST_P(Import, FailingHostStepsShowTheStepMessage) {
     // The failing host call itself was reported as an error of Speichern_Belegdaten
     // (or of the transfer step that made it).
     EXPECT_TRUE(m.front() == TestHost::M10055("Speichern_Belegdaten") ||
-                m.front() == TestHost::M10055("Übertrage_Position"))
-        << m.front();
+                m.front() == TestHost::M10055("Übertrage_Position")) << m.front();
   }
 }
 
@@ -184,8 +168,7 @@ TEST(ImportStörung, EveryFailingCallIsReportedAndNothingEscapes) {
     Ende(*k, nr);
     for (const std::string& m : h.Meldungen())
       EXPECT_TRUE(m.rfind("Bei der Verarbeitung ist ein Fehler aufgetreten: ", 0) == 0 ||
-                  m == "Es konnten nicht alle Positionen formatiert werden.")
-          << m;
+                  m == "Es konnten nicht alle Positionen formatiert werden.") << m;
     if (h.störung->aufrufe < n) {
       EXPECT_TRUE(h.Meldungen().empty());
       host::Dokument d = Gespeichert(h, 1, nr);

@@ -23,30 +23,19 @@ inline bool Zeile(clsGaebSQL& k, std::int32_t nr, const std::function<void(clsGa
 }
 
 inline bool Kopf(clsGaebSQL& k, std::int32_t nr, const std::string& projekt = "P1") {
-  return Zeile(k, nr, [&](clsGaebSQL& c) {
-    c.Positionstyp(10);
-    c.Projektnummer(projekt);
-  });
+  return Zeile(k, nr, [&](clsGaebSQL& c) { c.Positionstyp(10); c.Projektnummer(projekt); });
 }
 
 inline bool Struktur(clsGaebSQL& k, std::int32_t nr, std::int16_t ebene, const std::string& oz) {
   return Zeile(k, nr, [&](clsGaebSQL& c) {
-    c.Positionstyp(40);
-    c.HierarchieEbene(ebene);
-    c.Positionsnummer(oz);
-    c.Kurztext1("Bereich " + oz);
+    c.Positionstyp(40); c.HierarchieEbene(ebene); c.Positionsnummer(oz); c.Kurztext1("Bereich " + oz);
   });
 }
 
 inline bool Position(clsGaebSQL& k, std::int32_t nr, const std::string& oz, double menge, double ep) {
   return Zeile(k, nr, [&](clsGaebSQL& c) {
-    c.Positionstyp(40);
-    c.HierarchieEbene(4);
-    c.Positionsnummer(oz);
-    c.Kurztext1("Leistung " + oz);
-    c.Menge(menge);
-    c.Einzelpreis(ep);
-    c.Mengeneinheit("m2");
+    c.Positionstyp(40); c.HierarchieEbene(4); c.Positionsnummer(oz); c.Kurztext1("Leistung " + oz);
+    c.Menge(menge); c.Einzelpreis(ep); c.Mengeneinheit("m2");
   });
 }
 

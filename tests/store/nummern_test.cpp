@@ -16,14 +16,12 @@ namespace {
 using namespace test;
 using Belegnummern = AufBeiden;
 using Mehrplatz = AufBeiden;
-using Vorlauf = AufBeiden;
 
 TEST_P(Belegnummern, LockSkipsTakenNumbersOfTheSameTypeOnly) {
   TestHost h(GetParam());
   h.db->Ausführen("INSERT INTO Nummernkreise VALUES (1, 0, 1000)");
-  h.LegeBelegAn(1, 1000, "", {});
-  h.LegeBelegAn(1, 1001, "", {});
-  h.LegeBelegAn(2, 1002, "", {});  // another type: does not count as taken
+  h.LegeBelegAn(1, 1000); h.LegeBelegAn(1, 1001);
+  h.LegeBelegAn(2, 1002);  // another type: does not count as taken
   auto k = h.Komponente();
   k->Init_BelegVorlauf(1, "");
   EXPECT_EQ(k->Ermittle_Belegnummer(1), 1000);  // the range's number, nothing checked or reserved
@@ -52,8 +50,8 @@ TEST_P(Belegnummern, PerUserRangeIsKeptForTheHeader) {
 TEST_P(Belegnummern, NoNumberAfterTheLargest) {
   TestHost h(GetParam());
   h.db->Ausführen("INSERT INTO Nummernkreise VALUES (1, 0, 2147483646)");
-  h.LegeBelegAn(1, 2147483647, "", {});  // the search would step past it
-  h.LegeBelegAn(2, 2147483647, "", {});  // a range never used starts after it
+  h.LegeBelegAn(1, 2147483647);  // the search would step past it
+  h.LegeBelegAn(2, 2147483647);  // a range never used starts after it
   h.db->Ausführen("INSERT INTO Nummernkreise VALUES (3, 0, 2147483647)");
   auto k = h.Komponente();
   k->Init_BelegVorlauf(1, "");
@@ -67,15 +65,6 @@ TEST_P(Belegnummern, NoNumberAfterTheLargest) {
   EXPECT_EQ(h.Meldungen(), erwartet);
   EXPECT_EQ(h.db->Ausführen("SELECT * FROM Belegsperren"), 2);
   EXPECT_EQ(h.db->Ausführen("SELECT * FROM Belegsperren WHERE Belegnummer < 0"), 0);
-}
-
-TEST_P(Belegnummern, FailuresReportTheirProcedure) {
-  TestHost h(GetParam());
-  clsGaebSQL ohneInit(h.fabrik);  // no connection: the first host call fails
-  EXPECT_EQ(ohneInit.Sperren_Belegnummer(1), 0);
-  EXPECT_EQ(ohneInit.Ermittle_Belegnummer(1), 0);
-  EXPECT_EQ(h.Meldungen(), (std::vector<std::string>{TestHost::M10055("Speichern_Belegnummer"),
-                                                     TestHost::M10055("Ermittle_Belegnummer")}));
 }
 
 // Workstations (processes) import the demo bill into one database at once,
@@ -152,9 +141,7 @@ TEST_P(Mehrplatz, OutputDuringAnImportIsRefusedOrSeesTheWholeDocument) {
   b.Vorgaben(Dokumentvorgaben{});
   int abgewiesen = 0;
   for (;;) {
-    std::int16_t art = 1;
-    std::int32_t nr = 1;
-    bool f = true;
+    std::int16_t art = 1; std::int32_t nr = 1; bool f = true;
     b.ÖffneFürAusgabe(art, nr, f);
     if (b.Öffnungsstatus() == -1) {
       EXPECT_EQ(b.LetzterPositionsindex() + 1, kPositionen);
@@ -190,11 +177,10 @@ TEST_P(Mehrplatz, KilledDuringTheSaveSavesNothing) {
   b.Vorgaben(Dokumentvorgaben{});
   EXPECT_NE(host::Sperrinhaber(*v, 1, 1), "");
   EXPECT_EQ(b.Sperren(1, 1, false), -1);
-  close(pipe_[0]);
-  close(pipe_[1]);
+  close(pipe_[0]); close(pipe_[1]);
 }
 
-TEST_P(Vorlauf, InitBelegVorlaufAndProjectCheck) {
+TEST_P(Belegnummern, InitBelegVorlaufProjectCheckAndNoConnection) {
   TestHost h(GetParam());
   Projekt(h, "P'1");
   Projekt(h, "1000");
@@ -207,14 +193,17 @@ TEST_P(Vorlauf, InitBelegVorlaufAndProjectCheck) {
   EXPECT_FALSE(k->Default_ProjektMappe("x' OR '1'='1"));
   EXPECT_FALSE(k->Default_ProjektMappe(""));
   EXPECT_FALSE(k->Default_ProjektMappe("2000"));
-  clsGaebSQL ohneInit(h.fabrik);
+  clsGaebSQL ohneInit(h.fabrik);  // no connection: the first host call fails
   EXPECT_FALSE(ohneInit.Default_ProjektMappe("1000"));
   EXPECT_TRUE(h.Meldungen().empty());
+  EXPECT_EQ(ohneInit.Sperren_Belegnummer(1), 0);
+  EXPECT_EQ(ohneInit.Ermittle_Belegnummer(1), 0);
+  EXPECT_EQ(h.Meldungen(), (std::vector<std::string>{TestHost::M10055("Speichern_Belegnummer"),
+                                                     TestHost::M10055("Ermittle_Belegnummer")}));
 }
 
 GAEB_AUF_BEIDEN(Belegnummern);
 GAEB_AUF_BEIDEN(Mehrplatz);
-GAEB_AUF_BEIDEN(Vorlauf);
 
 }  // namespace
 }  // namespace gaeb

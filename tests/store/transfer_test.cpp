@@ -18,11 +18,7 @@ TEST_P(Import, HeaderCutsTextsAndWritesTheMaskInLetters) {
     c.InformationProjekt(std::string(600, 'x') + "ä");  // 601 characters
     c.KopfInformationAG(std::string(49, 'a') + "ÄÖ");  // 51
     c.Dateiname(std::string(29, 'd') + "üz");          // 31
-    c.MitLos(true);
-    c.OZStufen("2200");
-    c.OZMaske("1233PPPPI");
-    c.Datenphase(83);
-    c.KnzRTF(false);
+    c.MitLos(true); c.OZStufen("2200"); c.OZMaske("1233PPPPI"); c.Datenphase(83); c.KnzRTF(false);
     c.InformationProjektRTF("{\\rtf1 x}");
   }));
   const host::Satz& kopf = Im(*k).kopf;
@@ -41,58 +37,35 @@ TEST_P(Import, HeaderCutsTextsAndWritesTheMaskInLetters) {
 }
 
 TEST_P(Import, LevelCountDecidesTheLetters) {
-  struct Fall {
-    bool los;
-    const char* stufen;
-    const char* maske;
-    const char* erwartet;
-    bool ebene1, ebene2, ebene3;
-  } fälle[] = {
+  struct Fall { bool los; const char *stufen, *maske, *erwartet; bool ebene1, ebene2, ebene3; } fälle[] = {
       {false, "20041", "11PPPPI", "TTPPPPU|.|", false, false, true},
       {false, "22041", "1122PPPPI", "LLTTPPPPU|.|", false, true, true},
-      {false, "00081", "PPPPPPPPI", "PPPPPPPPU|.|", false, false, false},
-  };
+      {false, "00081", "PPPPPPPPI", "PPPPPPPPU|.|", false, false, false}};
   std::int32_t n = nr;
   for (const Fall& f : fälle) {
-    ASSERT_TRUE(Zeile(*k, n, [&](clsGaebSQL& c) {
-      c.Positionstyp(10);
-      c.Projektnummer("P1");
-      c.MitLos(f.los);
-      c.OZStufen(f.stufen);
-      c.OZMaske(f.maske);
+    ASSERT_TRUE(Zeile(*k, n++, [&](clsGaebSQL& c) {
+      c.Positionstyp(10); c.Projektnummer("P1"); c.MitLos(f.los); c.OZStufen(f.stufen); c.OZMaske(f.maske);
     }));
     const host::Satz& kopf = Im(*k).kopf;
     EXPECT_EQ(kopf.Feld("OZMaske").ToString(), f.erwartet);
     EXPECT_EQ(kopf.Feld("Stufe2Ebene1").ToBool(), f.ebene1);
     EXPECT_EQ(kopf.Feld("Stufe2Ebene2").ToBool(), f.ebene2);
     EXPECT_EQ(kopf.Feld("Stufe4Ebene3").ToBool(), f.ebene3);
-    ++n;
   }
 }
 
 TEST_P(Import, UnitPriceFromItsSharesAndThePriceMarkers) {
   ASSERT_TRUE(Kopf(*k, nr));
   ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
-    c.Positionstyp(40);
-    c.HierarchieEbene(4);
-    c.MaterialEPVK(10);
-    c.LohnEPVK(5);
-    c.Einzelpreis(99);
-    c.Menge(2);
+    c.Positionstyp(40); c.HierarchieEbene(4); c.MaterialEPVK(10); c.LohnEPVK(5); c.Einzelpreis(99); c.Menge(2);
   }));
   EXPECT_DOUBLE_EQ(k->Einzelpreis(), 15.0);  // the record keeps the built price
   ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
-    c.Positionstyp(40);
-    c.HierarchieEbene(4);
-    c.Einzelpreis(20);
-    c.Menge(1);
+    c.Positionstyp(40); c.HierarchieEbene(4); c.Einzelpreis(20); c.Menge(1);
   }));
   ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) { c.Positionstyp(40); c.HierarchieEbene(4); }));
   ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
-    c.Positionstyp(45);
-    c.Einzelpreis(50);
-    c.Menge(1);
-    c.MengePaketteil(3);
+    c.Positionstyp(45); c.Einzelpreis(50); c.Menge(1); c.MengePaketteil(3);
   }));
   EXPECT_DOUBLE_EQ(k->Einzelpreis(), 0.0);
   const auto& p = Im(*k).positionen;
@@ -110,33 +83,21 @@ TEST_P(Import, SumRowsTextsAndClosingRemarks) {
   ASSERT_TRUE(Kopf(*k, nr));
   for (std::int16_t art : {60, 70, 80}) ASSERT_TRUE(Zeile(*k, nr, [&](clsGaebSQL& c) { c.Positionstyp(art); }));
   ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
-    c.Positionstyp(70);
-    c.Kurztext1("Wagnis");
-    c.AufAbschlagProzent(3);
-    c.AufAbschlagBetrag(250);
+    c.Positionstyp(70); c.Kurztext1("Wagnis"); c.AufAbschlagProzent(3); c.AufAbschlagBetrag(250);
     c.FürSummenspeicher2(BoolZuText(false));
   }));
   // Text rows: the print switch follows KnzVbSb, then the exact upper-case keys.
-  struct Textzeile {
-    const char* vbsb;
-    const char* schlüssel;
-    bool druck;
-  } texte[] = {{"0", "", false}, {"1", "", true}, {"0", "[Hinweis]", false}, {"0", "[HINWEIS]", true},
-               {"0", "[AUSFBESCHR]", true}, {"0", "[AusfBeschr]", false}};
+  struct Textzeile { const char *vbsb, *schlüssel; bool druck; } texte[] = {
+      {"0", "", false}, {"1", "", true}, {"0", "[Hinweis]", false}, {"0", "[HINWEIS]", true},
+      {"0", "[AUSFBESCHR]", true}, {"0", "[AusfBeschr]", false}};
   for (const Textzeile& t : texte) {
     ASSERT_TRUE(Zeile(*k, nr, [&](clsGaebSQL& c) {
-      c.Positionstyp(50);
-      c.KnzVbSb(t.vbsb);
-      c.KennNr_Langtext(t.schlüssel);
-      c.Langtext("Hinweistext");
+      c.Positionstyp(50); c.KnzVbSb(t.vbsb); c.KennNr_Langtext(t.schlüssel); c.Langtext("Hinweistext");
       c.LangtextRTF("{\\rtf1 Hinweistext}");
     }));
   }
   ASSERT_TRUE(Zeile(*k, nr, [](clsGaebSQL& c) {
-    c.Positionstyp(140);
-    c.KnzRTF(true);
-    c.Langtext("Schluss");
-    c.LangtextRTF("{\\rtf1 Schluss}");
+    c.Positionstyp(140); c.KnzRTF(true); c.Langtext("Schluss"); c.LangtextRTF("{\\rtf1 Schluss}");
   }));
   const auto& p = Im(*k).positionen;
   ASSERT_EQ(p.size(), 10u);
