@@ -1,6 +1,5 @@
-// The base functions: character-counted texts on umlauts and broken bytes,
-// code pages 850 and 1252, the number masks of the exports, Variant
-// conversions as the host's runtime does them, and line files.
+// The base functions: character-counted texts on umlauts and broken bytes, code pages 850 and 1252, the number masks of
+// the exports, Variant conversions as the host's runtime does them, and line files.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,6 +1,5 @@
-// The component frame against the real host: life cycle, Parameter_Beleg, the
-// error-reporting convention, the object factory, and the position record
-// (its 81 properties, Init_Datenfelder, access by name).
+// The component frame against the real host: life cycle, Parameter_Beleg, the error-reporting convention, the object
+// factory, and the position record (its 81 properties, Init_Datenfelder, access by name).
 #include <gtest/gtest.h>
 
 #include <algorithm>

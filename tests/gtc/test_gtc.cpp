@@ -1,5 +1,4 @@
-// The converter library through its C interface; a small wrapper keeps the
-// cases as UTF-8 text in, text out.
+// The converter library through its C interface; a small wrapper keeps the cases as UTF-8 text in, text out.
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <sys/resource.h>

@@ -1,7 +1,6 @@
-// Tests of clsGaebTextkonverter: the exact calls of every text kind against a
-// recording stand-in library (attrappe_gtc.cpp); with the real library the
-// code pages, message boxes, loading, schema-valid markup and fragments; and
-// the conversion behind `gaeb text` with its usage errors.
+// Tests of clsGaebTextkonverter: the exact calls of every text kind against a recording stand-in library
+// (attrappe_gtc.cpp); with the real library the code pages, message boxes, loading, schema-valid markup and fragments;
+// and the conversion behind `gaeb text` with its usage errors.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <libxml/tree.h>
