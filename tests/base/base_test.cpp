@@ -1,11 +1,8 @@
-// The base functions: character-counted texts on umlauts and broken bytes,
-// code pages 850 and 1252, the number masks of the exports, Variant
-// conversions as the host's runtime does them, and line files.
+// The base functions: character-counted texts on umlauts and broken bytes, code pages 850 and 1252, the number masks of
+// the exports, Variant conversions as the host's runtime does them, and line files.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "base/codepage.h"
 #include "base/fehler.h"
@@ -13,6 +10,8 @@
 #include "base/variant.h"
 #include "base/zahlformat.h"
 #include "base/zeilendatei.h"
+#include "../felder.h"
+#include "../programm.h"
 
 namespace gaeb {
 namespace {
@@ -41,18 +40,16 @@ TEST(Text, CharactersNotBytesAndBrokenUtf8) {
          {TrimRechts("  x "), "  x"}, {Trim("   "), ""}, {Gross("[Hinweis] äöü éß"), "[HINWEIS] ÄÖÜ Éß"},
          {Klein("ÄÖÜ ABC"), "äöü abc"}, {Gross("ÿ"), "Ÿ"}, {Gross("€"), "€"}});
   // Find is 1-based and counts characters.
-  const std::size_t funde[][2] = {{Finde("Größe|x", "|"), 6},    {Finde("Größe|x|y", "|", 7), 8},
-                                  {Finde("abc", "z"), 0},         {Finde("abc", "", 2), 2},
-                                  {Finde("abc", "a", 10), 0}};
+  const std::size_t funde[][2] = {{Finde("Größe|x", "|"), 6}, {Finde("Größe|x|y", "|", 7), 8}, {Finde("abc", "z"), 0},
+                                  {Finde("abc", "", 2), 2}, {Finde("abc", "a", 10), 0}};
   for (const auto& f : funde) EXPECT_EQ(f[0], f[1]);
   EXPECT_FALSE(IstUtf8(kaputt));
   EXPECT_TRUE(IstUtf8("Grüße"));
   EXPECT_FALSE(IstUtf8("\xC0\xAF"));  // overlong "/"
   // CR LF, a lone LF and a lone CR are one line break each.
-  const struct {
-    const char *ein, *crlf, *eineZeile;
-  } umbrüche[] = {{"a\nb\r\nc\rd", "a\r\nb\r\nc\r\nd", "a b c d"}, {"\n\r", "\r\n\r\n", "  "},
-                  {"\r\n\n", "\r\n\r\n", "  "}, {"ohne", "ohne", "ohne"}};
+  const struct { const char *ein, *crlf, *eineZeile; } umbrüche[] = {
+      {"a\nb\r\nc\rd", "a\r\nb\r\nc\r\nd", "a b c d"}, {"\n\r", "\r\n\r\n", "  "}, {"\r\n\n", "\r\n\r\n", "  "},
+      {"ohne", "ohne", "ohne"}};
   for (const auto& u : umbrüche) {
     EXPECT_EQ(MitCrLf(u.ein), u.crlf) << u.ein;
     EXPECT_EQ(EineZeile(u.ein), u.eineZeile) << u.ein;
@@ -72,15 +69,9 @@ TEST(Text, Utf16AndCodePoints) {
   }
 }
 
-// The bytes of the German letters both ways, and a close character, one byte
-// each, for what a page lacks.
 TEST(Codepage, BytesOfBothPagesAndCloseCharacters) {
-  struct Fall {
-    Codepage cp;
-    const char* utf8;
-    const char* bytes;
-    bool zurück = true;  // the bytes read back as the same text
-  } fälle[] = {
+  // zurück: the bytes read back as the same text.
+  struct Fall { Codepage cp; const char *utf8, *bytes; bool zurück = true; } fälle[] = {
       {Codepage::Cp850, "äöüßÄÖÜ", "\x84\x94\x81\xE1\x8E\x99\x9A"},
       {Codepage::Cp850, "§ é·", "\xF5 \x82\xFA"},
       {Codepage::Cp1252, "äöüßÄÖÜ€", "\xE4\xF6\xFC\xDF\xC4\xD6\xDC\x80"},
@@ -95,15 +86,12 @@ TEST(Codepage, BytesOfBothPagesAndCloseCharacters) {
   };
   for (const Fall& f : fälle) {
     EXPECT_EQ(NachCodepage(f.utf8, f.cp), f.bytes) << f.utf8;
-    if (f.zurück) {
-      EXPECT_EQ(AusCodepage(f.bytes, f.cp), f.utf8) << f.utf8;
-    }
+    if (f.zurück) { EXPECT_EQ(AusCodepage(f.bytes, f.cp), f.utf8) << f.utf8; }
   }
   EXPECT_EQ(NachCodepage("x", Codepage::Utf8), "x");
 }
 
-// The masks the exports use, German comma; halves round away from zero after
-// fifteen digits; sections and signs; the region decides the separators.
+// German comma; halves round away from zero after fifteen digits.
 TEST(Zahlformat, MasksRoundingSectionsAndRegion) {
   const std::string preis = "#######0.000;-#######0.000;0.000";
   const Regionaleinstellungen en{".", ","};
@@ -146,15 +134,9 @@ TEST(Variant, BooleansNumbersAndTexts) {
   EXPECT_THROW(Variant("vielleicht").ToBool(), Fehler);
   EXPECT_THROW(Variant("12a").ToDouble(), Fehler);
   EXPECT_THROW(Variant("").ToInt32(), Fehler);
-  try {
-    Variant(40000.0).ToInt16();
-    FAIL() << "no overflow";
-  } catch (const Fehler& f) {
-    EXPECT_EQ(f.Nummer(), kFehlerÜberlauf);
-  }
+  test::Scheitert([] { Variant(40000.0).ToInt16(); }, kFehlerÜberlauf);
 }
 
-// Lines end with CR LF in their code page; a closed or unopenable file fails.
 TEST(Zeilendatei, CodePagesCrLfAndFileErrors) {
   SpeicherAusgabe mem;
   Zeilenschreiber z(mem, Codepage::Cp850);
@@ -171,16 +153,9 @@ TEST(Zeilendatei, CodePagesCrLfAndFileErrors) {
     datei.Schließe();
     EXPECT_THROW(datei.Schreibe("x"), Fehler);
   }
-  std::stringstream ss;
-  ss << std::ifstream(pfad, std::ios::binary).rdbuf();
-  EXPECT_EQ(ss.str(), "ä\r\n");
+  EXPECT_EQ(test::LiesDatei(pfad), "ä\r\n");
   std::filesystem::remove(pfad);
-  try {
-    DateiAusgabe nicht("/nonexistent-dir/x.txt");
-    FAIL() << "opened a file in a missing folder";
-  } catch (const Fehler& f) {
-    EXPECT_EQ(f.Nummer(), kFehlerDatei);
-  }
+  test::Scheitert([] { DateiAusgabe nicht("/nonexistent-dir/x.txt"); }, kFehlerDatei);
 }
 
 }  // namespace

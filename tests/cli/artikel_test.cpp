@@ -28,15 +28,11 @@ TEST(Artikelstamm, ImportRowsFillsTheArticleMasterOfTheSupplier) {
   const nlohmann::json a = nlohmann::json::parse(l.aus);
   ASSERT_EQ(a.size(), 2u) << l.aus;
   // The unit price the document rebuilt from its shares is the purchase price.
-  EXPECT_EQ(a[0]["Artikelnummer"], "OB01.0010");
-  EXPECT_EQ(a[0]["stekPreis"], 15.0);
-  EXPECT_EQ(a[0]["stvkPreis"], 10.0);
-  EXPECT_EQ(a[0]["stvkVK2Lohn"], 5.0);
-  EXPECT_EQ(a[0]["ArtikelTyp"], "3");
-  EXPECT_EQ(a[0]["AnlageUser"], "tester");
+  const std::tuple<int, const char*, nlohmann::json> felder[] = {
+      {0, "Artikelnummer", "OB01.0010"}, {0, "stekPreis", 15.0}, {0, "stvkPreis", 10.0}, {0, "stvkVK2Lohn", 5.0},
+      {0, "ArtikelTyp", "3"}, {0, "AnlageUser", "tester"}, {1, "Artikelnummer", "OB01.0020"}, {1, "ArtikelTyp", "2"}};
+  for (const auto& [i, feld, wert] : felder) EXPECT_EQ(a[i][feld], wert) << i << " " << feld;
   EXPECT_EQ(a[0]["Langtext"]["Langtext"], "Kalksandstein");
-  EXPECT_EQ(a[1]["Artikelnummer"], "OB01.0020");
-  EXPECT_EQ(a[1]["ArtikelTyp"], "2");
   EXPECT_FALSE(a[1].contains("Langtext"));
   EXPECT_EQ(o.Gaeb("articles list --supplier \"O'Brien\" --kv").aus, "[]\n");
   EXPECT_EQ(o.Gaeb("import-rows " + zeilen + " --type 1 --articles OB").status, 2);

@@ -1,6 +1,5 @@
-// The gaeb program end to end (set-up commands, the row import with its
-// checks, show/read/locks, texts, take-off, exit codes), and the row import
-// in process: what Ctrl-C and a held number do to the data.
+// The gaeb program end to end (set-up commands, the row import with its checks, show/read/locks, texts, take-off, exit
+// codes), and the row import in process: what Ctrl-C and a held number do to the data.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -202,11 +201,9 @@ struct Datenbank {
 // row has run is complete and saved; one stopped before it is neither saved
 // nor unlocked, and the result says so.
 TEST(Zeilenimport, CtrlCResultTellsWhatHappenedToTheData) {
-  struct Fall {
-    const char* schritt;  // the host step during which Ctrl-C comes
-    int zeilen;
-    bool gespeichert;
-  } fälle[] = {{"PrüfeUndKorrigiere", 100, true}, {"ErzeugeBeleg", 101, false}};
+  // schritt: the host step during which Ctrl-C comes.
+  struct Fall { const char* schritt; int zeilen; bool gespeichert; } fälle[] = {
+      {"PrüfeUndKorrigiere", 100, true}, {"ErzeugeBeleg", 101, false}};
   for (const Fall& f : fälle) {
     Datenbank db;
     auto störung = std::make_shared<test::Störzähler>();

@@ -1,31 +1,21 @@
-// The component frame against the real host: life cycle, Parameter_Beleg, the
-// error-reporting convention, the object factory, and the position record
-// (its 81 properties, Init_Datenfelder, access by name).
+// The component frame against the real host: life cycle, Parameter_Beleg, the error-reporting convention, the object
+// factory, and the position record (its 81 properties, Init_Datenfelder, access by name).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 #include <tuple>
 
-#include "base/fehler.h"
 #include "export/oz.h"
+#include "felder.h"
 #include "textconv/textkonverter.h"
 #include "testhost.h"
 
 namespace gaeb {
 namespace {
 
+using test::Scheitert;
 using test::TestHost;
-
-// f must fail with error number nummer.
-template <class F>
-void Scheitert(F f, long nummer) {
-  try {
-    f();
-    ADD_FAILURE() << "no error " << nummer;
-  } catch (const Fehler& e) {
-    EXPECT_EQ(e.Nummer(), nummer);
-  }
-}
 
 TEST(Rahmen, CreationInitAndParameterBeleg) {
   TestHost h;
@@ -101,7 +91,7 @@ TEST(Rahmen, ErrorReportAndResumeNext) {
                                                      TestHost::M10055("Speichern_Belegdaten")}));
 }
 
-// Classes by ProgID and class identity; services once per thread and factory.
+// Services once per thread and factory.
 TEST(Objektfabrik, ClassesAndServices) {
   TestHost h, h2;
   auto a = h.fabrik->Erzeuge<Einstellungen>("VRBSetting.VRSettings");
@@ -162,9 +152,7 @@ TEST(Positionssatz, InitDatenfelderResetsAllButEight) {
   for (const auto& [name, wert] : werte) EXPECT_EQ(LeseEigenschaft(satz, name).ToString(), wert) << name;
   EXPECT_TRUE(Variant(k->FürSummenspeicher2()).ToBool());
   EXPECT_EQ(k->m_PosNr_Trennzeichen, ".");
-  int behalten = 0;
-  for (const auto& x : Eigenschaften()) behalten += x.zurückgesetzt ? 0 : 1;
-  EXPECT_EQ(behalten, 8);
+  EXPECT_EQ(std::count_if(Eigenschaften().begin(), Eigenschaften().end(), [](auto& x) { return !x.zurückgesetzt; }), 8);
   EXPECT_TRUE(h.Meldungen().empty());
 }
 

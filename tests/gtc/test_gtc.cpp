@@ -1,8 +1,4 @@
-// Tests of the converter library through its C interface: handles, status
-// values and null arguments; the root element of each group of stored texts;
-// reading RTF, fonts' code pages, gaps and hostile input; the way back to RTF
-// and lines; long texts; and the inputs that once broke the converter. A
-// small wrapper keeps the cases as UTF-8 text in, text out.
+// The converter library through its C interface; a small wrapper keeps the cases as UTF-8 text in, text out.
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <sys/resource.h>
@@ -32,9 +28,7 @@ std::string U8(const gtcWChar* p) { return gtc::Utf16NachUtf8(p); }
 std::u16string U16(const std::string& s) { return gtc::Utf8NachUtf16(s); }
 
 // The result of a conversion to XML or RTF: null pointers give "(null)".
-struct Xml {
-  std::string xml, fehler;
-};
+struct Xml { std::string xml, fehler; };
 
 struct Zeile {
   std::string text;
@@ -60,7 +54,6 @@ class Konverter {
   Konverter& operator=(const Konverter&) = delete;
 
   std::int32_t h() const { return h_; }
-
   void Füge(const Eingabe& e) {
     const char* t = e.text.c_str();
     const gtcWChar* tag = e.tag.c_str();
@@ -246,11 +239,8 @@ TEST(gtcTextarten, WurzelJeGespeicherterTexte) {
   const std::string zusatz = R"({\rtf1 {\b Erste} Zeile\line Rest\par Zweiter})";
   const std::string titel = P(Span("Titel ") + Span("A", "font-style:italic;")) + P(Span("B"));
   const std::string titelRtf = R"({\rtf1 Titel {\i A}\par B})";
-  struct Fall {
-    std::vector<Eingabe> eingaben;
-    int flag;  // the flag of gtcRtf2gxml; for plain lines -2
-    std::string xml, fehler = "(null)";
-  };
+  // flag: that of gtcRtf2gxml; for plain lines -2.
+  struct Fall { std::vector<Eingabe> eingaben; int flag; std::string xml, fehler = "(null)"; };
   const Fall fälle[] = {
       // A short text alone is written even when empty.
       {{{"K", "{\\rtf1 }"}}, 0, Kurztext("<TextOutlTxt/>")},
@@ -314,29 +304,23 @@ TEST(gtcTextarten, WurzelJeGespeicherterTexte) {
   }
 }
 
-std::string Lückentext(const char* art, const char* marke, const std::string& inhalt) {
-  return Lücke(art, marke, P(Span(inhalt)));
-}
+std::string Lückentext(const char* art, const char* nr, const std::string& t) { return Lücke(art, nr, P(Span(t))); }
 
 const std::string kSchriften =
     R"({\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\fswiss\fcharset0 Arial;}{\f1\froman\fcharset2 Symbol;})"
     R"({\f2\fnil\fcharset2 Wingdings;}{\f3\fcharset238 Arial CE;}{\f4\fcharset128 MS Mincho;})"
     R"({\f5\fcharset161{\*\panose 02020603050405020304} Greek;}{\f6\cpg1251 Kyrill;}})";
 
-// Each case converts a long text and compares its markup and error text exactly.
 TEST(gtcRtfLeser, RtfNachMarkup) {
   const std::string tief = std::string(100000, '{') + "tief" + std::string(100000, '}');
   const std::string offen = Hinweis("Der RTF-Text endet vor dem Schluss seiner Gruppen.");
-  struct Fall {
-    std::string rtf, xml, fehler = "(null)";
-  };
+  struct Fall { std::string rtf, xml, fehler = "(null)"; };
   const Fall fälle[] = {
       {R"({\rtf1\ansi\deff0{\fonttbl{\f0\fswiss Arial;}}{\colortbl;\red255\green0\blue0;})"
        R"(\pard\f0\fs20 Beton {\b C25/30}, {\i kursiv} und {\ul unter}{\b\i beides}\par )"
        R"(W\'e4nde\tab B\u246?den\line neue Zeile\par})",
-       Lang(P(Span("Beton ") + Span("C25/30", "font-weight:bold;") + Span(", ") +
-              Span("kursiv", "font-style:italic;") + Span(" und ") +
-              Span("unter", "text-decoration:underline;") +
+       Lang(P(Span("Beton ") + Span("C25/30", "font-weight:bold;") + Span(", ") + Span("kursiv", "font-style:italic;") +
+              Span(" und ") + Span("unter", "text-decoration:underline;") +
               Span("beides", "font-weight:bold;font-style:italic;")) +
             P(Span("Wände\tBöden") + "<br/>" + Span("neue Zeile")))},
       // \b0, \i0, \ulnone switch off; \plain resets every character format.
@@ -431,12 +415,7 @@ const std::string kLücken =
 TEST(gtcNachRtf, TeileFormateZeichenUndLücken) {
   Konverter k;
   const std::string lücken = k.Markup(kLücken), beide = KurzUndLang(P(Span("Kurz")), P(Span("Lang")));
-  struct Fall {
-    std::string xml;
-    char teil;
-    std::int32_t flag;
-    std::string rtf;
-  };
+  struct Fall { std::string xml; char teil; std::int32_t flag; std::string rtf; };
   const Fall fälle[] = {
       {Lang(P(Span("Beton ") + Span("C25/30", "font-weight:bold;")) +
             P(Span("Wände\t€ ≤ {x}\\") + "<br/>" + Span("Ende", "font-style:italic;text-decoration:underline;"))),
@@ -516,16 +495,14 @@ TEST(gtcNachZeilen, KurzLangUndLückenzeilen) {
   gtcRtfAddK(k.h(), R"({\rtf1 Kurztext})");
   std::string xml = k.Markup(kLücken);
   EXPECT_EQ(k.XmlNachZeilen(xml, 'K', 55), (std::vector<Zeile>{{"Kurztext\r\n", GTC_ZEILE_TEXT, 60}}));
-  EXPECT_EQ(k.XmlNachZeilen(xml, 'L', 55),
-            (std::vector<Zeile>{{"Beton 30 cm dick\r\n", GTC_ZEILE_BIETER, 2},
-                                {"ZeileWert\r\n", GTC_ZEILE_AUFTRAGGEBER, 7},
-                                {"Ende\r\n", GTC_ZEILE_TEXT, 61}}));
+  EXPECT_EQ(k.XmlNachZeilen(xml, 'L', 55), (std::vector<Zeile>{{"Beton 30 cm dick\r\n", GTC_ZEILE_BIETER, 2},
+                                                                {"ZeileWert\r\n", GTC_ZEILE_AUFTRAGGEBER, 7},
+                                                                {"Ende\r\n", GTC_ZEILE_TEXT, 61}}));
   // Lines in, lines out: the same lines.
   Konverter z;
   for (const char* t : {"Erste Zeile", "", "Dritte\tZeile"}) gtcAsciiAddLineL(z.h(), t, GTC_ZEILE_TEXT, 61);
   EXPECT_EQ(z.XmlNachZeilen(z.NachXml(-2).xml, 'L', 55),
-            (std::vector<Zeile>{{"Erste Zeile\r\n", GTC_ZEILE_TEXT, 61},
-                                {"\r\n", GTC_ZEILE_TEXT, 61},
+            (std::vector<Zeile>{{"Erste Zeile\r\n", GTC_ZEILE_TEXT, 61}, {"\r\n", GTC_ZEILE_TEXT, 61},
                                 {"Dritte\tZeile\r\n", GTC_ZEILE_TEXT, 61}}));
 }
 
@@ -556,11 +533,7 @@ TEST(gtcXmlLeser, WurzelnUndUnbekannteKinder) {
   // Each root takes its own children; unknown ones are left out, an
   // attachment and a label that is no number with a remark.
   const std::string a = P(Span("a"));
-  struct Fall {
-    std::string xml;
-    char teil;
-    std::string rtf, fehler = "(null)";
-  };
+  struct Fall { std::string xml; char teil; std::string rtf, fehler = "(null)"; };
   const Fall fälle[] = {
       {Wurzel("CompleteText", "<Foo/><DetailTxt><Foo>x</Foo><attachment/><Text>" + a +
                                   "</Text><TextComplement Kind=\"Owner\" MarkLbl=\"zz\"><Bar/><ComplBody>" +
@@ -633,7 +606,6 @@ TEST(gtcXmlLeser, LangeTexteUndSpeicher) {
   Xml hin = k.NachXml(-2);
   EXPECT_EQ(hin.xml, Lang(P(Span(lauf))));
   EXPECT_EQ(k.XmlNachRtf(hin.xml, 'L', -1).xml, kKopf + lauf + "\\par}");
-
   std::string absätze;
   for (int i = 0; i < 300'000; ++i) absätze += P(Span("Beton") + Span("C", "font-weight:bold;"));
   const std::u16string xml = U16(Lang(absätze));

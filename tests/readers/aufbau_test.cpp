@@ -1,7 +1,6 @@
-// What the three formats share: numbers of the files, the levels of the
-// areas and the OZ mask settled from the breakdown and the tree; and the
-// rows of the GAEB 2000 and GAEB 90 parts that the small files of
-// leser_test.cpp do not reach (packages, surcharges, lots, closing texts).
+// What the three formats share: numbers of the files, the levels of the areas and the OZ mask settled from the
+// breakdown and the tree; and the rows of the GAEB 2000 and GAEB 90 parts that the small files of leser_test.cpp do not
+// reach (packages, surcharges, lots, closing texts).
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -25,20 +24,15 @@ TEST(Zahlen, DerDateien) {
   for (const auto& [text, gut, wert] : fälle) {
     double d = -1;
     EXPECT_EQ(LeseZahl(text, d), gut) << text;
-    if (gut) {
-      EXPECT_DOUBLE_EQ(d, wert) << text;
-    }
+    if (gut) { EXPECT_DOUBLE_EQ(d, wert) << text; }
   }
 }
 
 TEST(Gliederung, EbenenLosUndMaske) {
+  // The lengths of the described area levels; the areas (depth, OZ); the expected HierarchieEbene per area.
   struct Fall {
-    std::vector<int> beschrieben;  // lengths of the described area levels
-    std::vector<std::pair<int, std::string>> bereiche;  // depth, OZ
-    std::vector<int> ebenen;       // expected HierarchieEbene per area
-    bool mitLos;
-    const char* maske;
-    const char* stufen;
+    std::vector<int> beschrieben; std::vector<std::pair<int, std::string>> bereiche; std::vector<int> ebenen;
+    bool mitLos; const char *maske, *stufen;
   } fälle[] = {
       {{2, 2}, {{1, "01"}, {2, "01.01"}}, {2, 3}, false, "1122PPPPI", "22041"},
       {{3}, {{1, "001"}}, {3}, false, "111PPPPI", "30041"},
@@ -69,11 +63,8 @@ TEST(Gliederung, EbenenLosUndMaske) {
 TEST(Gliederung, ZuschlägeAufDasGanzeLvAusDerSumme) {
   // Items of 1000 (one alternative of 500 does not count), the last discount
   // of 2 percent and the bill total before it.
-  struct Fall {
-    double summe;
-    bool bekannt;
-    const char* erwartet;  // the rows after the items: kind and percentage or amount
-  } fälle[] = {
+  // erwartet: the rows after the items, kind and percentage or amount.
+  struct Fall { double summe; bool bekannt; const char* erwartet; } fälle[] = {
       {1000, true, "80:2"},
       {1025, true, "70:2,5 80:2"},              // a surcharge of 2.5 % before it
       {1033.33, true, "70:100:33,33 80:2"},     // no percentage of two decimals gives 33.33

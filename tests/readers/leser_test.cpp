@@ -2,35 +2,22 @@
 // format told from the content, and the refusal of broken or hostile files.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "felder.h"
+#include "programm.h"
 #include "readers/gaebleser.h"
 
 namespace gaeb::readers {
 namespace {
 
-std::string Lies(const std::string& pfad) {
-  std::ifstream in(pfad, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 std::vector<Importzeile> Lesen(const std::string& inhalt, const std::string& name = "t") {
   static auto texte = NeuerTextwandler(GAEB_BIN_DIR);
+  std::istringstream ein(inhalt);
   switch (ErkenneFormat(inhalt)) {
     case Gaebformat::Xml: return LeseXml(inhalt, name, *texte);
-    case Gaebformat::Gaeb2000: {
-      std::istringstream ein(inhalt);
-      return LeseGaeb2000(ein, name);
-    }
-    case Gaebformat::Gaeb90: {
-      std::istringstream ein(inhalt);
-      return LeseGaeb90(ein, name);
-    }
+    case Gaebformat::Gaeb2000: return LeseGaeb2000(ein, name);
+    case Gaebformat::Gaeb90: return LeseGaeb90(ein, name);
     case Gaebformat::Unbekannt: break;
   }
   throw Lesefehler(name, "", "unbekannt");
@@ -64,7 +51,7 @@ TEST(Format, WirdAmInhaltErkannt) {
 }
 
 TEST(Xml, LvMitKategorienPostenTextenUndZuschlag) {
-  auto z = Lesen(Lies(GAEB_TESTDATA "/readers/lv-3.2.x83"), "lv-3.2.x83");
+  auto z = Lesen(test::LiesDatei(GAEB_TESTDATA "/readers/lv-3.2.x83"), "lv-3.2.x83");
   ASSERT_EQ(z.size(), 12u);
   EXPECT_NE(Text(z)(4, "LangtextRTF").find("\\b abtragen\\b0"), std::string::npos);
   test::PrüfeFelder(Text(z), {
@@ -172,16 +159,13 @@ TEST(Fehler, KaputteUndFeindlicheDateienWerdenAbgelehnt) {
 }
 
 TEST(Fehler, EingabenDerFuzzerWerdenGelesenOderAbgelehnt) {
-  // Inputs from the corpora of the reader fuzz targets (and any input that
-  // once failed there): each is read or refused, never a crash.
+  // The corpora of the reader fuzz targets and inputs that once failed there.
   std::filesystem::path ordner = GAEB_TESTDATA "/readers/regress";
   if (!std::filesystem::exists(ordner)) GTEST_SKIP();
-  for (const auto& e : std::filesystem::directory_iterator(ordner)) {
-    try {
-      Lesen(Lies(e.path().string()));
+  for (const auto& e : std::filesystem::directory_iterator(ordner)) try {
+      Lesen(test::LiesDatei(e.path()));
     } catch (const Lesefehler&) {
     }
-  }
 }
 
 }  // namespace

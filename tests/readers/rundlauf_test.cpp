@@ -1,8 +1,6 @@
-// Export -> gaeb import -> export: for each demo bill and each format and
-// data type the program writes, the file read back and written again is the
-// same file (apart from the lines that carry the date and time of the
-// export), and the imported document has the structure and the amounts of
-// the original.
+// Export -> gaeb import -> export: for each demo bill and each format and data type the program writes, the file read
+// back and written again is the same file (apart from the lines that carry the date and time of the export), and the
+// imported document has the structure and the amounts of the original.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -34,10 +32,8 @@ class Rundlauf : public ::testing::Test {
 
   // Exports document nummer as ziel; imports datei and answers the new number.
   static void Export(const std::string& nummer, const std::string& format, int dp, const fs::path& ziel) {
-    ASSERT_EQ(Gaeb("export --type 1 --number " + nummer + " --format " + format + " --dp " + std::to_string(dp) +
-                   " --prices --out '" + ziel.string() + "'")
-                  .status,
-              0);
+    const std::string art = " --format " + format + " --dp " + std::to_string(dp);
+    ASSERT_EQ(Gaeb("export --type 1 --number " + nummer + art + " --prices --out '" + ziel.string() + "'").status, 0);
   }
   static std::string Import(const fs::path& datei, const std::string& projekt) {
     auto l = Gaeb("import '" + datei.string() + "' --type 1 --project " + projekt);
@@ -55,11 +51,9 @@ gaeb::test::Programmordner* Rundlauf::programm_;
 class RundlaufJe : public Rundlauf, public ::testing::WithParamInterface<std::tuple<int, const char*, int>> {};
 
 TEST_P(RundlaufJe, DateiUndBelegKommenGleichZurück) {
-  struct Beleg {
-    const char* name;
-    const char* nummer;  // as the demo stores it
-    const char* projekt;
-  } belege[] = {{"kita-rohbau", "1", "1000"}, {"schulzentrum-lose", "2", "1001"}};
+  // name, number as the demo stores it, project
+  struct Beleg { const char *name, *nummer, *projekt; } belege[] = {{"kita-rohbau", "1", "1000"},
+                                                          {"schulzentrum-lose", "2", "1001"}};
   const auto [b, format, dp] = GetParam();
   const Beleg& beleg = belege[b];
   const std::string name = std::string(beleg.name) + "-" + std::to_string(dp) + "." + format;
@@ -69,14 +63,11 @@ TEST_P(RundlaufJe, DateiUndBelegKommenGleichZurück) {
   Export(neu, format, dp, zweit);
   EXPECT_EQ(OhneZeitpunkt(LiesDatei(erst)), OhneZeitpunkt(LiesDatei(zweit)));
 
-  // The rows of the original and of the import that the file carries: areas,
-  // positions, packages and surcharges (text rows are not compared, sum rows
-  // only in GAEB 2000, the one format that has them, with the text of those
-  // that are not area sums) with
-  // kind, OZ, quantity and the amounts the host computes (a
-  // file without prices carries none; GAEB 90 has no prices of package
-  // parts; a bid has no package parts and no marks of alternative and need
-  // items, only that they do not count).
+  // The rows of the original and of the import that the file carries: areas, positions, packages and
+  // surcharges (text rows are not compared, sum rows only in GAEB 2000, the one format that has them, with
+  // the text of those that are not area sums) with kind, OZ, quantity and the amounts the host computes (a
+  // file without prices carries none; GAEB 90 has no prices of package parts; a bid has no package parts
+  // and no marks of alternative and need items, only that they do not count).
   const bool preise = dp != 81, bieter = dp == 84, gaeb2000 = std::string(format) == "2000";
   auto getragen = [&](const nlohmann::json& beleg) {
     nlohmann::json zeilen = nlohmann::json::array();
@@ -101,23 +92,20 @@ TEST_P(RundlaufJe, DateiUndBelegKommenGleichZurück) {
   };
   const nlohmann::json alt = Zeige(beleg.nummer), ein = Zeige(neu);
   EXPECT_EQ(getragen(alt).dump(1), getragen(ein).dump(1));
-  if (preise) {
-    EXPECT_EQ(alt["Schlusszeilen"][0]["Summe"], ein["Schlusszeilen"][0]["Summe"]);
-  }
+  if (preise) { EXPECT_EQ(alt["Schlusszeilen"][0]["Summe"], ein["Schlusszeilen"][0]["Summe"]); }
 }
 
 INSTANTIATE_TEST_SUITE_P(BelegFormatDatenart, RundlaufJe,
-                         ::testing::Combine(::testing::Values(0, 1), ::testing::Values("90", "2000", "xml"),
-                                            ::testing::Range(81, 87)),
-                         [](const auto& info) {
-                           return std::string(std::get<0>(info.param) ? "Schulzentrum" : "Kita") + "_" +
-                                  std::get<1>(info.param) + "_" + std::to_string(std::get<2>(info.param));
-                         });
+    ::testing::Combine(::testing::Values(0, 1), ::testing::Values("90", "2000", "xml"), ::testing::Range(81, 87)),
+    [](const auto& i) {
+      return std::string(std::get<0>(i.param) ? "Schulzentrum" : "Kita") + "_" + std::get<1>(i.param) + "_" +
+             std::to_string(std::get<2>(i.param));
+    });
 
 TEST_F(Rundlauf, ZeilenWieImportRowsUndFehlerOhneSpeichern) {
   // --rows gives a row file that import-rows stores as it is
-  const fs::path ordner_ = programm_->ordner;
-  auto l = Gaeb("import '" + (ordner_ / "kita-rohbau.d83").string() + "' --rows");
+  const std::string kita = "'" + (programm_->ordner / "kita-rohbau.d83").string() + "'";
+  auto l = Gaeb("import " + kita + " --rows");
   ASSERT_EQ(l.status, 0);
   std::string zeilen = std::regex_replace(l.aus, std::regex("\"Positionstyp\": 10,"),
                                           "\"Positionstyp\": 10, \"Projektnummer\": \"1000\",",
@@ -125,12 +113,12 @@ TEST_F(Rundlauf, ZeilenWieImportRowsUndFehlerOhneSpeichern) {
   EXPECT_EQ(Gaeb("import-rows " + programm_->Datei("zeilen.json", zeilen) + " --type 1").status, 0);
   // a broken file: exit 1, no document, no lock
   std::string vorher = Gaeb("locks list").aus;
-  std::string kaputt = programm_->Datei("kaputt.d83", LiesDatei(ordner_ / "kita-rohbau.d83").substr(0, 500));
+  std::string kaputt = programm_->Datei("kaputt.d83", LiesDatei(programm_->ordner / "kita-rohbau.d83").substr(0, 500));
   l = Gaeb("import " + kaputt + " --type 1 --project 1000");
   EXPECT_EQ(l.status, 1);
   EXPECT_EQ(l.aus, "");
   EXPECT_NE(l.err.find("kaputt.d83: Zeile 7:"), std::string::npos) << l.err;
-  EXPECT_EQ(Gaeb("import '" + (ordner_ / "kita-rohbau.d83").string() + "' --type 1 --project 4711").status, 1);
+  EXPECT_EQ(Gaeb("import " + kita + " --type 1 --project 4711").status, 1);
   EXPECT_EQ(Gaeb("locks list").aus, vorher);
 }
 

@@ -18,13 +18,9 @@ namespace textconv_test {
 inline std::string Validiere(xmlSchemaPtr schema, xmlDocPtr doc) {
   std::string fehler;
   xmlSchemaValidCtxtPtr v = xmlSchemaNewValidCtxt(schema);
-  xmlSchemaSetValidStructuredErrors(
-      v,
-      [](void* ziel, xmlErrorPtr e) {
-        auto* s = static_cast<std::string*>(ziel);
-        if (s->empty() && e != nullptr && e->message != nullptr) *s = e->message;
-      },
-      &fehler);
+  xmlSchemaSetValidStructuredErrors(v, [](void* ziel, xmlErrorPtr e) {
+    if (auto* s = static_cast<std::string*>(ziel); s->empty() && e != nullptr && e->message != nullptr) *s = e->message;
+  }, &fehler);
   int ergebnis = xmlSchemaValidateDoc(v, doc);
   xmlSchemaFreeValidCtxt(v);
   return ergebnis != 0 && fehler.empty() ? "ungültig" : fehler;
