@@ -11,6 +11,9 @@ dir=${2:?folder}
 bin=${GAEB_PG_BIN:-/usr/lib/postgresql/15/bin}
 als=()
 if [ "$(id -u)" -eq 0 ]; then als=(runuser -u postgres --); fi
+# The server's user may not enter the caller's folder: work from the root.
+dir=$(realpath -m "$dir")
+cd /
 
 case "$cmd" in
 start)
