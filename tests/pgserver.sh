@@ -13,12 +13,13 @@ als=()
 if [ "$(id -u)" -eq 0 ]; then als=(runuser -u postgres --); fi
 # The server's user may not enter the caller's folder: work from the root.
 dir=$(realpath -m "$dir")
+self=$(realpath "$0")
 cd /
 
 case "$cmd" in
 start)
   [ -x "$bin/initdb" ] || { echo "no server programs in $bin (scripts/deps.sh installs postgresql)" >&2; exit 1; }
-  "$0" stop "$dir"  # a server left by an aborted run
+  "$self" stop "$dir"  # a server left by an aborted run
   mkdir -p "$dir"
   if [ "$(id -u)" -eq 0 ]; then chown postgres "$dir"; fi
   "${als[@]}" "$bin/initdb" -D "$dir/data" -U gaeb --auth=trust -E UTF8 --no-locale --no-sync >"$dir/initdb.log" 2>&1 ||
