@@ -7,25 +7,21 @@
 
 namespace gtc {
 
+// A run of the same style as the last piece extends it; the text of a new
+// run is copied only when a piece has to be started.
+bool Text::Verlängere(std::string_view utf8, Stil stil) {
+  if (stücke_.empty() || stücke_.back().art != Stück::Art::Lauf || stücke_.back().stil != stil) return false;
+  stücke_.back().text.append(utf8);
+  return true;
+}
+
 void Text::Lauf(std::string_view utf8, Stil stil) {
-  if (utf8.empty()) return;
-  if (!stücke_.empty() && stücke_.back().art == Stück::Art::Lauf && stücke_.back().stil == stil) {
-    stücke_.back().text.append(utf8);
-    return;
-  }
-  Stück s;
-  s.art = Stück::Art::Lauf;
-  s.text.assign(utf8);
-  s.stil = stil;
-  stücke_.push_back(std::move(s));
+  if (utf8.empty() || Verlängere(utf8, stil)) return;
+  Lauf(std::string(utf8), stil);
 }
 
 void Text::Lauf(std::string&& utf8, Stil stil) {
-  if (utf8.empty()) return;
-  if (!stücke_.empty() && stücke_.back().art == Stück::Art::Lauf && stücke_.back().stil == stil) {
-    stücke_.back().text.append(utf8);
-    return;
-  }
+  if (utf8.empty() || Verlängere(utf8, stil)) return;
   Stück s;
   s.art = Stück::Art::Lauf;
   s.text = std::move(utf8);

@@ -80,6 +80,8 @@ class Text {
   Text ErsteZeile(std::size_t maxZeichen) const;
 
  private:
+  // Appends to the last piece when it is a run of the same style.
+  bool Verlängere(std::string_view utf8, Stil stil);
   std::vector<Stück> stücke_;
   bool lückeOffen_ = false;
 };

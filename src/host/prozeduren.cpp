@@ -7,8 +7,7 @@ namespace gaeb::host {
 
 namespace {
 
-// Error numbers of the data layer: no such procedure, wrong parameters.
-constexpr long kFehlerProzedur = -2147217900;
+// Error number of the data layer for a command with the wrong parameters.
 constexpr long kFehlerParameter = 3708;
 
 class ProzedurbefehlHost : public Prozedurbefehl {
@@ -100,7 +99,7 @@ const Prozedur* FindeProzedur(std::string_view name) {
 std::unique_ptr<Prozedurbefehl> ProzedurbefehleHost::Bereite(const std::string& verbindungstext,
                                                               const std::string& prozedur) {
   const Prozedur* p = FindeProzedur(prozedur);
-  if (p == nullptr) throw Fehler(kFehlerProzedur, "Die gespeicherte Prozedur " + prozedur + " gibt es nicht");
+  if (p == nullptr) throw Fehler(kFehlerDatenbank, "Die gespeicherte Prozedur " + prozedur + " gibt es nicht");
   return std::make_unique<ProzedurbefehlHost>(*p, ÖffneVerbindung(verbindungstext));
 }
 

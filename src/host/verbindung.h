@@ -13,6 +13,10 @@
 
 namespace gaeb::host {
 
+// The error number of database failures, as the host's data layer reports
+// them (a failed statement, an unknown stored procedure).
+inline constexpr long kFehlerDatenbank = -2147217900;
+
 // A connection object that is not open yet (the "ADODB.Connection" class).
 std::unique_ptr<Verbindung> NeueVerbindung();
 

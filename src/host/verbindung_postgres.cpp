@@ -12,13 +12,12 @@
 #include <unordered_map>
 
 #include "base/fehler.h"
+#include "host/verbindung.h"
 
 namespace gaeb::host {
 
 namespace {
 
-// Error numbers of database failures, as the host's data layer reports them.
-constexpr long kFehlerDatenbank = -2147217900;
 // Statements kept prepared per connection; the host uses a few dozen.
 constexpr std::size_t kCachegröße = 200;
 

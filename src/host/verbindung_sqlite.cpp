@@ -5,13 +5,12 @@
 #include <unordered_map>
 
 #include "base/fehler.h"
+#include "host/verbindung.h"
 
 namespace gaeb::host {
 
 namespace {
 
-// Error numbers of database failures, as the host's data layer reports them.
-constexpr long kFehlerDatenbank = -2147217900;
 // Milliseconds a write waits for another connection's write transaction.
 constexpr int kWartezeit = 15000;
 
