@@ -23,6 +23,84 @@
 
 namespace gaeb::bench {
 
+inline std::string Zweistellig(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+
+// Long text of position i: `zeilen` lines of about 90 characters.
+inline std::string BenchLangtext(int i, int zeilen) {
+  std::string t;
+  for (int z = 0; z < zeilen; ++z) {
+    if (z > 0) t += "\r\n";
+    t += "Zeile " + std::to_string(z + 1) + " zu Position " + std::to_string(i) +
+         ": Mauerwerk aus Kalksandsteinen, Fugenglattstrich, Öffnungen überdeckt";
+  }
+  return t;
+}
+
+// Stores the generated bill of `positionen` positions as document (1,
+// positionen) in db (the schema is created when missing).
+inline void ErzeugeBenchLV(Verbindung& db, int positionen, int langtextzeilen) {
+  host::ErstelleSchema(db);
+  host::Dokument d;
+  d.belegart = 1;
+  d.belegnummer = positionen;
+  d.kopf.SetzeFeld("Währung", "EUR");
+  d.kopf.SetzeFeld("OZMaske", "1233PPPPI");
+  d.kopf.SetzeFeld("OZTrennzeichen", ".");
+  d.kopf.SetzeFeld("MitLos", true);
+  d.kopf.SetzeFeld("Projektname", "Benchmark");
+  d.kopf.SetzeFeld("BezeichnungLV", "Benchmark");
+  d.positionen.reserve(static_cast<std::size_t>(positionen) + positionen / 8);
+  auto zeile = [&](std::int16_t art, const std::string& oz, const std::string& kurz) -> host::Satz& {
+    d.positionen.emplace_back(host::PositionsKatalog());
+    host::Satz& s = d.positionen.back();
+    s.SetzeFeld("Positionstyp", art);
+    s.SetzeFeld("Positionsnummer", oz);
+    s.SetzeFeld("Kurztext1", kurz);
+    return s;
+  };
+  int n = 0;
+  for (int los = 1; n < positionen; ++los) {
+    const std::string l = std::to_string(los % 10);
+    zeile(20, l, "Los " + l);
+    for (int gewerk = 1; gewerk <= 10 && n < positionen; ++gewerk) {
+      const std::string g = l + "." + Zweistellig(gewerk);
+      zeile(21, g, "Gewerk " + g);
+      for (int titel = 1; titel <= 10 && n < positionen; ++titel) {
+        const std::string t = g + "." + Zweistellig(titel);
+        zeile(22, t, "Titel " + t);
+        zeile(50, "", "").SetzeFeld("Langtext", "Hinweis zum Titel " + t + "\r\nBitte Ausführungsplan beachten.");
+        for (int p = 1; p <= 100 && n < positionen; ++p, ++n) {
+          const std::string oz = t + "." + std::to_string(1000 + p * 5);
+          const bool paket = p % 20 == 0;
+          host::Satz& s = zeile(paket ? 45 : 40, oz, "Kalksandstein-Mauerwerk, 24 cm, Position " + std::to_string(n));
+          s.SetzeFeld("Langtext", BenchLangtext(n, langtextzeilen));
+          s.SetzeFeld("Menge", 12.5 + p);
+          s.SetzeFeld("Mengeneinheit", "m2");
+          s.SetzeFeld("Einzelpreis", 48.9);
+          if (paket) {
+            for (int teil = 1; teil <= 2; ++teil) {
+              host::Satz& t2 = zeile(47, oz + std::to_string(teil), "Teil " + std::to_string(teil));
+              t2.SetzeFeld("Menge", 2.0);
+              t2.SetzeFeld("MengePaketteil", 2.0);
+              t2.SetzeFeld("Mengeneinheit", "St");
+              t2.SetzeFeld("Einzelpreis", 7.5);
+            }
+          }
+        }
+        host::Satz& z = zeile(70, t + ".9990", "Wagnis");
+        z.SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{3});
+        z.SetzeFeld("AufAbschlagProzent", 3.0);
+      }
+    }
+  }
+  host::Satz& nachlass = zeile(80, "9.99.99.9999", "Nachlass");
+  nachlass.SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{0});
+  nachlass.SetzeFeld("AufAbschlagProzent", 2.0);
+  db.Beginne();
+  host::SpeichereDokument(db, d);
+  db.Bestätige();
+}
+
 class BenchLV {
  public:
   // Bills live in the temporary folder under name; long texts have
@@ -51,80 +129,9 @@ class BenchLV {
   }
 
  private:
-  static std::string Zweistellig(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
-
-  std::string Langtext(int i) const {
-    std::string t;
-    for (int z = 0; z < langtextzeilen_; ++z) {
-      if (z > 0) t += "\r\n";
-      t += "Zeile " + std::to_string(z + 1) + " zu Position " + std::to_string(i) +
-           ": Mauerwerk aus Kalksandsteinen, Fugenglattstrich, Öffnungen überdeckt";
-    }
-    return t;
-  }
-
   void Erzeuge(int positionen) const {
     auto db = host::ÖffneVerbindung("sqlite:" + Datenbank(positionen));
-    host::ErstelleSchema(*db);
-    host::Dokument d;
-    d.belegart = 1;
-    d.belegnummer = positionen;
-    d.kopf.SetzeFeld("Währung", "EUR");
-    d.kopf.SetzeFeld("OZMaske", "1233PPPPI");
-    d.kopf.SetzeFeld("OZTrennzeichen", ".");
-    d.kopf.SetzeFeld("MitLos", true);
-    d.kopf.SetzeFeld("Projektname", "Benchmark");
-    d.kopf.SetzeFeld("BezeichnungLV", "Benchmark");
-    d.positionen.reserve(static_cast<std::size_t>(positionen) + positionen / 8);
-    auto zeile = [&](std::int16_t art, const std::string& oz, const std::string& kurz) -> host::Satz& {
-      d.positionen.emplace_back(host::PositionsKatalog());
-      host::Satz& s = d.positionen.back();
-      s.SetzeFeld("Positionstyp", art);
-      s.SetzeFeld("Positionsnummer", oz);
-      s.SetzeFeld("Kurztext1", kurz);
-      return s;
-    };
-    int n = 0;
-    for (int los = 1; n < positionen; ++los) {
-      const std::string l = std::to_string(los % 10);
-      zeile(20, l, "Los " + l);
-      for (int gewerk = 1; gewerk <= 10 && n < positionen; ++gewerk) {
-        const std::string g = l + "." + Zweistellig(gewerk);
-        zeile(21, g, "Gewerk " + g);
-        for (int titel = 1; titel <= 10 && n < positionen; ++titel) {
-          const std::string t = g + "." + Zweistellig(titel);
-          zeile(22, t, "Titel " + t);
-          zeile(50, "", "").SetzeFeld("Langtext", "Hinweis zum Titel " + t + "\r\nBitte Ausführungsplan beachten.");
-          for (int p = 1; p <= 100 && n < positionen; ++p, ++n) {
-            const std::string oz = t + "." + std::to_string(1000 + p * 5);
-            const bool paket = p % 20 == 0;
-            host::Satz& s = zeile(paket ? 45 : 40, oz, "Kalksandstein-Mauerwerk, 24 cm, Position " + std::to_string(n));
-            s.SetzeFeld("Langtext", Langtext(n));
-            s.SetzeFeld("Menge", 12.5 + p);
-            s.SetzeFeld("Mengeneinheit", "m2");
-            s.SetzeFeld("Einzelpreis", 48.9);
-            if (paket) {
-              for (int teil = 1; teil <= 2; ++teil) {
-                host::Satz& t2 = zeile(47, oz + std::to_string(teil), "Teil " + std::to_string(teil));
-                t2.SetzeFeld("Menge", 2.0);
-                t2.SetzeFeld("MengePaketteil", 2.0);
-                t2.SetzeFeld("Mengeneinheit", "St");
-                t2.SetzeFeld("Einzelpreis", 7.5);
-              }
-            }
-          }
-          host::Satz& z = zeile(70, t + ".9990", "Wagnis");
-          z.SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{3});
-          z.SetzeFeld("AufAbschlagProzent", 3.0);
-        }
-      }
-    }
-    host::Satz& nachlass = zeile(80, "9.99.99.9999", "Nachlass");
-    nachlass.SetzeFeld("WelcherBetragZuAbschlag", std::int16_t{0});
-    nachlass.SetzeFeld("AufAbschlagProzent", 2.0);
-    db->Beginne();
-    host::SpeichereDokument(*db, d);
-    db->Bestätige();
+    ErzeugeBenchLV(*db, positionen, langtextzeilen_);
   }
 
   std::filesystem::path ordner_;
