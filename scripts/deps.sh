@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
   libmuparser-dev
+  libxlsxwriter-dev libzip-dev python3-openpyxl
   clang libclang-rt-14-dev
   help2man
 )

@@ -69,6 +69,9 @@ std::vector<host::Aufmasszeile> LeseAufmasszeilen(const nlohmann::json& datei);
 // articles list: the articles of a supplier as JSON.
 void RegistriereArtikel(CLI::App& app, Programm& programm, int& exitcode);
 
+// prices export, prices import: the price sheet of a document.
+void RegistrierePreise(CLI::App& app, Programm& programm, int& exitcode);
+
 // text: conversion between RTF, plain lines and GAEB XML text markup.
 void RegistriereText(CLI::App& app, int& exitcode);
 

@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
   RegistriereBelegbefehle(app, programm, exitcode);
   RegistriereImport(app, programm, exitcode);
   RegistriereExport(app, programm, exitcode);
+  RegistrierePreise(app, programm, exitcode);
   RegistriereAufmass(app, programm, exitcode);
   RegistriereArtikel(app, programm, exitcode);
   RegistriereDemo(app, programm, optionen, exitcode);

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "base/fehler.h"
 #include "base/zahlformat.h"
 
 namespace gaeb::host {
@@ -13,12 +14,16 @@ int Art(const Satz& s) { return s.Feld("Positionstyp").ToInt16(); }
 
 double Gesamt(double menge, double ep, double pe) { return Runde(menge * ep / (pe == 0.0 ? 1.0 : pe), 2); }
 
-bool Zählt(const Satz& s) {
+}  // namespace
+
+bool ZähltInSummen(const Satz& s) {
   int a = Art(s);
   if (a != 40 && a != 45 && a != 70 && a != 80) return false;
   return !s.Feld("Alternativposition").ToBool() && !s.Feld("Bedarfsposition").ToBool() &&
          s.Feld("FürSummenspeicher1").ToBool();
 }
+
+namespace {
 
 int Strukturebene(int art) { return art == 20 ? 1 : art == 21 ? 2 : art == 22 ? 3 : 0; }
 
@@ -85,7 +90,7 @@ void BerechneDokument(Dokument& d) {
         p.SetzeFeld("Gesamtpreis", betrag);
       }
     }
-    if (Zählt(p)) {
+    if (ZähltInSummen(p)) {
       double gp = D(p, "Gesamtpreis");
       bill += gp;
       for (int l = 1; l <= 3; ++l)
@@ -110,6 +115,42 @@ void BerechneDokument(Dokument& d) {
     s.SetzeFeld("USTBetrag", steuer);
     s.SetzeFeld("SummeBrutto", Runde(netto + steuer, 2));
   }
+}
+
+bool BrauchtPreis(const Satz& p) {
+  int art = Art(p);
+  return art == 40 || art == 47;
+}
+
+std::vector<std::string> Preisanteile(const Satz& kopf) {
+  if (kopf.Feld("AnzahlEPAnteile").ToInt16() == 2) return {"Material", "Lohn"};
+  return {};
+}
+
+void SetzePreis(Satz& p, double einzelpreis, const std::vector<double>& anteile) {
+  if (!BrauchtPreis(p))
+    throw Fehler(kFehlerUngültigerAufruf, "die Zeile " + p.Feld("Positionsnummer").ToString() + " hat keinen Preis");
+  if (anteile.size() != 0 && anteile.size() != 2)
+    throw Fehler(kFehlerUngültigerAufruf, "ein Preis hat zwei Anteile, nicht " + std::to_string(anteile.size()));
+  for (double w : anteile)
+    if (w < 0) throw Fehler(kFehlerUngültigerAufruf, "ein Preisanteil darf nicht negativ sein");
+  if (einzelpreis < 0) throw Fehler(kFehlerUngültigerAufruf, "ein Einheitspreis darf nicht negativ sein");
+  // A price as it stands changes nothing (shares the document no longer shows stay).
+  if (anteile.empty() ? einzelpreis == D(p, "Einzelpreis")
+                      : anteile[0] == D(p, "Materialpreis") && anteile[1] == D(p, "Lohnpreis"))
+    return;
+  double material = einzelpreis, lohn = 0.0;
+  if (!anteile.empty()) {
+    material = anteile[0];
+    lohn = anteile[1];
+    einzelpreis = material + lohn;
+  }
+  p.SetzeFeld("Materialpreis", material);
+  p.SetzeFeld("Lohnpreis", lohn);
+  p.SetzeFeld("Einzelpreis", einzelpreis);
+  const char* kennzeichen = einzelpreis != 0 ? "1" : "";
+  p.SetzeFeld("Materialpreiskennzeichen", kennzeichen);
+  p.SetzeFeld("Lohnpreiskennzeichen", kennzeichen);
 }
 
 }  // namespace gaeb::host

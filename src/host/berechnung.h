@@ -21,6 +21,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "host/dokument.h"
 
@@ -31,5 +33,27 @@ bool BerechnePosition(Dokument& d, std::size_t index);
 
 // Computes the whole document.
 void BerechneDokument(Dokument& d);
+
+// True when the row counts in the sums of its areas and of the bill.
+bool ZähltInSummen(const Satz& position);
+
+// Prices of a bill as the host keeps them.
+//  - the rows that need a unit price of their own: positions (40) and package
+//    parts (47); a package head takes the sum of its parts;
+//  - the unit-price shares the document keeps (header AnzahlEPAnteile 2:
+//    material and labour, fields Materialpreis and Lohnpreis); with shares the
+//    unit price is their sum, without them the unit price is also stored as
+//    the material price;
+//  - neither a unit price nor a share may be negative: a reduction is a
+//    discount row of its own.
+bool BrauchtPreis(const Satz& position);
+// Names of the shares the document keeps ("Material", "Lohn"), empty for none.
+std::vector<std::string> Preisanteile(const Satz& kopf);
+// Sets the unit price of a row that needs one: with shares (one value per name
+// of Preisanteile) the unit price is their sum and einzelpreis is not used.
+// Sets the price markers as the import does; a price equal to the stored one
+// changes nothing. Throws gaeb::Fehler (5) for a
+// negative value or a row that takes no price; the row is then unchanged.
+void SetzePreis(Satz& position, double einzelpreis, const std::vector<double>& anteile = {});
 
 }  // namespace gaeb::host

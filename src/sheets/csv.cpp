@@ -1,0 +1,131 @@
+// The price sheet as CSV the way German spreadsheet programs write it: fields
+// split by ";", a decimal comma, texts in double quotes (a quote inside
+// doubled), lines ended by CR LF, UTF-8 with a byte-order mark. Read back are
+// also files in code page 1252 without byte-order mark, the other form those
+// programs save, and LF or CR line ends.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "base/codepage.h"
+#include "base/fehler.h"
+#include "base/text.h"
+#include "base/zahlformat.h"
+#include "sheets/blatt.h"
+
+namespace gaeb::sheets {
+
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+std::string Feld(const Zelle& z) {
+  switch (z.art) {
+    case Zelle::Art::Leer: return "";
+    case Zelle::Art::Text: return "\"" + text::Ersetze(z.text, "\"", "\"\"") + "\"";
+    case Zelle::Art::Zahl:
+    case Zelle::Art::Formel:
+      if (z.format == Zelle::Format::Menge) return FormatZahl(z.zahl, "0.000", {",", ""});
+      if (z.format == Zelle::Format::Betrag) return FormatZahl(z.zahl, "0.00", {",", ""});
+      return ZahlText(z.zahl, {",", ""});
+  }
+  return "";
+}
+
+}  // namespace
+
+void SchreibeCsv(const Blattinhalt& b, const std::string& datei, const std::function<void(std::size_t)>& je) {
+  std::ofstream aus(datei, std::ios::binary | std::ios::trunc);
+  if (!aus) throw Fehler(kFehlerDatei, datei + " kann nicht angelegt werden");
+  aus << kBom;
+  Blattzeile zellen;
+  std::string zeile;
+  try {
+    for (std::size_t z = 0; z < b.Zeilenzahl(); ++z) {
+      b.Zeile(z, zellen);
+      zeile.clear();
+      for (std::size_t c = 0; c < zellen.size(); ++c) {
+        if (c > 0) zeile += ';';
+        zeile += Feld(zellen[c]);
+      }
+      zeile += "\r\n";
+      aus << zeile;
+      if (je) je(z);
+    }
+  } catch (...) {
+    aus.close();
+    std::error_code ec;
+    std::filesystem::remove(datei, ec);
+    throw;
+  }
+  aus.close();
+  if (!aus) {
+    std::error_code ec;
+    std::filesystem::remove(datei, ec);
+    throw Fehler(kFehlerDatei, datei + " kann nicht geschrieben werden");
+  }
+}
+
+Tabelle LeseCsv(const std::string& datei) {
+  std::ifstream ein(datei, std::ios::binary);
+  if (!ein) throw Fehler(kFehlerDatei, datei + " kann nicht gelesen werden");
+  std::stringstream puffer;
+  puffer << ein.rdbuf();
+  std::string inhalt = puffer.str();
+  if (inhalt.starts_with(kBom)) {
+    inhalt.erase(0, kBom.size());
+  } else if (!text::IstUtf8(inhalt)) {
+    inhalt = AusCodepage(inhalt, Codepage::Cp1252);
+  }
+
+  Tabelle t;
+  Lesezeile zeile{1, {}};
+  std::string feld;
+  bool zitiert = false, leer = true;
+  std::size_t zitatbeginn = 0;
+  auto feldEnde = [&] {
+    Lesezelle z;
+    if (!feld.empty()) {
+      z.art = Lesezelle::Art::Text;
+      z.text = std::move(feld);
+      leer = false;
+    }
+    zeile.zellen.push_back(std::move(z));
+    feld.clear();
+  };
+  auto zeilenEnde = [&] {
+    feldEnde();
+    if (!leer) t.push_back(std::move(zeile));
+    zeile = Lesezeile{zeile.nummer + 1, {}};
+    leer = true;
+  };
+  for (std::size_t i = 0; i < inhalt.size(); ++i) {
+    const char c = inhalt[i];
+    if (zitiert) {
+      if (c != '"') {
+        feld += c;
+      } else if (i + 1 < inhalt.size() && inhalt[i + 1] == '"') {
+        feld += '"';
+        ++i;
+      } else {
+        zitiert = false;
+      }
+    } else if (c == '"') {
+      zitiert = true;
+      zitatbeginn = zeile.nummer;
+    } else if (c == ';') {
+      feldEnde();
+    } else if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < inhalt.size() && inhalt[i + 1] == '\n') ++i;
+      zeilenEnde();
+    } else {
+      feld += c;
+    }
+  }
+  if (zitiert)
+    throw Fehler(kFehlerTypen, "Zeile " + std::to_string(zitatbeginn) + ": ein Anführungszeichen wird nicht geschlossen");
+  if (!feld.empty() || !zeile.zellen.empty()) zeilenEnde();
+  return t;
+}
+
+}  // namespace gaeb::sheets
