@@ -22,9 +22,9 @@ namespace gaeb::sheets {
 
 enum class Blattformat { Xlsx, Csv };
 
-// The format a file name asks for: ".xlsx" or ".csv" (any case). Other names:
-// by the content of an existing file (a ZIP archive is XLSX), else nullopt-like
-// false; throws gaeb::Fehler naming the file when neither decides.
+// The format a file name asks for: ".xlsx" or ".csv" (any case). Another name
+// goes by the content of the file (a ZIP archive is XLSX, anything else CSV);
+// throws gaeb::Fehler naming the file when it has neither such a name nor content.
 Blattformat FormatVon(const std::string& datei);
 
 // Called with (rows done, rows in all) while a sheet is written or stored.
