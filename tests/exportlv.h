@@ -98,7 +98,9 @@ struct Datei {
   Datei() = default;
   Datei(const std::string& pfad, std::optional<Codepage> cp, bool antwort = false)
       : ergebnis(antwort), vorhanden(std::filesystem::exists(pfad)) {
-    tempDa = std::filesystem::exists(pfad + "1");
+    // Anything beside the file in its own folder is a left-over temporary file.
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(pfad).parent_path()))
+      tempDa = tempDa || e.path() != pfad;
     bytes = LiesDatei(pfad);
     for (std::size_t a = 0; a < bytes.size();) {
       std::size_t e = std::min(bytes.find("\r\n", a), bytes.size());

@@ -1,6 +1,8 @@
 // Runs the built gaeb program on a database in a folder of its own.
 #pragma once
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace gaeb::test {
 
@@ -16,6 +19,17 @@ inline std::string LiesDatei(const std::filesystem::path& p) {
   std::stringstream ss;
   ss << std::ifstream(p, std::ios::binary).rdbuf();
   return ss.str();
+}
+
+// A null and a full character device to write to: nodes of our own in `ordner`
+// where we may make them (as root, where replacing the system's would do harm),
+// else /dev/null and /dev/full.
+inline std::pair<std::string, std::string> Geräte(const std::filesystem::path& ordner) {
+  const std::string null = (ordner / "null").string(), voll = (ordner / "full").string();
+  if (::mknod(null.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0 &&
+      ::mknod(voll.c_str(), S_IFCHR | 0666, ::makedev(1, 7)) == 0)
+    return {null, voll};
+  return {"/dev/null", "/dev/full"};
 }
 
 struct Lauf {

@@ -1,9 +1,8 @@
 // Line output of the GAEB text formats: every line is converted into the
 // file's code page and ends with CR LF. The writer borrows its sink, so tests
-// write into memory and compare bytes, and an export writes into a file.
+// write into memory and compare bytes, and an export writes into its target file (Zieldatei, base/zieldatei.h).
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -26,24 +25,6 @@ class SpeicherAusgabe : public Ausgabe {
 
  private:
   std::string daten_;
-};
-
-// Writes into a file that it creates (or truncates) on construction; throws
-// gaeb::Fehler (75) when the file cannot be opened, written or closed.
-class DateiAusgabe : public Ausgabe {
- public:
-  explicit DateiAusgabe(const std::string& pfad);
-  ~DateiAusgabe() override;
-  DateiAusgabe(const DateiAusgabe&) = delete;
-  DateiAusgabe& operator=(const DateiAusgabe&) = delete;
-
-  void Schreibe(std::string_view bytes) override;
-  // Flushes and closes; later writes fail. Throws when the data did not reach the disk.
-  void Schließe();
-
- private:
-  std::string pfad_;
-  std::FILE* datei_ = nullptr;
 };
 
 // Writes UTF-8 lines as code-page bytes with CR LF.

@@ -1,11 +1,9 @@
-#include <unistd.h>
-
-#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <map>
 
 #include "base/fehler.h"
+#include "base/zieldatei.h"
 #include "cli/befehle.h"
 #include "cli/fortschritt.h"
 #include "core/ausgabeoptionen.h"
@@ -60,11 +58,8 @@ bool Exportiere(Programm& programm, const std::string& format, std::int16_t bele
     throw CLI::ValidationError("--dp", "unknown GAEB data type " + std::to_string(datenphase) +
                                            "; known: 81 to 86, 11 and 12 (quantity calculations)");
   // A target the export could not create is a usage error, found before the document is locked.
-  std::filesystem::path ziel(datei);
-  std::filesystem::path ordner = ziel.has_parent_path() ? ziel.parent_path() : std::filesystem::path(".");
-  if (datei.empty() || !std::filesystem::is_directory(ordner) || access(ordner.c_str(), W_OK) != 0)
-    throw CLI::ValidationError("--out", "cannot write " + datei + " (folder missing or not writable)");
-  if (std::filesystem::is_directory(ziel)) throw CLI::ValidationError("--out", datei + " is a folder");
+  // Only a regular file is ever replaced; a device or pipe is written through.
+  if (std::string grund = Zieldatei::Hindernis(datei); !grund.empty()) throw CLI::ValidationError("--out", grund);
   auto komponente = programm.Komponente();
   Fortschrittsanzeige anzeige("GAEB " + format);
   komponente->Verbinde(&anzeige);

@@ -75,8 +75,8 @@ bool Export::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegn
 
     bool landeswährung = m_AusgabeLandeswährung;
     b.SetzeAusgabewährung(landeswährung);
-    datei_ = std::make_unique<DateiAusgabe>(tmpPfadDatei + "1");
-    SetzeAusgabe(datei_.get());
+    zwischen_ = std::make_unique<Zwischendatei>(tmpPfadDatei);
+    SetzeAusgabe(zwischen_.get());
 
     m_VorlaufOffen = true;
     k_.satz.AnzahlLeistungen = 0;
@@ -182,10 +182,9 @@ bool Export::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegn
     // The closing line replaces a deferred line still in the buffer.
     Zeile(0, "#end[GAEB]" + std::to_string(AnzahlBeginZeilen) + "|" + std::to_string(AnzahlEndZeilen));
     Leere();
-    datei_->Schließe();
-    datei_.reset();
     SetzeAusgabe(nullptr);
     Aktualisiere_LVInfo(tmpPfadDatei);
+    zwischen_.reset();
 
     gesperrt = false;
     if (b.Entsperren(art, nummer) == 0) Meldung10055(k_, "Entsperre Beleg: " + std::to_string(belegnummer));
@@ -193,10 +192,9 @@ bool Export::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegn
   } catch (...) {
     Fehlermeldung(k_, "Ausgabe_BelegdatenDA2000");
   }
-  // After an unexpected error the lines written so far stay in the temporary
-  // file, which is closed, and the document is unlocked.
-  Ignoriere([&] { Leere(); });
-  Ignoriere([&] { datei_.reset(); });
+  // After an unexpected error the temporary file is removed, the target keeps
+  // what it held, and the document is unlocked.
+  Ignoriere([&] { zwischen_.reset(); });
   SetzeAusgabe(nullptr);
   if (gesperrt) {
     Ignoriere([&] {

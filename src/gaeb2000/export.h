@@ -25,6 +25,7 @@
 #include <string_view>
 
 #include "base/zeilendatei.h"
+#include "base/zieldatei.h"
 #include "core/ausgabeoptionen.h"
 #include "core/kontext.h"
 #include "export/exportzustand.h"
@@ -64,12 +65,13 @@ class Export : public Exportzustand {
   // line, one line per CR LF-terminated piece of text + CR LF, and "[end]",
   // all indented by the current position's hierarchy level + 11.
   bool Ausgabe_TEXT(std::string text, const std::string& schlüssel);
-  // Copies the temporary file (pfad + "1") to pfad, replacing the totals
-  // inside "#begin[LVInfo]" ... "#end[LVInfo]", and deletes it. Reports
-  // nothing; when the temporary file cannot be read the target is left alone,
-  // and when the copy does not come out whole the temporary file stays and
-  // the file is noted as incomplete (Kontext::ausgabeUnvollständig).
+  // Copies the temporary file to pfad, replacing the totals inside
+  // "#begin[LVInfo]" ... "#end[LVInfo]", and deletes it. Reports nothing; when
+  // the copy does not come out whole the target keeps what it held and the file
+  // is noted as incomplete (Kontext::ausgabeUnvollständig).
   bool Aktualisiere_LVInfo(std::string pfad);
+  // The temporary file of the first pass, made beside the target by the driver.
+  std::unique_ptr<Zwischendatei> zwischen_;
 
   // Sends the lines into sink (borrowed; null: no output open). Used by the
   // driver for the temporary file, and by tests to write into memory.
@@ -136,7 +138,6 @@ class Export : public Exportzustand {
 
   Kontext& k_;
   Ausgabe* ausgabe_ = nullptr;
-  std::unique_ptr<DateiAusgabe> datei_;
   std::string bytes_;  // code-page bytes not yet handed to the sink
 };
 

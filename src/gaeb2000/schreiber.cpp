@@ -201,12 +201,14 @@ bool Export::Ausgabe_TEXT(std::string text, const std::string& schlüssel) {
 bool Export::Aktualisiere_LVInfo(std::string pfad) {
   // Resume next without reports: whatever fails is skipped. A copy that does
   // not come out whole is noted for the host (Kontext::ausgabeUnvollständig)
-  // and the temporary file stays.
-  const std::string temp = pfad + "1";
-  std::FILE* ein = std::fopen(temp.c_str(), "rb");
-  std::FILE* aus = ein == nullptr ? nullptr : std::fopen(pfad.c_str(), "wb");
-  if (aus == nullptr) {
-    if (ein != nullptr) std::fclose(ein);
+  // and the target keeps what it held.
+  std::FILE* ein = nullptr;
+  std::unique_ptr<Zieldatei> aus;
+  try {
+    if (zwischen_ == nullptr) throw Fehler(kFehlerDatei, "Keine Ausgabedatei geöffnet");
+    ein = zwischen_->Lesen();
+    aus = std::make_unique<Zieldatei>(pfad);
+  } catch (const std::exception&) {
     k_.ausgabeUnvollständig = true;
     return false;
   }
@@ -219,7 +221,7 @@ bool Export::Aktualisiere_LVInfo(std::string pfad) {
   auto schreibe = [&](std::string_view z) {
     ausPuffer.append(z).append("\r\n");
     if (ausPuffer.size() >= kPufferGröße) {
-      ganz = std::fwrite(ausPuffer.data(), 1, ausPuffer.size(), aus) == ausPuffer.size() && ganz;
+      aus->Schreibe(ausPuffer);
       ausPuffer.clear();
     }
   };
@@ -227,58 +229,57 @@ bool Export::Aktualisiere_LVInfo(std::string pfad) {
     schreibe(e15 + schlüssel + FormatZahl(wert, maske) + "[end]");
   };
 
-  bool inLVInfo = false;
-  Zeilenleser leser(ein);
-  std::string zeile;
-  while (leser.Nächste(zeile)) {
-    std::string schlüssel;
-    Ignoriere([&] { schlüssel = Ermittle_Schlüssel(zeile); });
-    if (schlüssel == "#BEGIN[LVINFO]") {
-      inLVInfo = true;
-      if (!m_MitPreise) {
-        s.Summe = s.Nachlassbetrag = s.SummeBrutto = s.UST = s.NachlassProz = s.NachlassAbs = 0;
-      }
-      schreibe(zeile);
-    } else if (schlüssel == "#END[LVINFO]") {
-      inLVInfo = false;
-      schreibe(zeile);
-    } else if (!inLVInfo) {
-      schreibe(zeile);
-    } else if (schlüssel == "[SUMME]") {
-      schreibe(e15 + "## LV mit Preise(Gesamtsumme LV)");
-      betrag("[Summe]", s.Summe, "0.00");
-    } else if (schlüssel == "[NACHLASSPROZ]") {
-      if (s.NachlassPositionsart == 70) s.NachlassProz = -s.NachlassProz;
-      betrag("[NachlassProz]", s.NachlassProz, "0.00");
-    } else if (schlüssel == "[NACHLASSABS]") {
-      if (s.NachlassUnterart != 8) {
-        betrag("[NachlassAbs]", 0, "0.00");
+  try {
+    bool inLVInfo = false;
+    Zeilenleser leser(ein);
+    std::string zeile;
+    while (leser.Nächste(zeile)) {
+      std::string schlüssel;
+      Ignoriere([&] { schlüssel = Ermittle_Schlüssel(zeile); });
+      if (schlüssel == "#BEGIN[LVINFO]") {
+        inLVInfo = true;
+        if (!m_MitPreise) {
+          s.Summe = s.Nachlassbetrag = s.SummeBrutto = s.UST = s.NachlassProz = s.NachlassAbs = 0;
+        }
+        schreibe(zeile);
+      } else if (schlüssel == "#END[LVINFO]") {
+        inLVInfo = false;
+        schreibe(zeile);
+      } else if (!inLVInfo) {
+        schreibe(zeile);
+      } else if (schlüssel == "[SUMME]") {
+        schreibe(e15 + "## LV mit Preise(Gesamtsumme LV)");
+        betrag("[Summe]", s.Summe, "0.00");
+      } else if (schlüssel == "[NACHLASSPROZ]") {
+        if (s.NachlassPositionsart == 70) s.NachlassProz = -s.NachlassProz;
+        betrag("[NachlassProz]", s.NachlassProz, "0.00");
+      } else if (schlüssel == "[NACHLASSABS]") {
+        if (s.NachlassUnterart != 8) {
+          betrag("[NachlassAbs]", 0, "0.00");
+        } else {
+          if (s.NachlassPositionsart == 70) s.NachlassAbs = -s.NachlassAbs;
+          betrag("[NachlassAbs]", s.NachlassAbs, "0.00");
+        }
+      } else if (schlüssel == "[SUMMENACHNL]") {
+        betrag("[SummeNachNL]", s.Summe - s.Nachlassbetrag, "0.00");
+      } else if (schlüssel == "[SUMMEPSCH]") {
+        betrag("[SummePsch]", 0, "0.00");
+      } else if (schlüssel == "[UST]") {
+        betrag("[UST]", s.UST, "00.00");
+      } else if (schlüssel == "[SUMMEBRUTTO]") {
+        betrag("[SummeBrutto]", s.SummeBrutto, "0.00");
       } else {
-        if (s.NachlassPositionsart == 70) s.NachlassAbs = -s.NachlassAbs;
-        betrag("[NachlassAbs]", s.NachlassAbs, "0.00");
+        schreibe(zeile);
       }
-    } else if (schlüssel == "[SUMMENACHNL]") {
-      betrag("[SummeNachNL]", s.Summe - s.Nachlassbetrag, "0.00");
-    } else if (schlüssel == "[SUMMEPSCH]") {
-      betrag("[SummePsch]", 0, "0.00");
-    } else if (schlüssel == "[UST]") {
-      betrag("[UST]", s.UST, "00.00");
-    } else if (schlüssel == "[SUMMEBRUTTO]") {
-      betrag("[SummeBrutto]", s.SummeBrutto, "0.00");
-    } else {
-      schreibe(zeile);
     }
+    aus->Schreibe(ausPuffer);
+    if (std::ferror(ein) != 0) throw Fehler(kFehlerDatei, "Lesefehler in " + zwischen_->Pfad());
+    aus->Übernimm();
+  } catch (const std::exception&) {
+    ganz = false;
   }
-  ganz = std::fwrite(ausPuffer.data(), 1, ausPuffer.size(), aus) == ausPuffer.size() && ganz;
-  ganz = std::ferror(ein) == 0 && ganz;
-  std::fclose(ein);
-  ganz = std::fclose(aus) == 0 && ganz;
-  if (!ganz) {
-    k_.ausgabeUnvollständig = true;
-    return false;
-  }
-  std::remove(temp.c_str());
-  return true;
+  if (!ganz) k_.ausgabeUnvollständig = true;
+  return ganz;
 }
 
 }  // namespace gaeb::gaeb2000

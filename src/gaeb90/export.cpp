@@ -177,7 +177,7 @@ bool Export::Ausgabe_BelegdatenDA90(std::int16_t belegart, std::int32_t belegnum
   bool entsperrt = false;
   std::int16_t art = belegart;
   std::int32_t nummer = belegnummer;
-  std::unique_ptr<DateiAusgabe> datei;
+  std::unique_ptr<Zieldatei> datei;
 
   Geschützt(k_, "Ausgabe_BelegdatenDA90", [&] {
     k_.satz.Datenphase = tmpDatenphase;
@@ -224,7 +224,7 @@ bool Export::Ausgabe_BelegdatenDA90(std::int16_t belegart, std::int32_t belegnum
     }
 
     if (m_Datei == nullptr) {
-      datei = std::make_unique<DateiAusgabe>(tmpPfadDatei);
+      datei = std::make_unique<Zieldatei>(tmpPfadDatei);
       m_Datei = datei.get();
     }
     m_VorlaufOffen = true;
@@ -252,7 +252,7 @@ bool Export::Ausgabe_BelegdatenDA90(std::int16_t belegart, std::int32_t belegnum
     }
     if (!abgebrochen) Ausgabe_Schluss();
 
-    if (datei) datei->Schließe();
+    if (datei) datei->Übernimm();
     m_Datei = nullptr;
     const std::int32_t antwort = beleg.Entsperren(art, nummer);
     entsperrt = true;
@@ -260,7 +260,8 @@ bool Export::Ausgabe_BelegdatenDA90(std::int16_t belegart, std::int32_t belegnum
   });
 
   // An export that failed on the way still releases its lock, so that the
-  // document does not stay blocked for the other workstations.
+  // document does not stay blocked for the other workstations; its unfinished
+  // file goes with `datei`, and the target keeps what it held.
   if (gesperrt && !entsperrt) Ignoriere([&] { k_.Beleg().Entsperren(art, nummer); });
   m_Datei = nullptr;
   return ergebnis;

@@ -19,6 +19,7 @@
 
 #include "base/variant.h"
 #include "base/zeilendatei.h"
+#include "base/zieldatei.h"
 #include "core/ausgabeoptionen.h"
 #include "core/kontext.h"
 #include "export/exportzustand.h"

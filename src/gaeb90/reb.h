@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "base/zeilendatei.h"
+#include "base/zieldatei.h"
 #include "core/kontext.h"
 #include "core/mengen.h"
 
@@ -102,7 +103,7 @@ class Mengenberechnung {
 
   Kontext& k_;
   Ausgabe* m_Datei;
-  std::unique_ptr<DateiAusgabe> datei_;
+  std::unique_ptr<Zieldatei> datei_;
   int m_Datenart = 11;
   std::string m_Zeilenpuffer;
   std::string m_Bytes;

@@ -112,7 +112,7 @@ bool Mengenberechnung::Ausgabe_Rahmen(std::string_view prozedur, std::int16_t be
   Geschützt(k_, prozedur, [&] {
     if (!Öffne_Beleg(belegart, belegnummer)) return;
     if (m_Datei == nullptr) {
-      datei_ = std::make_unique<DateiAusgabe>(tmpPfadDatei);
+      datei_ = std::make_unique<Zieldatei>(tmpPfadDatei);
       m_Datei = datei_.get();
     }
     ergebnis = true;
@@ -148,13 +148,15 @@ bool Mengenberechnung::Ausgabe_Rahmen(std::string_view prozedur, std::int16_t be
     } else {
       ergebnis = false;
     }
-    if (datei_) datei_->Schließe();
+    if (datei_) datei_->Übernimm();
     m_Datei = nullptr;
     entsperrt = true;
     if (k_.Beleg().Entsperren(art, nummer) == 0) Meldung10055(k_, "Entsperre Beleg: " + std::to_string(belegnummer));
   });
-  // A run that failed on the way still releases its lock.
+  // A run that failed on the way still releases its lock, and its unfinished
+  // file is removed: the target keeps what it held.
   if (m_BelegGesperrt && !entsperrt) Ignoriere([&] { k_.Beleg().Entsperren(art, nummer); });
+  datei_.reset();
   m_Datei = nullptr;
   return ergebnis;
 }

@@ -11,11 +11,11 @@
 #include <ctime>
 #include <iterator>
 #include <optional>
-#include <filesystem>
 
 #include "base/fehler.h"
 #include "base/text.h"
 #include "base/zahlformat.h"
+#include "base/zieldatei.h"
 #include "export/belegzugang.h"
 #include "export/firma.h"
 #include "export/fortschritt.h"
@@ -50,6 +50,32 @@ std::string DatumISO(const std::string& d) {
   if (d.size() == 10 && d[2] == '.' && d[5] == '.') return d.substr(6, 4) + "-" + d.substr(3, 2) + "-" + d.substr(0, 2);
   if (d.size() == 8 && Ziffern(d)) return d.substr(4, 4) + "-" + d.substr(2, 2) + "-" + d.substr(0, 2);
   return d;
+}
+
+// Saves the document as indented UTF-8 into its target file; throws
+// gaeb::Fehler (75) when the file could not be written whole, the target then
+// keeps what it held.
+void Speichere(xmlDocPtr doc, const std::string& pfad) {
+  struct Kanal {
+    Zieldatei datei;
+    std::string fehler;
+  } kanal{Zieldatei(pfad), {}};
+  auto schreibe = [](void* k, const char* bytes, int n) -> int {
+    auto* kanal = static_cast<Kanal*>(k);
+    try {
+      kanal->datei.Schreibe(std::string_view(bytes, static_cast<std::size_t>(n)));
+      return n;
+    } catch (const std::exception& e) {
+      if (kanal->fehler.empty()) kanal->fehler = e.what();
+      return -1;
+    }
+  };
+  xmlOutputBufferPtr puffer =
+      xmlOutputBufferCreateIO(schreibe, [](void*) { return 0; }, &kanal, xmlFindCharEncodingHandler("UTF-8"));
+  if (puffer == nullptr) throw gaeb::Fehler(kFehlerDatei, "Pfad-/Dateizugriffsfehler: " + pfad);
+  if (xmlSaveFormatFileTo(puffer, doc, "UTF-8", 1) < 0 || !kanal.fehler.empty())
+    throw gaeb::Fehler(kFehlerDatei, kanal.fehler.empty() ? "Pfad-/Dateizugriffsfehler: " + pfad : kanal.fehler);
+  kanal.datei.Übernimm();
 }
 
 }  // namespace
@@ -313,10 +339,7 @@ bool Export::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnu
     // A file without bill (text rows only) has no totals to fill.
     if (totals_ != nullptr) Ausgabe_BOQTOTALSUPDXML(doc_, totals_);
 
-    std::error_code ec;
-    if (std::filesystem::exists(tmpPfadDatei, ec)) std::filesystem::remove(tmpPfadDatei);
-    if (xmlSaveFormatFileEnc(tmpPfadDatei.c_str(), doc_, "UTF-8", 1) < 0)
-      throw gaeb::Fehler(75, "Pfad-/Dateizugriffsfehler: " + tmpPfadDatei);
+    Speichere(doc_, tmpPfadDatei);
 
     gesperrt = false;
     if (b.Entsperren(art, nummer) == 0) Meldung10055(k_, "Entsperre Beleg: " + std::to_string(belegnummer));

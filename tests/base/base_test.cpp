@@ -1,8 +1,10 @@
 // The base functions: character-counted texts on umlauts and broken bytes, code pages 850 and 1252, the number masks of
-// the exports, Variant conversions as the host's runtime does them, and line files.
+// the exports, Variant conversions as the host's runtime does them, line files, and the
+// target file that replaces nothing but a regular file and only when whole.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "base/codepage.h"
 #include "base/fehler.h"
@@ -10,6 +12,7 @@
 #include "base/variant.h"
 #include "base/zahlformat.h"
 #include "base/zeilendatei.h"
+#include "base/zieldatei.h"
 #include "../felder.h"
 #include "../programm.h"
 
@@ -146,16 +149,86 @@ TEST(Zeilendatei, CodePagesCrLfAndFileErrors) {
   z.Zeile("");
   EXPECT_EQ(mem.Daten(), std::string("Ma\xE1\r\nMa\xDF\r\n\r\n"));
   EXPECT_EQ(z.Zeilen(), 3);
-  auto pfad = std::filesystem::temp_directory_path() / "gaeb_zeilendatei_test.txt";
+}
+
+// The names in a folder, so that a left-over new file shows.
+std::vector<std::string> Namen(const std::filesystem::path& ordner) {
+  std::vector<std::string> namen;
+  for (const auto& e : std::filesystem::directory_iterator(ordner)) namen.push_back(e.path().filename().string());
+  return namen;
+}
+
+TEST(Zieldatei, ReplacesOnlyARegularFileAndOnlyWhenWhole) {
+  namespace fs = std::filesystem;
+  test::Programmordner o("zieldatei");
+  const fs::path ziel = o.ordner / "lv.d83", opfer = o.ordner / "opfer";
+  const mode_t maske = ::umask(027);
   {
-    DateiAusgabe datei(pfad.string());
-    Zeilenschreiber(datei, Codepage::Utf8).Zeile("ä");
-    datei.Schließe();
-    EXPECT_THROW(datei.Schreibe("x"), Fehler);
+    Zieldatei neu(ziel.string());
+    neu.Schreibe("NEU");
+    EXPECT_FALSE(fs::exists(ziel));  // nothing at the target until the file is whole
+    EXPECT_EQ(Namen(o.ordner).size(), 1u);
+    neu.Übernimm();
+    neu.Übernimm();  // a second call does nothing
+    EXPECT_THROW(neu.Schreibe("x"), Fehler);
   }
-  EXPECT_EQ(test::LiesDatei(pfad), "ä\r\n");
-  std::filesystem::remove(pfad);
-  test::Scheitert([] { DateiAusgabe nicht("/nonexistent-dir/x.txt"); }, kFehlerDatei);
+  ::umask(maske);
+  EXPECT_EQ(test::LiesDatei(ziel), "NEU");
+  EXPECT_EQ(fs::status(ziel).permissions(), fs::perms(0640));  // the mode comes from the umask
+  // Dropped or failed: the old target stays, no new file is left.
+  for (bool übernimm : {false, true}) {
+    Zieldatei neu(ziel.string());
+    neu.Schreibe("HALB");
+    if (!übernimm) continue;
+    fs::remove(ziel);
+    fs::create_directory(ziel);  // the target turned into a folder meanwhile
+    EXPECT_THROW(neu.Übernimm(), Fehler);
+    EXPECT_TRUE(fs::is_directory(ziel));
+    fs::remove(ziel);
+    o.Datei("lv.d83", "NEU");
+  }
+  EXPECT_EQ(test::LiesDatei(ziel), "NEU");
+  EXPECT_EQ(Namen(o.ordner), std::vector<std::string>{"lv.d83"});
+
+  // Refused before anything is written: a link (to a file or nowhere), a folder, a missing folder.
+  std::ofstream(opfer) << "OPFER";
+  fs::create_symlink(opfer, o.ordner / "link");
+  fs::create_symlink(o.ordner / "nichts", o.ordner / "leer");
+  const struct { std::string ziel, grund; } verweigert[] = {
+      {"link", "symbolische Verknüpfung"}, {"leer", "symbolische Verknüpfung"}, {".", "ein Ordner"},
+      {"fehlt/lv.d83", "der Ordner fehlt"}};
+  for (const auto& v : verweigert) {
+    const std::string pfad = (o.ordner / v.ziel).string();
+    EXPECT_NE(Zieldatei::Hindernis(pfad).find(v.grund), std::string::npos) << v.ziel;
+    test::Scheitert([&] { Zieldatei z(pfad); }, kFehlerDatei);
+  }
+  EXPECT_EQ(test::LiesDatei(opfer), "OPFER");
+  EXPECT_TRUE(fs::is_symlink(o.ordner / "link"));
+
+  // Devices are written through and keep their node.
+  const auto [null, voll] = test::Geräte(o.ordner);
+  {
+    Zieldatei z(null);
+    EXPECT_TRUE(z.Durchgereicht());
+    z.Schreibe("x");
+    z.Übernimm();
+  }
+  Zieldatei z(voll);
+  z.Schreibe("x");
+  test::Scheitert([&] { z.Übernimm(); }, kFehlerDatei);  // no space left on the device
+  for (const std::string& d : {null, voll}) EXPECT_TRUE(fs::is_character_file(d)) << d;
+
+  // The scratch file of a two-pass export: beside the target, read back, then gone.
+  std::string zwischenPfad;
+  {
+    Zwischendatei zwischen(ziel.string());
+    zwischenPfad = zwischen.Pfad();
+    zwischen.Schreibe("ZWISCHEN");
+    char puffer[16] = {};
+    EXPECT_EQ(std::fread(puffer, 1, sizeof puffer, zwischen.Lesen()), 8u);
+    EXPECT_EQ(fs::path(zwischenPfad).parent_path(), o.ordner);
+  }
+  EXPECT_FALSE(fs::exists(zwischenPfad));
 }
 
 }  // namespace

@@ -120,7 +120,7 @@ TEST_F(Kommandozeile, BadRowFilesAndFailingRows) {
           {"import-rows " + zeilen + " --type 1", 1, "*", "~Neuer Beleg:1~gaeb locks release --type 1 --number 1"},
           {"import-rows " + zeilen + " --type 0", 2},
           // A target the export cannot write is refused before anything is locked.
-          {"export --type 1 --number 1 --format 2000 --out " + Pfad("fehlt/x.p83"), 2, "*", "~cannot write"}});
+          {"export --type 1 --number 1 --format 2000 --out " + Pfad("fehlt/x.p83"), 2, "*", "~der Ordner fehlt"}});
 }
 
 TEST_F(Kommandozeile, TextConversionAndMissingConverterLibrary) {

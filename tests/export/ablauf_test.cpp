@@ -1,6 +1,11 @@
 // The run of every export against the real host: refused documents, progress every tenth position with
-// yield and cancel, the lock held during the walk and given back, a failed unlock, an unwritable target.
+// yield and cancel, the lock held during the walk and given back, a killed run, a failed unlock, an unwritable
+// target.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <fstream>
 
 #include "exportlv.h"
 
@@ -94,6 +99,29 @@ TEST(Ablauf, ProgressEveryTenthPositionWithYieldCancelAndUnlock) {
       EXPECT_FALSE(d.tempDa);
       EXPECT_TRUE(h.Meldungen().empty());
     }
+  }
+}
+
+TEST(Ablauf, AKilledExportLeavesTheOldTargetWhole) {
+  for (const Format& f : kFormate) {
+    SCOPED_TRACE(f.name);
+    const std::string ziel = NeuerPfad("lv");
+    std::ofstream(ziel) << "ALT";
+    const pid_t kind = ::fork();
+    if (kind == 0) {  // killed at the first progress event, ten positions into the walk
+      TestHost h;
+      Positionen(h, 25);
+      Zuhörer z;
+      z.beiFortschritt = [] { ::kill(::getpid(), SIGKILL); };
+      auto k = h.Komponente();
+      k->Verbinde(&z);
+      (k.get()->*f.ausgabe)(1, 1, ziel, 83, {});
+      ::_exit(3);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(kind, &status, 0), kind);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    EXPECT_EQ(LiesDatei(ziel), "ALT");
   }
 }
 

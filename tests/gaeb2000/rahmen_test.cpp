@@ -137,14 +137,24 @@ TEST_F(Rahmen, CharacterSetDecidesTheCodePage) {
 }
 
 TEST_F(Rahmen, TargetTheFinishingPassCannotCreate) {
-  // The target is a folder: nothing is reported, the temporary file stays, the file is not complete.
+  // The target is a folder: nothing is reported, the folder stays, no temporary file is left, the file is
+  // not complete.
   LV(3).Speichere(*h.db);
   const std::string ziel = NeuerPfad("ziel");
   std::filesystem::create_directory(ziel);
   EXPECT_TRUE(k->Ausgabe_BelegdatenDA2000(1, 3, ziel, 83, {}));
   EXPECT_FALSE(k->AusgabeVollständig());
-  EXPECT_TRUE(std::filesystem::exists(ziel + "1"));
+  EXPECT_TRUE(std::filesystem::is_directory(ziel));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(ziel + "/.."), {}), 1);
   EXPECT_TRUE(h.Meldungen().empty());
+  // A link planted where the temporary file used to be made (the target's name and "1") is not followed.
+  const std::string opfer = NeuerPfad("opfer"), lv = NeuerPfad("lv.d83");
+  std::ofstream(opfer) << "OPFER";
+  std::filesystem::create_symlink(opfer, lv + "1");
+  EXPECT_TRUE(k->Ausgabe_BelegdatenDA2000(1, 3, lv, 83, {}));
+  EXPECT_TRUE(k->AusgabeVollständig());
+  EXPECT_EQ(LiesDatei(opfer), "OPFER");
+  EXPECT_TRUE(std::filesystem::is_symlink(lv + "1"));
   EXPECT_TRUE(Export2000(*k, 3).ergebnis);
   EXPECT_TRUE(k->AusgabeVollständig());
 }
@@ -191,7 +201,8 @@ TEST(Programm, ExportFormat2000) {
   EXPECT_EQ(z.front(), "#begin[GAEB]");
   EXPECT_EQ(Anzahl(z, L(16, "[Name1]Bau & Söhne GmbH[end]")), 1);
   EXPECT_EQ(Anzahl(z, L(15, "[SummeBrutto]297,50[end]")), 1);  // 250,00 + 19 %
-  EXPECT_FALSE(std::filesystem::exists(pfad("lv.d841")));
+  for (const auto& e : std::filesystem::directory_iterator(o.ordner))  // no temporary file left
+    EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
   l = exportiere("90", "83 --prices", "lv.d83");
   ASSERT_EQ(l.status, 0) << l.err;
   const std::string d83 = LiesDatei(pfad("lv.d83"));
@@ -206,17 +217,23 @@ TEST(Programm, ExportFormat2000) {
     EXPECT_FALSE(std::filesystem::exists(pfad("dp.p")));
   }
 
-  // A file that cannot be written to the end (a full device) is no success:
-  // the GAEB 90 file, the temporary GAEB 2000 file, the GAEB 2000 target (voll: the file on the full device).
-  const struct { const char *format, *voll, *ziel; } volle[] = {
-      {"90", "a.d83", "a.d83"}, {"2000", "b.p831", "b.p83"}, {"2000", "c.p83", "c.p83"}};
-  for (const auto& v : volle) {
-    std::filesystem::create_symlink("/dev/full", pfad(v.voll));
-    l = exportiere(v.format, "83", v.ziel);
-    EXPECT_EQ(l.status, 1) << v.voll;
-    EXPECT_NE(l.err.find(pfad(v.ziel) + " ist unvollständig"), std::string::npos) << l.err;
+  // A file that cannot be written to the end (a full device, named or through a link) is no success; a null
+  // device takes any file. Devices are written through, never replaced; a link to a file or a folder is refused
+  // before the document is locked.
+  const auto [null, voll] = Geräte(o.ordner);
+  std::filesystem::create_symlink(voll, pfad("voll"));
+  std::filesystem::create_symlink(pfad("lv.d83"), pfad("link"));
+  for (const std::string format : {"90", "2000", "xml"}) {
+    const struct { std::string ziel; int status; } ziele[] = {
+        {voll, 1}, {pfad("voll"), 1}, {null, 0}, {pfad("link"), 2}, {o.ordner.string(), 2}};
+    for (const auto& z : ziele) {
+      l = o.Gaeb("--user tester export --type 1 --number 7 --dp 83 --format " + format + " --out " + z.ziel);
+      EXPECT_EQ(l.status, z.status) << format << " " << z.ziel << ": " << l.err;
+    }
   }
-  EXPECT_TRUE(std::filesystem::exists(pfad("c.p831")));  // the complete temporary file stays
+  for (const std::string& d : {null, voll}) EXPECT_TRUE(std::filesystem::is_character_file(d)) << d;
+  EXPECT_EQ(LiesDatei(pfad("lv.d83")), d83);
+  EXPECT_TRUE(std::filesystem::is_symlink(pfad("link")));
 
   // Another workstation holds the document.
   host::ÖffneVerbindung(o.db)->Ausführen(

@@ -76,14 +76,17 @@ TEST(Schreiber, FinishingPassReplacesTheTotalsInsideLVInfo) {
        {"[Summe]0,00[end]", "[NachlassProz]0,00[end]", "[NachlassAbs]0,00[end]", "[SummeNachNL]0,00[end]",
         "[SummePsch]0,00[end]", "[UST]00,00[end]", "[SummeBrutto]0,00[end]"}}};
   for (const auto& f : fälle) {
-    SchreibeDatei(ziel + "1", vorher);
     Export e(k->kontext(), Mit(f.preise));
+    e.zwischen_ = std::make_unique<Zwischendatei>(ziel);
+    e.zwischen_->Schreibe(vorher);
+    const std::string zwischen = e.zwischen_->Pfad();
     e.m_LVSummenspeicher = f.speicher;
     e.Aktualisiere_LVInfo(ziel);
     std::string nachher = vorher.substr(0, vorher.find("\t\t")) + e15 + "## LV mit Preise(Gesamtsumme LV)\r\n";
     for (const std::string& z : f.erwartet) nachher += e15 + z + "\r\n";
     EXPECT_EQ(LiesDatei(ziel), nachher + vorher.substr(vorher.find("              #end[LVInfo]")) + "\r\n");
-    EXPECT_FALSE(std::filesystem::exists(ziel + "1"));
+    e.zwischen_.reset();
+    EXPECT_FALSE(std::filesystem::exists(zwischen));
   }
   EXPECT_FALSE(k->kontext().ausgabeUnvollständig);
 
