@@ -1,11 +1,10 @@
 // gaeb prices export / import: the price sheet of a document (XLSX or CSV),
 // filled in a spreadsheet program and read back into the document.
-#include <unistd.h>
-
 #include <filesystem>
 #include <iostream>
 
 #include "base/fehler.h"
+#include "base/zieldatei.h"
 #include "cli/befehle.h"
 #include "cli/fortschritt.h"
 #include "sheets/preisblatt.h"
@@ -53,10 +52,7 @@ void RegistrierePreise(CLI::App& app, Programm& programm, int& exitcode) {
     } catch (const Fehler&) {
       throw CLI::ValidationError("--out", datei + ": expected a .xlsx or .csv file name");
     }
-    std::filesystem::path ziel(datei);
-    std::filesystem::path ordner = ziel.has_parent_path() ? ziel.parent_path() : std::filesystem::path(".");
-    if (!std::filesystem::is_directory(ordner) || access(ordner.c_str(), W_OK) != 0)
-      throw CLI::ValidationError("--out", "cannot write " + datei + " (folder missing or not writable)");
+    if (std::string grund = Zieldatei::Hindernis(datei); !grund.empty()) throw CLI::ValidationError("--out", grund);
     Verbindung& v = programm.Datenbank();
     try {
       Fortschrittsanzeige anzeige("Preisblatt");

@@ -3,7 +3,6 @@
 // doubled), lines ended by CR LF, UTF-8 with a byte-order mark. Read back are
 // also files in code page 1252 without byte-order mark, the other form those
 // programs save, and LF or CR line ends.
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -11,6 +10,7 @@
 #include "base/fehler.h"
 #include "base/text.h"
 #include "base/zahlformat.h"
+#include "base/zieldatei.h"
 #include "sheets/blatt.h"
 
 namespace gaeb::sheets {
@@ -35,35 +35,23 @@ std::string Feld(const Zelle& z) {
 }  // namespace
 
 void SchreibeCsv(const Blattinhalt& b, const std::string& datei, const std::function<void(std::size_t)>& je) {
-  std::ofstream aus(datei, std::ios::binary | std::ios::trunc);
-  if (!aus) throw Fehler(kFehlerDatei, datei + " kann nicht angelegt werden");
-  aus << kBom;
+  // A sheet stopped on the way (cancelled) or not written whole leaves the target as it was.
+  Zieldatei aus(datei);
+  aus.Schreibe(kBom);
   Blattzeile zellen;
   std::string zeile;
-  try {
-    for (std::size_t z = 0; z < b.Zeilenzahl(); ++z) {
-      b.Zeile(z, zellen);
-      zeile.clear();
-      for (std::size_t c = 0; c < zellen.size(); ++c) {
-        if (c > 0) zeile += ';';
-        zeile += Feld(zellen[c]);
-      }
-      zeile += "\r\n";
-      aus << zeile;
-      if (je) je(z);
+  for (std::size_t z = 0; z < b.Zeilenzahl(); ++z) {
+    b.Zeile(z, zellen);
+    zeile.clear();
+    for (std::size_t c = 0; c < zellen.size(); ++c) {
+      if (c > 0) zeile += ';';
+      zeile += Feld(zellen[c]);
     }
-  } catch (...) {
-    aus.close();
-    std::error_code ec;
-    std::filesystem::remove(datei, ec);
-    throw;
+    zeile += "\r\n";
+    aus.Schreibe(zeile);
+    if (je) je(z);
   }
-  aus.close();
-  if (!aus) {
-    std::error_code ec;
-    std::filesystem::remove(datei, ec);
-    throw Fehler(kFehlerDatei, datei + " kann nicht geschrieben werden");
-  }
+  aus.Übernimm();
 }
 
 Tabelle LeseCsv(const std::string& datei) {

@@ -3,9 +3,10 @@
 // table), so that a bill of 100,000 rows needs little memory.
 #include <xlsxwriter.h>
 
-#include <filesystem>
+#include <cstdio>
 
 #include "base/fehler.h"
+#include "base/zieldatei.h"
 #include "sheets/blatt.h"
 
 namespace gaeb::sheets {
@@ -54,9 +55,14 @@ class Formate {
 }  // namespace
 
 void SchreibeXlsx(const Blattinhalt& b, const std::string& datei, const std::function<void(std::size_t)>& je) {
+  // The library writes the workbook by name into a temporary file of ours; it
+  // reaches the target through a Zieldatei only when it is whole, so a sheet
+  // stopped on the way leaves the target as it was.
+  Zieldatei ziel(datei);
+  Zwischendatei zwischen(datei);
   lxw_workbook_options optionen = {};
   optionen.constant_memory = LXW_TRUE;
-  lxw_workbook* wb = workbook_new_opt(datei.c_str(), &optionen);
+  lxw_workbook* wb = workbook_new_opt(zwischen.Pfad().c_str(), &optionen);
   if (wb == nullptr) throw Fehler(kFehlerDatei, datei + " kann nicht angelegt werden");
   lxw_worksheet* ws = workbook_add_worksheet(wb, "Preisblatt");
   Formate formate(wb);
@@ -113,18 +119,16 @@ void SchreibeXlsx(const Blattinhalt& b, const std::string& datei, const std::fun
       if (je) je(z);
     }
   } catch (...) {
-    // Stopped on the way (cancelled): no file is left behind.
-    workbook_close(wb);
-    std::error_code ec;
-    std::filesystem::remove(datei, ec);
+    workbook_close(wb);  // stopped on the way (cancelled)
     throw;
   }
   lxw_error schluss = workbook_close(wb);
-  if (fehler != LXW_NO_ERROR || schluss != LXW_NO_ERROR) {
-    std::error_code ec;
-    std::filesystem::remove(datei, ec);
-    Prüfe(fehler != LXW_NO_ERROR ? fehler : schluss, datei);
-  }
+  Prüfe(fehler != LXW_NO_ERROR ? fehler : schluss, datei);
+  std::FILE* ein = zwischen.Lesen();
+  char puffer[1 << 16];
+  for (std::size_t n; (n = std::fread(puffer, 1, sizeof puffer, ein)) > 0;) ziel.Schreibe(std::string_view(puffer, n));
+  if (std::ferror(ein) != 0) throw Fehler(kFehlerDatei, datei + " kann nicht geschrieben werden");
+  ziel.Übernimm();
 }
 
 }  // namespace gaeb::sheets

@@ -319,4 +319,21 @@ TEST_F(Preisblatt, SchlechteEingabeÄndertNichts) {
   ASSERT_EQ(Gaeb("prices import " + Pfad("formel.xlsx") + " --type 1 --number 2").status, 0);
   EXPECT_EQ(Zeige(2)["Positionen"][k]["Einzelpreis"], 6.0);
 }
+
+// A sheet that cannot be written whole (a full device) is no success and replaces nothing; a link to a file is
+// refused before any work.
+TEST_F(Preisblatt, ZielWirdNurGanzErsetzt) {
+  const auto [null, voll] = gaeb::test::Geräte(p_->ordner);
+  p_->Datei("opfer", "OPFER");
+  for (const std::string art : {".csv", ".xlsx"}) {
+    fs::create_symlink(voll, p_->ordner / ("voll" + art));
+    fs::create_symlink(null, p_->ordner / ("null" + art));
+    fs::create_symlink(p_->ordner / "opfer", p_->ordner / ("link" + art));
+    const struct { std::string ziel; int status; } fälle[] = {{"voll", 1}, {"null", 0}, {"link", 2}, {"fehlt/x", 2}};
+    for (const auto& f : fälle)
+      EXPECT_EQ(Gaeb("prices export --type 1 --number 2 --out " + Pfad(f.ziel + art)).status, f.status) << f.ziel << art;
+  }
+  EXPECT_TRUE(fs::is_character_file(voll) && fs::is_character_file(null));
+  EXPECT_EQ(LiesDatei(p_->ordner / "opfer"), "OPFER");
+}
 }  // namespace
