@@ -1,7 +1,10 @@
 #include "export/oz.h"
 
+#include <cmath>
+
 #include "base/fehler.h"
 #include "base/text.h"
+#include "base/zahlformat.h"
 
 namespace gaeb {
 
@@ -129,6 +132,27 @@ std::string Feld_Num(Kontext& k, std::string s) {
     ergebnis = s;
   });
   return ergebnis;
+}
+
+std::string FormatZahlFeld(double value, std::string_view mask, int vorkomma) {
+  if (vorkomma < 0) {
+    vorkomma = 0;
+    for (char c : mask.substr(0, mask.find_first_of(".;")))
+      if (c == '0' || c == '#') ++vorkomma;
+  }
+  const std::string s = std::isfinite(value) ? FormatZahl(value, mask) : "unendlich";
+  // The integer digits of the written value, leading zeros not counted.
+  const std::string& komma = AktuelleRegion().dezimaltrennzeichen;
+  int ziffern = 0;
+  bool bedeutsam = false;
+  for (char c : std::string_view(s).substr(0, komma.empty() ? std::string::npos : s.find(komma))) {
+    if (c >= '1' && c <= '9') bedeutsam = true;
+    if (bedeutsam && c >= '0' && c <= '9') ++ziffern;
+  }
+  if (!std::isfinite(value) || ziffern > vorkomma)
+    throw Fehler(kFehlerÜberlauf, "Der Wert " + (std::isfinite(value) ? ZahlText(value) : s) + " passt nicht in " +
+                                      std::to_string(vorkomma) + " Stellen vor dem Komma");
+  return s;
 }
 
 }  // namespace gaeb

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/kontext.h"
 
@@ -35,6 +36,13 @@ std::string Feld_String(Kontext& k, const std::string& text, const std::int16_t&
 
 // A formatted number without its leading "-" and without its first ",".
 std::string Feld_Num(Kontext& k, std::string s);
+
+// value formatted with mask (zahlformat.h), refused with error 6 and "Der Wert
+// ... passt nicht in n Stellen" when its integer part needs more than
+// `vorkomma` digits, or when it is no finite number: a field never grows past
+// the columns or digits its format gives it. vorkomma < 0: the digit
+// placeholders ("0", "#") before the decimal point of the mask's first section.
+std::string FormatZahlFeld(double value, std::string_view mask, int vorkomma = -1);
 
 // The four default masks by structure.
 inline constexpr const char* kMaskeMitLosen = "1233PPPPI";

@@ -32,6 +32,11 @@
 
 namespace gaeb::gaeb2000 {
 
+// Integer digits a number of the file may have, as in the GAEB decimal types
+// the data types share: amounts 13 digits with 2 decimals, quantities 11 with
+// 3, percentages 5 with 2. A wider value is refused (FormatZahlFeld).
+inline constexpr int kVorkommaGeld = 11, kVorkommaMenge = 8, kVorkommaProzent = 3;
+
 // The upper-case tag or key of a line ("#BEGIN[LVINFO]", "[SUMME]"), or an
 // empty string for a comment line ("##" anywhere) or a line without one. TABs
 // are removed and blanks trimmed first. Only ASCII letters are upper-cased:

@@ -17,8 +17,9 @@ namespace gaeb::gaeb2000 {
 
 namespace {
 
-std::string Geld(double wert) { return FormatZahl(wert, "0.00"); }
-std::string Menge(double wert) { return FormatZahl(wert, "0.000"); }
+std::string Geld(double wert) { return FormatZahlFeld(wert, "0.00", kVorkommaGeld); }
+std::string Menge(double wert) { return FormatZahlFeld(wert, "0.000", kVorkommaMenge); }
+std::string Prozent(double wert) { return FormatZahlFeld(wert, "0.00", kVorkommaProzent); }
 
 }  // namespace
 
@@ -74,7 +75,7 @@ bool Export::Ausgabe_LVSUMME(std::string& oz, double& summe, double wert1, doubl
       wert1 = 0;
     }
     if (unterart != 8) {
-      Attribut(e, "[NachlassProz]", Geld(wert1));
+      Attribut(e, "[NachlassProz]", Prozent(wert1));
     } else {
       Attribut(e, "[NachlassAbs]", Geld(wert2));
     }
@@ -151,7 +152,7 @@ bool Export::Ausgabe_POSITION() {
     weiter([&] { Attribut(a, "[EP]", Geld(PD("Einzelpreis"))); });
     weiter([&] {
       double prozent = PD("Rabattprozent");
-      if (prozent != 0) Attribut(a, "[NachlassProz]", Geld(prozent));
+      if (prozent != 0) Attribut(a, "[NachlassProz]", Prozent(prozent));
     });
     weiter([&] { Attribut(a, "[GB]", Geld(PD("Gesamtpreis") - PD("Rabattbetrag"))); });
   }
@@ -241,7 +242,7 @@ bool Export::Ausgabe_ZUSCHLPOSITION() {
       Position().SetzeFeld("AufAbschlagBetrag", 0.0);
     }
   });
-  weiter([&] { Attribut(a, "[Zuschlag]", Geld(PD("AufAbschlagProzent"))); });
+  weiter([&] { Attribut(a, "[Zuschlag]", Prozent(PD("AufAbschlagProzent"))); });
   if (m_MitPreise) {
     weiter([&] { Attribut(a, "[GBZuschl]", Geld(PD("Einzelpreis"))); });
     weiter([&] { Attribut(a, "[GB]", Geld(PD("Einzelpreis") + PD("Gesamtpreis"))); });

@@ -9,6 +9,7 @@
 #include "base/fehler.h"
 #include "base/text.h"
 #include "base/zahlformat.h"
+#include "export/oz.h"
 #include "gaeb2000/export.h"
 
 namespace gaeb::gaeb2000 {
@@ -225,8 +226,8 @@ bool Export::Aktualisiere_LVInfo(std::string pfad) {
       ausPuffer.clear();
     }
   };
-  auto betrag = [&](const char* schlüssel, double wert, const char* maske) {
-    schreibe(e15 + schlüssel + FormatZahl(wert, maske) + "[end]");
+  auto betrag = [&](const char* schlüssel, double wert, const char* maske, int vorkomma = kVorkommaGeld) {
+    schreibe(e15 + schlüssel + FormatZahlFeld(wert, maske, vorkomma) + "[end]");
   };
 
   try {
@@ -252,7 +253,7 @@ bool Export::Aktualisiere_LVInfo(std::string pfad) {
         betrag("[Summe]", s.Summe, "0.00");
       } else if (schlüssel == "[NACHLASSPROZ]") {
         if (s.NachlassPositionsart == 70) s.NachlassProz = -s.NachlassProz;
-        betrag("[NachlassProz]", s.NachlassProz, "0.00");
+        betrag("[NachlassProz]", s.NachlassProz, "0.00", kVorkommaProzent);
       } else if (schlüssel == "[NACHLASSABS]") {
         if (s.NachlassUnterart != 8) {
           betrag("[NachlassAbs]", 0, "0.00");
@@ -265,7 +266,7 @@ bool Export::Aktualisiere_LVInfo(std::string pfad) {
       } else if (schlüssel == "[SUMMEPSCH]") {
         betrag("[SummePsch]", 0, "0.00");
       } else if (schlüssel == "[UST]") {
-        betrag("[UST]", s.UST, "00.00");
+        betrag("[UST]", s.UST, "00.00", kVorkommaProzent);
       } else if (schlüssel == "[SUMMEBRUTTO]") {
         betrag("[SummeBrutto]", s.SummeBrutto, "0.00");
       } else {

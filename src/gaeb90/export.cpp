@@ -143,7 +143,10 @@ std::string Export::F(const std::string& text, std::size_t breite) const {
   return Feld_String(k_, text::EineZeile(text), b);
 }
 
-std::string Export::N(double wert, std::string_view maske) const { return Feld_Num(k_, FormatZahl(wert, maske)); }
+// A value that needs more digits than the mask's columns stops its record.
+std::string Export::N(double wert, std::string_view maske) const {
+  return Feld_Num(k_, FormatZahlFeld(wert, maske));
+}
 
 std::string Export::Faktor7(double prozent) const {
   if (prozent == 0) return text::Leer(7);

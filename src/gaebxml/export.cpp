@@ -95,7 +95,8 @@ std::vector<std::string> Teile(const std::string& s, const std::string& trenner)
 }
 
 std::string ZahlXML(double wert, std::string_view maske) {
-  std::string s = FormatZahl(wert, maske);
+  // The masks hold the integer digits the schema's decimal types allow.
+  std::string s = FormatZahlFeld(wert, maske);
   for (char& c : s)
     if (c == ',') c = '.';
   return s;

@@ -125,6 +125,40 @@ TEST(Ablauf, AKilledExportLeavesTheOldTargetWhole) {
   }
 }
 
+TEST(Ablauf, NumbersWiderThanTheirFieldsAreNeverWritten) {
+  // Integer digits per format (GAEB 2000, GAEB 90, XML): quantities 8, 8, 8; unit prices 11, 8, 9.
+  const struct { const char* feld; double wert; const char* ziffern; bool passt[3]; } fälle[] = {
+      {"Menge", 98765432.125, "98765432", {true, true, true}},
+      {"Menge", 987654321.125, "987654321", {false, false, false}},
+      {"Menge", 1e308, "", {false, false, false}},
+      {"Einzelpreis", 98765432.5, "98765432", {true, true, true}},
+      {"Einzelpreis", 987654321.5, "987654321", {true, false, true}},
+      {"Einzelpreis", 98765432109.5, "98765432109", {true, false, false}}};
+  for (const auto& f : fälle) {
+    TestHost h;
+    LV lv;
+    lv.Position("0010", "Leistung", 0, "m", 0).SetzeFeld(f.feld, f.wert);
+    lv.Speichere(*h.db);
+    auto k = h.Komponente();
+    for (int i = 0; i < 3; ++i) {
+      SCOPED_TRACE(std::string(kFormate[i].name) + " " + f.feld + " " + f.ziffern);
+      h.Meldungsdienst().Leeren();
+      const std::string ziel = NeuerPfad("lv");
+      Ausgabeoptionen o;
+      o.chkMitPreise = true;
+      Datei d(ziel, std::nullopt, (k.get()->*kFormate[i].ausgabe)(1, 1, ziel, 83, o));
+      EXPECT_EQ(k->AusgabeVollständig(), f.passt[i]);
+      EXPECT_EQ(h.Meldungen().empty(), f.passt[i]);
+      if (*f.ziffern != '\0') {
+        EXPECT_EQ(d.bytes.find(f.ziffern) != std::string::npos, f.passt[i]);
+      }
+      if (i == 1) {  // no GAEB 90 record shifted
+        for (const std::string& z : d.zeilen) EXPECT_LE(z.size(), 80u) << z;
+      }
+    }
+  }
+}
+
 // The host's document data object whose unlock fails.
 struct OhneEntsperren : host::BelegdatenHost {
   std::int32_t Entsperren(std::int16_t& a, std::int32_t& n) override { BelegdatenHost::Entsperren(a, n); return 0; }
