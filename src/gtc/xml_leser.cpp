@@ -21,8 +21,8 @@ namespace gtc {
 
 namespace {
 
-// Content nested deeper than this is left out (libxml2 itself stops at 2048
-// levels for long texts).
+// Content nested deeper than this is left out with an error (libxml2 itself
+// stops at 2048 levels for long texts).
 constexpr int kMaxXmlTiefe = 512;
 
 class Leser;
@@ -407,7 +407,7 @@ class Leser {
   }
 
   Rahmen& NeuInhalt(Text* ziel, Stil stil, int tiefe) {
-    Rahmen& r = Neu(tiefe > kMaxXmlTiefe ? Rolle::Ignorieren : Rolle::Inhalt);
+    Rahmen& r = Neu(Erlaubt(tiefe, Rolle::Inhalt));
     r.text = ziel;
     r.eigeneFolge.text = ziel;
     r.folge = &r.eigeneFolge;
@@ -431,10 +431,22 @@ class Leser {
   void NeuZeile(const Rahmen& eltern, Stil stil) {
     Text* ziel = eltern.text;
     int tiefe = eltern.tiefe + 1;
-    Rahmen& z = Neu(tiefe > kMaxXmlTiefe ? Rolle::Ignorieren : Rolle::Zeile);
+    Rahmen& z = Neu(Erlaubt(tiefe, Rolle::Zeile));
     z.text = ziel;
     z.stil = stil;
     z.tiefe = tiefe;
+  }
+
+  // The role of a block at nesting depth tiefe: beyond the limit its content
+  // is left out, and that is an error of the text (reported once).
+  Rolle Erlaubt(int tiefe, Rolle rolle) {
+    if (tiefe <= kMaxXmlTiefe) return rolle;
+    if (!zuTief_) {
+      zuTief_ = true;
+      meldungen_.Fehler("Der GAEB-XML-Text ist tiefer als " + std::to_string(kMaxXmlTiefe) +
+                        " Ebenen verschachtelt; der tiefere Inhalt fehlt.");
+    }
+    return Rolle::Ignorieren;
   }
 
   void NeuLauf(Text* ziel, Stil stil) {
@@ -518,6 +530,7 @@ class Leser {
   std::string zeichen_;  // characters of the current text node
   std::string lauf_;     // characters of the current span
   bool wurzelGesehen_ = false;
+  bool zuTief_ = false;  // content beyond kMaxXmlTiefe was left out
   bool fehlerhaft_ = false;
   std::string wurzelFehler_;
 };

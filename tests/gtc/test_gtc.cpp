@@ -529,6 +529,15 @@ TEST(gtcXmlLeser, FremdesMarkupListenTabellenUndNamensräume) {
       << rtf;
 }
 
+// text inside n nested div elements.
+std::string Verschachtelt(int n, const std::string& text) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += "<div>";
+  s += text;
+  for (int i = 0; i < n; ++i) s += "</div>";
+  return s;
+}
+
 TEST(gtcXmlLeser, WurzelnUndUnbekannteKinder) {
   // Each root takes its own children; unknown ones are left out, an
   // attachment and a label that is no number with a remark.
@@ -553,6 +562,10 @@ TEST(gtcXmlLeser, WurzelnUndUnbekannteKinder) {
       {Wurzel("LblTx", "<table><caption>c</caption><tr><x>y</x><td>A</td><td>B</td></tr></table>" + a + "<page/>" +
                            P(Span("b"))),
        'M', kKopf + "A\\tab B\\par a\\par \\par b\\par}"},  // a page ends its paragraph
+      // Blocks nested up to 512 levels keep their content; deeper content is left out with an error.
+      {Wurzel("LblTx", Verschachtelt(511, "innen")), 'M', kKopf + "innen\\par}"},
+      {Wurzel("LblTx", "a" + Verschachtelt(512, "tief") + "b"), 'M', kKopf + "a\\par \\par b\\par}",
+       Fehler("Der GAEB-XML-Text ist tiefer als 512 Ebenen verschachtelt; der tiefere Inhalt fehlt.")},
   };
   for (const Fall& f : fälle) {
     Konverter k;
