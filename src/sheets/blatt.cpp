@@ -248,6 +248,42 @@ void Blattinhalt::Position(std::size_t i, Blattzeile& zellen) const {
   }
 }
 
+void Tabellensammler::Zeile(std::size_t nummer) {
+  Abschluss();
+  t_.push_back(Lesezeile{nummer, {}});
+  offen_ = true;
+}
+
+void Tabellensammler::Zelle(int spalte, Lesezelle zelle) {
+  if (!offen_ || spalte < 0) return;
+  const auto s = static_cast<std::size_t>(spalte);
+  if (s < weg_.size() && weg_[s]) return;
+  std::vector<Lesezelle>& zellen = t_.back().zellen;
+  if (zellen.size() <= s) zellen.resize(s + 1);
+  zellen[s] = std::move(zelle);
+}
+
+void Tabellensammler::Abschluss() {
+  if (!offen_) return;
+  offen_ = false;
+  Lesezeile& z = t_.back();
+  if (z.zellen.empty()) {
+    t_.pop_back();
+    return;
+  }
+  if (!weg_.empty() || z.zellen[0].text != kKopfSchlüssel) return;
+  static const std::vector<std::string> kUngelesen = {"Kurztext", "Art", "Menge", "Einheit", "PE", "Gesamtpreis",
+                                                      "in Summe"};
+  weg_.resize(z.zellen.size());
+  for (std::size_t c = 0; c < z.zellen.size(); ++c)
+    weg_[c] = std::find(kUngelesen.begin(), kUngelesen.end(), z.zellen[c].text) != kUngelesen.end();
+}
+
+Tabelle Tabellensammler::Ergebnis() {
+  Abschluss();
+  return std::move(t_);
+}
+
 bool DeutscheZahl(std::string_view t, double& wert) {
   std::string s;
   for (std::size_t i = 0; i < t.size(); ++i) {

@@ -98,6 +98,22 @@ struct Lesezeile {
 };
 using Tabelle = std::vector<Lesezeile>;
 
+// Collects the rows a reader finds, row by row. After the table's header row
+// it drops the columns the reading back does not use (texts, quantities,
+// totals), so that a bill of 100,000 rows with its texts stays small.
+class Tabellensammler {
+ public:
+  void Zeile(std::size_t nummer);
+  void Zelle(int spalte, Lesezelle zelle);
+  Tabelle Ergebnis();
+
+ private:
+  void Abschluss();
+  Tabelle t_;
+  bool offen_ = false;
+  std::vector<bool> weg_;  // per column of the header row: not kept
+};
+
 // Writers: the whole sheet into a file; throw gaeb::Fehler when it cannot be written.
 void SchreibeXlsx(const Blattinhalt& b, const std::string& datei, const std::function<void(std::size_t)>& je);
 void SchreibeCsv(const Blattinhalt& b, const std::string& datei, const std::function<void(std::size_t)>& je);

@@ -66,26 +66,27 @@ Tabelle LeseCsv(const std::string& datei) {
     inhalt = AusCodepage(inhalt, Codepage::Cp1252);
   }
 
-  Tabelle t;
-  Lesezeile zeile{1, {}};
+  Tabellensammler t;
+  std::size_t nummer = 1;
+  int spalte = 0;
   std::string feld;
-  bool zitiert = false, leer = true;
+  bool zitiert = false;
   std::size_t zitatbeginn = 0;
+  t.Zeile(nummer);
   auto feldEnde = [&] {
-    Lesezelle z;
     if (!feld.empty()) {
+      Lesezelle z;
       z.art = Lesezelle::Art::Text;
       z.text = std::move(feld);
-      leer = false;
+      t.Zelle(spalte, std::move(z));
     }
-    zeile.zellen.push_back(std::move(z));
+    ++spalte;
     feld.clear();
   };
   auto zeilenEnde = [&] {
     feldEnde();
-    if (!leer) t.push_back(std::move(zeile));
-    zeile = Lesezeile{zeile.nummer + 1, {}};
-    leer = true;
+    t.Zeile(++nummer);
+    spalte = 0;
   };
   for (std::size_t i = 0; i < inhalt.size(); ++i) {
     const char c = inhalt[i];
@@ -100,7 +101,7 @@ Tabelle LeseCsv(const std::string& datei) {
       }
     } else if (c == '"') {
       zitiert = true;
-      zitatbeginn = zeile.nummer;
+      zitatbeginn = nummer;
     } else if (c == ';') {
       feldEnde();
     } else if (c == '\r' || c == '\n') {
@@ -112,8 +113,8 @@ Tabelle LeseCsv(const std::string& datei) {
   }
   if (zitiert)
     throw Fehler(kFehlerTypen, "Zeile " + std::to_string(zitatbeginn) + ": ein Anführungszeichen wird nicht geschlossen");
-  if (!feld.empty() || !zeile.zellen.empty()) zeilenEnde();
-  return t;
+  feldEnde();
+  return t.Ergebnis();
 }
 
 }  // namespace gaeb::sheets

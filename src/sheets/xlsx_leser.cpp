@@ -167,7 +167,7 @@ Tabelle LeseXlsx(const std::string& datei) {
       if (l.Start("si")) geteilt.push_back(Textelement(l, "si"));
   }
 
-  Tabelle t;
+  Tabellensammler t;
   Teilleser l(a.zip, blatt, datei);
   if (!l.Da()) KeinXlsx(datei, blatt + " fehlt");
   std::size_t zeilennummer = 0;
@@ -179,10 +179,10 @@ Tabelle LeseXlsx(const std::string& datei) {
       if (r.empty() || std::from_chars(r.data(), r.data() + r.size(), n).ec != std::errc()) n = zeilennummer + 1;
       zeilennummer = n;
       spalte = -1;
-      if (!l.Leer()) t.push_back(Lesezeile{n, {}});
+      if (!l.Leer()) t.Zeile(n);
       continue;
     }
-    if (!l.Start("c") || t.empty()) continue;
+    if (!l.Start("c")) continue;
     std::size_t z = 0;
     int s = spalte + 1;
     if (std::string r = l.Attribut("r"); !r.empty() && !Bezug(r, s, z)) KeinXlsx(datei, "Zellbezug '" + r + "'");
@@ -228,11 +228,9 @@ Tabelle LeseXlsx(const std::string& datei) {
       if (zelle.art == Lesezelle::Art::Text && zelle.text.empty()) zelle.art = Lesezelle::Art::Leer;
     }
     if (zelle.art == Lesezelle::Art::Leer && !zelle.formel) continue;
-    std::vector<Lesezelle>& zellen = t.back().zellen;
-    if (zellen.size() <= static_cast<std::size_t>(s)) zellen.resize(static_cast<std::size_t>(s) + 1);
-    zellen[static_cast<std::size_t>(s)] = std::move(zelle);
+    t.Zelle(s, std::move(zelle));
   }
-  return t;
+  return t.Ergebnis();
 }
 
 }  // namespace gaeb::sheets
