@@ -1,11 +1,10 @@
 // The GAEB DA XML export driver and the header: data-phase check, opening
-// and locking the document, the skeleton of the tree, the opening walk (the
-// header and preliminary texts up to the first position that is not a text),
-// the main walk with progress and cancel, the closing walk, the bill's
-// totals, replacing and saving the target, the unlock; and the header
-// elements GAEBInfo, PrjInfo, Award, AwardInfo, OWN and CTR.
-#include <libxml/xmlsave.h>
-
+// and locking the document, the skeleton of the tree, the bill's totals, the
+// opening walk (the header and preliminary texts up to the first position
+// that is not a text), the main walk with progress and cancel (what is final
+// written after every row), the closing walk, putting the file at the
+// target, the unlock; and the header elements GAEBInfo, PrjInfo, Award,
+// AwardInfo, OWN and CTR.
 #include <algorithm>
 #include <cstdint>
 #include <ctime>
@@ -15,12 +14,12 @@
 #include "base/fehler.h"
 #include "base/text.h"
 #include "base/zahlformat.h"
-#include "base/zieldatei.h"
 #include "export/belegzugang.h"
 #include "export/firma.h"
 #include "export/fortschritt.h"
 #include "export/oz.h"
 #include "gaebxml/export.h"
+#include "gaebxml/strom.h"
 #include "textconv/textkonverter.h"
 
 namespace gaeb::gaebxml {
@@ -50,32 +49,6 @@ std::string DatumISO(const std::string& d) {
   if (d.size() == 10 && d[2] == '.' && d[5] == '.') return d.substr(6, 4) + "-" + d.substr(3, 2) + "-" + d.substr(0, 2);
   if (d.size() == 8 && Ziffern(d)) return d.substr(4, 4) + "-" + d.substr(2, 2) + "-" + d.substr(0, 2);
   return d;
-}
-
-// Saves the document as indented UTF-8 into its target file; throws
-// gaeb::Fehler (75) when the file could not be written whole, the target then
-// keeps what it held.
-void Speichere(xmlDocPtr doc, const std::string& pfad) {
-  struct Kanal {
-    Zieldatei datei;
-    std::string fehler;
-  } kanal{Zieldatei(pfad), {}};
-  auto schreibe = [](void* k, const char* bytes, int n) -> int {
-    auto* kanal = static_cast<Kanal*>(k);
-    try {
-      kanal->datei.Schreibe(std::string_view(bytes, static_cast<std::size_t>(n)));
-      return n;
-    } catch (const std::exception& e) {
-      if (kanal->fehler.empty()) kanal->fehler = e.what();
-      return -1;
-    }
-  };
-  xmlOutputBufferPtr puffer =
-      xmlOutputBufferCreateIO(schreibe, [](void*) { return 0; }, &kanal, xmlFindCharEncodingHandler("UTF-8"));
-  if (puffer == nullptr) throw gaeb::Fehler(kFehlerDatei, "Pfad-/Dateizugriffsfehler: " + pfad);
-  if (xmlSaveFormatFileTo(puffer, doc, "UTF-8", 1) < 0 || !kanal.fehler.empty())
-    throw gaeb::Fehler(kFehlerDatei, kanal.fehler.empty() ? "Pfad-/Dateizugriffsfehler: " + pfad : kanal.fehler);
-  kanal.datei.Übernimm();
 }
 
 }  // namespace
@@ -194,6 +167,13 @@ bool Export::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnu
     xmlDocSetRootElement(doc_, root_);
     xmlAddChild(root_, xmlNewDocComment(doc_, X("Datenaustausch GAEB-XML erstellt mit Norrfeld Software(07/2013-VB6)/ "
                                                "GAEB XML-Textkonverter Version 1.3.1.61")));
+    // The file is written while the tree grows; the bill's totals, which its
+    // information block holds, are known before the walk.
+    Baumstrom strom(doc_, tmpPfadDatei);
+    auto schreibe = [&] {
+      strom.Schreibe({root_, award_, boq_, body_, eltern_[1], eltern_[2], eltern_[3], itemlist_, letztesItem_});
+    };
+    BerechneLVSummen();
 
     // Opening walk: preliminary texts before the first other position, then
     // the header and the bill's frame.
@@ -207,6 +187,7 @@ bool Export::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnu
           boq_ = Ausgabe_BOQXML(doc_, award_);
           xmlNodePtr info = Ausgabe_BOQINFOXML(doc_, boq_);
           totals_ = Ausgabe_TOTALSXML(doc_, info);
+          if (totals_ != nullptr) Ausgabe_BOQTOTALSUPDXML(doc_, totals_);
           m_BoQBodyOffen = true;
           body_ = Ausgabe_BOQBODYXML(doc_, boq_);
         }
@@ -217,6 +198,8 @@ bool Export::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnu
         Ausgabe_ADDTEXTXML(doc_, award_);
       }
     }
+
+    schreibe();
 
     // Main walk.
     bool abgebrochen = false;
@@ -281,16 +264,9 @@ bool Export::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnu
         case 60:
         case 70:
         case 80: {
+          // A discount on the whole bill (0) is in the totals already.
           const std::int16_t unterart = PI("WelcherBetragZuAbschlag");
-          if (unterart == 0) {
-            // A discount on the whole bill goes into the totals.
-            LVSummenspeicher& s = m_LVSummenspeicher;
-            s.Summe = -PD("Gesamtpreis");
-            s.NachlassProz = PD("AufAbschlagProzent");
-            s.NachlassAbs = PD("Einzelpreis");
-            s.NachlassUnterart = 0;
-            s.NachlassPositionsart = positionsart;
-          } else if (unterart == 1 || unterart == 2 || unterart == 8 || (unterart == 3 && PI("KnzGaeb") >= 99)) {
+          if (unterart == 1 || unterart == 2 || unterart == 8 || (unterart == 3 && PI("KnzGaeb") >= 99)) {
             // Sums of categories: their totals were written when they opened.
             for (std::int16_t stufe = 3; stufe >= 1; --stufe) {
               if (unterart == 1 || (unterart == 2 && stufe >= 2) || stufe == 3) m_BereichOZ[stufe].clear();
@@ -302,6 +278,7 @@ bool Export::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnu
         }
         default: break;
       }
+      schreibe();
       if (!MeldeFortschritt(k_, i, [&] { return letzte + b.LetzterSchlusszeilenindex() + 10; })) {
         ergebnis = false;
         abgebrochen = true;
@@ -309,26 +286,13 @@ bool Export::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnu
       }
     }
 
-    // Closing walk: the totals rows and the closing texts.
+    // Closing walk: the closing texts.
     if (!abgebrochen) {
       const std::int32_t letzteSchlusszeile = b.LetzterSchlusszeilenindex();
       for (std::int32_t j = 0; j <= letzteSchlusszeile; ++j) {
         b.WähleSchlusszeile(j);
         Datensatz& z = b.AktuelleSchlusszeile();
-        const std::int16_t zeilenart = z.Feld("Positionstyp").ToInt16();
-        if (zeilenart == 90) {
-          LVSummenspeicher& s = m_LVSummenspeicher;
-          double netto = z.Feld("Summe").ToDouble();
-          if (s.Summe == 0) {
-            s.Summe = netto;
-            s.Nachlassbetrag = 0;
-          } else {
-            s.Nachlassbetrag = s.Summe;
-            s.Summe += netto;
-          }
-          s.UST = z.Feld("UST").ToDouble();
-          s.SummeBrutto = z.Feld("SummeBrutto").ToDouble();
-        } else if (zeilenart == 140) {
+        if (z.Feld("Positionstyp").ToInt16() == 140) {
           // The closing text travels through the current position.
           Position().SetzeFeld("Langtext", z.Feld("Langtext"));
           Position().SetzeFeld("LangtextRTF", z.Feld("LangtextRTF"));
@@ -337,10 +301,7 @@ bool Export::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnu
       }
     }
 
-    // A file without bill (text rows only) has no totals to fill.
-    if (totals_ != nullptr) Ausgabe_BOQTOTALSUPDXML(doc_, totals_);
-
-    Speichere(doc_, tmpPfadDatei);
+    strom.Schließe();
 
     gesperrt = false;
     if (b.Entsperren(art, nummer) == 0) Meldung10055(k_, "Entsperre Beleg: " + std::to_string(belegnummer));

@@ -1,13 +1,14 @@
 // The GAEB DA XML export: one document of the host written as a GAEB DA XML
-// 3.1 file. The whole file is built as a libxml2 tree in memory, element by
-// element, and saved once at the end as UTF-8 with the XML declaration and
-// indentation; nothing is streamed.
+// 3.1 file. The file is built as a libxml2 tree, element by element, and
+// written while it grows (strom.h): after every row what is final is written
+// as UTF-8 with the XML declaration and indentation and freed.
 //
 // An Export object is made for one call of Ausgabe_BelegdatenDAXML and holds
 // everything of that call: options, open flags, the element counter, the open
-// categories, the bill's totals and the tree. Its writers are member
+// categories, the bill's totals and the tree's open part. Its writers are member
 // functions under the names the component documents; they live in four files:
 //   export.cpp      driver and header (GAEBInfo, PrjInfo, Award, AwardInfo, OWN, CTR)
+//   strom.cpp       the file written while the tree grows
 //   lv.cpp          BoQ, BoQInfo, BoQBkdn, BoQBody, BoQCtgy, Itemlist, totals
 //   positionen.cpp  Item, MarkupItem, SubDescr, Product, Article
 //   texte.cpp       converted texts, bidder texts, AddText, Remark
@@ -88,6 +89,9 @@ class Export : public Exportzustand {
   // Totals of a category from the host's own total; empties oz.
   xmlNodePtr Ausgabe_BOQCTGYTOTALSLVXML(xmlDocPtr doc, xmlNodePtr ctgy, std::string& oz, double summe);
   xmlNodePtr Ausgabe_BOQTOTALSUPDXML(xmlDocPtr doc, xmlNodePtr totals);
+  // The bill's totals before the walk: a discount on the whole bill from the
+  // positions (the last one counts), the totals rows from the closing rows.
+  void BerechneLVSummen();
   // The last part of an ordinal number; "1" for an empty one.
   std::string RNoPartV(const std::string& oz);
 

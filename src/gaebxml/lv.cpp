@@ -1,7 +1,7 @@
 // The skeleton of the bill in a GAEB DA XML file: BoQ with its information
 // and the breakdown of the ordinal number, the bodies, the categories (lots,
 // trades, titles) with their labels and the host's own totals, the item lists,
-// and the bill's totals, filled at the end of the export.
+// and the bill's totals, computed before the walk.
 #include "base/text.h"
 #include "export/oz.h"
 #include "gaebxml/export.h"
@@ -149,6 +149,39 @@ xmlNodePtr Export::Ausgabe_BOQCTGYTOTALSLVXML(xmlDocPtr, xmlNodePtr ctgy, std::s
     Kind(totals, "TotalGross", ZahlXML(summe, kMaskeBetrag));
     oz.clear();
   });
+}
+
+void Export::BerechneLVSummen() {
+  Belegdaten& b = k_.Beleg();
+  LVSummenspeicher& s = m_LVSummenspeicher;
+  const std::int32_t letzte = b.LetzterPositionsindex();
+  for (std::int32_t i = 0; i <= letzte; ++i) {
+    b.WählePosition(i);
+    const std::int16_t positionsart = PI("Positionstyp");
+    if ((positionsart == 60 || positionsart == 70 || positionsart == 80) && PI("WelcherBetragZuAbschlag") == 0) {
+      s.Summe = -PD("Gesamtpreis");
+      s.NachlassProz = PD("AufAbschlagProzent");
+      s.NachlassAbs = PD("Einzelpreis");
+      s.NachlassUnterart = 0;
+      s.NachlassPositionsart = positionsart;
+    }
+  }
+  const std::int32_t letzteSchlusszeile = b.LetzterSchlusszeilenindex();
+  for (std::int32_t j = 0; j <= letzteSchlusszeile; ++j) {
+    b.WähleSchlusszeile(j);
+    Datensatz& z = b.AktuelleSchlusszeile();
+    if (z.Feld("Positionstyp").ToInt16() != 90) continue;
+    const double netto = z.Feld("Summe").ToDouble();
+    if (s.Summe == 0) {
+      s.Summe = netto;
+      s.Nachlassbetrag = 0;
+    } else {
+      s.Nachlassbetrag = s.Summe;
+      s.Summe += netto;
+    }
+    s.UST = z.Feld("UST").ToDouble();
+    s.SummeBrutto = z.Feld("SummeBrutto").ToDouble();
+  }
 }
 
 xmlNodePtr Export::Ausgabe_BOQTOTALSUPDXML(xmlDocPtr, xmlNodePtr totals) {

@@ -104,16 +104,26 @@ TEST(Konformitaet, DemoWritesCrLfFilesAndValidX83AndX84) {
   }
 }
 
-TEST(Ablauf, ReadOnlyTargetIsReplaced) {
+TEST(Ablauf, ReadOnlyTargetIsReplacedAndAFailureMidwayLeavesItAsItWas) {
   TestHost h;
-  Positionen(h, 1, {{"OZMaske", "PPPP"}});
+  Positionen(h, 100, {{"OZMaske", "PPPP"}});
   std::string ziel = NeuerPfad("alt.x83");
   { std::ofstream(ziel) << "alter Inhalt"; }
   chmod(ziel.c_str(), 0444);
   EXPECT_TRUE(h.Komponente()->Ausgabe_BelegdatenDAXML(1, 1, ziel, 83));
   XmlDatei d(ziel);
   ASSERT_TRUE(d.Da());
-  EXPECT_EQ(d.X("count(//g:Item)"), "1");
+  EXPECT_EQ(d.X("count(//g:Item)"), "100");
+  // A failure of the driver halfway through the walk, after many items were
+  // written: the target keeps its bytes and no other file is left behind.
+  const std::string vorher = LiesDatei(ziel);
+  h.störung->Störe("WählePosition", 150);
+  EXPECT_FALSE(h.Komponente()->Ausgabe_BelegdatenDAXML(1, 1, ziel, 83));
+  EXPECT_EQ(h.störung->opAufrufe, 150);
+  EXPECT_EQ(LiesDatei(ziel), vorher);
+  const auto dateien = std::distance(std::filesystem::directory_iterator(std::filesystem::path(ziel).parent_path()),
+                                     std::filesystem::directory_iterator());
+  EXPECT_EQ(dateien, 1);
 }
 
 TEST(Ablauf, EveryFailingPositionReadIsReportedOnceAndAnswersFalse) {
