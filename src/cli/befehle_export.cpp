@@ -104,7 +104,7 @@ void RegistriereExport(CLI::App& app, Programm& programm, int& exitcode) {
   cmd->add_flag("--times", o.chkMitZeiten, "Write time values");
   cmd->add_flag("--rtf", o.chkMitRTFAusgabe, "Use the RTF variants of texts");
   cmd->add_flag("--article-numbers", o.chkMitArtikelnummerAusgabe, "Write article numbers");
-  cmd->add_flag("--home-currency", o.AusgabeLandeswährung, "Write amounts in the home currency");
+  cmd->add_flag("--home-currency", o.AusgabeLandeswährung, "Write amounts, currency code and currency label in the home currency");
   cmd->callback([&] {
     bool ok = Exportiere(programm, format, belegart, belegnummer, datei, datenphase, o);
     if (Fortschrittsanzeige::Abgebrochen()) std::cerr << "gaeb: abgebrochen\n";

@@ -322,6 +322,9 @@ std::int32_t BelegdatenHost::SetzeAusgabewährung(bool& landeswährung) {
     for (const char* f : kSchlussbeträge) s.SetzeFeld(f, Runde(s.Feld(f).ToDouble() * kurs, 2));
   d.kopf.SetzeFeld("Währung2", währung);
   d.kopf.SetzeFeld("Währung", heim);
+  // The label named the document's own currency: the output's currency is
+  // known by its code only.
+  d.kopf.SetzeFeld("BezWährung", heim);
   d.kopf.SetzeFeld("Währungskurs", 1.0);
   return 0;
 }

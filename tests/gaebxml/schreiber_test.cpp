@@ -65,6 +65,25 @@ TEST(Treiber, TextRowsPreliminaryTextsAndBillTotals) {
        {{"string(//g:BoQInfo/g:Totals/g:Total)", "1000.00"}, {"string(//g:BoQInfo/g:Totals/g:DiscountPcnt)", "3.00"},
         {"string(//g:BoQInfo/g:Totals/g:TotAfterDisc)", "970.00"}, {"string(//g:BoQInfo/g:Totals/g:VAT)", "19.00"},
         {"string(//g:BoQInfo/g:Totals/g:TotalGross)", "1154.30"}, {"count(//g:MarkupItem)", "0"}}},
+      {"surcharge on the whole bill (kind 70): a negative discount", "PPPP",
+       [](LV& b) { b.Position("0010", "Mauerwerk", 10, "m2", 100), Zuschlag(b, 70, "", 0, 5); }, 83, Mit(true),
+       {{"string(//g:BoQInfo/g:Totals/g:Total)", "1000.00"}, {"string(//g:BoQInfo/g:Totals/g:DiscountPcnt)", "-5.00"},
+        {"string(//g:BoQInfo/g:Totals/g:TotAfterDisc)", "1050.00"}, {"string(//g:BoQInfo/g:Totals/g:TotalGross)", "1249.50"}}},
+      {"home currency: amounts, code and label converted", "PPPP",
+       [](LV& b) {
+         b.Kopf({{"Währung", "CHF"}, {"BezWährung", "Schweizer Franken"}, {"Währungskurs", 1.5}});
+         b.Position("0010", "Mauerwerk", 10, "m2", 100);
+       },
+       83, [] { Ausgabeoptionen o = Mit(true); o.AusgabeLandeswährung = true; return o; }(),
+       {{"string(//g:PrjInfo/g:Cur)", "EUR"}, {"string(//g:PrjInfo/g:CurLbl)", "EUR"},
+        {"string(//g:AwardInfo/g:CurLbl)", "EUR"}, {"string(//g:Item/g:UP)", "150.00"},
+        {"string(//g:BoQInfo/g:Totals/g:Total)", "1500.00"}}},
+      {"own currency: its label stays", "PPPP",
+       [](LV& b) {
+         b.Kopf({{"Währung", "CHF"}, {"BezWährung", "Schweizer Franken"}, {"Währungskurs", 1.5}});
+         b.Position("0010", "Mauerwerk", 10, "m2", 100);
+       },
+       83, Mit(true), {{"string(//g:PrjInfo/g:CurLbl)", "Schweizer Franken"}, {"string(//g:Item/g:UP)", "100.00"}}},
       {"no prices: zero totals only", "PPPP", mitNachlass, 83, Mit(false),
        {{"count(//g:BoQInfo/g:Totals/*)", "3"}, {"string(//g:BoQInfo/g:Totals/g:Total)", "0.00"},
         {"string(//g:BoQInfo/g:Totals/g:TotalGross)", "0.00"}, {"count(//g:Item/g:UP)", "0"}}},
