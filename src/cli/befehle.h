@@ -35,6 +35,9 @@ struct Artikelziel {
 void ArtikelOptionen(CLI::App* befehl, std::optional<Artikelziel>& ziel);
 
 struct Importergebnis {
+  // Rows the host's insert rules refuse, found before anything is stored
+  // (see Ablehnungen); then nothing else happened.
+  std::vector<std::string> abgelehnt;
   std::int32_t belegnummer = 0;  // 0 when no number could be locked
   bool alleGespeichert = false;  // every row answered True
   bool abgebrochen = false;      // Ctrl-C stopped it before its last row
@@ -45,16 +48,26 @@ struct Importergebnis {
   // so were the articles asked for.
   bool Erfolg() const { return belegnummer != 0 && alleGespeichert && gespeichert && artikelGespeichert; }
 };
-// The import sequence of a host: Init_BelegVorlauf, Sperren_Belegnummer (drawn
+// The rows the host's insert rules refuse, checked on the rows alone before
+// anything is stored: one message per row, "Zeile N, OZ X: reason" (N
+// counts the rows from 1).
+std::vector<std::string> Ablehnungen(const std::vector<Importzeile>& zeilen);
+// The import sequence of a host: Ablehnungen first (when it finds any,
+// nothing is locked or stored); then Init_BelegVorlauf, Sperren_Belegnummer (drawn
 // again when another workstation took the number), then per row
-// Init_Datenfelder, the row's properties and Speichern_Belegdaten. Ctrl-C stops
-// it before the next row; once the last row has run the import is complete.
+// Init_Datenfelder, the row's properties and Speichern_Belegdaten. A row that
+// answers False keeps the end row from being sent: the document is not saved
+// and its number is unlocked, so a bill is stored whole or not at all. Ctrl-C
+// stops it before the next row; once the last row has run the import is complete.
 // What happened to the data is read back from the database at the end.
 // With artikel, the supplier's articles are deleted and the article manager
 // created before the first row, and every row goes on to
 // Speichern_Artikeldaten right after Speichern_Belegdaten.
 Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeile>& zeilen, std::int16_t belegart,
                                 const Artikelziel* artikel = nullptr);
+// Says on standard error which rows of datei are refused, one line each and
+// a last one that nothing was stored; false when there are none.
+bool MeldeAblehnungen(const std::string& datei, const std::vector<std::string>& abgelehnt);
 // Says on standard error when the articles asked for were not all saved.
 void MeldeArtikel(const Importergebnis& e, const std::optional<Artikelziel>& artikel);
 

@@ -54,15 +54,75 @@ void ArtikelOptionen(CLI::App* befehl, std::optional<Artikelziel>& ziel) {
   kv->needs(artikel);
 }
 
+bool MeldeAblehnungen(const std::string& datei, const std::vector<std::string>& abgelehnt) {
+  if (abgelehnt.empty()) return false;
+  for (const std::string& m : abgelehnt) std::cerr << "gaeb: " << datei << ": " << m << "\n";
+  std::cerr << "gaeb: " << datei << ": " << abgelehnt.size() << (abgelehnt.size() == 1 ? " Zeile wird" : " Zeilen werden")
+            << " abgelehnt; nichts gespeichert\n";
+  return true;
+}
+
 void MeldeArtikel(const Importergebnis& e, const std::optional<Artikelziel>& artikel) {
   if (artikel && e.belegnummer != 0 && !e.artikelGespeichert)
     std::cerr << "gaeb: die Artikel von Lieferant " << artikel->lieferant << " sind nicht vollständig gespeichert\n";
 }
 
+namespace {
+
+// The client's address of the header row becomes the new document's address
+// of kind 2, which the end row saves with the document.
+void Auftraggeber(clsGaebSQL& k, const Importzeile& kopf) {
+  auto* beleg = dynamic_cast<host::BelegdatenHost*>(&k.kontext().Beleg());
+  if (beleg == nullptr || !beleg->HatDokument()) return;
+  host::Satz adresse(host::AdressKatalog());
+  bool gesetzt = false;
+  for (const auto& [name, wert] : kopf) {
+    const std::string feld = Auftraggeberfeld(name);
+    if (feld.empty() || wert.ToString().empty()) continue;
+    adresse.SetzeFeld(feld, wert);
+    gesetzt = true;
+  }
+  if (!gesetzt) return;
+  adresse.SetzeFeld("Adressart", static_cast<std::int16_t>(2));
+  std::vector<host::Satz>& adressen = beleg->Aktuell().adressen;
+  std::erase_if(adressen, [](const host::Satz& a) { return a.Feld("Adressart").ToInt16() == 2; });
+  adressen.push_back(std::move(adresse));
+}
+
+}  // namespace
+
+std::vector<std::string> Ablehnungen(const std::vector<Importzeile>& zeilen) {
+  std::vector<std::string> meldungen;
+  host::Einfügeregeln regeln;
+  for (std::size_t i = 0; i < zeilen.size(); ++i) {
+    std::int16_t typ = 0, ebene = 0;
+    std::string oz;
+    for (const auto& [name, wert] : zeilen[i]) {
+      if (name == "Positionstyp") typ = wert.ToInt16();
+      else if (name == "HierarchieEbene") ebene = wert.ToInt16();
+      else if (name == "Positionsnummer") oz = wert.ToString();
+    }
+    // The kind the row gets in the document; rows that are no position of it stay out.
+    std::int16_t art = typ;
+    if (typ == 40) art = ebene >= 1 && ebene <= 3 ? static_cast<std::int16_t>(19 + ebene) : ebene == 4 ? 40 : 0;
+    if (art != 20 && art != 21 && art != 22 && art != 40 && art != 45 && art != 47 && art != 50 && art != 60 &&
+        art != 70 && art != 80)
+      continue;
+    const std::string grund = regeln.Grund(art);
+    if (!grund.empty())
+      meldungen.push_back("Zeile " + std::to_string(i + 1) + (oz.empty() ? "" : ", OZ " + oz) + ": " + grund);
+    else
+      regeln.Nach(art);
+  }
+  return meldungen;
+}
+
 Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeile>& zeilen, std::int16_t belegart,
                                 const Artikelziel* artikel) {
-  auto k = programm.Komponente();
   Importergebnis e;
+  e.abgelehnt = Ablehnungen(zeilen);
+  if (!e.abgelehnt.empty()) return e;
+  auto k = programm.Komponente();
   if (!k->Init_BelegVorlauf(belegart, "").ToBool()) return e;
   // Another workstation may take the same fresh number between the search and
   // the lock: draw again, as a host does. Any other failure (no number left)
@@ -100,8 +160,20 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
       break;
     }
     k->Init_Datenfelder();
-    for (const auto& [name, wert] : z) SchreibeEigenschaft(k->kontext().satz, name, wert);
+    for (const auto& [name, wert] : z)
+      if (Auftraggeberfeld(name).empty()) SchreibeEigenschaft(k->kontext().satz, name, wert);
+    if (!e.alleGespeichert && k->kontext().satz.Positionstyp == 90) {
+      // A row was refused: the rest is not saved, and the number is free again.
+      std::int16_t art = belegart;
+      std::int32_t nummer = e.belegnummer;
+      try {
+        k->kontext().Beleg().Entsperren(art, nummer);
+      } catch (const std::exception&) {
+      }
+      continue;
+    }
     if (!k->Speichern_Belegdaten(belegart, e.belegnummer)) e.alleGespeichert = false;
+    else if (k->kontext().satz.Positionstyp == 10) Auftraggeber(*k, z);
     if (mitArtikeln) {
       const std::uint32_t vorher = fehler;
       k->Speichern_Artikeldaten(artikel->lieferant, artikel->kürzel);
@@ -136,6 +208,10 @@ void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode) {
       throw CLI::ValidationError(datei, e.what());
     }
     Importergebnis e = ImportiereZeilen(programm, zeilen, art, artikel ? &*artikel : nullptr);
+    if (MeldeAblehnungen(datei, e.abgelehnt)) {
+      exitcode = kAbgelehnt;
+      return;
+    }
     if (e.belegnummer != 0) std::cout << e.belegnummer << "\n";
     MeldeArtikel(e, artikel);
     if (e.belegnummer != 0 && !e.gespeichert) {

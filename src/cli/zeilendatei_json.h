@@ -1,6 +1,8 @@
 // Row files of the command-line import: a JSON array of objects whose keys
 // are position-record property names and whose values have the property's
-// type (numbers, booleans, strings).
+// type (numbers, booleans, strings). The header row may also carry the
+// client's address, the document's address of kind 2, as strings under
+// "Auftraggeber." and the field name ("Auftraggeber.Name1").
 #pragma once
 
 #include <string>
@@ -21,6 +23,10 @@ using Importzeile = std::vector<std::pair<std::string, Variant>>;
 // or a value of the wrong type, and naming the row for a header row
 // (Positionstyp 10) that is not the first or a row after the end row (90).
 std::vector<Importzeile> LeseImportzeilen(const nlohmann::json& datei);
+
+// The field of the client's address a key names ("Auftraggeber.Ort" gives
+// "Ort"); empty for any other key.
+std::string Auftraggeberfeld(std::string_view key);
 
 // A value as JSON by its type.
 nlohmann::json AlsJson(const Variant& v);

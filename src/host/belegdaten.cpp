@@ -435,19 +435,13 @@ bool BelegdatenHost::ErzeugeBeleg(std::int16_t belegart, std::int32_t belegnumme
 }
 
 void BelegdatenHost::Einfügezustand() {
-  for (int l = 0; l < 4; ++l) benutzt_[l] = offen_[l] = false;
-  letzteArt_ = 0;
-  ebene_ = 0;
-  for (const Satz& p : Aktuell().positionen) {
-    std::int16_t art = p.Feld("Positionstyp").ToInt16();
-    NachEinfügen(art, p.Feld("HierarchieEbene").ToInt16());
-  }
+  regeln_ = Einfügeregeln();
+  for (const Satz& p : Aktuell().positionen) regeln_.Nach(p.Feld("Positionstyp").ToInt16());
 }
 
-void BelegdatenHost::NachEinfügen(std::int16_t art, std::int16_t ebene) {
+void Einfügeregeln::Nach(std::int16_t art) {
   if (art == 20 || art == 21 || art == 22) {
     int l = art - 19;
-    (void)ebene;
     benutzt_[l] = offen_[l] = true;
     for (int tiefer = l + 1; tiefer <= 3; ++tiefer) offen_[tiefer] = false;
     ebene_ = static_cast<std::int16_t>(l);
@@ -455,20 +449,23 @@ void BelegdatenHost::NachEinfügen(std::int16_t art, std::int16_t ebene) {
   letzteArt_ = art;
 }
 
+std::string Einfügeregeln::Grund(std::int16_t art) const {
+  static const char* kStufe[] = {"", "Los", "Gewerk", "Titel"};
+  switch (art) {
+    case 20: case 21: case 22:
+      for (int l = 1; l < art - 19; ++l)
+        if (benutzt_[l] && !offen_[l])
+          return std::string(kStufe[art - 19]) + " ohne offenes " + (l == 1 ? "Los" : "Gewerk") + " darüber";
+      return {};
+    case 40: case 45: case 50: case 60: case 70: case 80: return {};
+    case 47: return letzteArt_ == 45 || letzteArt_ == 47 ? "" : "Paketteil ohne Paketkopf davor";
+    default: return "Zeilenart " + std::to_string(art) + " gibt es nicht";
+  }
+}
+
 bool BelegdatenHost::DarfEinfügen(std::int16_t art) {
   Aktuell();
-  auto obenOffen = [&](int bis) {
-    for (int l = 1; l <= bis; ++l)
-      if (benutzt_[l] && !offen_[l]) return false;
-    return true;
-  };
-  switch (art) {
-    case 20: case 21: case 22: return obenOffen(art - 20);
-    case 40: case 45: case 60: case 70: case 80: return obenOffen(3);
-    case 47: return letzteArt_ == 45 || letzteArt_ == 47;
-    case 50: return true;
-    default: return false;
-  }
+  return regeln_.Darf(art);
 }
 
 bool BelegdatenHost::FügeStrukturzeileEin(std::int16_t art, std::int16_t ebene) {
@@ -477,7 +474,7 @@ bool BelegdatenHost::FügeStrukturzeileEin(std::int16_t art, std::int16_t ebene)
   d.positionen.emplace_back(PositionsKatalog());
   d.positionen.back().SetzeFeld("Positionstyp", art);
   d.positionen.back().SetzeFeld("HierarchieEbene", ebene);
-  NachEinfügen(art, ebene);
+  regeln_.Nach(art);
   WählePosition(static_cast<std::int32_t>(d.positionen.size()) - 1);
   return true;
 }
@@ -488,8 +485,8 @@ bool BelegdatenHost::FügePositionEin(std::int16_t art, const std::string& texts
   Satz& p = d.positionen.back();
   p.SetzeFeld("Positionstyp", art);
   p.SetzeFeld("Textschlüssel", textschlüssel);
-  p.SetzeFeld("HierarchieEbene", static_cast<std::int16_t>(ebene_ + 1));
-  NachEinfügen(art, 0);
+  p.SetzeFeld("HierarchieEbene", static_cast<std::int16_t>(regeln_.Ebene() + 1));
+  regeln_.Nach(art);
   WählePosition(static_cast<std::int32_t>(d.positionen.size()) - 1);
   return true;
 }

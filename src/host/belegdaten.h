@@ -25,6 +25,34 @@ bool InhaberLebt(const std::string& inhaber);
 // The lock holder of a document, empty when it is not locked.
 std::string Sperrinhaber(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer);
 
+// The insert rules of the host, in one place, on the kinds of the rows
+// appended so far (document kinds 20, 21, 22 for lot, trade, title; 40, 45,
+// 47, 50, 60, 70, 80):
+//  - a lot, trade or title may be appended when every structure level above
+//    it that the document uses is open;
+//  - a position, package head, subtotal, surcharge or discount under any
+//    open level (a bill may hold items at a shallower depth than its
+//    breakdown; their ordinal numbers leave the skipped levels blank);
+//  - a package part only right after a package head or another part;
+//  - a text row always.
+// A structure row opens its level and closes the levels below it.
+class Einfügeregeln {
+ public:
+  bool Darf(std::int16_t art) const { return Grund(art).empty(); }
+  // Why a row of the kind may not be appended here, in German; empty when it may.
+  std::string Grund(std::int16_t art) const;
+  // A row of the kind was appended.
+  void Nach(std::int16_t art);
+  // The innermost structure level opened so far (0: none).
+  std::int16_t Ebene() const { return ebene_; }
+
+ private:
+  bool benutzt_[4] = {};  // the document uses the level
+  bool offen_[4] = {};    // no row of an outer level followed the level's last row
+  std::int16_t letzteArt_ = 0;
+  std::int16_t ebene_ = 0;
+};
+
 class BelegdatenHost : public Belegdaten {
  public:
   BelegdatenHost();
@@ -96,13 +124,9 @@ class BelegdatenHost : public Belegdaten {
   std::unique_ptr<Projektteil> projekt_;
   std::unique_ptr<Datensatz> kopfSicht_, kopfPosition_;
 
-  // Insert rules: which structure levels the document uses and which are open.
+  // The insert rules on the rows the document holds.
   void Einfügezustand();
-  void NachEinfügen(std::int16_t art, std::int16_t ebene);
-  bool benutzt_[4] = {};
-  bool offen_[4] = {};
-  std::int16_t letzteArt_ = 0;
-  std::int16_t ebene_ = 0;
+  Einfügeregeln regeln_;
 };
 
 // The formatting object: after an import it trims trailing blanks and line
@@ -115,15 +139,6 @@ class FormatierungHost : public Formatierung {
   void FormatiereAllePositionen(std::unique_ptr<Belegdaten>& beleg, std::int16_t modus, bool vorbereitet,
                                 bool& alleFormatiert) override;
 };
-
-// The insert rules of the host, in one place:
-//  - a lot, trade or title may be appended when every structure level above
-//    it that the document uses is open;
-//  - a position, package head, subtotal, surcharge or discount when every
-//    structure level the document uses is open;
-//  - a package part only right after a package head or another part;
-//  - a text row and a closing text always.
-// A structure row opens its level and closes the levels below it.
 
 // Level formats and separator derived from a stored OZ mask, in the digit
 // notation ("1233PPPPI": 1..3 the used levels from outermost to innermost, P

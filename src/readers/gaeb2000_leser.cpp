@@ -6,6 +6,7 @@
 // block are written before the file's code page is settled, in the Windows
 // code page 1252, and are read so.
 #include <istream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,15 @@ std::string_view OhneRand(std::string_view s) {
   return s;
 }
 
+// A line (without its margins) that ends with "[end]", in any letter case.
+bool EndetMitEnd(std::string_view z) { return z.size() >= 5 && Klein(z.substr(z.size() - 5)) == "[end]"; }
+
+// A "#begin[" or "#end[" line (without its margins), in any letter case.
+bool Blockzeile(std::string_view z) {
+  const std::string k = Klein(z.substr(0, 7));
+  return k == "#begin[" || k.substr(0, 5) == "#end[";
+}
+
 // "01.12.2026" as the host's "20261201"; other forms stay.
 std::string Datum(const std::string& s) {
   if (s.size() == 10 && s[2] == '.' && s[5] == '.') return s.substr(6, 4) + s.substr(3, 2) + s.substr(0, 2);
@@ -43,11 +53,20 @@ std::string Datum(const std::string& s) {
 
 class Leser2000 {
  public:
-  Leser2000(std::istream& ein, const std::string& name) : ein_(ein), name_(name) {}
+  Leser2000(std::istream& ein, const std::string& name, std::vector<std::string>* warnungen)
+      : ein_(ein), name_(name), warnungen_(warnungen) {}
 
   std::vector<Importzeile> Lies() {
     std::string roh;
-    while (NächsteZeile(roh)) Zeile(roh);
+    while (NächsteZeile(roh)) {
+      Zeile(roh);
+      // The block line that closed a value left open is read as a line of its own.
+      while (zurück_) {
+        std::string z = std::move(*zurück_);
+        zurück_.reset();
+        Zeile(z);
+      }
+    }
     if (!blöcke_.empty()) Fehler("Die Datei endet, bevor der Block " + blöcke_.back() + " geschlossen ist.");
     if (!lvGesehen_) Fehler("Die Datei enthält kein Leistungsverzeichnis (#begin[LV]).");
     if (!dpGesehen_) Fehler("Die Datenart ([DP]) fehlt.");
@@ -63,6 +82,9 @@ class Leser2000 {
 
  private:
   [[noreturn]] void Fehler(const std::string& grund) { throw Lesefehler(name_, "Zeile " + std::to_string(zeile_), grund); }
+  void Warnung(const std::string& text) {
+    if (warnungen_) warnungen_->push_back(name_ + ": Zeile " + std::to_string(zeile_) + ": " + text);
+  }
 
   bool NächsteZeile(std::string& s) {
     if (!std::getline(ein_, s)) return false;
@@ -95,11 +117,12 @@ class Leser2000 {
     std::string schlüssel = Klein(z.substr(1, zu - 1));
     std::string_view rest = z.substr(zu + 1);
     std::string wert;
-    std::string restKlein = Klein(rest);
-    if (restKlein.size() >= 5 && restKlein.compare(restKlein.size() - 5, 5, "[end]") == 0) {
+    if (EndetMitEnd(rest)) {
       wert = Text(rest.substr(0, rest.size() - 5));
     } else {
-      // Spread over lines: the lines up to "[end]", without the indentation of the key.
+      // Spread over lines: the lines up to the first one that ends with
+      // "[end]" (alone or behind the value's last line), without the
+      // indentation of the key. A block line closes a value still open.
       std::size_t einzug = roh.find_first_not_of(" \t");
       std::vector<std::string> zeilen;
       std::vector<bool> mitCr;  // a line ended with CR LF, not LF alone: kept as the text had it
@@ -111,13 +134,28 @@ class Leser2000 {
       std::size_t summe = 0;
       for (;;) {
         if (!NächsteZeile(t)) Fehler("Die Datei endet im Wert von [" + schlüssel + "] (es fehlt [end]).");
-        if (Klein(OhneRand(t)) == "[end]") break;
+        std::string_view inhalt = OhneRand(t);
+        if (Blockzeile(inhalt)) {
+          Warnung("Der Wert von [" + schlüssel + "] endet ohne [end]; die Zeile " + Text(inhalt.substr(0, 60)) +
+                  " schließt ihn.");
+          zurück_ = t;
+          break;
+        }
         std::size_t weg = 0;
         while (weg < einzug && weg < t.size() && (t[weg] == ' ' || t[weg] == '\t')) ++weg;
-        zeilen.push_back(Text(std::string_view(t).substr(weg)));
-        mitCr.push_back(crlf_);
+        std::string_view zeile = std::string_view(t).substr(weg);
+        const bool letzte = EndetMitEnd(inhalt);
+        if (letzte) {
+          zeile = OhneRand(zeile);
+          zeile.remove_suffix(5);
+        }
+        if (!letzte || !OhneRand(zeile).empty()) {
+          zeilen.push_back(Text(zeile));
+          mitCr.push_back(crlf_);
+        }
         summe += t.size();
         if (summe > kGrößterText) Fehler("Der Wert von [" + schlüssel + "] ist länger als 1 MB.");
+        if (letzte) break;
       }
       // The writer ends every text with one line break, which gives an empty last line.
       if (!zeilen.empty() && text::TrimRechts(zeilen.back()).empty()) zeilen.pop_back();
@@ -247,6 +285,16 @@ class Leser2000 {
     if (!elternRoh.empty() && roh.size() > elternRoh.size() && roh.compare(0, elternRoh.size(), elternRoh) == 0)
       teil = roh.substr(elternRoh.size());
     std::string oz = eltern.empty() ? "" : eltern + ".";
+    // An item at a shallower depth than the breakdown: its number holds the
+    // levels it skips (blank) before its own part.
+    const std::size_t eigen = static_cast<std::size_t>(gliederung_.positionLänge);
+    for (std::size_t t = bereicheOffen_.size(); position && gliederung_.positionLänge > 0 && t < gliederung_.bereichLängen.size();
+         ++t) {
+      const std::size_t l = static_cast<std::size_t>(gliederung_.bereichLängen[t]);
+      if (teil.size() < eigen + l) break;
+      oz += teil.substr(0, l) + ".";
+      teil.erase(0, l);
+    }
     if (position && gliederung_.indexLänge > 0 && gliederung_.positionLänge > 0 &&
         static_cast<int>(teil.size()) > gliederung_.positionLänge) {
       oz += teil.substr(0, gliederung_.positionLänge) + "." + teil.substr(gliederung_.positionLänge);
@@ -299,6 +347,12 @@ class Leser2000 {
     }
     if (oben == "adresse" && Oben(1) == "ag") {
       if (s == "name1" && !w.empty()) Setze(k, "InformationAG", Variant(w));
+      static constexpr std::pair<std::string_view, const char*> kFelder[] = {
+          {"name1", "Name1"}, {"name2", "Name2"}, {"name3", "Name3"}, {"name4", "Name4"},     {"strasse", "Strasse"},
+          {"plz", "Plz"},     {"ort", "Ort"},     {"land", "Land"},   {"telefon", "Telefon"}, {"fax", "Fax"},
+          {"email", "Email"}};
+      for (const auto& [schlüssel, feld] : kFelder)
+        if (s == schlüssel && !w.empty()) Setze(k, std::string("Auftraggeber.") + feld, Variant(w));
       return;
     }
     if (oben == "lvinfo") {
@@ -414,6 +468,8 @@ class Leser2000 {
 
   std::istream& ein_;
   std::string name_;
+  std::vector<std::string>* warnungen_;
+  std::optional<std::string> zurück_;  // a line read ahead, to be read again
   std::size_t zeile_ = 0;
   bool crlf_ = true;
   Zeichensatz zeichensatz_ = Zeichensatz::Cp1252;
@@ -437,6 +493,8 @@ class Leser2000 {
 
 }  // namespace
 
-std::vector<Importzeile> LeseGaeb2000(std::istream& ein, const std::string& name) { return Leser2000(ein, name).Lies(); }
+std::vector<Importzeile> LeseGaeb2000(std::istream& ein, const std::string& name, std::vector<std::string>* warnungen) {
+  return Leser2000(ein, name, warnungen).Lies();
+}
 
 }  // namespace gaeb::readers

@@ -52,6 +52,10 @@ class Leser90 {
       ++zeile_;
       if (!z.empty() && z.back() == '\r') z.pop_back();
       if (z.empty() && ein_.peek() == EOF) break;
+      // Blanks behind column 80 (and an end-of-file mark) carry nothing;
+      // anything else there would be lost.
+      if (z.size() > 80 && z.find_first_not_of(" \x1A", 80) != std::string::npos)
+        Fehler("Der Satz ist " + std::to_string(z.size()) + " Zeichen lang; ein Satz hat 80 Zeichen.");
       Satz(z);
     }
     TextAbschließen();
@@ -270,7 +274,9 @@ class Leser90 {
     } else if (art == "02") {
       info_.Stück(Text(3, 62), 1000);
     } else if (art == "03") {
+      // The client, in one line: also the name of the document's client address.
       Setze(k, "KopfInformationAG", Variant(Feld(3, 62)));
+      if (std::string ag = text::Trim(Feld(3, 62)); !ag.empty()) Setze(k, "Auftraggeber.Name1", Variant(ag));
     } else if (art == "04") {
       Setze(k, "InformationAN", Variant(Feld(3, 62)));
     } else if (art == "06" || art == "07") {

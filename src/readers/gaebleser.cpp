@@ -1,5 +1,7 @@
 #include "readers/gaebleser.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -39,9 +41,15 @@ const char* Formatname(Gaebformat f) {
   return "unbekannt";
 }
 
-std::vector<Importzeile> LeseGaebDatei(const std::string& pfad, Textwandler& texte) {
+std::vector<Importzeile> LeseGaebDatei(const std::string& pfad, Textwandler& texte, std::vector<std::string>* warnungen) {
+  if (std::filesystem::is_directory(pfad)) throw Lesefehler(pfad, "", "Das ist ein Ordner, keine Datei.");
+  errno = 0;
   std::ifstream ein(pfad, std::ios::binary);
-  if (!ein) throw Lesefehler(pfad, "", "Die Datei kann nicht gelesen werden.");
+  if (!ein) {
+    const int fehler = errno;
+    throw Lesefehler(pfad, "", std::string("Die Datei kann nicht gelesen werden") +
+                                   (fehler != 0 ? std::string(": ") + std::strerror(fehler) : std::string(".")));
+  }
   std::string anfang(4096, '\0');
   ein.read(anfang.data(), static_cast<std::streamsize>(anfang.size()));
   anfang.resize(static_cast<std::size_t>(ein.gcount()));
@@ -54,7 +62,7 @@ std::vector<Importzeile> LeseGaebDatei(const std::string& pfad, Textwandler& tex
     case Gaebformat::Gaeb2000:
       ein.clear();
       ein.seekg(0);
-      return LeseGaeb2000(ein, name);
+      return LeseGaeb2000(ein, name, warnungen);
     case Gaebformat::Gaeb90:
       ein.clear();
       ein.seekg(0);

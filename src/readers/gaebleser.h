@@ -25,15 +25,19 @@ Gaebformat ErkenneFormat(std::string_view anfang);
 const char* Formatname(Gaebformat f);
 
 // Reads the file at pfad in the format its content shows. The rows carry no
-// Projektnummer: the caller names the project. Throws Lesefehler.
-std::vector<Importzeile> LeseGaebDatei(const std::string& pfad, Textwandler& texte);
+// Projektnummer: the caller names the project. Throws Lesefehler. What was
+// read although the file is not quite sound goes to warnungen (when given),
+// one message each: "FILE: Zeile N: text".
+std::vector<Importzeile> LeseGaebDatei(const std::string& pfad, Textwandler& texte,
+                                       std::vector<std::string>* warnungen = nullptr);
 
 // The readers of the three formats. name is the file name the messages and
 // the header row (Dateiname) carry. The XML reader takes the document in
 // memory or, with LeseXmlDatei, streams it from the file.
 std::vector<Importzeile> LeseXml(std::string_view daten, const std::string& name, Textwandler& texte);
 std::vector<Importzeile> LeseXmlDatei(const std::string& pfad, const std::string& name, Textwandler& texte);
-std::vector<Importzeile> LeseGaeb2000(std::istream& ein, const std::string& name);
+std::vector<Importzeile> LeseGaeb2000(std::istream& ein, const std::string& name,
+                                      std::vector<std::string>* warnungen = nullptr);
 std::vector<Importzeile> LeseGaeb90(std::istream& ein, const std::string& name);
 
 }  // namespace gaeb::readers

@@ -100,6 +100,58 @@ void Lvsammler::GanzesLv(double nachlass, double summe, bool summeBekannt) {
   if (nachlass != 0) Gesamtzuschlag(Neu(nachlass > 0 ? 80 : 70), nachlass);
 }
 
+namespace {
+
+// One part of an OZ in the form of its level of länge characters: digits
+// right-aligned with zeros (a file's fill blanks dropped), a blank part as
+// blanks, anything else as it is.
+std::string Teil(const std::string& teil, int länge) {
+  const std::string t = text::Trim(teil);
+  if (t.empty()) return std::string(static_cast<std::size_t>(länge), ' ');
+  if (t.find_first_not_of("0123456789") != std::string::npos) return teil;
+  return t.size() < static_cast<std::size_t>(länge) ? std::string(länge - t.size(), '0') + t : t;
+}
+
+}  // namespace
+
+void Lvsammler::Ordnungszahlen(const std::vector<int>& längen, int positionLänge) {
+  const std::size_t stufen = längen.size();
+  std::size_t nächster = 0;
+  std::size_t tiefe = 0;  // of the area the rows stand in
+  std::vector<std::string> teile;
+  for (std::size_t i = 0; i < zeilen_.size(); ++i) {
+    Importzeile& z = zeilen_[i];
+    const bool bereich = nächster < bereiche_.size() && bereiche_[nächster].zeile == i;
+    if (bereich) tiefe = static_cast<std::size_t>(bereiche_[nächster++].tiefe);
+    const std::int32_t typ = Wert(z, "Positionstyp").ToInt32();
+    if (!bereich && typ != 40 && typ != 45 && typ != 47 && typ != 70 && typ != 80) continue;
+    const std::string oz = Wert(z, "Positionsnummer").ToString();
+    if (oz.empty()) continue;
+    teile.clear();
+    for (std::size_t a = 0;;) {
+      std::size_t e = oz.find('.', a);
+      teile.push_back(oz.substr(a, e == std::string::npos ? std::string::npos : e - a));
+      if (e == std::string::npos) break;
+      a = e + 1;
+    }
+    if (bereich) {
+      if (teile.size() != tiefe) continue;
+    } else {
+      // An item at a shallower depth than the breakdown: a blank part for
+      // each level it skips, unless the reader wrote them.
+      if (tiefe < stufen && teile.size() == tiefe + 1)
+        teile.insert(teile.begin() + static_cast<std::ptrdiff_t>(tiefe), stufen - tiefe, std::string());
+      if (teile.size() != stufen + 1 && teile.size() != stufen + 2) continue;
+    }
+    std::string neu;
+    for (std::size_t t = 0; t < teile.size(); ++t) {
+      if (t) neu += '.';
+      neu += t < stufen ? Teil(teile[t], längen[t]) : t == stufen ? Teil(teile[t], positionLänge) : teile[t];
+    }
+    if (neu != oz) Setze(z, "Positionsnummer", Variant(neu));
+  }
+}
+
 std::vector<Importzeile> Lvsammler::Fertig(const Gliederung& g) {
   const int beschrieben = static_cast<int>(g.bereichLängen.size());
   int tiefste = 0;
@@ -126,6 +178,7 @@ std::vector<Importzeile> Lvsammler::Fertig(const Gliederung& g) {
   maske += std::string(pos, 'P') + std::string(index, 'I');
   stufenText += static_cast<char>('0' + pos);
   stufenText += static_cast<char>('0' + index);
+  if (stufen <= 3) Ordnungszahlen(längen, pos);
   if (!maske.empty()) Setze(kopf, "OZMaske", Variant(maske));
   Setze(kopf, "OZStufen", Variant(stufenText));
   if (mitLos) Setze(kopf, "MitLos", Variant(true));

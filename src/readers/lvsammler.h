@@ -78,6 +78,12 @@ class Lvsammler {
     std::size_t zeile;
     int tiefe;
   };
+  // The OZ of every area and item in one form, whatever the file's: each
+  // part of digits right-aligned with zeros to its level's length, and a
+  // blank part for each level an item skips (an item at a shallower depth
+  // than the breakdown). längen: of the area levels, outermost first.
+  void Ordnungszahlen(const std::vector<int>& längen, int positionLänge);
+
   std::vector<Importzeile> zeilen_;
   std::vector<Importzeile> schluss_;
   std::vector<Bereichsinfo> bereiche_;

@@ -30,6 +30,40 @@ bool BekannterNamensraum(std::string_view ns) {
   return r[0] >= '1' && r[0] <= '6' && r.substr(1, 3) == "/3." && r[4] >= '0' && r[4] <= '3';
 }
 
+// The elements the reader goes into, by their parent. Every other element is
+// a value, taken only from the parent it has in the schema, or a part the
+// reader does not know (QtySplit, CtlgAssign, PerfDescr, ...), skipped with
+// all it holds.
+bool Behälter(std::string_view eltern, std::string_view n) {
+  static constexpr std::pair<std::string_view, std::string_view> kPaare[] = {
+      {"GAEB", "GAEBInfo"},     {"GAEB", "PrjInfo"},   {"GAEB", "Award"},        {"GAEB", "AddText"},
+      {"PrjInfo", "Descrip"},   {"Award", "AwardInfo"}, {"Award", "OWN"},        {"Award", "CTR"},
+      {"Award", "AddText"},     {"Award", "BoQ"},      {"OWN", "Address"},       {"CTR", "Address"},
+      {"BoQ", "BoQInfo"},       {"BoQ", "BoQBody"},    {"BoQInfo", "BoQBkdn"},   {"BoQInfo", "Totals"},
+      {"BoQBody", "BoQCtgy"},   {"BoQBody", "Itemlist"}, {"BoQBody", "Remark"},  {"BoQCtgy", "LblTx"},
+      {"BoQCtgy", "BoQBody"},   {"BoQCtgy", "Totals"}, {"Itemlist", "Item"},     {"Itemlist", "MarkupItem"},
+      {"Itemlist", "Remark"},   {"Item", "Description"}, {"Item", "SubDescr"},   {"Item", "Product"},
+      {"Product", "Article"},   {"SubDescr", "Description"}, {"MarkupItem", "Description"},
+      {"Remark", "Description"},
+  };
+  for (const auto& [e, k] : kPaare)
+    if (k == n && e == eltern) return true;
+  return false;
+}
+
+// "DA87" for the namespace of another data type of GAEB DA XML 3.2 or later
+// ("http://www.gaeb.de/GAEB_DA_XML/DA87/3.3"), empty for any other.
+std::string FremdeDatenart(std::string_view ns) {
+  constexpr std::string_view kVorne = "http://www.gaeb.de/GAEB_DA_XML/DA";
+  if (ns.substr(0, kVorne.size()) != kVorne) return {};
+  std::string_view r = ns.substr(kVorne.size());
+  std::size_t n = 0;
+  while (n < r.size() && n < 3 && r[n] >= '0' && r[n] <= '9') ++n;
+  if (n < 2 || n >= r.size() || r[n] != '/') return {};
+  if (n == 2 && r[0] == '8' && r[1] >= '1' && r[1] <= '6') return {};
+  return "DA" + std::string(r.substr(0, n));
+}
+
 void Maskiere(std::string_view s, std::string& out, bool attribut) {
   for (char c : s) {
     switch (c) {
@@ -273,6 +307,9 @@ class XmlLeser {
       pfad_.push_back(name);
       if (name != "GAEB") Fehler("Das Wurzelelement ist " + name + ", nicht GAEB.");
       namensraum_ = ns ? ns : "";
+      if (std::string da = FremdeDatenart(namensraum_); !da.empty())
+        Fehler("Die Datenart " + da + " (Namensraum \"" + namensraum_ +
+               "\") wird nicht gelesen; gelesen werden die Leistungsverzeichnisse DA81 bis DA86.");
       if (!BekannterNamensraum(namensraum_))
         Fehler("Unbekannter Namensraum \"" + namensraum_ + "\" (gelesen werden GAEB DA XML 3.0 bis 3.3).");
       if (leer) Fehler("Das Element GAEB ist leer.");
@@ -283,13 +320,16 @@ class XmlLeser {
       TextAnfang(name, leer);
       return;
     }
-    if (ns == nullptr || namensraum_ != ns) {  // signatures and other foreign parts
+    // Signatures and other foreign parts, and whatever an element holds that
+    // the reader takes as a value or does not know (QtySplit, CtlgAssign, ...).
+    if (ns == nullptr || namensraum_ != ns || blatt_) {
       if (!leer) überspringen_ = tiefe;
       return;
     }
+    blatt_ = !Behälter(pfad_.back(), name);
     pfad_.push_back(name);
     wert_.clear();
-    ElementAnfang(name);
+    if (!blatt_) ElementAnfang(name);
     if (textTiefe_ >= 0) {
       textTiefe_ = tiefe;
       textName_ = name;
@@ -360,31 +400,28 @@ class XmlLeser {
       if (!bereichPosten_.empty()) bereichPosten_.back().zeilen.push_back(posten_);
       Setze(Aktuell(), "Positionsnummer", Variant(OZ()));
       Setze(Aktuell(), "WelcherBetragZuAbschlag", Variant(static_cast<std::int16_t>(3)));
-    } else if (n == "SubDescr" && art_ == Art::Posten) {
+    } else if (n == "SubDescr") {
       ++teile_;
       std::string oz = Wert(Zeilen(posten_), "Positionsnummer").ToString();
       postenArt_ = art_;
       NeuesObjekt(Art::Teil, 47);
       Setze(Aktuell(), "Positionsnummer", Variant(oz));
-    } else if (n == "Remark" && art_ == Art::Sonst && imBoQ_) {
+    } else if (n == "Remark" && imBoQ_) {
       NeuesObjekt(Art::Bemerkung, 50);
       Setze(Aktuell(), "KnzVbSb", Variant("0"));
       Setze(Aktuell(), "KennNr_Langtext", Variant("[Hinweis]"));
-    } else if (n == "Description" && art_ != Art::Sonst) {
-      textTiefe_ = 0;
-    } else if (n == "AddText" && art_ == Art::Sonst && (Eltern() == "Award" || Eltern() == "GAEB")) {
-      textTiefe_ = 0;
-    } else if (n == "LblTx" && Eltern() == "BoQCtgy") {
-      textTiefe_ = 0;
-    } else if (n == "Descrip" && Eltern() == "PrjInfo") {
-      textTiefe_ = 0;
+    } else if (n == "Description" || n == "AddText" || n == "LblTx" || n == "Descrip") {
+      if (n != "AddText" || Eltern() == "Award" || Eltern() == "GAEB") textTiefe_ = 0;
     }
   }
 
   std::string OZ() {
     std::string teil = Attribut("RNoPart");
     if (teil.empty()) teil = "1";
-    std::string oz = bereichOZ_.empty() ? teil : bereichOZ_.back() + "." + teil;
+    std::string oz = bereichOZ_.empty() ? "" : bereichOZ_.back() + ".";
+    // An item at a shallower depth than the breakdown: the levels it skips are blank.
+    for (std::size_t t = bereichOZ_.size(); t < gliederung_.bereichLängen.size(); ++t) oz += ".";
+    oz += teil;
     std::string index = Attribut("RNoIndex");
     if (!index.empty()) oz += "." + index;
     return oz;
@@ -423,6 +460,7 @@ class XmlLeser {
       return;
     }
     const std::string name = pfad_.back();
+    blatt_ = false;
     if (textTiefe_ >= 0) {
       textXml_ += "</" + textName_ + ">";
       textTiefe_ = -1;
@@ -499,6 +537,12 @@ class XmlLeser {
       else if (n == "BidderNo") Setze(k, "BieterNrAG", Variant(w));
     } else if (e == "Address" && pfad_.size() >= 3 && pfad_[pfad_.size() - 3] == "OWN") {
       if (n == "Name1" && Wert(k, "InformationAG").ToString().empty()) Setze(k, "InformationAG", Variant(w));
+      static constexpr std::pair<std::string_view, const char*> kFelder[] = {
+          {"Name1", "Name1"}, {"Name2", "Name2"}, {"Name3", "Name3"},     {"Name4", "Name4"},   {"Street", "Strasse"},
+          {"PCode", "Plz"},   {"City", "Ort"},    {"Country", "Land"},   {"Phone", "Telefon"}, {"Fax", "Fax"},
+          {"Email", "Email"}};
+      for (const auto& [xml, feld] : kFelder)
+        if (n == xml && !w.empty()) Setze(k, std::string("Auftraggeber.") + feld, Variant(w));
     } else if (e == "BoQInfo") {
       if (n == "LblBoQ") Setze(k, "BezeichnungLV", Variant(w));
       else if (n == "Name" && Wert(k, "BezeichnungLV").ToString().empty()) namePrj_ = namePrj_.empty() ? w : namePrj_;
@@ -526,6 +570,9 @@ class XmlLeser {
   }
 
   void PostenWert(const std::string& n, const std::string& w) {
+    // A value of the object's own element; of the article only its number.
+    const std::size_t tiefe = pfad_.size() - static_cast<std::size_t>(artTiefe_);
+    if (tiefe != 1 && !(tiefe == 3 && n == "ArtNo" && Eltern() == "Article")) return;
     Importzeile& z = Aktuell();
     auto ja = [&] { return w == "Yes" || w == "yes" || w == "true" || w == "1"; };
     if (n == "Qty") {
@@ -670,6 +717,7 @@ class XmlLeser {
   bool summeGelesen_ = false;
   bool mitLangtext_ = false, mitPreisen_ = false, summenBeschreibung_ = false;
   int überspringen_ = -1;
+  bool blatt_ = false;  // the element being read is a value, not one the reader goes into
   // the text element being kept
   int textTiefe_ = -1;
   std::string textName_, textXml_;

@@ -115,9 +115,10 @@ TEST_F(Kommandozeile, BadRowFilesAndFailingRows) {
   Skript({{"locks list", 0, ""},  // nothing locked, nothing stored
           {"import-rows " + Pfad("fehlt.json") + " --type 1", 2},
           {"import-rows '" + ordner.string() + "' --type 1", 2, "*", "~" + ordner.string() + " is a folder"},
-          // Failing rows: exit 1 with their messages; the document was not
-          // saved, and the program says how to release its lock.
-          {"import-rows " + zeilen + " --type 1", 1, "*", "~Neuer Beleg:1~gaeb locks release --type 1 --number 1"},
+          // Failing rows: exit 1 with their messages; the document is not
+          // saved and its number not kept locked.
+          {"import-rows " + zeilen + " --type 1", 1, "*", "~Neuer Beleg:1~der Beleg 1/1 ist nicht gespeichert\n"},
+          {"locks list", 0, ""},
           {"import-rows " + zeilen + " --type 0", 2},
           // A target the export cannot write is refused before anything is locked.
           {"export --type 1 --number 1 --format 2000 --out " + Pfad("fehlt/x.p83"), 2, "*", "~der Ordner fehlt"}});

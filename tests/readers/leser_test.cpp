@@ -11,12 +11,13 @@
 namespace gaeb::readers {
 namespace {
 
-std::vector<Importzeile> Lesen(const std::string& inhalt, const std::string& name = "t") {
+std::vector<Importzeile> Lesen(const std::string& inhalt, const std::string& name = "t",
+                               std::vector<std::string>* warnungen = nullptr) {
   static auto texte = NeuerTextwandler(GAEB_BIN_DIR);
   std::istringstream ein(inhalt);
   switch (ErkenneFormat(inhalt)) {
     case Gaebformat::Xml: return LeseXml(inhalt, name, *texte);
-    case Gaebformat::Gaeb2000: return LeseGaeb2000(ein, name);
+    case Gaebformat::Gaeb2000: return LeseGaeb2000(ein, name, warnungen);
     case Gaebformat::Gaeb90: return LeseGaeb90(ein, name);
     case Gaebformat::Unbekannt: break;
   }
@@ -106,6 +107,32 @@ TEST(Gaeb2000, KleinschreibungAnsiUndMehrzeiligeWerte) {
                                   "Langtext=Zeile 1\r\n  Zeile 2"}});
 }
 
+TEST(Gaeb2000, EndAmEndeDerLetztenZeileUndOffenerWert) {
+  // A value whose last line ends with "[end]" (any case); a value left open is closed by the next block line,
+  // with a warning, and that line is read.
+  std::vector<std::string> warnungen;
+  auto z = Lesen("#begin[GAEB]\r\n#begin[Vergabe]\r\n[DP]83[end]\r\n#begin[LV]\r\n#begin[Position]\r\n[OZ]0010[end]\r\n"
+                 "[TextRTF]{\\rtf1 Zeile 1\r\nMontageplanung}[END]\r\n[Kurztext]Erste[end]\r\n#end[Position]\r\n"
+                 "#begin[Position]\r\n[OZ]0020[end]\r\n[Langtext]\r\noffen\r\n#end[Position]\r\n"
+                 "#end[LV]\r\n#end[Vergabe]\r\n#end[GAEB]\r\n", "w.p83", &warnungen);
+  ASSERT_EQ(z.size(), 4u);
+  test::PrüfeFelder(Text(z), {{1, "LangtextRTF={\\rtf1 Zeile 1\r\nMontageplanung} | Kurztext1=Erste"},
+                              {2, "Positionsnummer=0020 | Langtext=offen | HierarchieEbene=4"}});
+  EXPECT_EQ(warnungen, std::vector<std::string>{"w.p83: Zeile 15: Der Wert von [langtext] endet ohne [end]; "
+                                                "die Zeile #end[Position] schließt ihn."});
+}
+
+TEST(Xml, WerteNurAusIhremEigenenElement) {
+  // Quantities of the splits and of the article, units of a split and a catalogue's code are not the item's.
+  auto z = Lesen("<GAEB xmlns='http://www.gaeb.de/GAEB_DA_XML/DA83/3.3'><Award><DP>83</DP><BoQ><BoQBody><Itemlist>"
+                 "<Item RNoPart='1'><Qty>70.000</Qty><QtySplit><Qty>35.000</Qty><QU>m</QU></QtySplit>"
+                 "<QtySplit><Qty>17.500</Qty></QtySplit><QU>m2</QU><CtlgAssign><CtlgCode>UP</CtlgCode></CtlgAssign>"
+                 "<UP>2.00</UP><Product><Article><ArtNo>A-1</ArtNo><Qty>5</Qty></Article></Product></Item>"
+                 "</Itemlist></BoQBody></BoQ></Award></GAEB>");
+  ASSERT_EQ(z.size(), 3u);
+  test::PrüfeFelder(Text(z), {{1, "Menge=70 | Mengeneinheit=m2 | Einzelpreis=2 | Artikelnummer=A-1"}});
+}
+
 TEST(Gaeb90, Codepage437UndFortgesetzteTexte) {
   std::string lang(55, 'x');
   std::string kopf = "00        81L";
@@ -136,7 +163,7 @@ TEST(Fehler, KaputteUndFeindlicheDateienWerdenAbgelehnt) {
       {ns + lv + "zwei</Qty></Item></Itemlist></BoQBody></BoQ></Award></GAEB>", "Qty ist keine Zahl"},
       {ns + "<Award><DP>11</DP><BoQ/></Award></GAEB>", "Datenart"},
       {ns + "<Award><DP>83</DP><BoQ/><BoQ/></Award></GAEB>", "mehr als ein"},
-      {ns + [] { std::string s; for (int i = 0; i < 300; ++i) s += "<x>"; return s; }(), "/GAEB/.../x/x"},
+      {ns + [] { std::string s; for (int i = 0; i < 300; ++i) s += "<x>"; return s; }(), "/GAEB/x: XML-Fehler"},
       {ns + lv + std::string(2 << 20, '1') + "</Qty></Item></Itemlist></BoQBody></BoQ></Award></GAEB>", "1 MB"},
       {"#begin[GAEB]\r\n#begin[Vergabe]\r\n[DP]83[end]\r\n#begin[LV]\r\n", "geschlossen"},
       {"#begin[Vergabe]\r\n[DP]83[end]\r\n#begin[LV]\r\n#begin[Position]\r\n[Menge]viel[end]\r\n", "[menge] ist keine Zahl"},
@@ -146,6 +173,9 @@ TEST(Fehler, KaputteUndFeindlicheDateienWerdenAbgelehnt) {
       {Satz("00        83L", 1) + "2101\r\n", "kürzer als 80"},
       {Satz("00        83L", 1) + Satz("21         NNN         0000000x000", 2), "keine Zahl"},
       {Satz("00        79L", 1) + Satz("99", 2), "Datenart 79"},
+      {Satz("00        83L", 1) + Satz("99", 2).insert(80, std::string(1000000, 'x')),
+       "Zeile 2: Der Satz ist 1000080 Zeichen lang"},
+      {"<GAEB xmlns='http://www.gaeb.de/GAEB_DA_XML/DA87/3.3'><Award/></GAEB>", "Die Datenart DA87"},
   };
   for (const auto& [inhalt, grund] : fälle) {
     try {
