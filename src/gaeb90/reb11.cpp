@@ -54,7 +54,14 @@ bool Zerlege_Formel(const std::string& formel, std::vector<std::string>& stücke
   rest += "=";
   if (breite == 0) return true;
   static constexpr std::string_view kTrenner = " +-*/";
-  while (text::Länge(rest) > breite) {
+  // A formula of at most the width is one piece; after a cut, only a rest
+  // shorter than the width is the last piece, one of exactly the width is cut
+  // once more.
+  if (text::Länge(rest) <= breite) {
+    stücke.push_back(rest);
+    return true;
+  }
+  do {
     std::size_t schnitt = breite;
     for (std::size_t p = breite; p >= 1; --p) {
       const std::string c = text::Zeichen(rest, p);
@@ -65,7 +72,7 @@ bool Zerlege_Formel(const std::string& formel, std::vector<std::string>& stücke
     }
     stücke.push_back(text::Links(rest, schnitt));
     rest = text::Mitte(rest, schnitt + 1);
-  }
+  } while (text::Länge(rest) >= breite);
   stücke.push_back(rest);
   return true;
 }
@@ -144,7 +151,7 @@ bool Mengenberechnung::Ausgabe_Rahmen(std::string_view prozedur, std::int16_t be
           break;
         }
       }
-      if (ergebnis) ende();
+      ende();  // the end line (DA12) follows a cancelled walk too
     } else {
       ergebnis = false;
     }
