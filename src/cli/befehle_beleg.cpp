@@ -9,6 +9,7 @@
 #include "cli/zeilendatei_json.h"
 #include "host/belegdaten.h"
 #include "host/dienste.h"
+#include "readers/zeilen.h"
 #include "host/dokument.h"
 
 namespace gaeb::cli {
@@ -77,7 +78,7 @@ void Auftraggeber(clsGaebSQL& k, const Importzeile& kopf) {
   host::Satz adresse(host::AdressKatalog());
   bool gesetzt = false;
   for (const auto& [name, wert] : kopf) {
-    const std::string feld = Auftraggeberfeld(name);
+    const std::string feld = readers::Auftraggeberfeld(name);
     if (feld.empty() || wert.ToString().empty()) continue;
     adresse.SetzeFeld(feld, wert);
     gesetzt = true;
@@ -161,7 +162,7 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
     }
     k->Init_Datenfelder();
     for (const auto& [name, wert] : z)
-      if (Auftraggeberfeld(name).empty()) SchreibeEigenschaft(k->kontext().satz, name, wert);
+      if (readers::Auftraggeberfeld(name).empty()) SchreibeEigenschaft(k->kontext().satz, name, wert);
     if (!e.alleGespeichert && k->kontext().satz.Positionstyp == 90) {
       // A row was refused: the rest is not saved, and the number is free again.
       std::int16_t art = belegart;

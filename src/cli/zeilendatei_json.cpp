@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "core/positionssatz.h"
+#include "readers/zeilen.h"
 
 namespace gaeb::cli {
 
@@ -51,7 +52,7 @@ std::vector<Importzeile> LeseImportzeilen(const nlohmann::json& datei) {
     Importzeile z;
     for (auto it = obj.begin(); it != obj.end(); ++it) {
       const Eigenschaft* e = FindeEigenschaft(it.key());
-      if (e == nullptr && Auftraggeberfeld(it.key()).empty()) Falsch(nr, it.key(), "no such property");
+      if (e == nullptr && readers::Auftraggeberfeld(it.key()).empty()) Falsch(nr, it.key(), "no such property");
       z.emplace_back(it.key(), Wert(nr, it.key(), it.value(), e ? e->typ : Eigenschaftstyp::String));
     }
     zeilen.push_back(std::move(z));
@@ -69,15 +70,6 @@ std::vector<Importzeile> LeseImportzeilen(const nlohmann::json& datei) {
     if (typ == 90) ende = i + 1;
   }
   return zeilen;
-}
-
-std::string Auftraggeberfeld(std::string_view key) {
-  constexpr std::string_view kVorne = "Auftraggeber.";
-  if (key.substr(0, kVorne.size()) != kVorne) return {};
-  key.remove_prefix(kVorne.size());
-  for (std::string_view f : {"Name1", "Name2", "Name3", "Name4", "Strasse", "Plz", "Ort", "Land", "Telefon", "Fax", "Email"})
-    if (key == f) return std::string(f);
-  return {};
 }
 
 nlohmann::json AlsJson(const Variant& v) {

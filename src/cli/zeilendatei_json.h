@@ -24,10 +24,6 @@ using Importzeile = std::vector<std::pair<std::string, Variant>>;
 // (Positionstyp 10) that is not the first or a row after the end row (90).
 std::vector<Importzeile> LeseImportzeilen(const nlohmann::json& datei);
 
-// The field of the client's address a key names ("Auftraggeber.Ort" gives
-// "Ort"); empty for any other key.
-std::string Auftraggeberfeld(std::string_view key);
-
 // A value as JSON by its type.
 nlohmann::json AlsJson(const Variant& v);
 

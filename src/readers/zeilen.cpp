@@ -14,6 +14,15 @@ std::string Meldung(const std::string& datei, const std::string& stelle, const s
 Lesefehler::Lesefehler(const std::string& datei, const std::string& stelle, const std::string& grund)
     : std::runtime_error(Meldung(datei, stelle, grund)), stelle_(stelle), grund_(grund) {}
 
+std::string Auftraggeberfeld(std::string_view name) {
+  constexpr std::string_view kVorne = "Auftraggeber.";
+  if (name.substr(0, kVorne.size()) != kVorne) return {};
+  name.remove_prefix(kVorne.size());
+  for (std::string_view f : {"Name1", "Name2", "Name3", "Name4", "Strasse", "Plz", "Ort", "Land", "Telefon", "Fax", "Email"})
+    if (name == f) return std::string(f);
+  return {};
+}
+
 void Setze(Importzeile& z, std::string_view name, Variant wert) {
   for (auto& [n, w] : z) {
     if (n == name) {

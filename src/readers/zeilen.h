@@ -35,6 +35,13 @@ class Lesefehler : public std::runtime_error {
   std::string grund_;
 };
 
+// Besides the position-record properties the header row may carry the
+// client's address (the document's address of kind 2), as strings named
+// "Auftraggeber." and the host's field: Name1 to Name4, Strasse, Plz, Ort,
+// Land, Telefon, Fax, Email. The field a name gives ("Auftraggeber.Ort":
+// "Ort"), empty for any other name.
+std::string Auftraggeberfeld(std::string_view name);
+
 // Sets a property in a row; a name already present gets the new value.
 void Setze(Importzeile& z, std::string_view name, Variant wert);
 // The value of a property in a row, Empty when it is not set.

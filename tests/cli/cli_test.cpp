@@ -124,6 +124,31 @@ TEST_F(Kommandozeile, BadRowFilesAndFailingRows) {
           {"export --type 1 --number 1 --format 2000 --out " + Pfad("fehlt/x.p83"), 2, "*", "~der Ordner fehlt"}});
 }
 
+TEST_F(Kommandozeile, ImportStoresABillWholeOrSaysWhyNot) {
+  // A GAEB 90 bill that reads, but whose title 2.1.1 stands under lot 2 without its trade: refused row by row
+  // with OZ and reason, by --rows too; nothing stored, no number locked, no project made for it.
+  std::string d83;
+  for (const std::string& satz : {"00        83" + std::string(50, ' ') + "123PP    90 ", std::string("111"),
+                                  std::string("1111"), std::string("11111"), std::string("112"), std::string("11211"),
+                                  std::string("99")}) {
+    char nr[16];
+    std::snprintf(nr, sizeof nr, "%06d", static_cast<int>(std::count(d83.begin(), d83.end(), '\n')) + 1);
+    d83 += satz + std::string(74 - satz.size(), ' ') + nr + "\r\n";
+  }
+  const std::string lv = Datei("lose.d83", d83), grund = "lose.d83: Zeile 6, OZ 2.1.1: Titel ohne offenes Gewerk darüber\n";
+  const std::string teil = Datei("teil.json", R"([{"Positionstyp": 10, "Projektnummer": "1"},
+      {"Positionstyp": 47, "Positionsnummer": "0010"}, {"Positionstyp": 90}])");
+  Skript({{"init", 0},
+          // what needs no file is refused before the file is read
+          {"import " + Pfad("fehlt.x83") + " --project 4711", 1, "", "gaeb: Projekt 4711 gibt es nicht (gaeb project add)\n"},
+          {"import " + Pfad("fehlt.x83"), 1, "", "~fehlt.x83: Die Datei kann nicht gelesen werden: No such file or directory\n"},
+          {"import " + lv + " --rows", 1, "~\"Positionsnummer\": \"2.1.1\"", "~" + grund + "~1 Zeile wird abgelehnt; nichts gespeichert"},
+          {"import " + lv, 1, "", "~" + grund},
+          {"locks list", 0, ""}, {"show --type 1 --number 1", 1}, {"project add --number 1", 0},
+          {"import-rows " + teil + " --type 1", 1, "", "~teil.json: Zeile 2, OZ 0010: Paketteil ohne Paketkopf davor"},
+          {"locks list", 0, ""}});
+}
+
 TEST_F(Kommandozeile, TextConversionAndMissingConverterLibrary) {
   const std::string rtf = Datei("in.rtf", "{\\rtf1\\ansi Beton {\\b C25/30}\\par liefern}");
   Skript({{"text --from rtf --to xml --kind L " + rtf, 0,
