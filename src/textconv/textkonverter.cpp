@@ -189,7 +189,10 @@ bool clsGaebTextkonverter::Erzeuge_Instanz() {
 }
 
 void clsGaebTextkonverter::Ende_Instanz() {
-  if (!inSerie_ || Wahlweise("gtcConvClear") == nullptr) Gib_Instanz_frei();
+  // A kept instance would outlive a run whose converter object is never
+  // destroyed (the library's table is freed at exit then); freed after
+  // every text until runs end reliably.
+  Gib_Instanz_frei();
 }
 
 void clsGaebTextkonverter::Gib_Instanz_frei() {
