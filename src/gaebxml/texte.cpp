@@ -84,6 +84,14 @@ std::string BieterTextMod(const std::string& s) {
 
 bool Export::HängeAn(xmlNodePtr parent, const std::string& xml) {
   if (k_.textkonverter == nullptr) throw gaeb::Fehler(91, "Objektvariable nicht festgelegt");
+  // The converter's plain markup becomes nodes of this document directly;
+  // anything else is parsed.
+  if (parent != nullptr) {
+    if (xmlNodePtr element = BaueElement(xml, doc_, ns_)) {
+      xmlAddChild(parent, element);
+      return true;
+    }
+  }
   std::unique_ptr<DokumentFragment> fragment = k_.textkonverter->CreateDocFragmentFromXMLString(xml);
   if (fragment == nullptr) return false;
   if (parent == nullptr) throw gaeb::Fehler(91, "Objektvariable nicht festgelegt");

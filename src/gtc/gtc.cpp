@@ -44,7 +44,7 @@ struct Instanz {
   std::size_t nächsteK = 0, nächsteL = 0;
   // Results owned by the instance (see gtc.h for their lifetime).
   std::u16string xml, fehler;
-  std::string rtf, zeile;
+  std::string xml8, rtf, zeile;
 };
 
 struct Tabelle {
@@ -82,6 +82,11 @@ const gtcWChar* Ergebnis(std::u16string& puffer, const std::string& utf8) {
   if (utf8.empty()) return nullptr;
   puffer = Utf8NachUtf16(utf8);
   return puffer.c_str();
+}
+
+const char* Ergebnis8(std::string& puffer, std::string utf8) {
+  puffer = std::move(utf8);
+  return puffer.empty() ? nullptr : puffer.c_str();
 }
 
 RtfText LiesRtfText(const char* rtf) {
@@ -209,6 +214,36 @@ std::int32_t HoleZeile(std::int32_t h, const char** zeile, std::int32_t* code, s
   });
 }
 
+
+// The stored RTF texts as GAEB XML (UTF-8); the messages go to *fehler.
+std::string RtfAlsGxml(Instanz& i, std::int32_t flag, const gtcWChar** fehler) {
+  Meldungen m;
+  for (const auto* r : {&i.rtfK, &i.rtfL, &i.rtfA, &i.rtfAK, &i.rtfF, &i.rtfML}) {
+    if (*r) m.Übernimm((*r)->meldungen);
+  }
+  Quellen q{Von(i.rtfK), Von(i.rtfL), Von(i.rtfA), Von(i.rtfAK), Von(i.rtfF), Von(i.rtfML),
+            i.tagF, i.tagML};
+  std::string xml = BaueGxml(q, flag != 0, false, m);
+  *fehler = Ergebnis(i.fehler, m.AlsXml());
+  return xml;
+}
+
+// The line buffer as GAEB XML (UTF-8); the messages go to *fehler.
+std::string ZeilenAlsGxml(Instanz& i, const gtcWChar** fehler) {
+  Meldungen m;
+  std::optional<Text> texte[6];
+  const std::vector<Eingabezeile>* quellen[6] = {&i.zeilenK, &i.zeilenL, &i.zeilenA,
+                                                 &i.zeilenAK, &i.zeilenF, &i.zeilenML};
+  for (int n = 0; n < 6; ++n) {
+    if (!quellen[n]->empty()) texte[n] = ZeilenAlsText(*quellen[n], m);
+  }
+  auto von = [&](int n) { return texte[n] ? &*texte[n] : nullptr; };
+  Quellen q{von(0), von(1), von(2), von(3), von(4), von(5), i.zeilenTagF, i.zeilenTagML};
+  std::string xml = BaueGxml(q, false, true, m);
+  *fehler = Ergebnis(i.fehler, m.AlsXml());
+  return xml;
+}
+
 }  // namespace
 
 }  // namespace gtc
@@ -262,14 +297,24 @@ int32_t gtcRtf2gxml(int32_t h, const gtcWChar** xml, const gtcWChar** fehler, in
     if (xml == nullptr || fehler == nullptr) return GTC_ARGUMENT;
     *xml = nullptr;
     *fehler = nullptr;
-    Meldungen m;
-    for (const auto* r : {&i.rtfK, &i.rtfL, &i.rtfA, &i.rtfAK, &i.rtfF, &i.rtfML}) {
-      if (*r) m.Übernimm((*r)->meldungen);
-    }
-    Quellen q{Von(i.rtfK), Von(i.rtfL), Von(i.rtfA), Von(i.rtfAK), Von(i.rtfF), Von(i.rtfML),
-              i.tagF, i.tagML};
-    *xml = Ergebnis(i.xml, BaueGxml(q, flag != 0, false, m));
-    *fehler = Ergebnis(i.fehler, m.AlsXml());
+    *xml = Ergebnis(i.xml, RtfAlsGxml(i, flag, fehler));
+    return GTC_OK;
+  });
+}
+
+int32_t gtcRtf2gxml8(int32_t h, const char** xml, const gtcWChar** fehler, int32_t flag) {
+  return MitInstanz(h, [&](Instanz& i) {
+    if (xml == nullptr || fehler == nullptr) return GTC_ARGUMENT;
+    *xml = nullptr;
+    *fehler = nullptr;
+    *xml = Ergebnis8(i.xml8, RtfAlsGxml(i, flag, fehler));
+    return GTC_OK;
+  });
+}
+
+int32_t gtcConvClear(int32_t h) {
+  return MitInstanz(h, [](Instanz& i) {
+    i = Instanz();
     return GTC_OK;
   });
 }
@@ -314,17 +359,17 @@ int32_t gtcAscii2gxml(int32_t h, const gtcWChar** xml, const gtcWChar** fehler) 
     if (xml == nullptr || fehler == nullptr) return GTC_ARGUMENT;
     *xml = nullptr;
     *fehler = nullptr;
-    Meldungen m;
-    std::optional<Text> texte[6];
-    const std::vector<Eingabezeile>* quellen[6] = {&i.zeilenK, &i.zeilenL, &i.zeilenA,
-                                                   &i.zeilenAK, &i.zeilenF, &i.zeilenML};
-    for (int n = 0; n < 6; ++n) {
-      if (!quellen[n]->empty()) texte[n] = ZeilenAlsText(*quellen[n], m);
-    }
-    auto von = [&](int n) { return texte[n] ? &*texte[n] : nullptr; };
-    Quellen q{von(0), von(1), von(2), von(3), von(4), von(5), i.zeilenTagF, i.zeilenTagML};
-    *xml = Ergebnis(i.xml, BaueGxml(q, false, true, m));
-    *fehler = Ergebnis(i.fehler, m.AlsXml());
+    *xml = Ergebnis(i.xml, ZeilenAlsGxml(i, fehler));
+    return GTC_OK;
+  });
+}
+
+int32_t gtcAscii2gxml8(int32_t h, const char** xml, const gtcWChar** fehler) {
+  return MitInstanz(h, [&](Instanz& i) {
+    if (xml == nullptr || fehler == nullptr) return GTC_ARGUMENT;
+    *xml = nullptr;
+    *fehler = nullptr;
+    *xml = Ergebnis8(i.xml8, ZeilenAlsGxml(i, fehler));
     return GTC_OK;
   });
 }

@@ -64,6 +64,10 @@ typedef char16_t gtcWChar;
 GTC_EXPORT int32_t gtcConvCreate(int32_t kennung);
 /* Frees the instance and every result it still owns. */
 GTC_EXPORT int32_t gtcConvFree(int32_t h);
+/* Returns the instance to the state gtcConvCreate gives it: no stored texts,
+ * an empty line buffer, no results. One instance then serves a run of
+ * conversions instead of one instance per text. */
+GTC_EXPORT int32_t gtcConvClear(int32_t h);
 
 /* Store an RTF text as short (K), long (L), additional (A) or additional short
  * (AK) text; a text of the same kind replaces the stored one. A text that
@@ -109,6 +113,10 @@ GTC_EXPORT int32_t gtcAsciiAddLineML(int32_t h, const char* text, const gtcWChar
  * A long text that consists of one gap only gives a TextComplement element.
  * An empty buffer gives a null xml and no error. */
 GTC_EXPORT int32_t gtcAscii2gxml(int32_t h, const gtcWChar** xml, const gtcWChar** fehler);
+/* gtcRtf2gxml and gtcAscii2gxml with the xml result in UTF-8, for a caller
+ * that works in UTF-8 (the error result stays UTF-16). */
+GTC_EXPORT int32_t gtcRtf2gxml8(int32_t h, const char** xml, const gtcWChar** fehler, int32_t flag);
+GTC_EXPORT int32_t gtcAscii2gxml8(int32_t h, const char** xml, const gtcWChar** fehler);
 
 /* Convert a GAEB XML text fragment back to RTF: the short text (K), the long
  * text (L) or the text of a label element such as LblTx or ArtOutline (ML:

@@ -123,6 +123,7 @@ void clsGaebTextkonverter::Entlade_Konverter() {
     m_hKonverter = nullptr;
     geladenerPfad_.clear();
     einsprünge_.clear();
+    m_Konverter = 0;  // the instance went with the library
     serieGeprüft_ = false;
   }
 }
@@ -169,13 +170,36 @@ std::string clsGaebTextkonverter::Durchlauf(Konvertierung&& konvertierung) {
   return konvertierung();
 }
 
+void* clsGaebTextkonverter::Wahlweise(const char* name) {
+  if (m_hKonverter == nullptr) return nullptr;
+  auto eintrag = einsprünge_.find(std::string_view(name));
+  if (eintrag == einsprünge_.end()) eintrag = einsprünge_.emplace(name, dlsym(m_hKonverter, name)).first;
+  return eintrag->second;
+}
+
 bool clsGaebTextkonverter::Erzeuge_Instanz() {
+  // In a run, the instance of the last conversion is emptied and used again.
+  if (m_Konverter != 0) {
+    auto leeren = reinterpret_cast<decltype(&gtcConvClear)>(Wahlweise("gtcConvClear"));
+    if (inSerie_ && leeren != nullptr && leeren(m_Konverter) == GTC_OK) return true;
+    Gib_Instanz_frei();
+  }
   m_Konverter = Einsprung<decltype(&gtcConvCreate)>("gtcConvCreate")(GTC_KENNUNG);
   return m_Konverter != 0;
 }
 
+void clsGaebTextkonverter::Ende_Instanz() {
+  // A kept instance would outlive a run whose converter object is never
+  // destroyed (the library's table is freed at exit then); freed after
+  // every text until runs end reliably.
+  Gib_Instanz_frei();
+}
+
 void clsGaebTextkonverter::Gib_Instanz_frei() {
-  if (m_Konverter == 0) return;
+  if (m_Konverter == 0 || m_hKonverter == nullptr) {
+    m_Konverter = 0;
+    return;
+  }
   try {
     Einsprung<decltype(&gtcConvFree)>("gtcConvFree")(m_Konverter);
   } catch (const Fehler&) {
@@ -209,9 +233,22 @@ std::string clsGaebTextkonverter::Konvertiere_RtfNachGxml(const std::string& pTe
                                                           const std::string& pTextKnz,
                                                           const std::string& pTextK) {
   if (!Erzeuge_Instanz()) return {};
-  AmEnde frei{[this] { Gib_Instanz_frei(); }};
+  AmEnde frei{[this] { Ende_Instanz(); }};
   const std::string lang = NachAnsi(pTextL);
-  auto nachGxml = Einsprung<decltype(&gtcRtf2gxml)>("gtcRtf2gxml");
+  // The markup in UTF-8 straight from the library where it can give it,
+  // else by way of UTF-16.
+  auto AlsGxml = [this](std::int32_t f, const char16_t** fehler = nullptr) {
+    const char16_t* verworfen = nullptr;
+    if (fehler == nullptr) fehler = &verworfen;
+    if (auto acht = reinterpret_cast<decltype(&gtcRtf2gxml8)>(Wahlweise("gtcRtf2gxml8"))) {
+      const char* xml = nullptr;
+      acht(m_Konverter, &xml, fehler, f);
+      return std::string(xml != nullptr ? xml : "");
+    }
+    const char16_t* xml = nullptr;
+    Einsprung<decltype(&gtcRtf2gxml)>("gtcRtf2gxml")(m_Konverter, &xml, fehler, f);
+    return ZeigerNachStringW(xml);
+  };
   std::int32_t flag = 0;
   if (pTextKnz == "K") {
     Einsprung<decltype(&gtcRtfAddK)>("gtcRtfAddK")(m_Konverter, lang.c_str());
@@ -220,9 +257,7 @@ std::string clsGaebTextkonverter::Konvertiere_RtfNachGxml(const std::string& pTe
   } else if (pTextKnz == "KL") {
     const std::string kurz = NachAnsi(pTextK);
     Einsprung<decltype(&gtcRtfAddK)>("gtcRtfAddK")(m_Konverter, kurz.c_str());
-    const char16_t* xml = nullptr;
-    const char16_t* fehler = nullptr;
-    nachGxml(m_Konverter, &xml, &fehler, 0);
+    AlsGxml(0);
     Einsprung<decltype(&gtcRtfAddL)>("gtcRtfAddL")(m_Konverter, lang.c_str());
   } else if (pTextKnz == "A" || pTextKnz == "KA") {
     Einsprung<decltype(&gtcRtfAddA)>("gtcRtfAddA")(m_Konverter, lang.c_str());
@@ -239,10 +274,8 @@ std::string clsGaebTextkonverter::Konvertiere_RtfNachGxml(const std::string& pTe
   } else {
     return {};
   }
-  const char16_t* xml = nullptr;
   const char16_t* fehler = nullptr;
-  nachGxml(m_Konverter, &xml, &fehler, flag);
-  std::string ergebnis = ZeigerNachStringW(xml);
+  std::string ergebnis = AlsGxml(flag, &fehler);
   if (fehler != nullptr) Zeige_Fehlertext(ZeigerNachStringW(fehler), true);
   return ergebnis;
 }
@@ -252,7 +285,7 @@ std::string clsGaebTextkonverter::Konvertiere_AsciiNachGxml(const std::string& p
                                                             const std::string& pMarkLbl,
                                                             const std::string& pTextK) {
   if (!Erzeuge_Instanz()) return {};
-  AmEnde frei{[this] { Gib_Instanz_frei(); }};
+  AmEnde frei{[this] { Ende_Instanz(); }};
   const std::string lang = NachAnsi(pTextL);
   Einsprung<decltype(&gtcAsciiClear)>("gtcAsciiClear")(m_Konverter);
   auto zeileK = [this](const std::string& t, std::uint8_t code, std::int32_t nummer) {
@@ -283,10 +316,17 @@ std::string clsGaebTextkonverter::Konvertiere_AsciiNachGxml(const std::string& p
     Einsprung<decltype(&gtcAsciiAddLineML)>("gtcAsciiAddLineML")(m_Konverter, lang.c_str(),
                                                                  u"ArtOutline");
   }
-  const char16_t* xml = nullptr;
   const char16_t* fehler = nullptr;
-  Einsprung<decltype(&gtcAscii2gxml)>("gtcAscii2gxml")(m_Konverter, &xml, &fehler);
-  std::string ergebnis = ZeigerNachStringW(xml);
+  std::string ergebnis;
+  if (auto acht = reinterpret_cast<decltype(&gtcAscii2gxml8)>(Wahlweise("gtcAscii2gxml8"))) {
+    const char* xml = nullptr;
+    acht(m_Konverter, &xml, &fehler);
+    if (xml != nullptr) ergebnis = xml;
+  } else {
+    const char16_t* xml = nullptr;
+    Einsprung<decltype(&gtcAscii2gxml)>("gtcAscii2gxml")(m_Konverter, &xml, &fehler);
+    ergebnis = ZeigerNachStringW(xml);
+  }
   if (fehler != nullptr) Zeige_Fehlertext(ZeigerNachStringW(fehler), false);
   return ergebnis;
 }
@@ -294,7 +334,7 @@ std::string clsGaebTextkonverter::Konvertiere_AsciiNachGxml(const std::string& p
 std::string clsGaebTextkonverter::Konvertiere_GxmlNachRtf(const std::string& pValue,
                                                           const std::string& pTextKnz) {
   if (!Erzeuge_Instanz()) return {};
-  AmEnde frei{[this] { Gib_Instanz_frei(); }};
+  AmEnde frei{[this] { Ende_Instanz(); }};
   const std::u16string xml = text::NachUtf16(pValue);
   const char* rtf = nullptr;
   const char16_t* fehler = nullptr;
@@ -320,7 +360,7 @@ std::string clsGaebTextkonverter::Konvertiere_GxmlNachAscii(const std::string& p
 void clsGaebTextkonverter::Konvertiere_GxmlNachAscii(const std::string& pValue, std::string* kurz,
                                                      std::string* lang) {
   if (!Erzeuge_Instanz()) return;
-  AmEnde frei{[this] { Gib_Instanz_frei(); }};
+  AmEnde frei{[this] { Ende_Instanz(); }};
   const std::u16string xml = text::NachUtf16(pValue);
   const char16_t* fehlerZeiger = nullptr;
   Einsprung<decltype(&gtcGxml2Ascii)>("gtcGxml2Ascii")(m_Konverter, xml.c_str(), &fehlerZeiger,

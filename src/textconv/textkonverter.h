@@ -53,14 +53,19 @@ class clsGaebTextkonverter {
 
   // A run of conversions (one export): while a Serie is open, the library
   // file that a conversion of the run found and loaded is not looked for
-  // again, so the run checks the file once instead of once per text. A file
-  // that was missing is still looked for on every conversion.
+  // again, so the run checks the file once instead of once per text, and
+  // one converter instance, emptied between texts, serves the whole run
+  // (where the library can empty one). A file that was missing is still
+  // looked for on every conversion.
   class Serie {
    public:
     explicit Serie(clsGaebTextkonverter& k) : k_(k), vorher_(k.inSerie_) { k.inSerie_ = true; }
     ~Serie() {
       k_.inSerie_ = vorher_;
-      if (!vorher_) k_.serieGeprüft_ = false;
+      if (!vorher_) {
+        k_.serieGeprüft_ = false;
+        k_.Gib_Instanz_frei();
+      }
     }
     Serie(const Serie&) = delete;
     Serie& operator=(const Serie&) = delete;
@@ -131,8 +136,13 @@ class clsGaebTextkonverter {
   // The library function name; throws gaeb::Fehler when it is not there.
   template <typename Funktion>
   Funktion Einsprung(const char* name);
-  // Makes the converter instance; false when the library refuses.
+  // A library function that may be missing (null then, also without library).
+  void* Wahlweise(const char* name);
+  // Makes the converter instance (in a run: empties the one kept); false
+  // when the library refuses.
   bool Erzeuge_Instanz();
+  // After a conversion: frees the instance unless a run keeps it.
+  void Ende_Instanz();
   void Gib_Instanz_frei();
   // Shows a library error text under "Fehlercode"; mitFiltern drops the two
   // known harmless texts of RTF input.

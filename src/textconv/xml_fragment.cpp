@@ -109,4 +109,137 @@ std::unique_ptr<DokumentFragment> ErzeugeDokumentFragment(std::string_view xml) 
   return std::unique_ptr<DokumentFragment>(new DokumentFragment(doc, fragment));
 }
 
+namespace {
+
+// A recursive-descent reader of the converter's plain markup; every method
+// returns false where the markup leaves that form.
+class Baumeister {
+ public:
+  Baumeister(std::string_view xml, xmlDocPtr doc, xmlNsPtr ns) : s_(xml), doc_(doc), ns_(ns) {}
+
+  xmlNodePtr Wurzel() {
+    xmlNodePtr e = nullptr;
+    if (!Element(e, 0) || p_ != s_.size()) {
+      xmlFreeNode(e);
+      return nullptr;
+    }
+    return e;
+  }
+
+ private:
+  static bool NamenZeichen(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.';
+  }
+  static bool Leer(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+  std::string_view Name() {
+    std::size_t a = p_;
+    if (p_ >= s_.size() || !((s_[p_] >= 'a' && s_[p_] <= 'z') || (s_[p_] >= 'A' && s_[p_] <= 'Z') || s_[p_] == '_'))
+      return {};
+    while (p_ < s_.size() && NamenZeichen(s_[p_])) ++p_;
+    return s_.substr(a, p_ - a);
+  }
+
+  // Character data up to ende (a '<' or the quote), entities resolved, into out.
+  bool Zeichen(char ende, std::string& out) {
+    while (p_ < s_.size() && s_[p_] != ende) {
+      char c = s_[p_];
+      if ((static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') || c == '<' || (ende != '<' && (c == '\t' || c == '\n')) || (ende == '<' && c == '>'))
+        return false;
+      if (c != '&') {
+        out.push_back(c);
+        ++p_;
+        continue;
+      }
+      std::size_t e = s_.find(';', p_);
+      if (e == std::string_view::npos || e - p_ > 10) return false;
+      std::string_view ref = s_.substr(p_ + 1, e - p_ - 1);
+      p_ = e + 1;
+      if (ref == "lt") out.push_back('<');
+      else if (ref == "gt") out.push_back('>');
+      else if (ref == "amp") out.push_back('&');
+      else if (ref == "quot") out.push_back('"');
+      else if (ref == "apos") out.push_back('\'');
+      else return false;
+    }
+    return p_ < s_.size();
+  }
+
+  bool Element(xmlNodePtr& e, int tiefe) {
+    if (tiefe > 256 || p_ >= s_.size() || s_[p_] != '<') return false;
+    ++p_;
+    std::string_view name = Name();
+    if (name.empty()) return false;
+    e = xmlNewDocNode(doc_, ns_, reinterpret_cast<const xmlChar*>(std::string(name).c_str()), nullptr);
+    if (e == nullptr) return false;
+    for (;;) {
+      bool abstand = false;
+      while (p_ < s_.size() && Leer(s_[p_])) { ++p_; abstand = true; }
+      if (p_ >= s_.size()) return false;
+      if (s_[p_] == '/' || s_[p_] == '>') break;
+      std::string_view attribut = Name();
+      if (!abstand || attribut.empty() || p_ + 1 >= s_.size() || s_[p_] != '=' || s_[p_ + 1] != '"') return false;
+      p_ += 2;
+      std::string wert;
+      if (!Zeichen('"', wert)) return false;
+      ++p_;
+      if (attribut == "xmlns") {
+        // Only the root's declaration goes; a deeper one would stay in the tree.
+        if (tiefe > 0 || wert != reinterpret_cast<const char*>(ns_->href)) return false;
+        continue;
+      }
+      if (attribut.substr(0, 5) == "xmlns" ||
+          xmlHasProp(e, reinterpret_cast<const xmlChar*>(std::string(attribut).c_str())) != nullptr ||
+          xmlNewProp(e, reinterpret_cast<const xmlChar*>(std::string(attribut).c_str()),
+                     reinterpret_cast<const xmlChar*>(wert.c_str())) == nullptr)
+        return false;
+    }
+    if (s_[p_] == '/') {
+      if (p_ + 1 >= s_.size() || s_[p_ + 1] != '>') return false;
+      p_ += 2;
+      return true;
+    }
+    ++p_;
+    std::string text;
+    for (;;) {
+      if (!Zeichen('<', text)) return false;
+      if (!text.empty()) {
+        xmlNodePtr t = xmlNewDocTextLen(doc_, reinterpret_cast<const xmlChar*>(text.data()), static_cast<int>(text.size()));
+        if (t == nullptr) return false;
+        xmlAddChild(e, t);
+        text.clear();
+      }
+      if (p_ + 1 < s_.size() && s_[p_ + 1] == '/') break;
+      xmlNodePtr kind = nullptr;
+      bool gut = Element(kind, tiefe + 1);
+      if (kind != nullptr) xmlAddChild(e, kind);
+      if (!gut) return false;
+    }
+    p_ += 2;
+    if (Name() != name) return false;
+    while (p_ < s_.size() && Leer(s_[p_])) ++p_;
+    if (p_ >= s_.size() || s_[p_] != '>') return false;
+    ++p_;
+    return true;
+  }
+
+  std::string_view s_;
+  std::size_t p_ = 0;
+  xmlDocPtr doc_;
+  xmlNsPtr ns_;
+};
+
+}  // namespace
+
+xmlNodePtr BaueElement(std::string_view xml, xmlDocPtr doc, xmlNsPtr ns) {
+  if (doc == nullptr || ns == nullptr || ns->prefix != nullptr) return nullptr;
+  // What a parser refuses as characters (bad UTF-8, U+FFFE, U+FFFF) is left to it.
+  std::string kopie(xml);
+  if (xmlCheckUTF8(reinterpret_cast<const xmlChar*>(kopie.c_str())) == 0 ||
+      kopie.find("\xEF\xBF\xBE") != std::string::npos || kopie.find("\xEF\xBF\xBF") != std::string::npos)
+    return nullptr;
+  return Baumeister(xml, doc, ns).Wurzel();
+}
+
 }  // namespace gaeb

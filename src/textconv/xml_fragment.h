@@ -53,4 +53,14 @@ class DokumentFragment {
 // not well-formed or carries a document type declaration.
 std::unique_ptr<DokumentFragment> ErzeugeDokumentFragment(std::string_view xml);
 
+// The root element of xml built straight into doc, unlinked, every element
+// in ns (no declaration of its own): the nodes a parse, an adopt and moving
+// the elements into ns would give, without the parser. Only for the plain
+// markup the text converter writes: elements, attributes in double quotes,
+// text with the five predefined entities and character references, a
+// declaration of ns's namespace as default namespace. Anything else (other
+// namespaces, comments, CDATA, line breaks that a parser would normalise,
+// markup that is not well-formed) gives null and the caller parses instead.
+xmlNodePtr BaueElement(std::string_view xml, xmlDocPtr doc, xmlNsPtr ns);
+
 }  // namespace gaeb

@@ -344,6 +344,48 @@ TEST(textconvDocFragment, AnhängenLandetImGaebNamensraum) {
   xmlFreeDoc(ziel);
 }
 
+// The converter's plain markup built as nodes gives what the parse and
+// append give; markup outside that form is refused (and left to the parser).
+TEST(textconvDocFragment, KnotenWieGeparst) {
+  const std::pair<std::string, bool> fälle[] = {
+      {"<Description" + kNsAttr + "><CompleteText><DetailTxt><Text><p><span style=\"font-weight:bold;\">"
+       "a &lt;&amp;&gt; &quot;b&apos;</span><br/> \t</p></Text></DetailTxt></CompleteText></Description >", true},
+      {"<TextComplement Kind=\"Owner\" MarkLbl=\"3\"><ComplCaption></ComplCaption><ComplBody/></TextComplement>", true},
+      {"<a>Wände\nzwei</a>", true},
+      {"<a><b" + kNsAttr + "/></a>", false},        // a deeper declaration stays in the tree
+      {"<a xmlns=\"urn:anders\"/>", false},
+      {"<p:a xmlns:p=\"urn:x\"/>", false},
+      {"<a>x\r\ny</a>", false},                    // a parser turns CR LF into LF
+      {"<a>&#228;</a>", false},
+      {"<a><!-- c --></a>", false},
+      {"<a>x</b>", false},
+      {"<a b=\"1\" b=\"2\"/>", false},
+      {"<a>\xC3</a>", false},
+      {"<a/><b/>", false},
+      {"<a>", false},
+  };
+  for (const auto& [xml, gebaut] : fälle) {
+    SCOPED_TRACE(xml);
+    const std::string export_ = "<GAEB" + kNsAttr + "><Item/></GAEB>";
+    xmlDocPtr ziel = xmlReadMemory(export_.data(), static_cast<int>(export_.size()), nullptr, "UTF-8", 0);
+    ASSERT_NE(ziel, nullptr);
+    xmlNodePtr item = xmlDocGetRootElement(ziel)->children;
+    xmlNodePtr e = gaeb::BaueElement(xml, ziel, xmlDocGetRootElement(ziel)->ns);
+    EXPECT_EQ(e != nullptr, gebaut);
+    if (e != nullptr) {
+      xmlAddChild(item, e);
+      const std::string gebauteForm = Serialisiert(item);
+      xmlUnlinkNode(e);
+      xmlFreeNode(e);
+      auto fragment = gaeb::ErzeugeDokumentFragment(xml);
+      ASSERT_NE(fragment, nullptr);
+      ASSERT_NE(fragment->AnhängenAn(item), nullptr);
+      EXPECT_EQ(gebauteForm, Serialisiert(item));
+    }
+    xmlFreeDoc(ziel);
+  }
+}
+
 // `gaeb text`: each direction and kind; the input in UTF-8 (with or without
 // byte order mark) or in the Windows code page. A row's result is exact or,
 // with a "~" before it, contained in the output.
