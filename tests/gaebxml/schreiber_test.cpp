@@ -43,10 +43,13 @@ void Prüfe(const std::vector<Fall>& fälle) {
     EXPECT_TRUE(r.ergebnis);
     EXPECT_EQ(r.meldungen, std::vector<std::string>{});
     ASSERT_TRUE(r.datei && r.datei->Da());
-    const std::string fehler = Schema(f.dp) != nullptr ? r.datei->Prüfe(f.dp) : f.schemafehler;
-    EXPECT_TRUE(f.schemafehler.empty() ? fehler.empty() : fehler.find(f.schemafehler) != std::string::npos) << fehler;
     for (const auto& [ausdruck, wert] : f.erwartet) EXPECT_EQ(r.datei->X(ausdruck), wert) << ausdruck;
+    if (Schema(f.dp) == nullptr) continue;
+    const std::string fehler = r.datei->Prüfe(f.dp);
+    EXPECT_TRUE(f.schemafehler.empty() ? fehler.empty() : fehler.find(f.schemafehler) != std::string::npos) << fehler;
   }
+  if (Schema(83) == nullptr || Schema(84) == nullptr)
+    GTEST_SKIP() << "no schemas in " GAEB_XSD_DIR ": the files were not validated (their content was checked)";
 }
 
 TEST(Treiber, TextRowsPreliminaryTextsAndBillTotals) {
@@ -204,10 +207,14 @@ TEST(Texte, DescriptionsRemarksAndBidderTexts) {
          b.Position("0020", "Stahl", 1, "t", 10).SetzeFeld("Langtext", "Stahl ohne Lücke");
          Setze(b.Position("0030", "Estrich", 1, "m2", 10),
                {{"Langtext", "®5 cm® Estrich"}, {"KennNr_Langtext", "XML;1"}});
+         // Adjacent gaps: the walk goes on two characters after a gap's end, so only the first one counts.
+         Setze(b.Position("0040", "Putz", 1, "m2", 10),
+               {{"Langtext", "Putz ®1 cm®®2 cm® Rest"}, {"KennNr_Langtext", "XML;3;4"}});
        }, 84, Mit(false), {{"count(//g:Item[1]/g:Description/g:CompleteText/g:DetailTxt/g:TextComplement)", "1"},
         {"string(//g:TextComplement/@MarkLbl)", "2"}, {"count(//g:TextComplement[contains(., \"'30 cm'\")])", "1"},
         {"count(//g:ComplCaption | //g:ComplTail)", "0"}, {"count(//g:Item[2]/g:Description)", "0"},
-        {"count(//g:Item[3]/g:Description)", "0"}, {"count(//g:Remark)", "0"}, {"string(//g:Item[1]/@ID)", "A2"}}},
+        {"count(//g:Item[3]/g:Description)", "0"}, {"count(//g:Remark)", "0"}, {"string(//g:Item[1]/@ID)", "A2"},
+        {"count(//g:Item[4]//g:TextComplement)", "1"}, {"string(//g:Item[4]//g:TextComplement/@MarkLbl)", "3"}}},
   });
 }
 
