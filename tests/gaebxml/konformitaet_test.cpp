@@ -97,7 +97,9 @@ TEST(Konformitaet, DemoWritesCrLfFilesAndValidX83AndX84) {
     for (std::int16_t dp : {83, 84}) {
       XmlDatei d((o.ordner / "out" / (std::string(b.name) + ".x" + std::to_string(dp))).string());
       ASSERT_TRUE(d.Da()) << b.name << " " << dp;
-      if (Schema(dp) != nullptr) EXPECT_EQ(d.Prüfe(dp), "") << b.name << " " << dp;
+      if (Schema(dp) != nullptr) {
+        EXPECT_EQ(d.Prüfe(dp), "") << b.name << " " << dp;
+      }
     }
   }
   if (Schema(83) == nullptr || Schema(84) == nullptr)
