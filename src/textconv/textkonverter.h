@@ -53,10 +53,8 @@ class clsGaebTextkonverter {
 
   // A run of conversions (one export): while a Serie is open, the library
   // file that a conversion of the run found and loaded is not looked for
-  // again, so the run checks the file once instead of once per text, and
-  // one converter instance, emptied between texts, serves the whole run
-  // (where the library can empty one). A file that was missing is still
-  // looked for on every conversion.
+  // again, so the run checks the file once instead of once per text. A file
+  // that was missing is still looked for on every conversion.
   class Serie {
    public:
     explicit Serie(clsGaebTextkonverter& k) : k_(k), vorher_(k.inSerie_) { k.inSerie_ = true; }
