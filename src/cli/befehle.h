@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "checks/belegdatei.h"
 #include "cli/programm.h"
 #include "cli/zeilendatei_json.h"
 #include "core/ausgabeoptionen.h"
@@ -84,6 +85,25 @@ void RegistriereArtikel(CLI::App& app, Programm& programm, int& exitcode);
 
 // prices export, prices import: the price sheet of a document.
 void RegistrierePreise(CLI::App& app, Programm& programm, int& exitcode);
+
+// info, diff, check-bid: GAEB files read into a throw-away database.
+void RegistrierePrüfbefehle(CLI::App& app, int& exitcode);
+// A GAEB file read into a throw-away in-memory database; nullptr (the reason
+// printed on standard error) when it cannot be read.
+std::unique_ptr<checks::Belegdatei> LiesBelegdatei(const std::string& pfad);
+
+// convert: a GAEB file written in another format or data type.
+void RegistriereKonvertierung(CLI::App& app, int& exitcode);
+struct Konvertierung {
+  bool geschrieben = false;     // the target is written whole
+  bool zurückgelesen = false;   // and could be read back
+  std::vector<std::string> warnungen;  // what the target does not carry, one difference a line
+};
+// Converts ein into aus; format ("90", "2000", "xml") and datenphase (81 to
+// 86) empty or 0 take them from aus's extension (the data type else from the
+// source). Reasons of a failure are printed on standard error. Throws
+// CLI::ValidationError when the format is not known.
+Konvertierung Konvertiere(const std::string& ein, const std::string& aus, std::string format, std::int16_t datenphase);
 
 // text: conversion between RTF, plain lines and GAEB XML text markup.
 void RegistriereText(CLI::App& app, int& exitcode);

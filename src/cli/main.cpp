@@ -33,6 +33,8 @@ int main(int argc, char** argv) {
   RegistriereArtikel(app, programm, exitcode);
   RegistriereDemo(app, programm, optionen, exitcode);
   RegistriereText(app, exitcode);
+  RegistrierePrüfbefehle(app, exitcode);
+  RegistriereKonvertierung(app, exitcode);
 
   try {
     app.parse(argc, argv);

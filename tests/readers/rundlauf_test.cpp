@@ -62,6 +62,12 @@ TEST_P(RundlaufJe, DateiUndBelegKommenGleichZurück) {
   const std::string neu = Import(erst, beleg.projekt);
   Export(neu, format, dp, zweit);
   EXPECT_EQ(OhneZeitpunkt(LiesDatei(erst)), OhneZeitpunkt(LiesDatei(zweit)));
+  // Every bid answers its tender.
+  if (dp == 84) {
+    const fs::path lv = programm_->ordner / (std::string(beleg.name) + ".x83");
+    auto l = Gaeb("check-bid '" + erst.string() + "' '" + lv.string() + "'");
+    EXPECT_EQ(l.status, 0) << l.aus << l.err;
+  }
 
   // The rows of the original and of the import that the file carries: areas, positions, packages and
   // surcharges (text rows are not compared, sum rows only in GAEB 2000, the one format that has them, with
