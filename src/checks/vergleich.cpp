@@ -80,7 +80,10 @@ double Menge(const Satz& s) { return Typ(s) == 47 ? Zahl(s, "MengePaketteil") : 
 
 std::string Auftraggeber(const host::Dokument& d) {
   std::string ag = d.kopf.Feld("InformationAG").ToString();
-  return ag.empty() ? d.kopf.Feld("KopfInformationAG").ToString() : ag;
+  if (ag.empty()) ag = d.kopf.Feld("KopfInformationAG").ToString();
+  for (const host::Satz& a : d.adressen)
+    if (ag.empty() && a.Feld("Adressart").ToInt32() == 2) ag = a.Feld("Name1").ToString();
+  return ag;
 }
 
 std::string Betrag(double wert) { return FormatZahl(wert, "#,##0.00"); }

@@ -44,7 +44,8 @@ std::vector<Unterschied> PrüfeAngebot(const Belegdatei& angebot, const host::Do
 std::string AlsText(const Unterschied& u);
 nlohmann::ordered_json AlsJson(const std::vector<Unterschied>& liste);
 
-// The client of a bill: the client information, else the header's.
+// The client of a bill: the client information, else the header's, else
+// the name of the client's address.
 std::string Auftraggeber(const host::Dokument& d);
 
 // Amounts and quantities as the lists print them ("1.234,50", "12,000").
