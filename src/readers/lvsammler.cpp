@@ -105,11 +105,27 @@ namespace {
 // One part of an OZ in the form of its level of länge characters: digits
 // right-aligned with zeros (a file's fill blanks dropped), a blank part as
 // blanks, anything else as it is.
-std::string Teil(const std::string& teil, int länge) {
-  const std::string t = text::Trim(teil);
-  if (t.empty()) return std::string(static_cast<std::size_t>(länge), ' ');
-  if (t.find_first_not_of("0123456789") != std::string::npos) return teil;
-  return t.size() < static_cast<std::size_t>(länge) ? std::string(länge - t.size(), '0') + t : t;
+void Teil(std::string_view teil, int länge, std::string& aus) {
+  std::size_t a = teil.find_first_not_of(' '), e = teil.find_last_not_of(' ');
+  if (a == std::string_view::npos) {
+    aus.append(static_cast<std::size_t>(länge), ' ');
+    return;
+  }
+  std::string_view t = teil.substr(a, e - a + 1);
+  if (t.find_first_not_of("0123456789") != std::string_view::npos) {
+    aus += teil;
+    return;
+  }
+  if (t.size() < static_cast<std::size_t>(länge)) aus.append(länge - t.size(), '0');
+  aus += t;
+}
+
+// The part is already in the form Teil gives.
+bool TeilFertig(std::string_view teil, int länge) {
+  if (teil.empty() || teil.front() == ' ' || teil.back() == ' ')
+    return teil.find_first_not_of(' ') != std::string_view::npos ? teil.find_first_not_of("0123456789 ") != std::string_view::npos
+                                                                  : teil.size() == static_cast<std::size_t>(länge);
+  return teil.find_first_not_of("0123456789") != std::string_view::npos || teil.size() >= static_cast<std::size_t>(länge);
 }
 
 }  // namespace
@@ -118,19 +134,20 @@ void Lvsammler::Ordnungszahlen(const std::vector<int>& längen, int positionLän
   const std::size_t stufen = längen.size();
   std::size_t nächster = 0;
   std::size_t tiefe = 0;  // of the area the rows stand in
-  std::vector<std::string> teile;
+  std::vector<std::string_view> teile;
+  std::string neu;
   for (std::size_t i = 0; i < zeilen_.size(); ++i) {
     Importzeile& z = zeilen_[i];
     const bool bereich = nächster < bereiche_.size() && bereiche_[nächster].zeile == i;
     if (bereich) tiefe = static_cast<std::size_t>(bereiche_[nächster++].tiefe);
-    const std::int32_t typ = Wert(z, "Positionstyp").ToInt32();
+    const std::int32_t typ = z.front().second.ToInt32();  // every row starts with its Positionstyp
     if (!bereich && typ != 40 && typ != 45 && typ != 47 && typ != 70 && typ != 80) continue;
     const std::string oz = Wert(z, "Positionsnummer").ToString();
     if (oz.empty()) continue;
     teile.clear();
     for (std::size_t a = 0;;) {
       std::size_t e = oz.find('.', a);
-      teile.push_back(oz.substr(a, e == std::string::npos ? std::string::npos : e - a));
+      teile.push_back(std::string_view(oz).substr(a, e == std::string::npos ? std::string::npos : e - a));
       if (e == std::string::npos) break;
       a = e + 1;
     }
@@ -140,15 +157,20 @@ void Lvsammler::Ordnungszahlen(const std::vector<int>& längen, int positionLän
       // An item at a shallower depth than the breakdown: a blank part for
       // each level it skips, unless the reader wrote them.
       if (tiefe < stufen && teile.size() == tiefe + 1)
-        teile.insert(teile.begin() + static_cast<std::ptrdiff_t>(tiefe), stufen - tiefe, std::string());
+        teile.insert(teile.begin() + static_cast<std::ptrdiff_t>(tiefe), stufen - tiefe, std::string_view());
       if (teile.size() != stufen + 1 && teile.size() != stufen + 2) continue;
     }
-    std::string neu;
+    auto länge = [&](std::size_t t) { return t < stufen ? längen[t] : t == stufen ? positionLänge : -1; };
+    bool fertig = true;
+    for (std::size_t t = 0; t < teile.size() && fertig; ++t) fertig = länge(t) < 0 || TeilFertig(teile[t], länge(t));
+    if (fertig && teile.size() == static_cast<std::size_t>(std::count(oz.begin(), oz.end(), '.')) + 1) continue;
+    neu.clear();
     for (std::size_t t = 0; t < teile.size(); ++t) {
       if (t) neu += '.';
-      neu += t < stufen ? Teil(teile[t], längen[t]) : t == stufen ? Teil(teile[t], positionLänge) : teile[t];
+      if (länge(t) < 0) neu += teile[t];
+      else Teil(teile[t], länge(t), neu);
     }
-    if (neu != oz) Setze(z, "Positionsnummer", Variant(neu));
+    Setze(z, "Positionsnummer", Variant(neu));
   }
 }
 

@@ -35,19 +35,21 @@ bool BekannterNamensraum(std::string_view ns) {
 // reader does not know (QtySplit, CtlgAssign, PerfDescr, ...), skipped with
 // all it holds.
 bool Behälter(std::string_view eltern, std::string_view n) {
-  static constexpr std::pair<std::string_view, std::string_view> kPaare[] = {
-      {"GAEB", "GAEBInfo"},     {"GAEB", "PrjInfo"},   {"GAEB", "Award"},        {"GAEB", "AddText"},
-      {"PrjInfo", "Descrip"},   {"Award", "AwardInfo"}, {"Award", "OWN"},        {"Award", "CTR"},
-      {"Award", "AddText"},     {"Award", "BoQ"},      {"OWN", "Address"},       {"CTR", "Address"},
-      {"BoQ", "BoQInfo"},       {"BoQ", "BoQBody"},    {"BoQInfo", "BoQBkdn"},   {"BoQInfo", "Totals"},
-      {"BoQBody", "BoQCtgy"},   {"BoQBody", "Itemlist"}, {"BoQBody", "Remark"},  {"BoQCtgy", "LblTx"},
-      {"BoQCtgy", "BoQBody"},   {"BoQCtgy", "Totals"}, {"Itemlist", "Item"},     {"Itemlist", "MarkupItem"},
-      {"Itemlist", "Remark"},   {"Item", "Description"}, {"Item", "SubDescr"},   {"Item", "Product"},
-      {"Product", "Article"},   {"SubDescr", "Description"}, {"MarkupItem", "Description"},
-      {"Remark", "Description"},
+  // Per parent (the most frequent first) the elements gone into.
+  static constexpr std::string_view kGruppen[][6] = {
+      {"Item", "Description", "SubDescr", "Product"}, {"Itemlist", "Item", "MarkupItem", "Remark"},
+      {"SubDescr", "Description"},  {"MarkupItem", "Description"}, {"Remark", "Description"},
+      {"BoQBody", "BoQCtgy", "Itemlist", "Remark"}, {"BoQCtgy", "LblTx", "BoQBody", "Totals"},
+      {"Product", "Article"},       {"BoQInfo", "BoQBkdn", "Totals"}, {"BoQ", "BoQInfo", "BoQBody"},
+      {"OWN", "Address"},           {"CTR", "Address"},          {"Award", "AwardInfo", "OWN", "CTR", "AddText", "BoQ"},
+      {"GAEB", "GAEBInfo", "PrjInfo", "Award", "AddText"}, {"PrjInfo", "Descrip"},
   };
-  for (const auto& [e, k] : kPaare)
-    if (k == n && e == eltern) return true;
+  for (const auto& g : kGruppen) {
+    if (g[0] != eltern) continue;
+    for (std::size_t i = 1; i < 6 && !g[i].empty(); ++i)
+      if (g[i] == n) return true;
+    return false;
+  }
   return false;
 }
 
