@@ -250,7 +250,7 @@ std::string JetztLokal(const char* format) {
   std::time_t t = std::time(nullptr);
   std::tm tm{};
   localtime_r(&t, &tm);
-  char buf[16];
+  char buf[64];
   std::strftime(buf, sizeof buf, format, &tm);
   return buf;
 }

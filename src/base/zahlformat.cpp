@@ -254,6 +254,8 @@ std::string FormatZahl(double value, std::string_view mask, const Regionaleinste
 }
 
 double Runde(double value, int decimals) {
+  // Infinity and NaN stay what they are: an overflow must not turn into 0.
+  if (!std::isfinite(value)) return value;
   // Fast path: far enough from a half, the 15-digit step cannot change the
   // result, and plain arithmetic gives it.
   if (decimals >= 0 && decimals <= 9 && std::fabs(value) < 1e9) {

@@ -40,13 +40,16 @@ struct Importergebnis {
   // (see Ablehnungen); then nothing else happened.
   std::vector<std::string> abgelehnt;
   std::int32_t belegnummer = 0;  // 0 when no number could be locked
-  bool alleGespeichert = false;  // every row answered True
+  bool alleGespeichert = false;  // every row before the end row answered True
   bool abgebrochen = false;      // Ctrl-C stopped it before its last row
   bool gespeichert = false;      // the document is in the database
   bool gesperrt = false;         // its number is still locked
+  bool verbindungVerloren = false;  // the connection failed after the rows; the state was read on a new one
   bool artikelGespeichert = true;  // no error report while the articles were written
   // The data is stored: every row answered True, the document was saved and
-  // so were the articles asked for.
+  // so were the articles asked for. The end row's own answer does not count:
+  // a save whose COMMIT went through counts although the connection dropped
+  // before its answer or its unlock.
   bool Erfolg() const { return belegnummer != 0 && alleGespeichert && gespeichert && artikelGespeichert; }
 };
 // The rows the host's insert rules refuse, checked on the rows alone before
@@ -60,7 +63,8 @@ std::vector<std::string> Ablehnungen(const std::vector<Importzeile>& zeilen);
 // answers False keeps the end row from being sent: the document is not saved
 // and its number is unlocked, so a bill is stored whole or not at all. Ctrl-C
 // stops it before the next row; once the last row has run the import is complete.
-// What happened to the data is read back from the database at the end.
+// What happened to the data is read back from the database at the end, on a
+// new connection when the import's own has failed.
 // With artikel, the supplier's articles are deleted and the article manager
 // created before the first row, and every row goes on to
 // Speichern_Artikeldaten right after Speichern_Belegdaten.
@@ -69,8 +73,11 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
 // Says on standard error which rows of datei are refused, one line each and
 // a last one that nothing was stored; false when there are none.
 bool MeldeAblehnungen(const std::string& datei, const std::vector<std::string>& abgelehnt);
-// Says on standard error when the articles asked for were not all saved.
-void MeldeArtikel(const Importergebnis& e, const std::optional<Artikelziel>& artikel);
+// Says what an import did: the new number on standard output for a saved
+// document only; on standard error what the user must act on (a document not
+// saved and still locked, a lock left by a lost connection, missing
+// articles). Returns the exit code.
+int MeldeImport(const Importergebnis& e, std::int16_t belegart, const std::optional<Artikelziel>& artikel);
 
 // import: a GAEB file read and stored as a new document.
 void RegistriereImport(CLI::App& app, Programm& programm, int& exitcode);

@@ -1,4 +1,6 @@
+#include <ctime>
 #include <filesystem>
+#include <iomanip>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -11,6 +13,7 @@
 #include "host/dienste.h"
 #include "readers/zeilen.h"
 #include "host/dokument.h"
+#include "host/verbindung.h"
 
 namespace gaeb::cli {
 
@@ -63,9 +66,56 @@ bool MeldeAblehnungen(const std::string& datei, const std::vector<std::string>& 
   return true;
 }
 
-void MeldeArtikel(const Importergebnis& e, const std::optional<Artikelziel>& artikel) {
-  if (artikel && e.belegnummer != 0 && !e.artikelGespeichert)
+namespace {
+
+constexpr const char* kSperrmeldung = "Beleg konnte nicht gesperrt werden";
+
+// How long ago a lock was taken ("12 s", "5 min", "3 h", "2 d"); "?" for a
+// time that cannot be read (a date alone counts from its midnight).
+std::string Alter(const std::string& seit) {
+  std::tm t{};
+  std::istringstream ein(seit);
+  ein >> std::get_time(&t, seit.size() == 8 ? "%Y%m%d" : host::kSperrzeitformat);
+  if (ein.fail()) return "?";
+  t.tm_isdst = -1;
+  const double s = std::difftime(std::time(nullptr), std::mktime(&t));
+  if (s < 0) return "0 s";
+  const long sekunden = static_cast<long>(s);
+  if (sekunden < 60) return std::to_string(sekunden) + " s";
+  if (sekunden < 3600) return std::to_string(sekunden / 60) + " min";
+  if (sekunden < 86400) return std::to_string(sekunden / 3600) + " h";
+  return std::to_string(sekunden / 86400) + " d";
+}
+
+// Whether the document is stored and its number still locked.
+void LiesZustand(Verbindung& v, Importergebnis& e, std::int16_t belegart) {
+  const Variant key[] = {Variant(belegart), Variant(e.belegnummer)};
+  e.gespeichert = v.Ausführen("SELECT Belegnummer FROM Belegkopfkolvar WHERE Belegart = ? AND Belegnummer = ?", key) != 0;
+  e.gesperrt = v.Ausführen("SELECT Inhaber FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ?", key) != 0;
+}
+
+}  // namespace
+
+int MeldeImport(const Importergebnis& e, std::int16_t art, const std::optional<Artikelziel>& artikel) {
+  const std::string beleg = std::to_string(art) + "/" + std::to_string(e.belegnummer);
+  const std::string freigabe = " (gaeb locks release --type " + std::to_string(art) + " --number " +
+                               std::to_string(e.belegnummer) + ")";
+  if (e.belegnummer == 0) return kAbgelehnt;
+  if (e.gespeichert) {
+    std::cout << e.belegnummer << "\n";
+    if (!e.alleGespeichert) std::cerr << "gaeb: der Beleg " << beleg << " ist nicht vollständig gespeichert\n";
+    if (e.verbindungVerloren && e.gesperrt)
+      std::cerr << "gaeb: Warnung: die Verbindung zur Datenbank brach nach dem Speichern ab; der Beleg " << beleg
+                << " ist gespeichert, seine Sperre aber nicht aufgehoben (nach dem Ende dieses Programms: gaeb locks "
+                   "release --stale)\n";
+  } else {
+    // Nothing was stored; a document that was not saved keeps its lock: say how to release it.
+    std::cerr << "gaeb: " << (e.abgebrochen ? "abgebrochen; " : "") << "der Beleg " << beleg << " ist nicht gespeichert"
+              << (e.gesperrt ? " und bleibt gesperrt" + freigabe : "") << "\n";
+  }
+  if (artikel && !e.artikelGespeichert)
     std::cerr << "gaeb: die Artikel von Lieferant " << artikel->lieferant << " sind nicht vollständig gespeichert\n";
+  return e.Erfolg() ? kErfolg : kAbgelehnt;
 }
 
 namespace {
@@ -126,16 +176,20 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
   auto k = programm.Komponente();
   if (!k->Init_BelegVorlauf(belegart, "").ToBool()) return e;
   // Another workstation may take the same fresh number between the search and
-  // the lock: draw again, as a host does. Any other failure (no number left)
+  // the lock: draw again, as a host does; the lock message of a number given
+  // up for the next one concerns nobody. Any other failure (no number left)
   // ends the import at once.
   auto& dienst = programm.Fabrik()->Dienst<Meldungsdienst>(klassen::Meldungsdienst);
   auto* meldungen = dynamic_cast<host::MeldungsdienstHost*>(&dienst);
+  programm.Zurückhalten();
   for (int versuch = 0; versuch < 20 && e.belegnummer == 0; ++versuch) {
+    const std::size_t vorher = meldungen != nullptr ? meldungen->Meldungen().size() : 0;
     e.belegnummer = k->Sperren_Belegnummer(belegart);
-    bool sperreFehlte = meldungen != nullptr && !meldungen->Meldungen().empty() &&
-                        meldungen->Meldungen().back().text == "Beleg konnte nicht gesperrt werden";
+    bool sperreFehlte = meldungen != nullptr && meldungen->Meldungen().size() > vorher &&
+                        meldungen->Meldungen().back().text == kSperrmeldung;
     if (e.belegnummer == 0 && !sperreFehlte) break;
   }
+  programm.Freigeben(e.belegnummer != 0 ? kSperrmeldung : "");
   if (e.belegnummer == 0) return e;
   // Every error report while the articles are written means an article is missing.
   const std::uint32_t& fehler = k->kontext().fehlermeldungen;
@@ -173,8 +227,10 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
       }
       continue;
     }
-    if (!k->Speichern_Belegdaten(belegart, e.belegnummer)) e.alleGespeichert = false;
-    else if (k->kontext().satz.Positionstyp == 10) Auftraggeber(*k, z);
+    // The end row's answer is what the database holds afterwards.
+    const bool gespeichert = k->Speichern_Belegdaten(belegart, e.belegnummer);
+    if (!gespeichert && k->kontext().satz.Positionstyp != 90) e.alleGespeichert = false;
+    if (gespeichert && k->kontext().satz.Positionstyp == 10) Auftraggeber(*k, z);
     if (mitArtikeln) {
       const std::uint32_t vorher = fehler;
       k->Speichern_Artikeldaten(artikel->lieferant, artikel->kürzel);
@@ -183,10 +239,20 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
     if (++n % 100 == 0) anzeige.Fortschritt(100, cancel);
   }
   if (artikelfehler != 0 || (mitArtikeln && e.abgebrochen)) e.artikelGespeichert = false;
-  const Variant key[] = {Variant(belegart), Variant(e.belegnummer)};
-  Verbindung& v = programm.Datenbank();
-  e.gespeichert = v.Ausführen("SELECT Belegnummer FROM Belegkopfkolvar WHERE Belegart = ? AND Belegnummer = ?", key) != 0;
-  e.gesperrt = v.Ausführen("SELECT Inhaber FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ?", key) != 0;
+  // The connection may have dropped during or right after the save's COMMIT:
+  // then a new one tells whether the document is stored. Without any, the
+  // document object's word stands and the lock counts as kept.
+  try {
+    LiesZustand(programm.Datenbank(), e, belegart);
+  } catch (const Fehler&) {
+    e.verbindungVerloren = true;
+    try {
+      LiesZustand(*host::ÖffneVerbindung(programm.Verbindungstext()), e, belegart);
+    } catch (const Fehler&) {
+      Ignoriere([&] { e.gespeichert = k->kontext().Beleg().Kopf().Feld("Speicherstatus").ToInt16() == 1; });
+      e.gesperrt = true;
+    }
+  }
   return e;
 }
 
@@ -213,17 +279,7 @@ void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode) {
       exitcode = kAbgelehnt;
       return;
     }
-    if (e.belegnummer != 0) std::cout << e.belegnummer << "\n";
-    MeldeArtikel(e, artikel);
-    if (e.belegnummer != 0 && !e.gespeichert) {
-      // Nothing was stored; a document that was not saved keeps its lock: say how to release it.
-      std::cerr << "gaeb: " << (e.abgebrochen ? "abgebrochen; " : "") << "der Beleg " << art << "/" << e.belegnummer
-                << " ist nicht gespeichert";
-      if (e.gesperrt)
-        std::cerr << " und bleibt gesperrt (gaeb locks release --type " << art << " --number " << e.belegnummer << ")";
-      std::cerr << "\n";
-    }
-    exitcode = e.Erfolg() ? kErfolg : kAbgelehnt;
+    exitcode = MeldeImport(e, art, artikel);
   });
 
   // gaeb show
@@ -278,7 +334,7 @@ void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode) {
   // gaeb locks list / release
   CLI::App* locks = app.add_subcommand("locks", "Locks of documents (left by an import that did not end)");
   locks->require_subcommand(1);
-  CLI::App* list = locks->add_subcommand("list", "List the locks");
+  CLI::App* list = locks->add_subcommand("list", "List the locks: type, number, holder, since, age");
   list->callback([&] {
     Ergebnis e = programm.Datenbank().Abfrage(
         "SELECT Belegart, Belegnummer, Inhaber, Seit FROM Belegsperren ORDER BY Belegart, Belegnummer");
@@ -286,15 +342,37 @@ void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode) {
     // the next lock of the document takes it over.
     for (const auto& z : e.zeilen)
       std::cout << z[0].ToString() << "\t" << z[1].ToString() << "\t" << z[2].ToString() << "\t" << z[3].ToString()
-                << (host::InhaberLebt(z[2].ToString()) ? "" : "\t(Prozess beendet)") << "\n";
+                << "\t" << Alter(z[3].ToString()) << (host::InhaberLebt(z[2].ToString()) ? "" : "\t(Prozess beendet)")
+                << "\n";
     exitcode = kErfolg;
   });
-  CLI::App* release = locks->add_subcommand("release", "Release the lock of a document, whoever holds it");
-  release->add_option("--type", art, "Document type")->required();
-  release->add_option("--number", nummer, "Document number")->required();
-  release->callback([&] {
+  CLI::App* release = locks->add_subcommand(
+      "release", "Release the lock of a document, whoever holds it; or with --stale the locks of ended processes");
+  static bool veraltet = false;
+  CLI::Option* typ = release->add_option("--type", art, "Document type");
+  CLI::Option* nr = release->add_option("--number", nummer, "Document number");
+  CLI::Option* stale = release->add_flag(
+      "--stale", veraltet, "Release every lock whose process on this machine has ended (an import killed or cut off)");
+  typ->excludes(stale);
+  nr->excludes(stale);
+  release->callback([&, typ, nr] {
+    Verbindung& v = programm.Datenbank();
+    if (veraltet) {
+      Ergebnis e = v.Abfrage("SELECT Belegart, Belegnummer, Inhaber FROM Belegsperren");
+      long n = 0;
+      for (const auto& z : e.zeilen)
+        if (!host::InhaberLebt(z[2].ToString())) {
+          // Only the same holder's row: a lock taken over meanwhile stays.
+          const Variant p[] = {z[0], z[1], z[2]};
+          n += v.Ausführen("DELETE FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ? AND Inhaber = ?", p);
+        }
+      std::cout << n << (n == 1 ? " Sperre" : " Sperren") << " beendeter Prozesse aufgehoben.\n";
+      exitcode = kErfolg;
+      return;
+    }
+    if (typ->count() == 0 || nr->count() == 0) throw CLI::RequiredError("--type and --number (or --stale)");
     const Variant p[] = {Variant(art), Variant(nummer)};
-    long n = programm.Datenbank().Ausführen("DELETE FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ?", p);
+    long n = v.Ausführen("DELETE FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ?", p);
     if (n == 0) {
       std::cerr << "gaeb: Beleg " << art << "/" << nummer << " ist nicht gesperrt\n";
       exitcode = kAbgelehnt;

@@ -94,7 +94,7 @@ void RegistriereDemo(CLI::App& app, Programm& programm, Optionen& optionen, int&
       optionen.db = "sqlite:gaeb-demo.db";
     Verbindung& v = programm.Datenbank(false);
     Vorbereiten(v);
-    std::cout << "Datenbank: " << programm.Verbindungstext() << "\n";
+    std::cout << "Datenbank: " << programm.Druckbar(programm.Verbindungstext()) << "\n";
     std::filesystem::create_directories(ordner);
     const std::int16_t belegart = 1;
     bool alles = true;

@@ -15,7 +15,7 @@ void RegistriereGrundbefehle(CLI::App& app, Programm& programm, int& exitcode) {
     Verbindung& v = programm.Datenbank(false);
     int vorher = host::Schemaversion(v);
     host::ErstelleSchema(v);
-    std::cout << "Datenbank " << programm.Verbindungstext() << " ist eingerichtet (Schemaversion "
+    std::cout << "Datenbank " << programm.Druckbar(programm.Verbindungstext()) << " ist eingerichtet (Schemaversion "
               << host::kSchemaversion << (vorher == 0 ? ", neu angelegt" : "") << ").\n";
     exitcode = kErfolg;
   });

@@ -84,8 +84,14 @@ void RegistriereImport(CLI::App& app, Programm& programm, int& exitcode) {
     try {
       auto texte = readers::NeuerTextwandler(Programm::Programmverzeichnis());
       zeilen = readers::LeseGaebDatei(datei, *texte, &warnungen);
+      PrüfeImportzeilen(zeilen);
     } catch (const readers::Lesefehler& e) {
       std::cerr << "gaeb: " << e.what() << "\n";
+      exitcode = kAbgelehnt;
+      return;
+    } catch (const std::invalid_argument& e) {
+      // What the file holds but no format can carry (a number too wide, a NUL).
+      std::cerr << "gaeb: " << datei << ": " << e.what() << "\n";
       exitcode = kAbgelehnt;
       return;
     }
@@ -110,24 +116,14 @@ void RegistriereImport(CLI::App& app, Programm& programm, int& exitcode) {
     if (neuesProjekt) nummer = NeuesProjekt(programm.Datenbank(), Projektname(zeilen.front(), datei));
     zeilen.front().emplace_back("Projektnummer", Variant(nummer));
     Importergebnis e = ImportiereZeilen(programm, zeilen, art, artikel ? &*artikel : nullptr);
-    if (neuesProjekt && !e.gespeichert) {
+    exitcode = MeldeImport(e, art, artikel);
+    if (e.gespeichert && neuesProjekt)
+      std::cout << "Projekt " << nummer << " (neu): " << Projektname(zeilen.front(), datei) << "\n";
+    if (neuesProjekt && !e.gespeichert && !e.verbindungVerloren) {
       // Nothing stored: the project made for the bill goes again.
       const Variant key[] = {Variant(nummer)};
       programm.Datenbank().Ausführen("DELETE FROM ProjekteKolvar WHERE Projektnummer = ?", key);
     }
-    if (e.gespeichert) {
-      std::cout << e.belegnummer << "\n";
-      if (neuesProjekt) std::cout << "Projekt " << nummer << " (neu): " << Projektname(zeilen.front(), datei) << "\n";
-    }
-    if (e.belegnummer != 0 && !e.gespeichert) {
-      std::cerr << "gaeb: " << datei << ": " << (e.abgebrochen ? "abgebrochen; " : "") << "der Beleg " << art << "/"
-                << e.belegnummer << " ist nicht gespeichert";
-      if (e.gesperrt)
-        std::cerr << " und bleibt gesperrt (gaeb locks release --type " << art << " --number " << e.belegnummer << ")";
-      std::cerr << "\n";
-    }
-    MeldeArtikel(e, artikel);
-    exitcode = e.Erfolg() ? kErfolg : kAbgelehnt;
   });
 }
 

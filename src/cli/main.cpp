@@ -45,13 +45,11 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::cerr << "gaeb: " << e.what() << " (see gaeb --help)\n";
+    std::cerr << "gaeb: " << programm.Druckbar(e.what()) << " (see gaeb --help)\n";
     return kAufruffehler;
-  } catch (const gaeb::Fehler& e) {
-    std::cerr << "gaeb: " << e.what() << "\n";
-    return kAbgelehnt;
   } catch (const std::exception& e) {
-    std::cerr << "gaeb: " << e.what() << "\n";
+    // gaeb::Fehler and any other failure: the reason, never a password.
+    std::cerr << "gaeb: " << programm.Druckbar(e.what()) << "\n";
     return kAbgelehnt;
   }
   return exitcode;

@@ -55,25 +55,84 @@ std::string Programm::Verbindungstext() const {
   return db;
 }
 
+std::string Programm::Druckbar(std::string_view text) const { return host::OhnePasswort(text, Verbindungstext()); }
+
 Verbindung& Programm::Datenbank(bool mitSchema) {
   if (!verbindung_) verbindung_ = host::ÖffneVerbindung(Verbindungstext());
-  if (!mitSchema) return *verbindung_;
+  if (!mitSchema || schemaGeprüft_) return *verbindung_;
   const int version = host::Schemaversion(*verbindung_);
-  if (version == 0)
-    throw Fehler(3265, "Die Datenbank " + Verbindungstext() + " ist nicht eingerichtet; zuerst 'gaeb init' ausführen");
+  const std::string db = "Die Datenbank " + host::DruckbarerVerbindungstext(Verbindungstext());
+  if (version == 0) throw Fehler(3265, db + " ist nicht eingerichtet; zuerst 'gaeb init' ausführen");
   if (version < host::kSchemaversion)
-    throw Fehler(3265, "Die Datenbank " + Verbindungstext() + " hat Schemaversion " + std::to_string(version) +
-                           "; 'gaeb init' bringt sie auf Version " + std::to_string(host::kSchemaversion));
+    throw Fehler(3265, db + " hat Schemaversion " + std::to_string(version) + "; 'gaeb init' bringt sie auf Version " +
+                           std::to_string(host::kSchemaversion));
+  // A newer program's schema may mean other rules for what is stored: no
+  // command reads or writes it.
+  if (version > host::kSchemaversion)
+    throw Fehler(3265, db + " hat Schemaversion " + std::to_string(version) + "; dieses Programm kennt nur bis " +
+                           std::to_string(host::kSchemaversion) + " (ein neueres Programm verwenden)");
+  schemaGeprüft_ = true;
   return *verbindung_;
 }
+
+namespace {
+
+// The engine's own words for an error report, on one line, without the
+// statement they came from.
+std::string Grund(std::string g) {
+  if (std::size_t in = g.find(" in: "); in != std::string::npos) g.erase(in);
+  for (char& c : g)
+    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+  return text::Trim(g);
+}
+
+}  // namespace
 
 std::shared_ptr<Objektfabrik> Programm::Fabrik() {
   if (!fabrik_) {
     host::HostOptionen o;
-    o.meldungsausgabe = [](const host::Meldung& m) { std::cerr << m.text << "\n"; };
+    o.meldungsausgabe = [this](const host::Meldung& m) {
+      std::string grund = Grund(m.grund);
+      std::string zeile = Druckbar(grund.empty() ? m.text : m.text + " (" + grund + ")");
+      if (zurückhalten_) {
+        zurückgehalten_.push_back(std::move(zeile));
+      } else {
+        Ausgabe(zeile);
+      }
+    };
     fabrik_ = host::NeueFabrik(std::move(o));
   }
   return fabrik_;
+}
+
+void Programm::Ausgabe(const std::string& zeile) {
+  if (zeile == letzte_) {
+    ++wiederholungen_;
+    return;
+  }
+  EndeDerWiederholung();
+  std::cerr << zeile << "\n";
+  letzte_ = zeile;
+}
+
+void Programm::EndeDerWiederholung() {
+  if (wiederholungen_ > 0) std::cerr << "gaeb: die Meldung oben kam noch " << wiederholungen_ << "-mal\n";
+  wiederholungen_ = 0;
+}
+
+Programm::~Programm() {
+  Freigeben();
+  EndeDerWiederholung();
+}
+
+void Programm::Zurückhalten() { zurückhalten_ = true; }
+
+void Programm::Freigeben(std::string_view auslassen) {
+  zurückhalten_ = false;
+  std::vector<std::string> zeilen;
+  zeilen.swap(zurückgehalten_);
+  for (const std::string& z : zeilen)
+    if (auslassen.empty() || z != auslassen) Ausgabe(z);
 }
 
 std::string Programm::Benutzer() const {

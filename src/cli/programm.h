@@ -7,6 +7,8 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "component/clsGaebSQL.h"
 #include "core/host.h"
@@ -27,12 +29,26 @@ struct Optionen {
 class Programm {
  public:
   explicit Programm(Optionen& optionen) : optionen_(optionen) {}
+  // Says how often the last message came again, if it did.
+  ~Programm();
 
   // The connection text the commands use.
   std::string Verbindungstext() const;
+  // A text as it may be printed: the passwords of the connection text masked.
+  // Everything the program prints that may hold the connection text goes
+  // through it.
+  std::string Druckbar(std::string_view text) const;
   // The open connection; opens it on first use. Throws gaeb::Fehler, also
-  // when the database has no schema yet (unless mitSchema is false).
+  // when the database has no schema yet or one of another version (unless
+  // mitSchema is false). The schema is checked once: a connection that drops
+  // later fails at the statement that needs it, not at a second check.
   Verbindung& Datenbank(bool mitSchema = true);
+  // Works on v instead of opening the connection text (a host that wraps its
+  // connection, as the tests do).
+  void Verwende(std::unique_ptr<Verbindung> v) {
+    verbindung_ = std::move(v);
+    schemaGeprüft_ = false;
+  }
   // The object factory with the host registered.
   std::shared_ptr<Objektfabrik> Fabrik();
   // A component with Init and Parameter_Beleg done. Needs the schema.
@@ -42,10 +58,25 @@ class Programm {
   // The folder of the running program (where the converter library lies).
   static std::string Programmverzeichnis();
 
+  // The component's messages go to standard error as they come, with the
+  // reason of an error report; a run of one message is printed once, and its
+  // count when the run ends. Between Zurückhalten and Freigeben they are kept
+  // back; Freigeben prints them without those equal to `auslassen`.
+  void Zurückhalten();
+  void Freigeben(std::string_view auslassen = {});
+
  private:
+  void Ausgabe(const std::string& zeile);
+  void EndeDerWiederholung();
+
   Optionen& optionen_;
   std::unique_ptr<Verbindung> verbindung_;
+  bool schemaGeprüft_ = false;
   std::shared_ptr<Objektfabrik> fabrik_;
+  std::string letzte_;     // the last message printed
+  long wiederholungen_ = 0;  // how often it came again since
+  bool zurückhalten_ = false;
+  std::vector<std::string> zurückgehalten_;
 };
 
 // Today's date as "JJJJMMTT" and "TTMMJJJJ".

@@ -1,8 +1,11 @@
 #include "cli/zeilendatei_json.h"
 
+#include <cmath>
+#include <cstdio>
 #include <limits>
 #include <stdexcept>
 
+#include "base/zahlformat.h"
 #include "core/positionssatz.h"
 #include "readers/zeilen.h"
 
@@ -39,7 +42,62 @@ Variant Wert(std::size_t zeile, const std::string& key, const nlohmann::json& v,
   Falsch(zeile, key, "unsupported type");
 }
 
+// The longest text a row may carry, as the GAEB readers allow it.
+constexpr std::size_t kGrößterText = 1 << 20;
+
+// The widest field of any format for a number property: digits before the
+// decimal point, and the decimals it is rounded to there.
+struct Zahlbreite {
+  const char* name;
+  int stellen, nachkomma;
+};
+constexpr Zahlbreite kZahlbreiten[] = {
+    {"Menge", 8, 3},       {"MengePaketteil", 8, 3},  {"Einzelpreis", 10, 3},        {"LohnEPVK", 10, 3},
+    {"MaterialEPVK", 10, 3}, {"Gesamtpreis", 11, 2},  {"AufAbschlagBetrag", 11, 2},  {"Zeit", 11, 2},
+    {"UmsatzsteuerProzent", 3, 2}, {"AufAbschlagProzent", 3, 2},
+};
+constexpr int kBetragsstellen = 11;
+
+std::string Zahl(double d) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%.15g", d);
+  return buf;
+}
+
+// True when d, rounded as the field writes it, has more digits before the point.
+bool ZuBreit(double d, int stellen, int nachkomma) {
+  return !std::isfinite(d) || Runde(std::fabs(d), nachkomma) >= std::pow(10.0, stellen);
+}
+
 }  // namespace
+
+void PrüfeImportzeilen(const std::vector<Importzeile>& zeilen) {
+  for (std::size_t i = 0; i < zeilen.size(); ++i) {
+    double menge = 0.0, preis = 0.0, einheit = 1.0;
+    std::int16_t typ = 0;
+    for (const auto& [name, wert] : zeilen[i]) {
+      if (wert.typ() == Variant::Typ::String) {
+        const std::string& t = *wert.Text();
+        if (t.find('\0') != std::string::npos) Falsch(i + 1, name, "the text holds a NUL character");
+        if (t.size() > kGrößterText) Falsch(i + 1, name, "the text is longer than 1 MB");
+      } else if (wert.typ() == Variant::Typ::Double) {
+        for (const Zahlbreite& b : kZahlbreiten)
+          if (name == b.name && ZuBreit(wert.ToDouble(), b.stellen, b.nachkomma))
+            Falsch(i + 1, name, Zahl(wert.ToDouble()) + " is wider than any GAEB format carries (at most " +
+                                    std::to_string(b.stellen) + " digits before the decimal point)");
+      }
+      if (name == "Menge") menge = wert.ToDouble();
+      if (name == "Einzelpreis") preis = wert.ToDouble();
+      if (name == "Preiseinheit" && wert.ToDouble() != 0.0) einheit = wert.ToDouble();
+      if (name == "Positionstyp") typ = wert.ToInt16();
+    }
+    const double gesamt = menge * preis / einheit;
+    if ((typ == 40 || typ == 47) && ZuBreit(gesamt, kBetragsstellen, 2))
+      Falsch(i + 1, "Menge", "the total " + Zahl(menge) + " x " + Zahl(preis) + " / " + Zahl(einheit) +
+                                 " is wider than any GAEB format carries (at most " + std::to_string(kBetragsstellen) +
+                                 " digits before the decimal point)");
+  }
+}
 
 std::vector<Importzeile> LeseImportzeilen(const nlohmann::json& datei) {
   if (!datei.is_array()) throw std::invalid_argument("the row file must hold a JSON array of objects");
@@ -69,6 +127,7 @@ std::vector<Importzeile> LeseImportzeilen(const nlohmann::json& datei) {
     if (typ == 10 && i > 0) throw std::invalid_argument(zeile + ": a header row (Positionstyp 10) may only be the first row");
     if (typ == 90) ende = i + 1;
   }
+  PrüfeImportzeilen(zeilen);
   return zeilen;
 }
 

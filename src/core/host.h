@@ -245,7 +245,9 @@ class Belegdaten : public HostObjekt {
   virtual void RechneWährungUm() = 0;
   // Checks the document and corrects what it can; 0 when it is not in order.
   virtual std::int32_t PrüfeUndKorrigiere() = 0;
-  // Computes and saves the document in one database transaction.
+  // Computes and saves the document in one database transaction. False when
+  // the document may not be saved (its number was taken meanwhile); throws
+  // when the database fails, with the engine's reason.
   virtual bool Speichern(bool neuBerechnen, bool prüfen, bool drucken, bool freigeben, bool schließen) = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "core/kontext.h"
 
+#include <exception>
+
 #include "base/fehler.h"
 
 namespace gaeb {
@@ -43,9 +45,26 @@ void Meldung10055(const Kontext& k, const std::string& einfügung) {
   }
 }
 
+namespace {
+thread_local std::string tGrund;
+}  // namespace
+
+const std::string& GemeldeterFehlergrund() { return tGrund; }
+
 void Fehlermeldung(const Kontext& k, std::string_view prozedur) {
   ++k.fehlermeldungen;
+  std::string grund;
+  if (std::exception_ptr fehler = std::current_exception()) {
+    try {
+      std::rethrow_exception(fehler);
+    } catch (const std::exception& e) {
+      grund = e.what();
+    } catch (...) {
+    }
+  }
+  tGrund = std::move(grund);
   Meldung10055(k, std::string(prozedur));
+  tGrund.clear();
 }
 
 }  // namespace gaeb

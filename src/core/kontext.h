@@ -93,7 +93,13 @@ void ZeigeMeldung(const Kontext& k, const std::string& text);
 // standard arguments. Never throws.
 void Meldung10055(const Kontext& k, const std::string& einfügung);
 // The error report of a procedure: message 10055 with the procedure's name.
+// Called inside a handler: the description of the error being handled is
+// the report's reason while the message is shown.
 void Fehlermeldung(const Kontext& k, std::string_view prozedur);
+// The description of the error that the report being shown is about (the
+// host's or the database engine's own words); empty outside an error report.
+// The host's message service may show it with the message.
+const std::string& GemeldeterFehlergrund();
 
 // Runs body and reports any error it raises as Fehlermeldung(prozedur); the
 // procedure then leaves normally with whatever its result holds.

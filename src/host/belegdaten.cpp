@@ -258,7 +258,7 @@ std::int32_t BelegdatenHost::Sperren(std::int16_t belegart, std::int32_t belegnu
   // the same statement: no other workstation can store one between the check
   // and the lock.
   const Variant bestand[] = {Variant(belegart), Variant(belegnummer), Variant(inhaber_),
-                             Variant(vorgaben_.pGL_jmtVerarbeitungsdatum)};
+                             Variant(text::JetztLokal(kSperrzeitformat))};
   const Variant neu[] = {bestand[0], bestand[1], bestand[2], bestand[3], bestand[0], bestand[1]};
   auto nimm = [&] {
     if (bestehend) {
@@ -545,8 +545,9 @@ bool BelegdatenHost::Speichern(bool, bool, bool, bool, bool) {
     SpeichereDokument(v, d);
     v.Bestätige();
   } catch (const Fehler&) {
+    // The caller reports the engine's reason (disk full, connection lost).
     if (v.InTransaktion()) Ignoriere([&] { v.Verwerfe(); });
-    return false;
+    throw;
   }
   d.neu = false;
   d.kopf.SetzeFeld("Speicherstatus", std::int16_t{1});

@@ -22,6 +22,9 @@ std::string LockInhaber(const std::string& benutzer);
 // False when the holder is a process of this machine that no longer runs.
 bool InhaberLebt(const std::string& inhaber);
 
+// When a lock was taken (column Seit of Belegsperren), local time.
+inline constexpr const char* kSperrzeitformat = "%Y-%m-%d %H:%M:%S";
+
 // The lock holder of a document, empty when it is not locked.
 std::string Sperrinhaber(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer);
 

@@ -8,6 +8,7 @@
 #include "base/fehler.h"
 #include "base/text.h"
 #include "base/zahlformat.h"
+#include "core/kontext.h"
 
 namespace gaeb::host {
 
@@ -42,7 +43,7 @@ std::string MeldungstexteHost::Text(long nummer, const std::vector<std::string>&
 }
 
 void MeldungsdienstHost::Zeige(const std::string& text, std::int16_t art, const Variant& extra) {
-  meldungen_.push_back(Meldung{text, art, extra});
+  meldungen_.push_back(Meldung{text, art, extra, GemeldeterFehlergrund()});
   if (zuhörer_) zuhörer_(meldungen_.back());
 }
 

@@ -24,6 +24,7 @@ struct Meldung {
   std::string text;
   std::int16_t art = 0;
   Variant extra;
+  std::string grund;  // for an error report: the error's own description
 };
 
 // Keeps every message it is shown, in order, and hands each to a listener

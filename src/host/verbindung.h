@@ -23,6 +23,15 @@ std::unique_ptr<Verbindung> NeueVerbindung();
 // Opens a connection; throws gaeb::Fehler with the engine's message when it cannot.
 std::unique_ptr<Verbindung> ÖffneVerbindung(std::string_view verbindungstext);
 
+// The connection text as it may be shown: every password in it (the user
+// info of a URI "USER:PASSWORD@", a URI parameter "password=", the keyword
+// form "password=VALUE" or "password='VALUE'") replaced by "***".
+std::string DruckbarerVerbindungstext(std::string_view verbindungstext);
+// A message as it may be shown: the connection text in it made printable,
+// and any password of the connection text that the message repeats on its
+// own (a parse error quoting part of the text) masked as well.
+std::string OhnePasswort(std::string_view meldung, std::string_view verbindungstext);
+
 // Runs a script of several statements (schema changes). Throws on failure.
 void FühreSkriptAus(Verbindung& v, std::string_view skript);
 

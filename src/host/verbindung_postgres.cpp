@@ -8,6 +8,7 @@
 #include <cmath>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <unordered_map>
 
@@ -17,6 +18,11 @@
 namespace gaeb::host {
 
 namespace {
+
+// Seconds a connection may take to open, and a statement to run, unless the
+// connection text says otherwise.
+constexpr int kVerbindungsfrist = 15;
+constexpr int kAnweisungsfrist = 300;
 
 // Statements kept prepared per connection; the host uses a few dozen.
 constexpr std::size_t kCachegröße = 200;
@@ -56,17 +62,6 @@ bool Namenszeichen(unsigned char c) { return std::isalnum(c) || c == '_' || c ==
 std::string Zeilenweise(std::string text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
   return text;
-}
-
-// The connection text with a password in it masked, for messages.
-std::string OhnePasswort(std::string_view text) {
-  std::string s(text);
-  std::size_t schema = s.find("://");
-  std::size_t at = s.find('@', schema == std::string::npos ? 0 : schema + 3);
-  if (schema == std::string::npos || at == std::string::npos) return s;
-  std::size_t doppel = s.find(':', schema + 3);
-  if (doppel != std::string::npos && doppel < at) s.replace(doppel + 1, at - doppel - 1, "***");
-  return s;
 }
 
 // A double in the server's text form, exact to the last bit.
@@ -131,18 +126,36 @@ class PostgresVerbindung : public Verbindung {
   void Öffnen(std::string_view verbindungstext) override {
     Schließe();
     std::string text(verbindungstext);
-    pg_ = PQconnectdb(text.c_str());
-    if (pg_ == nullptr || PQstatus(pg_) != CONNECTION_OK) {
+    // A server that does not answer must not hold the program forever: a
+    // connect timeout unless the text (or PGCONNECT_TIMEOUT) sets one; the
+    // text's own setting comes later and wins.
+    const char* vorgabe = std::getenv("PGCONNECT_TIMEOUT");
+    const bool eigeneFrist = vorgabe == nullptr || *vorgabe == '\0';
+    const std::string frist = std::to_string(kVerbindungsfrist);
+    const char* schlüssel[] = {"connect_timeout", "dbname", nullptr};
+    const char* werte[] = {eigeneFrist ? frist.c_str() : vorgabe, text.c_str(), nullptr};
+    pg_ = PQconnectdbParams(schlüssel, werte, 1);
+    auto scheitere = [&](const std::string& wie) {
       std::string msg = pg_ ? Zeilenweise(PQerrorMessage(pg_)) : "kein Speicher";
+      if (msg.find("timeout expired") != std::string::npos)
+        msg = "Zeitlimit für den Verbindungsaufbau abgelaufen (connect_timeout = " +
+              std::string(eigeneFrist ? frist : vorgabe) + " s; der Verbindungstext kann es ändern): " + msg;
       Schließe();
-      throw Fehler(kFehlerDatenbank, "Datenbank " + OhnePasswort(text) + " kann nicht geöffnet werden: " + msg);
-    }
+      throw Fehler(kFehlerDatenbank, OhnePasswort("Datenbank " + text + wie + msg, text));
+    };
+    if (pg_ == nullptr || PQstatus(pg_) != CONNECTION_OK) scheitere(" kann nicht geöffnet werden: ");
     // Notices ("relation already exists, skipping") are no business of the user.
     PQsetNoticeProcessor(pg_, [](void*, const char*) {}, nullptr);
-    if (PQsetClientEncoding(pg_, "UTF8") != 0) {
-      std::string msg = Zeilenweise(PQerrorMessage(pg_));
-      Schließe();
-      throw Fehler(kFehlerDatenbank, "Datenbank " + OhnePasswort(text) + ": " + msg);
+    if (PQsetClientEncoding(pg_, "UTF8") != 0) scheitere(": ");
+    // A statement that waits on a hung server or a lock never released ends
+    // after a while, unless the text, PGOPTIONS or the server's configuration
+    // set a limit of their own.
+    Ergebnisse quelle(PQexec(pg_, "SELECT source FROM pg_settings WHERE name = 'statement_timeout'"));
+    if (PQresultStatus(quelle.get()) == PGRES_TUPLES_OK && PQntuples(quelle.get()) == 1 &&
+        std::strcmp(PQgetvalue(quelle.get(), 0, 0), "default") == 0) {
+      std::string set = "SET statement_timeout = " + std::to_string(kAnweisungsfrist * 1000);
+      Ergebnisse r(PQexec(pg_, set.c_str()));
+      if (PQresultStatus(r.get()) != PGRES_COMMAND_OK) scheitere(": ");
     }
     text_ = text;
   }
@@ -214,6 +227,7 @@ class PostgresVerbindung : public Verbindung {
       if (static_cast<std::size_t>(anzahl) != werte.typen.size())
         throw Fehler(kFehlerDatenbank, "Falsche Anzahl Parameter in: " + std::string(sql));
       Ergebnisse r(PQprepare(pg_, name.c_str(), text.c_str(), anzahl, werte.typen.data()));
+      if (r == nullptr) throw Fehler(kFehlerDatenbank, Zeilenweise(PQerrorMessage(pg_)) + " in: " + std::string(sql));
       Prüfe(r.get(), sql);
       it = cache_.emplace(std::move(schlüssel), std::move(name)).first;
     }
@@ -232,6 +246,10 @@ class PostgresVerbindung : public Verbindung {
     ExecStatusType s = PQresultStatus(r);
     if (s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK || s == PGRES_EMPTY_QUERY) return;
     std::string msg = r != nullptr ? Zeilenweise(PQresultErrorMessage(r)) : "keine Antwort";
+    const char* zustand = r != nullptr ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+    if (zustand != nullptr && std::strcmp(zustand, "57014") == 0 && msg.find("statement timeout") != std::string::npos)
+      msg = "Zeitlimit für eine Anweisung abgelaufen (statement_timeout; der Verbindungstext kann es ändern, "
+            "options=-cstatement_timeout%3DMS): " + msg;
     throw Fehler(kFehlerDatenbank, msg + " in: " + std::string(sql));
   }
 

@@ -77,19 +77,22 @@ TEST_F(Kommandozeile, ImportShowReadAndLocks) {
           {"read --type 1 --number 99", 1}, {"locks list", 0, ""}});
   EXPECT_TRUE(
       Gaeb("show --type 1 --number 1").aus.starts_with("{\n  \"Belegart\": 1,\n  \"Belegnummer\": 1,\n  \"Kopf\": {"));
-  // An import without its end row, or of no rows, saves nothing and keeps its
-  // lock: exit 1 with how to release it. The lock's holder, the import
-  // process, has ended: the list marks it.
+  // An import without its end row, or of no rows, saves nothing, prints no
+  // number and keeps its lock: exit 1 with how to release it. The lock's
+  // holder, the import process, has ended: the list marks it, after its age;
+  // --stale releases it.
   int nummer = 2;
   for (const char* inhalt : {R"([{"Positionstyp": 10, "Projektnummer": "1000"}])", "[]"}) {
     const std::string n = std::to_string(nummer++), beleg = " --type 1 --number " + n;
-    Skript({{"import-rows " + Datei("ohne_ende.json", inhalt) + " --type 1", 1, n + "\n",
+    Skript({{"import-rows " + Datei("ohne_ende.json", inhalt) + " --type 1", 1, "",
              "~nicht gespeichert und bleibt gesperrt (gaeb locks release" + beleg + ")"},
-            {"show" + beleg, 1}, {"locks list", 0, "~\t(Prozess beendet)\n"}});
+            {"show" + beleg, 1}, {"locks list", 0, "~ s\t(Prozess beendet)\n"}});
     EXPECT_EQ(Gaeb("locks list").aus.rfind("1\t" + n + "\t", 0), 0u);
-    Skript({{"locks release" + beleg, 0}, {"locks list", 0, ""}});
+    Skript({{nummer == 3 ? "locks release" + beleg : "locks release --stale", 0,
+             nummer == 3 ? "*" : "1 Sperre beendeter Prozesse aufgehoben.\n"},
+            {"locks list", 0, ""}});
   }
-  Skript({{"locks release --type 1 --number 2", 1}});
+  Skript({{"locks release --type 1 --number 2", 1}, {"locks release --stale --type 1", 2}});
 }
 
 TEST_F(Kommandozeile, BadRowFilesAndFailingRows) {
@@ -107,9 +110,19 @@ TEST_F(Kommandozeile, BadRowFilesAndFailingRows) {
       {R"([{"Menge": 1e400}])", "number overflow"},
       {R"([{"Positionstyp": 10}, {"Positionstyp": 50}, {"Positionstyp": 10}])", "row 3: a header row"},
       {R"([{"Positionstyp": 10}, {"Positionstyp": 90}, {"Positionstyp": 50}])", "row 3 follows the end row"},
+      // What no format carries and the engines would store differently.
+      {R"([{"Positionstyp": 10}, {"Menge": 123456789012.5}])", "row 2, key \"Menge\": 123456789012.5 is wider"},
+      {R"([{"Menge": 99999999.9994}, {"MengePaketteil": 1e308}])", "row 2, key \"MengePaketteil\""},
+      {R"([{"Einzelpreis": 9999999999.9996}])", "key \"Einzelpreis\""},
+      {R"([{"AufAbschlagProzent": -1000}])", "key \"AufAbschlagProzent\""},
+      {R"([{"Positionstyp": 47, "Menge": 99999999, "Einzelpreis": 9999, "Preiseinheit": 1}])", "the total"},
+      {R"([{"Kurztext1": "a\u0000b"}])", "key \"Kurztext1\": the text holds a NUL"},
   };
   for (const auto& [inhalt, meldung] : fälle)
     Skript({{"import-rows " + Datei("rows.json", inhalt) + " --type 1", 2, "", std::string("~") + meldung}});
+  Skript({{"import-rows " + Datei("rows.json", "[{\"Langtext\": \"" + std::string((1 << 20) + 1, 'x') + "\"}]") +
+               " --type 1",
+           2, "", "~longer than 1 MB"}});
   const std::string zeilen =
       Datei("rows.json", R"([{"Positionstyp": 10, "Projektnummer": "gibt es nicht"}, {"Positionstyp": 90}])");
   Skript({{"locks list", 0, ""},  // nothing locked, nothing stored
