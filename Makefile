@@ -20,7 +20,10 @@ configure: deps
 build: configure
 	cmake --build $(BUILD)
 
-demo: build
+# The demo builds only the program and its converter library; tests and
+# benchmarks are built by `make test` (and `make build`).
+demo: configure
+	cmake --build $(BUILD) --target gaeb gaeb_gtc
 	$(BUILD)/bin/gaeb --db $(DEMO_DB) demo --out gaeb-demo
 
 test: build

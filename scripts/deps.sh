@@ -14,6 +14,7 @@ packages=(
   libxlsxwriter-dev libzip-dev python3-openpyxl
   clang libclang-rt-14-dev
   help2man
+  chromium poppler-utils
 )
 
 missing=()

@@ -99,6 +99,9 @@ void RegistrierePrüfbefehle(CLI::App& app, int& exitcode);
 // printed on standard error) when it cannot be read.
 std::unique_ptr<checks::Belegdatei> LiesBelegdatei(const std::string& pfad);
 
+// view: the HTML page of a bill.
+void RegistriereAnsicht(CLI::App& app, Programm& programm, int& exitcode);
+
 // convert: a GAEB file written in another format or data type.
 void RegistriereKonvertierung(CLI::App& app, int& exitcode);
 struct Konvertierung {

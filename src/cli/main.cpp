@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
   RegistriereText(app, exitcode);
   RegistrierePrüfbefehle(app, exitcode);
   RegistriereKonvertierung(app, exitcode);
+  RegistriereAnsicht(app, programm, exitcode);
 
   try {
     app.parse(argc, argv);

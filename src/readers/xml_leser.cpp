@@ -462,7 +462,13 @@ class XmlLeser {
       return;
     }
     const std::string name = pfad_.back();
-    blatt_ = false;
+    if (blatt_) {  // a value, or a part the reader did not go into
+      blatt_ = false;
+      Blatt(name, wert_);
+      pfad_.pop_back();
+      wert_.clear();
+      return;
+    }
     if (textTiefe_ >= 0) {
       textXml_ += "</" + textName_ + ">";
       textTiefe_ = -1;

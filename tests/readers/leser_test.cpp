@@ -128,8 +128,8 @@ TEST(Xml, WerteNurAusIhremEigenenElement) {
                  "<Item RNoPart='1'><Qty>70.000</Qty><QtySplit><Qty>35.000</Qty><QU>m</QU></QtySplit>"
                  "<QtySplit><Qty>17.500</Qty></QtySplit><QU>m2</QU><CtlgAssign><CtlgCode>UP</CtlgCode></CtlgAssign>"
                  "<UP>2.00</UP><Product><Article><ArtNo>A-1</ArtNo><Qty>5</Qty></Article></Product></Item>"
-                 "</Itemlist></BoQBody></BoQ></Award></GAEB>");
-  ASSERT_EQ(z.size(), 3u);
+                 "</Itemlist></BoQBody></BoQ></Award><BoQCtgy RNoPart='9'><BoQBody/></BoQCtgy></GAEB>");
+  ASSERT_EQ(z.size(), 3u);  // a category outside the bill is no part of it
   test::PrüfeFelder(Text(z), {{1, "Menge=70 | Mengeneinheit=m2 | Einzelpreis=2 | Artikelnummer=A-1"}});
 }
 
