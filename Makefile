@@ -14,15 +14,20 @@ PREFIX ?= /usr/local
 deps:
 	./scripts/deps.sh
 
+# Everything: program, tests, benchmarks, man page. A build folder first set
+# up by `make demo` gets its tests and benchmarks back here.
 configure: deps
-	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -G Ninja -DGAEB_TESTS=ON -DGAEB_BENCH=ON -DGAEB_MANPAGE=ON $(CMAKE_FLAGS)
 
 build: configure
 	cmake --build $(BUILD)
 
-# The demo builds only the program and its converter library; tests and
-# benchmarks are built by `make test` (and `make build`).
-demo: configure
+# The demo installs only the packages the program needs and builds only the
+# program and its converter library; tests, benchmarks and the man page are
+# built by `make test` (and `make build`).
+demo:
+	./scripts/deps.sh --demo
+	cmake -S . -B $(BUILD) -G Ninja -DGAEB_TESTS=OFF -DGAEB_BENCH=OFF -DGAEB_MANPAGE=OFF $(CMAKE_FLAGS)
 	cmake --build $(BUILD) --target gaeb gaeb_gtc
 	$(BUILD)/bin/gaeb --db $(DEMO_DB) demo --out gaeb-demo
 
