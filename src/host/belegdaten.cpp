@@ -12,6 +12,7 @@
 #include "base/text.h"
 #include "base/zahlformat.h"
 #include "host/berechnung.h"
+#include "host/positionsfenster.h"
 #include "core/kontext.h"
 
 namespace gaeb::host {
@@ -25,8 +26,8 @@ class OZFormatHost : public OZFormatobjekt {
   explicit OZFormatHost(BelegdatenHost& beleg) : beleg_(beleg) {}
 
   bool Laden(bool) override {
-    std::string gespeichert = beleg_.Aktuell().kopf.Feld("OZTrennzeichen").ToString();
-    f_ = FormateAusMaske(beleg_.Aktuell().kopf.Feld("OZMaske").ToString());
+    std::string gespeichert = beleg_.Kopfsatz().Feld("OZTrennzeichen").ToString();
+    f_ = FormateAusMaske(beleg_.Kopfsatz().Feld("OZMaske").ToString());
     if (f_.trennzeichen.empty()) f_.trennzeichen = gespeichert;
     geladen_ = true;
     return true;
@@ -39,7 +40,7 @@ class OZFormatHost : public OZFormatobjekt {
   std::string Trennzeichen() override { return F().trennzeichen; }
   void SetzeTrennzeichen(const std::string& t) override {
     F().trennzeichen = t;
-    beleg_.Aktuell().kopf.SetzeFeld("OZTrennzeichen", t);
+    beleg_.Kopfsatz().SetzeFeld("OZTrennzeichen", t);
   }
 
  private:
@@ -53,22 +54,25 @@ class OZFormatHost : public OZFormatobjekt {
   bool geladen_ = false;
 };
 
-// The selected position of the document as the component sees it.
+// The selected position of the document as the component sees it. The row
+// is looked up on every access: a document open for output holds its rows a
+// page at a time.
 class PositionsSicht : public Belegposition {
  public:
-  PositionsSicht(Dokument& d, std::size_t index) : d_(d), index_(index) {}
-  Variant Feld(std::string_view name) const override { return d_.positionen.at(index_).Feld(name); }
-  void SetzeFeld(std::string_view name, const Variant& wert) override { d_.positionen.at(index_).SetzeFeld(name, wert); }
+  PositionsSicht(BelegdatenHost& b, std::int32_t index) : b_(b), index_(index) {}
+  Variant Feld(std::string_view name) const override { return b_.Positionssatz(index_).Feld(name); }
+  void SetzeFeld(std::string_view name, const Variant& wert) override { b_.Positionssatz(index_).SetzeFeld(name, wert); }
   // Positions compute themselves; any other row recomputes the sums of the document.
   bool Berechnen(std::int16_t, bool) override {
-    if (BerechnePosition(d_, index_)) return true;
-    BerechneDokument(d_);
+    Dokument& d = b_.Aktuell();
+    if (BerechnePosition(d, static_cast<std::size_t>(index_))) return true;
+    BerechneDokument(d);
     return true;
   }
 
  private:
-  Dokument& d_;
-  std::size_t index_;
+  BelegdatenHost& b_;
+  std::int32_t index_;
 };
 
 // The header; setting the currency also sets the currency mode (2 for a
@@ -123,11 +127,6 @@ class ProjektteilHost : public Projektteil {
   Ergebnis e_;
 };
 
-std::string OhneEndleerraum(std::string s) {
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\r' || s.back() == '\n' || s.back() == '\t')) s.pop_back();
-  return s;
-}
-
 [[noreturn]] void Außerhalb(const char* was, std::int32_t index) {
   throw Fehler(9, std::string("Index außerhalb des gültigen Bereichs: ") + was + " " + std::to_string(index));
 }
@@ -143,40 +142,6 @@ std::string Sperrinhaber(Verbindung& v, std::int16_t belegart, std::int32_t bele
   const Variant p[] = {Variant(belegart), Variant(belegnummer)};
   Ergebnis e = v.Abfrage("SELECT Inhaber FROM Belegsperren WHERE Belegart = ? AND Belegnummer = ?", p);
   return e.Leer() ? std::string() : e.zeilen[0][0].ToString();
-}
-
-OZFormate FormateAusMaske(const std::string& gespeichert) {
-  OZFormate f;
-  std::size_t bar = gespeichert.find('|');
-  std::string maske = gespeichert.substr(0, bar);
-  if (bar != std::string::npos) {
-    std::size_t zweiter = gespeichert.find('|', bar + 1);
-    f.trennzeichen = gespeichert.substr(bar + 1, zweiter == std::string::npos ? std::string::npos : zweiter - bar - 1);
-  }
-  auto zähle = [&](char c) { return static_cast<std::size_t>(std::count(maske.begin(), maske.end(), c)); };
-  auto nullen = [](std::size_t n) { return std::string(n, '0'); };
-  f.position = nullen(zähle('P'));
-  f.index = nullen(zähle('I') + zähle('U'));
-  std::size_t g = zähle('G'), l = zähle('L'), t = zähle('T');
-  if (g + l + t > 0) {
-    f.los = nullen(g);
-    f.gewerk = nullen(l);
-    f.titel = nullen(t);
-  } else {
-    // Digit notation: the used levels are numbered from the outermost one that exists.
-    std::size_t d1 = zähle('1'), d2 = zähle('2'), d3 = zähle('3');
-    if (d3 > 0) {
-      f.los = nullen(d1);
-      f.gewerk = nullen(d2);
-      f.titel = nullen(d3);
-    } else if (d2 > 0) {
-      f.gewerk = nullen(d1);
-      f.titel = nullen(d2);
-    } else {
-      f.titel = nullen(d1);
-    }
-  }
-  return f;
 }
 
 bool InhaberLebt(const std::string& inhaber) {
@@ -205,6 +170,7 @@ void BelegdatenHost::Öffnen(const std::string&, const std::string& verbindungst
   if (verbindung == nullptr) throw Fehler(kFehlerObjekt, "Objektvariable nicht festgelegt: Verbindung");
   verbindung_ = verbindung;
   verbindungstext_ = verbindungstext;
+  fenster_.reset();
   dokument_.reset();
   ozformat_.reset();
   position_.reset();
@@ -228,6 +194,10 @@ Verbindung& BelegdatenHost::Db() const {
 std::int16_t BelegdatenHost::BelegartVon(std::int32_t belegnummer, bool) { return BelegartVonNummer(Db(), belegnummer); }
 
 bool BelegdatenHost::LeseKopf(std::int16_t belegart, std::int32_t belegnummer, bool) {
+  return Lade(belegart, belegnummer, true);
+}
+
+bool BelegdatenHost::Lade(std::int16_t belegart, std::int32_t belegnummer, bool mitPositionen) {
   // The document read before is closed first, so that two large documents
   // are never in memory at once; a failed read leaves no document open.
   ozformat_.reset();
@@ -235,11 +205,13 @@ bool BelegdatenHost::LeseKopf(std::int16_t belegart, std::int32_t belegnummer, b
   kopfSicht_.reset();
   kopfPosition_.reset();
   positionsindex_ = schlusszeilenindex_ = -1;
+  fenster_.reset();
+  arten_.clear();
   dokument_.reset();
   Dokument d;
-  if (!LadeDokument(Db(), belegart, belegnummer, d)) return false;
+  if (!LadeDokument(Db(), belegart, belegnummer, d, mitPositionen)) return false;
   dokument_ = std::move(d);
-  Einfügezustand();
+  if (mitPositionen) Einfügezustand();
   return true;
 }
 
@@ -294,9 +266,19 @@ void BelegdatenHost::ÖffneFürAusgabe(std::int16_t& belegart, std::int32_t& bel
   öffnungsstatus_ = 0;
   positionsindex_ = schlusszeilenindex_ = -1;
   position_.reset();
-  if (!LeseKopf(belegart, belegnummer, true)) return;  // a missing document cannot be locked
-  if (Sperren(belegart, belegnummer, true) == 0) return;
-  BerechneDokument(*dokument_);
+  // The header first: a missing document cannot be locked. The positions are
+  // read and computed once the lock is ours, and then kept a page at a time.
+  if (!Lade(belegart, belegnummer, false)) return;
+  if (Sperren(belegart, belegnummer, true) == 0) {
+    LesePositionenGanz();
+    return;
+  }
+  regeln_ = Einfügeregeln();
+  fenster_ = std::make_unique<Positionsfenster>(Db(), *dokument_, [&](const Satz& p) {
+    const std::int16_t art = p.Feld("Positionstyp").ToInt16();
+    regeln_.Nach(art);
+    if (std::find(arten_.begin(), arten_.end(), art) == arten_.end()) arten_.push_back(art);
+  });
   // A document in a foreign currency without exchange rate cannot be written
   // in either currency.
   const Satz& kopf = dokument_->kopf;
@@ -310,14 +292,20 @@ void BelegdatenHost::ÖffneFürAusgabe(std::int16_t& belegart, std::int32_t& bel
 std::int32_t BelegdatenHost::Öffnungsstatus() { return öffnungsstatus_; }
 
 std::int32_t BelegdatenHost::SetzeAusgabewährung(bool& landeswährung) {
-  Dokument& d = Aktuell();
+  Dokument& d = Geladen();
   std::string währung = d.kopf.Feld("Währung").ToString();
   const std::string& heim = vorgaben_.pGL_Landeswährung;
   if (!landeswährung || währung.empty() || heim.empty() || währung == heim) return 0;
   double kurs = d.kopf.Feld("Währungskurs").ToDouble();
   if (kurs == 0.0) return 1;
-  for (Satz& p : d.positionen)
+  auto umrechnen = [kurs](Satz& p) {
     for (const char* f : kPositionsbeträge) p.SetzeFeld(f, Runde(p.Feld(f).ToDouble() * kurs, 2));
+  };
+  if (fenster_) {
+    fenster_->NachLaden(umrechnen);
+  } else {
+    for (Satz& p : d.positionen) umrechnen(p);
+  }
   for (Satz& s : d.schlusszeilen)
     for (const char* f : kSchlussbeträge) s.SetzeFeld(f, Runde(s.Feld(f).ToDouble() * kurs, 2));
   d.kopf.SetzeFeld("Währung2", währung);
@@ -329,13 +317,33 @@ std::int32_t BelegdatenHost::SetzeAusgabewährung(bool& landeswährung) {
   return 0;
 }
 
-std::int32_t BelegdatenHost::LetzterPositionsindex() { return static_cast<std::int32_t>(Aktuell().positionen.size()) - 1; }
+std::int32_t BelegdatenHost::LetzterPositionsindex() {
+  if (fenster_) return fenster_->Anzahl() - 1;
+  return static_cast<std::int32_t>(Geladen().positionen.size()) - 1;
+}
 
 void BelegdatenHost::WählePosition(std::int32_t index) {
-  Dokument& d = Aktuell();
-  if (index < 0 || index >= static_cast<std::int32_t>(d.positionen.size())) Außerhalb("Position", index);
+  if (index < 0 || index > LetzterPositionsindex()) Außerhalb("Position", index);
   positionsindex_ = index;
-  position_ = std::make_unique<PositionsSicht>(d, static_cast<std::size_t>(index));
+  position_ = std::make_unique<PositionsSicht>(*this, index);
+}
+
+Satz& BelegdatenHost::Positionssatz(std::int32_t index) {
+  if (fenster_) return fenster_->Zeile(index);
+  return Geladen().positionen.at(static_cast<std::size_t>(index));
+}
+
+Satz& BelegdatenHost::Kopfsatz() { return Geladen().kopf; }
+
+void BelegdatenHost::LesePositionenGanz() {
+  Dokument& d = Geladen();
+  if (fenster_) {
+    d.positionen = fenster_->Alle();
+    fenster_.reset();
+    return;
+  }
+  LesePositionen(Db(), d.belegart, d.belegnummer, 0, -1, [&](Satz& p, std::int32_t) { d.positionen.push_back(std::move(p)); });
+  Einfügezustand();
 }
 
 std::int32_t BelegdatenHost::AktuellerPositionsindex() { return positionsindex_; }
@@ -346,23 +354,23 @@ Belegposition& BelegdatenHost::AktuellePosition() {
 }
 
 std::int32_t BelegdatenHost::LetzterSchlusszeilenindex() {
-  return static_cast<std::int32_t>(Aktuell().schlusszeilen.size()) - 1;
+  return static_cast<std::int32_t>(Geladen().schlusszeilen.size()) - 1;
 }
 
 void BelegdatenHost::WähleSchlusszeile(std::int32_t index) {
-  if (index < 0 || index >= static_cast<std::int32_t>(Aktuell().schlusszeilen.size())) Außerhalb("Schlusszeile", index);
+  if (index < 0 || index >= static_cast<std::int32_t>(Geladen().schlusszeilen.size())) Außerhalb("Schlusszeile", index);
   schlusszeilenindex_ = index;
 }
 
 Datensatz& BelegdatenHost::AktuelleSchlusszeile() {
-  Dokument& d = Aktuell();
+  Dokument& d = Geladen();
   if (schlusszeilenindex_ < 0 || schlusszeilenindex_ >= static_cast<std::int32_t>(d.schlusszeilen.size()))
     throw Fehler(kFehlerObjekt, "Keine Schlusszeile gewählt");
   return d.schlusszeilen[schlusszeilenindex_];
 }
 
 Datensatz& BelegdatenHost::Adresse(std::int16_t adressart) {
-  for (Satz& a : Aktuell().adressen)
+  for (Satz& a : Geladen().adressen)
     if (a.Feld("Adressart").ToInt16() == adressart) return a;
   // No address of that kind: an empty one.
   leereAdresse_ = std::make_unique<Satz>(AdressKatalog());
@@ -370,18 +378,24 @@ Datensatz& BelegdatenHost::Adresse(std::int16_t adressart) {
   return *leereAdresse_;
 }
 
-Dokument& BelegdatenHost::Aktuell() {
+Dokument& BelegdatenHost::Geladen() {
   if (!dokument_) KeinDokument();
   return *dokument_;
 }
 
+Dokument& BelegdatenHost::Aktuell() {
+  Dokument& d = Geladen();
+  if (fenster_) LesePositionenGanz();
+  return d;
+}
+
 Datensatz& BelegdatenHost::Kopf() {
-  if (!kopfSicht_) kopfSicht_ = std::make_unique<KopfSicht>(Aktuell(), vorgaben_.pGL_Landeswährung);
+  if (!kopfSicht_) kopfSicht_ = std::make_unique<KopfSicht>(Geladen(), vorgaben_.pGL_Landeswährung);
   return *kopfSicht_;
 }
 
 Datensatz& BelegdatenHost::KopfPosition() {
-  if (!kopfPosition_) kopfPosition_ = std::make_unique<KopfPositionSicht>(Aktuell());
+  if (!kopfPosition_) kopfPosition_ = std::make_unique<KopfPositionSicht>(Geladen());
   return *kopfPosition_;
 }
 
@@ -391,7 +405,7 @@ Projektteil& BelegdatenHost::Projekt() {
 }
 
 std::int32_t BelegdatenHost::PrüfeAusgabewährung(bool landeswährung) {
-  const Satz& kopf = Aktuell().kopf;
+  const Satz& kopf = Geladen().kopf;
   std::string währung = kopf.Feld("Währung").ToString();
   bool fremd = !währung.empty() && !vorgaben_.pGL_Landeswährung.empty() && währung != vorgaben_.pGL_Landeswährung;
   if (fremd && landeswährung && kopf.Feld("Währungskurs").ToDouble() == 0.0) return 0;
@@ -424,6 +438,8 @@ bool BelegdatenHost::ErzeugeBeleg(std::int16_t belegart, std::int32_t belegnumme
   const Variant ust[] = {Variant("Standard"), Variant("Allgemein"), Variant("UmsatzsteuerProzent")};
   Ergebnis e = Db().Abfrage("SELECT Wert FROM Einstellungen WHERE Profil = ? AND Abschnitt = ? AND Schluessel = ?", ust);
   if (!e.Leer()) d.kopf.SetzeFeld("UmsatzsteuerProzent", e.zeilen[0][0]);
+  fenster_.reset();
+  arten_.clear();
   dokument_ = std::move(d);
   ozformat_.reset();
   position_.reset();
@@ -436,35 +452,11 @@ bool BelegdatenHost::ErzeugeBeleg(std::int16_t belegart, std::int32_t belegnumme
 
 void BelegdatenHost::Einfügezustand() {
   regeln_ = Einfügeregeln();
-  for (const Satz& p : Aktuell().positionen) regeln_.Nach(p.Feld("Positionstyp").ToInt16());
-}
-
-void Einfügeregeln::Nach(std::int16_t art) {
-  if (art == 20 || art == 21 || art == 22) {
-    int l = art - 19;
-    benutzt_[l] = offen_[l] = true;
-    for (int tiefer = l + 1; tiefer <= 3; ++tiefer) offen_[tiefer] = false;
-    ebene_ = static_cast<std::int16_t>(l);
-  }
-  letzteArt_ = art;
-}
-
-std::string Einfügeregeln::Grund(std::int16_t art) const {
-  static const char* kStufe[] = {"", "Los", "Gewerk", "Titel"};
-  switch (art) {
-    case 20: case 21: case 22:
-      for (int l = 1; l < art - 19; ++l)
-        if (benutzt_[l] && !offen_[l])
-          return std::string(kStufe[art - 19]) + " ohne offenes " + (l == 1 ? "Los" : "Gewerk") + " darüber";
-      return {};
-    case 40: case 45: case 50: case 60: case 70: case 80: return {};
-    case 47: return letzteArt_ == 45 || letzteArt_ == 47 ? "" : "Paketteil ohne Paketkopf davor";
-    default: return "Zeilenart " + std::to_string(art) + " gibt es nicht";
-  }
+  for (const Satz& p : Geladen().positionen) regeln_.Nach(p.Feld("Positionstyp").ToInt16());
 }
 
 bool BelegdatenHost::DarfEinfügen(std::int16_t art) {
-  Aktuell();
+  Geladen();
   return regeln_.Darf(art);
 }
 
@@ -492,12 +484,12 @@ bool BelegdatenHost::FügePositionEin(std::int16_t art, const std::string& texts
 }
 
 bool BelegdatenHost::DarfSchlusszeileEinfügen(std::int16_t art) {
-  Aktuell();
+  Geladen();
   return art == 140;
 }
 
 bool BelegdatenHost::FügeSchlusszeileEin(std::int16_t art) {
-  Dokument& d = Aktuell();
+  Dokument& d = Geladen();
   d.schlusszeilen.emplace_back(SchlusszeilenKatalog());
   d.schlusszeilen.back().SetzeFeld("Positionstyp", art);
   schlusszeilenindex_ = static_cast<std::int32_t>(d.schlusszeilen.size()) - 1;
@@ -505,7 +497,7 @@ bool BelegdatenHost::FügeSchlusszeileEin(std::int16_t art) {
 }
 
 std::int32_t BelegdatenHost::Währungsprüfung(bool) {
-  const Satz& kopf = Aktuell().kopf;
+  const Satz& kopf = Geladen().kopf;
   bool fremd = kopf.Feld("Währungsmodus").ToInt16() == 2;
   return (fremd && kopf.Feld("Währungskurs").ToDouble() == 0.0) ? 0 : -1;
 }
@@ -513,7 +505,7 @@ std::int32_t BelegdatenHost::Währungsprüfung(bool) {
 void BelegdatenHost::RechneWährungUm() {
   // Amounts stay in the document's own currency; its second currency text
   // names the home currency they convert to with Währungskurs.
-  Dokument& d = Aktuell();
+  Dokument& d = Geladen();
   d.kopf.SetzeFeld("Währung2", vorgaben_.pGL_Landeswährung);
 }
 
@@ -554,29 +546,10 @@ bool BelegdatenHost::Speichern(bool, bool, bool, bool, bool) {
   return true;
 }
 
-void FormatierungHost::Init(const std::string&, Verbindung*, std::shared_ptr<HostObjekt>, std::shared_ptr<HostObjekt>) {}
-
-bool FormatierungHost::Vorbereiten() { return true; }
-
-void FormatierungHost::FormatiereAllePositionen(std::unique_ptr<Belegdaten>& beleg, std::int16_t, bool,
-                                                bool& alleFormatiert) {
-  alleFormatiert = false;
-  if (!beleg) return;
-  std::int32_t letzte = beleg->LetzterPositionsindex();
-  for (std::int32_t i = 0; i <= letzte; ++i) {
-    beleg->WählePosition(i);
-    Belegposition& p = beleg->AktuellePosition();
-    // The host keeps its texts with CR LF between the lines.
-    for (const char* f : {"Kurztext1", "Kurztext3", "Langtext"})
-      p.SetzeFeld(f, text::MitCrLf(OhneEndleerraum(p.Feld(f).ToString())));
-  }
-  alleFormatiert = true;
-}
-
-std::string BelegdatenHost::OZMaske() { return Aktuell().kopf.Feld("OZMaske").ToString(); }
+std::string BelegdatenHost::OZMaske() { return Geladen().kopf.Feld("OZMaske").ToString(); }
 
 void BelegdatenHost::SetzeOZMaske(const std::string& maske) {
-  Satz& kopf = Aktuell().kopf;
+  Satz& kopf = Geladen().kopf;
   // A separator carried by the mask ("...|.|") outlives a mask stored without it.
   std::string alt = FormateAusMaske(kopf.Feld("OZMaske").ToString()).trennzeichen;
   std::string neu = FormateAusMaske(maske).trennzeichen;
@@ -589,7 +562,8 @@ void BelegdatenHost::SetzeOZMaske(const std::string& maske) {
 }
 
 bool BelegdatenHost::HatArt(std::int16_t art) {
-  for (const Satz& p : Aktuell().positionen)
+  if (fenster_) return std::find(arten_.begin(), arten_.end(), art) != arten_.end();
+  for (const Satz& p : Geladen().positionen)
     if (p.Feld("Positionstyp").ToInt16() == art) return true;
   return false;
 }
@@ -599,7 +573,7 @@ bool BelegdatenHost::MitGewerken() { return HatArt(21); }
 bool BelegdatenHost::MitTiteln() { return HatArt(22); }
 
 OZFormatobjekt& BelegdatenHost::OZFormat() {
-  Aktuell();
+  Geladen();
   if (!ozformat_) ozformat_ = std::make_unique<OZFormatHost>(*this);
   return *ozformat_;
 }

@@ -56,6 +56,8 @@ class Einfügeregeln {
   std::int16_t ebene_ = 0;
 };
 
+class Positionsfenster;
+
 class BelegdatenHost : public Belegdaten {
  public:
   BelegdatenHost();
@@ -104,20 +106,36 @@ class BelegdatenHost : public Belegdaten {
   std::int32_t PrüfeUndKorrigiere() override;
   bool Speichern(bool neuBerechnen, bool prüfen, bool drucken, bool freigeben, bool schließen) override;
 
-  // Host side, for the program and tests.
+  // Host side, for the program and tests. The document with every position
+  // in memory (a document open for output is read in full first).
   Dokument& Aktuell();
   bool HatDokument() const { return dokument_.has_value(); }
+  // The header, and one position; neither reads a document open for output
+  // in full.
+  Satz& Kopfsatz();
+  Satz& Positionssatz(std::int32_t index);
   const std::string& Inhaber() const { return inhaber_; }
 
  private:
   Verbindung& Db() const;
   bool HatArt(std::int16_t art);
+  // Reads the document; without positions for an output, which reads them
+  // through the page window once the document is locked.
+  bool Lade(std::int16_t belegart, std::int32_t belegnummer, bool mitPositionen);
+  // The loaded document; its positions may still be in the page window.
+  Dokument& Geladen();
+  // Moves every position into the document (from the page window, or from
+  // the database when the document was loaded without them).
+  void LesePositionenGanz();
 
   Verbindung* verbindung_ = nullptr;
   std::string verbindungstext_;
   Dokumentvorgaben vorgaben_;
   std::string inhaber_;
   std::optional<Dokument> dokument_;
+  // The positions of a document open for output, and the kinds of row it holds.
+  std::unique_ptr<Positionsfenster> fenster_;
+  std::vector<std::int16_t> arten_;
   std::unique_ptr<OZFormatobjekt> ozformat_;
   std::int32_t öffnungsstatus_ = 0;
   std::int32_t positionsindex_ = -1;

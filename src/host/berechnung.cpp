@@ -1,6 +1,7 @@
 #include "host/berechnung.h"
 
 #include <array>
+#include <utility>
 
 #include "base/fehler.h"
 #include "base/zahlformat.h"
@@ -50,55 +51,103 @@ bool BerechnePosition(Dokument& d, std::size_t index) {
   return false;
 }
 
-void BerechneDokument(Dokument& d) {
-  double bill = 0.0;
-  std::array<double, 4> bereich{};       // amount of the open area per level 1..3
-  std::array<long, 4> bereichZeile{-1, -1, -1, -1};
-  int ebene = 0;                         // level of the innermost open area
-  auto schließeAb = [&](int level) {     // closes the areas of this level and deeper
-    for (int l = 3; l >= level; --l) {
-      if (bereichZeile[l] >= 0) d.positionen[bereichZeile[l]].SetzeFeld("Gesamtpreis", Runde(bereich[l], 2));
-      bereichZeile[l] = -1;
-      bereich[l] = 0.0;
-    }
-  };
-  for (std::size_t i = 0; i < d.positionen.size(); ++i) {
-    Satz& p = d.positionen[i];
-    int art = Art(p);
-    if (int s = Strukturebene(art); s > 0) {
-      schließeAb(s);
-      bereichZeile[s] = static_cast<long>(i);
-      ebene = s;
-      p.SetzeFeld("HierarchieEbene", static_cast<std::int16_t>(s));
-      continue;
-    }
-    p.SetzeFeld("HierarchieEbene", static_cast<std::int16_t>(ebene + 1));
-    BerechnePosition(d, i);
-    if (art == 60 || art == 70 || art == 80) {
-      int bezug = p.Feld("WelcherBetragZuAbschlag").ToInt16();
-      double basis = (bezug >= 1 && bezug <= 3) ? bereich[bezug] : bill;
-      if (art == 60) {
-        // A subtotal carries the amount so far as its unit price; it adds nothing itself.
-        p.SetzeFeld("Einzelpreis", Runde(basis, 2));
-        p.SetzeFeld("Gesamtpreis", 0.0);
-      } else {
-        double prozent = D(p, "AufAbschlagProzent");
-        double ep = D(p, "Einzelpreis");
-        double betrag = (prozent == 100.0 && ep != 0.0) ? ep : Runde(basis * prozent / 100.0, 2);
-        if (!(prozent == 100.0 && ep != 0.0)) p.SetzeFeld("Einzelpreis", Runde(basis, 2));
-        if (art == 80 && betrag > 0) betrag = -betrag;
-        p.SetzeFeld("Gesamtpreis", betrag);
-      }
-    }
-    if (ZähltInSummen(p)) {
-      double gp = D(p, "Gesamtpreis");
-      bill += gp;
-      for (int l = 1; l <= 3; ++l)
-        if (bereichZeile[l] >= 0) bereich[l] += gp;
-    }
-  }
-  schließeAb(1);
+Rechenlauf::Rechenlauf(Setzer setze) : setze_(std::move(setze)) {}
 
+void Rechenlauf::SchließeAb(int level) {
+  for (int l = 3; l >= level; --l) {
+    if (bereichZeile_[l] >= 0) setze_(static_cast<std::size_t>(bereichZeile_[l]), Rechenfeld::Gesamtpreis, Runde(bereich_[l], 2));
+    bereichZeile_[l] = -1;
+    bereich_[l] = 0.0;
+  }
+}
+
+void Rechenlauf::Zähle(double gp) {
+  bill_ += gp;
+  for (int l = 1; l <= 3; ++l)
+    if (bereichZeile_[l] >= 0) bereich_[l] += gp;
+}
+
+void Rechenlauf::SchließePaket() {
+  if (paketZeile_ < 0) return;
+  const double ep = Runde(paketEP_, 2);
+  const double gp = Gesamt(paketMenge_, ep, paketPE_);
+  setze_(static_cast<std::size_t>(paketZeile_), Rechenfeld::Einzelpreis, ep);
+  setze_(static_cast<std::size_t>(paketZeile_), Rechenfeld::Gesamtpreis, gp);
+  if (paketZählt_) Zähle(gp);
+  paketZeile_ = -1;
+}
+
+void Rechenlauf::Zeile(std::size_t index, const Satz& p) {
+  const int art = Art(p);
+  // A package head's unit price is the sum of the parts right after it; it
+  // counts once its last part has been seen, before the next row.
+  if (art != 47) SchließePaket();
+  if (int s = Strukturebene(art); s > 0) {
+    SchließeAb(s);
+    bereichZeile_[s] = static_cast<long>(index);
+    ebene_ = s;
+    setze_(index, Rechenfeld::HierarchieEbene, s);
+    return;
+  }
+  setze_(index, Rechenfeld::HierarchieEbene, ebene_ + 1);
+  if (art == 40 || art == 47) {
+    const double gp = Gesamt(D(p, "Menge"), D(p, "Einzelpreis"), D(p, "Preiseinheit"));
+    setze_(index, Rechenfeld::Gesamtpreis, gp);
+    if (art == 47 && paketZeile_ >= 0) paketEP_ += gp;
+    if (ZähltInSummen(p)) Zähle(gp);
+    return;
+  }
+  if (art == 45) {
+    paketZeile_ = static_cast<long>(index);
+    paketEP_ = 0.0;
+    paketMenge_ = D(p, "Menge");
+    paketPE_ = D(p, "Preiseinheit");
+    paketZählt_ = ZähltInSummen(p);
+    return;
+  }
+  if (art == 60 || art == 70 || art == 80) {
+    int bezug = p.Feld("WelcherBetragZuAbschlag").ToInt16();
+    double basis = (bezug >= 1 && bezug <= 3) ? bereich_[bezug] : bill_;
+    if (art == 60) {
+      // A subtotal carries the amount so far as its unit price; it adds nothing itself.
+      setze_(index, Rechenfeld::Einzelpreis, Runde(basis, 2));
+      setze_(index, Rechenfeld::Gesamtpreis, 0.0);
+      return;
+    }
+    double prozent = D(p, "AufAbschlagProzent");
+    double ep = D(p, "Einzelpreis");
+    const bool fest = prozent == 100.0 && ep != 0.0;
+    double betrag = fest ? ep : Runde(basis * prozent / 100.0, 2);
+    if (!fest) setze_(index, Rechenfeld::Einzelpreis, Runde(basis, 2));
+    if (art == 80 && betrag > 0) betrag = -betrag;
+    setze_(index, Rechenfeld::Gesamtpreis, betrag);
+    if (ZähltInSummen(p)) Zähle(betrag);
+    return;
+  }
+  if (ZähltInSummen(p)) Zähle(D(p, "Gesamtpreis"));
+}
+
+double Rechenlauf::Ende() {
+  SchließePaket();
+  SchließeAb(1);
+  return bill_;
+}
+
+void SetzeRechenfeld(Satz& p, Rechenfeld f, double wert) {
+  switch (f) {
+    case Rechenfeld::Gesamtpreis: p.SetzeFeld("Gesamtpreis", wert); break;
+    case Rechenfeld::Einzelpreis: p.SetzeFeld("Einzelpreis", wert); break;
+    case Rechenfeld::HierarchieEbene: p.SetzeFeld("HierarchieEbene", static_cast<std::int16_t>(wert)); break;
+  }
+}
+
+void BerechneDokument(Dokument& d) {
+  Rechenlauf lauf([&](std::size_t i, Rechenfeld f, double wert) { SetzeRechenfeld(d.positionen[i], f, wert); });
+  for (std::size_t i = 0; i < d.positionen.size(); ++i) lauf.Zeile(i, d.positionen[i]);
+  SetzeSchlusszeilen(d, lauf.Ende());
+}
+
+void SetzeSchlusszeilen(Dokument& d, double bill) {
   double ust = d.kopf.Feld("UmsatzsteuerProzent").ToDouble();
   double netto = Runde(bill, 2);
   double steuer = Runde(netto * ust / 100.0, 2);

@@ -21,6 +21,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,44 @@ bool BerechnePosition(Dokument& d, std::size_t index);
 
 // Computes the whole document.
 void BerechneDokument(Dokument& d);
+
+// The fields the computation sets on the position rows.
+enum class Rechenfeld { Gesamtpreis, Einzelpreis, HierarchieEbene };
+void SetzeRechenfeld(Satz& position, Rechenfeld feld, double wert);
+
+// The computation of the positions as one forward walk: each row is handed
+// in once, in document order, and only that row is read. What the walk
+// computes goes to setze (row index, field, value): for most rows while the
+// row is handed in, for a structure row when its area closes and for a
+// package head after its last part. So a document far larger than memory is
+// computed from a stream of its rows, and what it computes can be kept apart
+// from the rows. BerechneDokument is this walk over the rows in memory.
+class Rechenlauf {
+ public:
+  using Setzer = std::function<void(std::size_t index, Rechenfeld feld, double wert)>;
+  explicit Rechenlauf(Setzer setze);
+  void Zeile(std::size_t index, const Satz& position);
+  // Closes the open areas; the counted amount of the whole bill.
+  double Ende();
+
+ private:
+  void SchließeAb(int level);
+  void SchließePaket();
+  void Zähle(double gesamtpreis);
+
+  Setzer setze_;
+  double bill_ = 0.0;
+  double bereich_[4] = {};            // amount of the open area per level 1..3
+  long bereichZeile_[4] = {-1, -1, -1, -1};
+  int ebene_ = 0;                     // level of the innermost open area
+  long paketZeile_ = -1;              // the package head whose parts are being read
+  double paketEP_ = 0.0, paketMenge_ = 0.0, paketPE_ = 0.0;
+  bool paketZählt_ = false;
+};
+
+// Sets the totals rows (kind 90) of the closing rows from the bill's counted
+// amount and the header's VAT rate; adds one when there is none.
+void SetzeSchlusszeilen(Dokument& d, double bill);
 
 // True when the row counts in the sums of its areas and of the bill.
 bool ZähltInSummen(const Satz& position);

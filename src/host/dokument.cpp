@@ -43,27 +43,36 @@ void Fülle(Satz& satz, Ergebnis& e, const std::vector<std::size_t>& spalte, std
   }
 }
 
-// Reads the rows of a document table in order into ziel, a block of rows per
-// query, so that only one block of raw results is in memory at a time.
-void LeseZeilen(Verbindung& v, const Katalog& k, std::int16_t belegart, std::int32_t belegnummer,
-                std::vector<Satz>& ziel) {
+// Reads the rows of a document table in order from the row number ab on,
+// at most anzahl rows (all when negative), a block of rows per query, so that
+// only one block of raw results is in memory at a time. Each row goes to
+// zeile with its row number.
+void LeseZeilen(Verbindung& v, const Katalog& k, std::int16_t belegart, std::int32_t belegnummer, std::int32_t ab,
+                std::int64_t anzahl, const std::function<void(Satz&, std::int32_t)>& zeile) {
   constexpr std::int32_t kBlock = 2000;
   const std::string sql = "SELECT Zeile, " + Spaltenliste(k, false, false) + " FROM " + k.Tabelle() +
-                          " WHERE Belegart = ? AND Belegnummer = ? AND Zeile > ? ORDER BY Zeile LIMIT " +
-                          std::to_string(kBlock);
-  std::int32_t nach = -1;
-  for (;;) {
+                          " WHERE Belegart = ? AND Belegnummer = ? AND Zeile > ? ORDER BY Zeile LIMIT ";
+  std::int32_t nach = ab - 1;
+  while (anzahl != 0) {
+    const std::int64_t block = anzahl < 0 ? kBlock : std::min<std::int64_t>(anzahl, kBlock);
     const Variant p[] = {Variant(belegart), Variant(belegnummer), Variant(nach)};
-    Ergebnis e = v.Abfrage(sql, p);
+    Ergebnis e = v.Abfrage(sql + std::to_string(block), p);
     if (e.Leer()) return;
     std::vector<std::size_t> spalte = Spaltenindex(k, e);
     for (std::size_t z = 0; z < e.zeilen.size(); ++z) {
-      ziel.emplace_back(k);
-      Fülle(ziel.back(), e, spalte, z);
+      Satz satz(k);
+      Fülle(satz, e, spalte, z);
+      zeile(satz, e.zeilen[z][0].ToInt32());
     }
     nach = e.zeilen.back()[0].ToInt32();
-    if (e.zeilen.size() < static_cast<std::size_t>(kBlock)) return;
+    if (anzahl > 0) anzahl -= static_cast<std::int64_t>(e.zeilen.size());
+    if (e.zeilen.size() < static_cast<std::size_t>(block)) return;
   }
+}
+
+void LeseZeilen(Verbindung& v, const Katalog& k, std::int16_t belegart, std::int32_t belegnummer,
+                std::vector<Satz>& ziel) {
+  LeseZeilen(v, k, belegart, belegnummer, 0, -1, [&](Satz& satz, std::int32_t) { ziel.push_back(std::move(satz)); });
 }
 
 // INSERT of all catalogue fields, keys first.
@@ -142,7 +151,7 @@ Variant Satz::Feld(std::string_view name) const { return Wert(static_cast<std::s
 
 void Satz::SetzeFeld(std::string_view name, const Variant& wert) { SetzeWert(static_cast<std::size_t>(Index(name)), wert); }
 
-bool LadeDokument(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer, Dokument& d) {
+bool LadeDokument(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer, Dokument& d, bool mitPositionen) {
   const Variant key[] = {Variant(belegart), Variant(belegnummer)};
   const Katalog& kk = KopfKatalog();
   Ergebnis kopf = v.Abfrage("SELECT " + Spaltenliste(kk, true, false) + " FROM " + kk.Tabelle() +
@@ -154,15 +163,24 @@ bool LadeDokument(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer
   d.belegnummer = belegnummer;
   Fülle(d.kopf, kopf, Spaltenindex(kk, kopf), 0);
 
-  const Katalog& pk = PositionsKatalog();
-  const Variant anzahlKey[] = {Variant(belegart), Variant(belegnummer)};
-  Ergebnis anzahl =
-      v.Abfrage("SELECT COUNT(*) FROM " + pk.Tabelle() + " WHERE Belegart = ? AND Belegnummer = ?", anzahlKey);
-  if (!anzahl.Leer()) d.positionen.reserve(static_cast<std::size_t>(anzahl.zeilen[0][0].ToInt32()));
-  LeseZeilen(v, pk, belegart, belegnummer, d.positionen);
+  if (mitPositionen) {
+    d.positionen.reserve(static_cast<std::size_t>(AnzahlPositionen(v, belegart, belegnummer)));
+    LeseZeilen(v, PositionsKatalog(), belegart, belegnummer, d.positionen);
+  }
   LeseZeilen(v, SchlusszeilenKatalog(), belegart, belegnummer, d.schlusszeilen);
   LeseZeilen(v, AdressKatalog(), belegart, belegnummer, d.adressen);
   return true;
+}
+
+std::int32_t AnzahlPositionen(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer) {
+  const Variant key[] = {Variant(belegart), Variant(belegnummer)};
+  Ergebnis e = v.Abfrage("SELECT COUNT(*) FROM " + PositionsKatalog().Tabelle() + " WHERE Belegart = ? AND Belegnummer = ?", key);
+  return e.Leer() ? 0 : e.zeilen[0][0].ToInt32();
+}
+
+void LesePositionen(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer, std::int32_t ab,
+                    std::int64_t anzahl, const std::function<void(Satz&, std::int32_t)>& zeile) {
+  LeseZeilen(v, PositionsKatalog(), belegart, belegnummer, ab, anzahl, zeile);
 }
 
 void SpeichereDokument(Verbindung& v, const Dokument& d) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -50,8 +51,20 @@ struct Dokument {
   std::vector<Satz> adressen;
 };
 
-// Reads a document; false when it has no header row.
-bool LadeDokument(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer, Dokument& d);
+// Reads a document; false when it has no header row. Without positions only
+// the header, closing rows and addresses are read (the positions are then
+// read a page at a time with LesePositionen).
+bool LadeDokument(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer, Dokument& d,
+                  bool mitPositionen = true);
+
+// The number of position rows a stored document has.
+std::int32_t AnzahlPositionen(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer);
+
+// Reads the stored positions of a document in order, from the row number ab
+// on, at most anzahl rows (all when negative), a block at a time; each row
+// goes to zeile with its row number and is dropped after the call.
+void LesePositionen(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer, std::int32_t ab,
+                    std::int64_t anzahl, const std::function<void(Satz&, std::int32_t)>& zeile);
 
 // Replaces the stored document by d (header, positions, closing rows). The
 // caller runs it inside a transaction.

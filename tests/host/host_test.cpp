@@ -6,9 +6,11 @@
 #include <tuple>
 
 #include "base/fehler.h"
+#include "base/zahlformat.h"
 #include "felder.h"
 #include "host/berechnung.h"
 #include "host/belegnummern.h"
+#include "host/positionsfenster.h"
 #include "testhost.h"
 
 namespace gaeb::host {
@@ -217,6 +219,80 @@ TEST_P(Belegdaten, OutputOpensLocksWalksUnlocksAndConverts) {
   a.WählePosition(0);
   EXPECT_DOUBLE_EQ(a.AktuellePosition().Feld("Gesamtpreis").ToDouble(), 6.6);
   EXPECT_EQ(a.Kopf().Feld("Währung").ToString(), "EUR");
+}
+
+// A bill of several pages opened for output reads, in any order, exactly the
+// rows a document computed in memory has (every field, in the home currency
+// by the rate), with package parts, areas and sums across page edges; a value
+// set on a row stays while its page is in memory, and reading the document
+// in full afterwards keeps it.
+TEST_P(Belegdaten, OutputReadsPagesAsTheDocumentInMemory) {
+  Db db(GetParam());
+  Dokument d;
+  d.belegart = 1; d.belegnummer = 4;
+  d.kopf.SetzeFeld("Währung", "CHF");
+  d.kopf.SetzeFeld("Währungskurs", 1.1);
+  d.kopf.SetzeFeld("UmsatzsteuerProzent", 19.0);
+  const std::int32_t seite = Positionsfenster::kSeite;
+  for (std::int32_t i = 0; i < 2 * seite + 600; ++i) {
+    const std::int32_t r = i % seite;  // the same rows on every page
+    if (r == 10) d.positionen.push_back(Zeile(22));
+    else if (r == seite - 3) d.positionen.push_back(Zeile(45, 2));  // its parts cross the page edge
+    else if (r >= seite - 2 || r <= 2) d.positionen.push_back(Zeile(47, r + 1, 1.25));
+    else if (r == 500) d.positionen.push_back(Zeile(60, 0, 0, "WelcherBetragZuAbschlag", Variant(std::int16_t{3})));
+    else if (r == 501) d.positionen.push_back(Zeile(70, 0, 0, "AufAbschlagProzent", Variant(3.0)));
+    else if (r == 502) d.positionen.push_back(Zeile(40, 1, 99, "Alternativposition", Variant(true)));
+    else d.positionen.push_back(Zeile(40, i % 7 + 0.5, 1.05 + r / 100.0));
+  }
+  db.Speichere(d);
+  Dokument erwartet;
+  ASSERT_TRUE(LadeDokument(*db.db, 1, 4, erwartet));
+  BerechneDokument(erwartet);
+  for (Satz& p : erwartet.positionen)
+    for (const char* f : {"Einzelpreis", "Gesamtpreis", "Materialpreis", "Lohnpreis", "Rabattbetrag"})
+      p.SetzeFeld(f, Runde(p.Feld(f).ToDouble() * 1.1, 2));
+
+  BelegdatenHost a;
+  Dokumentvorgaben v;
+  v.pGL_Landeswährung = "EUR";
+  a.Öffnen("0", "", db.db.get());
+  a.Vorgaben(v);
+  std::int16_t art = 1; std::int32_t nr = 4; bool f = true;
+  a.ÖffneFürAusgabe(art, nr, f);
+  ASSERT_EQ(a.Öffnungsstatus(), -1);
+  bool heim = true;
+  a.SetzeAusgabewährung(heim);
+  const std::int32_t n = static_cast<std::int32_t>(erwartet.positionen.size());
+  ASSERT_EQ(a.LetzterPositionsindex(), n - 1);
+  EXPECT_TRUE(a.MitTiteln());
+  EXPECT_FALSE(a.MitLosen());
+  auto gleich = [&](std::int32_t i) {
+    const Satz& soll = erwartet.positionen[static_cast<std::size_t>(i)];
+    const Satz& ist = a.Positionssatz(i);
+    for (std::size_t k = 0; k < soll.katalog().Anzahl(); ++k)
+      if (!(ist.Wert(k) == soll.Wert(k)))
+        return "row " + std::to_string(i) + " " + soll.katalog().Spalte(k) + ": " + ist.Wert(k).ToString() +
+               " instead of " + soll.Wert(k).ToString();
+    return std::string();
+  };
+  std::vector<std::int32_t> folge;
+  for (std::int32_t i = 0; i < n; ++i) folge.push_back(i);                    // forward
+  for (std::int32_t i = n - 1; i >= 0; i -= 97) folge.push_back(i);          // backward across pages
+  for (std::int32_t i : {seite - 1, seite, 0, 2 * seite, seite - 1}) folge.push_back(i);  // jumps
+  for (std::int32_t i : folge) ASSERT_EQ(gleich(i), "");
+  a.WähleSchlusszeile(0);
+  EXPECT_DOUBLE_EQ(a.AktuelleSchlusszeile().Feld("Summe").ToDouble(),
+                   Runde(erwartet.schlusszeilen[0].Feld("Summe").ToDouble() * 1.1, 2));
+
+  a.WählePosition(seite + 5);
+  a.AktuellePosition().SetzeFeld("Kurztext1", "geändert");
+  a.WählePosition(seite + 6);
+  a.WählePosition(seite + 5);
+  EXPECT_EQ(a.AktuellePosition().Feld("Kurztext1").ToString(), "geändert");
+  ASSERT_EQ(a.Aktuell().positionen.size(), erwartet.positionen.size());
+  EXPECT_EQ(a.Aktuell().positionen[seite + 5].Feld("Kurztext1").ToString(), "geändert");
+  erwartet.positionen[seite + 5].SetzeFeld("Kurztext1", "geändert");
+  for (std::int32_t i = 0; i < n; ++i) ASSERT_EQ(gleich(i), "");
 }
 
 // A document locked by another holder is being edited elsewhere; the lock of
