@@ -60,7 +60,7 @@ class OZFormatHost : public OZFormatobjekt {
 class PositionsSicht : public Belegposition {
  public:
   PositionsSicht(BelegdatenHost& b, std::int32_t index) : b_(b), index_(index) {}
-  Variant Feld(std::string_view name) const override { return b_.Positionssatz(index_).Feld(name); }
+  Variant Feld(std::string_view name) const override { return b_.Positionsfeld(index_, name); }
   void SetzeFeld(std::string_view name, const Variant& wert) override { b_.Positionssatz(index_).SetzeFeld(name, wert); }
   // Positions compute themselves; any other row recomputes the sums of the document.
   bool Berechnen(std::int16_t, bool) override {
@@ -331,6 +331,11 @@ void BelegdatenHost::WählePosition(std::int32_t index) {
 Satz& BelegdatenHost::Positionssatz(std::int32_t index) {
   if (fenster_) return fenster_->Zeile(index);
   return Geladen().positionen.at(static_cast<std::size_t>(index));
+}
+
+Variant BelegdatenHost::Positionsfeld(std::int32_t index, std::string_view name) {
+  if (fenster_) return fenster_->Feld(index, name);
+  return Geladen().positionen.at(static_cast<std::size_t>(index)).Feld(name);
 }
 
 Satz& BelegdatenHost::Kopfsatz() { return Geladen().kopf; }

@@ -114,6 +114,7 @@ class BelegdatenHost : public Belegdaten {
   // in full.
   Satz& Kopfsatz();
   Satz& Positionssatz(std::int32_t index);
+  Variant Positionsfeld(std::int32_t index, std::string_view name);
   const std::string& Inhaber() const { return inhaber_; }
 
  private:

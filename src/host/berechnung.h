@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/dokument.h"
@@ -49,6 +50,11 @@ void SetzeRechenfeld(Satz& position, Rechenfeld feld, double wert);
 class Rechenlauf {
  public:
   using Setzer = std::function<void(std::size_t index, Rechenfeld feld, double wert)>;
+  // The fields of a row the walk reads, and all it may read: a document open
+  // for output is computed from rows that hold only these.
+  static constexpr std::string_view kFelder[] = {
+      "Positionstyp", "Menge", "Einzelpreis", "Preiseinheit", "Gesamtpreis", "WelcherBetragZuAbschlag",
+      "AufAbschlagProzent", "Alternativposition", "Bedarfsposition", "FürSummenspeicher1"};
   explicit Rechenlauf(Setzer setze);
   void Zeile(std::size_t index, const Satz& position);
   // Closes the open areas; the counted amount of the whole bill.

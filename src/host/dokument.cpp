@@ -22,10 +22,15 @@ std::string Spaltenliste(const Katalog& k, bool mitSchlüssel, bool mitZeile) {
   return s;
 }
 
-// Column of each catalogue field in a result (looked up once per result).
-std::vector<std::size_t> Spaltenindex(const Katalog& k, const Ergebnis& e) {
-  std::vector<std::size_t> index(k.Anzahl());
+constexpr std::size_t kNichtGelesen = static_cast<std::size_t>(-1);
+
+// Column of each catalogue field in a result (looked up once per result);
+// with nur, only those fields are looked up and the others are not read.
+std::vector<std::size_t> Spaltenindex(const Katalog& k, const Ergebnis& e,
+                                      const std::vector<std::size_t>* nur = nullptr) {
+  std::vector<std::size_t> index(k.Anzahl(), kNichtGelesen);
   for (std::size_t i = 0; i < k.Anzahl(); ++i) {
+    if (nur != nullptr && std::find(nur->begin(), nur->end(), i) == nur->end()) continue;
     auto it = std::find(e.spalten.begin(), e.spalten.end(), k.Spalte(i));
     if (it == e.spalten.end()) e.Wert(0, k.Spalte(i));  // throws: unknown column
     index[i] = static_cast<std::size_t>(it - e.spalten.begin());
@@ -38,6 +43,7 @@ void Fülle(Satz& satz, Ergebnis& e, const std::vector<std::size_t>& spalte, std
   const Katalog& k = satz.katalog();
   std::vector<Variant>& werte = e.zeilen[zeile];
   for (std::size_t i = 0; i < k.Anzahl(); ++i) {
+    if (spalte[i] == kNichtGelesen) continue;
     Variant& w = werte[spalte[i]];
     if (!w.IstLeer()) satz.SetzeWert(i, std::move(w));
   }
@@ -48,9 +54,16 @@ void Fülle(Satz& satz, Ergebnis& e, const std::vector<std::size_t>& spalte, std
 // only one block of raw results is in memory at a time. Each row goes to
 // zeile with its row number.
 void LeseZeilen(Verbindung& v, const Katalog& k, std::int16_t belegart, std::int32_t belegnummer, std::int32_t ab,
-                std::int64_t anzahl, const std::function<void(Satz&, std::int32_t)>& zeile) {
+                std::int64_t anzahl, const std::function<void(Satz&, std::int32_t)>& zeile,
+                const std::vector<std::size_t>* nur = nullptr) {
   constexpr std::int32_t kBlock = 2000;
-  const std::string sql = "SELECT Zeile, " + Spaltenliste(k, false, false) + " FROM " + k.Tabelle() +
+  std::string spalten;
+  if (nur == nullptr) {
+    spalten = Spaltenliste(k, false, false);
+  } else {
+    for (std::size_t i : *nur) spalten += (spalten.empty() ? "" : ", ") + k.Spalte(i);
+  }
+  const std::string sql = "SELECT Zeile, " + spalten + " FROM " + k.Tabelle() +
                           " WHERE Belegart = ? AND Belegnummer = ? AND Zeile > ? ORDER BY Zeile LIMIT ";
   std::int32_t nach = ab - 1;
   while (anzahl != 0) {
@@ -58,7 +71,7 @@ void LeseZeilen(Verbindung& v, const Katalog& k, std::int16_t belegart, std::int
     const Variant p[] = {Variant(belegart), Variant(belegnummer), Variant(nach)};
     Ergebnis e = v.Abfrage(sql + std::to_string(block), p);
     if (e.Leer()) return;
-    std::vector<std::size_t> spalte = Spaltenindex(k, e);
+    std::vector<std::size_t> spalte = Spaltenindex(k, e, nur);
     for (std::size_t z = 0; z < e.zeilen.size(); ++z) {
       Satz satz(k);
       Fülle(satz, e, spalte, z);
@@ -179,8 +192,16 @@ std::int32_t AnzahlPositionen(Verbindung& v, std::int16_t belegart, std::int32_t
 }
 
 void LesePositionen(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer, std::int32_t ab,
-                    std::int64_t anzahl, const std::function<void(Satz&, std::int32_t)>& zeile) {
-  LeseZeilen(v, PositionsKatalog(), belegart, belegnummer, ab, anzahl, zeile);
+                    std::int64_t anzahl, const std::function<void(Satz&, std::int32_t)>& zeile,
+                    std::span<const std::string_view> nur) {
+  if (nur.empty()) return LeseZeilen(v, PositionsKatalog(), belegart, belegnummer, ab, anzahl, zeile);
+  std::vector<std::size_t> felder;
+  for (std::string_view name : nur) {
+    const int i = PositionsKatalog().Index(name);
+    if (i < 0) throw Fehler(438, "Objekt unterstützt diese Eigenschaft oder Methode nicht: " + std::string(name));
+    felder.push_back(static_cast<std::size_t>(i));
+  }
+  LeseZeilen(v, PositionsKatalog(), belegart, belegnummer, ab, anzahl, zeile, &felder);
 }
 
 void SpeichereDokument(Verbindung& v, const Dokument& d) {

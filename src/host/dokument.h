@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -62,9 +63,11 @@ std::int32_t AnzahlPositionen(Verbindung& v, std::int16_t belegart, std::int32_t
 
 // Reads the stored positions of a document in order, from the row number ab
 // on, at most anzahl rows (all when negative), a block at a time; each row
-// goes to zeile with its row number and is dropped after the call.
+// goes to zeile with its row number and is dropped after the call. With nur,
+// only the fields named there are read; the others keep their start values.
 void LesePositionen(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer, std::int32_t ab,
-                    std::int64_t anzahl, const std::function<void(Satz&, std::int32_t)>& zeile);
+                    std::int64_t anzahl, const std::function<void(Satz&, std::int32_t)>& zeile,
+                    std::span<const std::string_view> nur = {});
 
 // Replaces the stored document by d (header, positions, closing rows). The
 // caller runs it inside a transaction.

@@ -1,5 +1,7 @@
 #include "host/positionsfenster.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace gaeb::host {
@@ -16,13 +18,16 @@ Positionsfenster::Positionsfenster(Verbindung& v, Dokument& d, const std::functi
     }
     b.gesetzt |= static_cast<std::uint8_t>(1u << static_cast<unsigned>(f));
   });
-  LesePositionen(v, belegart_, belegnummer_, 0, -1, [&](Satz& zeile, std::int32_t nummer) {
-    const std::size_t i = berechnet_.size();
-    if (i % kSeite == 0) seitenanfang_.push_back(nummer);
-    berechnet_.emplace_back();
-    jede(zeile);
-    lauf.Zeile(i, zeile);
-  });
+  LesePositionen(
+      v, belegart_, belegnummer_, 0, -1,
+      [&](Satz& zeile, std::int32_t nummer) {
+        const std::size_t i = berechnet_.size();
+        if (i % kSeite == 0) seitenanfang_.push_back(nummer);
+        berechnet_.emplace_back();
+        jede(zeile);
+        lauf.Zeile(i, zeile);
+      },
+      Rechenlauf::kFelder);
   SetzeSchlusszeilen(d, lauf.Ende());
 }
 
@@ -36,7 +41,7 @@ void Positionsfenster::Bereite(Satz& zeile, std::int32_t index) const {
   if (nachLaden_) nachLaden_(zeile);
 }
 
-void Positionsfenster::Lade(Seite& seite, std::int32_t nummer) {
+void Positionsfenster::Lade(Seite& seite, std::int32_t nummer, std::span<const std::string_view> nur) {
   seite.nummer = -1;
   seite.zeilen.clear();
   const std::int32_t erste = nummer * kSeite;
@@ -44,7 +49,8 @@ void Positionsfenster::Lade(Seite& seite, std::int32_t nummer) {
                  [&](Satz& zeile, std::int32_t) {
                    Bereite(zeile, erste + static_cast<std::int32_t>(seite.zeilen.size()));
                    seite.zeilen.push_back(std::move(zeile));
-                 });
+                 },
+                 nur);
   seite.nummer = nummer;
 }
 
@@ -57,10 +63,20 @@ Satz& Positionsfenster::Zeile(std::int32_t index) {
   return seiten_[zuletzt_].zeilen.at(static_cast<std::size_t>(index % kSeite));
 }
 
+Variant Positionsfenster::Feld(std::int32_t index, std::string_view name) {
+  const std::int32_t nummer = index / kSeite;
+  const std::size_t i = static_cast<std::size_t>(index % kSeite);
+  for (const Seite& s : seiten_)
+    if (s.nummer == nummer) return s.zeilen.at(i).Feld(name);
+  if (std::find(std::begin(kKurz), std::end(kKurz), name) == std::end(kKurz)) return Zeile(index).Feld(name);
+  if (kurz_.nummer != nummer) Lade(kurz_, nummer, kKurz);
+  return kurz_.zeilen.at(i).Feld(name);
+}
+
 void Positionsfenster::NachLaden(std::function<void(Satz&)> f) {
   nachLaden_ = std::move(f);
-  for (Seite& s : seiten_)
-    for (Satz& z : s.zeilen) nachLaden_(z);
+  for (Seite* s : {&seiten_[0], &seiten_[1], &kurz_})
+    for (Satz& z : s->zeilen) nachLaden_(z);
 }
 
 std::vector<Satz> Positionsfenster::Alle() {

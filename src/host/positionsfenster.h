@@ -17,6 +17,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "host/berechnung.h"
@@ -29,12 +31,21 @@ class Positionsfenster {
   static constexpr std::int32_t kSeite = 1024;  // rows per page
 
   // Reads and computes the positions of the stored document d names, calls
-  // jede for every row as it goes by, and sets d's totals rows.
+  // jede for every row as it goes by (with the fields of Rechenlauf::kFelder
+  // read, no others), and sets d's totals rows.
   Positionsfenster(Verbindung& v, Dokument& d, const std::function<void(const Satz&)>& jede);
 
   std::int32_t Anzahl() const { return static_cast<std::int32_t>(berechnet_.size()); }
   // The row at index (0 <= index < Anzahl()); valid until the next call.
   Satz& Zeile(std::int32_t index);
+  // One field of the row at index. While the row's page is not in memory, a
+  // field of kKurz comes from a page of those fields alone, which is read far
+  // faster: a walk that looks only at kinds and amounts reads no texts.
+  Variant Feld(std::int32_t index, std::string_view name);
+  static constexpr std::string_view kKurz[] = {
+      "Positionstyp", "Menge", "Einzelpreis", "Preiseinheit", "Gesamtpreis", "WelcherBetragZuAbschlag",
+      "AufAbschlagProzent", "Alternativposition", "Bedarfsposition", "FürSummenspeicher1", "HierarchieEbene",
+      "Materialpreis", "Lohnpreis", "Rabattbetrag", "KnzVbSb"};
   // Applied to every row read from now on, after its computed values, and at
   // once to the rows in memory.
   void NachLaden(std::function<void(Satz&)> f);
@@ -51,7 +62,7 @@ class Positionsfenster {
     std::int32_t nummer = -1;
     std::vector<Satz> zeilen;
   };
-  void Lade(Seite& seite, std::int32_t nummer);
+  void Lade(Seite& seite, std::int32_t nummer, std::span<const std::string_view> nur = {});
   void Bereite(Satz& zeile, std::int32_t index) const;
 
   Verbindung& v_;
@@ -60,6 +71,7 @@ class Positionsfenster {
   std::vector<Berechnet> berechnet_;
   std::vector<std::int32_t> seitenanfang_;  // stored row number of each page's first row
   Seite seiten_[2];
+  Seite kurz_;  // a page of the fields of kKurz
   int zuletzt_ = 0;  // the page used last
   std::function<void(Satz&)> nachLaden_;
 };

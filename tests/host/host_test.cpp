@@ -275,6 +275,10 @@ TEST_P(Belegdaten, OutputReadsPagesAsTheDocumentInMemory) {
                " instead of " + soll.Wert(k).ToString();
     return std::string();
   };
+  // A walk over kinds and amounts reads them from pages of those fields alone.
+  for (std::int32_t i = n - 1; i >= 0; --i)
+    for (std::string_view name : Positionsfenster::kKurz)
+      ASSERT_EQ(a.Positionsfeld(i, name), erwartet.positionen[static_cast<std::size_t>(i)].Feld(name)) << i << name;
   std::vector<std::int32_t> folge;
   for (std::int32_t i = 0; i < n; ++i) folge.push_back(i);                    // forward
   for (std::int32_t i = n - 1; i >= 0; i -= 97) folge.push_back(i);          // backward across pages
