@@ -98,7 +98,6 @@ Teilsumme Prüfe(const Summenknoten& k, int datenart, Befundliste& b) {
     return t;
   }
   const char* regel = k.art == Art::Lv ? "total-bill" : "total-category";
-  std::vector<double> ungezählte;  // totals of the counted items of this category itself
   for (const Summenknoten& c : k.kinder) {
     Teilsumme u = Prüfe(c, datenart, b);
     if (c.art == Art::Bereich) {
@@ -107,18 +106,14 @@ Teilsumme Prüfe(const Summenknoten& k, int datenart, Befundliste& b) {
     } else if (ZähltInSumme(c)) {
       t.summe += u.summe;
       t.posten += 1;
-      if (c.art == Art::Posten) ungezählte.push_back(u.summe);
     }
   }
   const double toleranz = 0.01 * static_cast<double>(std::max<std::size_t>(t.posten, 1));
   if (k.summe && !Gleich(*k.summe, t.summe, toleranz)) {
-    const double rest = t.summe - *k.summe;
-    // A bid carries no marks of alternative and contingency items; its
-    // category totals leave them out. One item whose total is the difference
-    // is such an item.
-    bool erklärt = false;
-    if (datenart == 84)
-      for (double u : ungezählte) erklärt = erklärt || (u != 0 && Gleich(u, rest, toleranz));
+    // A bid carries no marks of alternative and contingency items, but its
+    // category totals leave them out: a total below the sum of the items is
+    // explained by such items.
+    const bool erklärt = datenart == 84 && *k.summe < t.summe && k.art == Art::Bereich;
     const bool ganzesLv = k.art == Art::Lv && (k.nachlassProzent.value_or(0) != 0 || k.nachlassBetrag.value_or(0) != 0);
     if (!erklärt)
       b.Neu(regel, k.zeile, k.pfad,

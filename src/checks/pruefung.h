@@ -110,7 +110,8 @@ struct Ozgliederung {
 // The rules on totals: total-item (quantity x unit price / price unit, within
 // 0.01), total-category (the counted children, within 0.01 per item) and
 // total-bill (the same for the bill; its total after discount and gross total).
-// datenart 84: a bid carries no marks of alternative and contingency items.
+// datenart 84: a bid carries no marks of alternative and contingency items, so
+// a category total below the sum of its items is no finding.
 void PrüfeSummen(const Summenknoten& lv, int datenart, Befundliste& befunde);
 
 // Whether an item counts in the totals of its category and of the bill.

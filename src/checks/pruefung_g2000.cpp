@@ -35,7 +35,8 @@ struct Blockart {
   std::set<std::string_view> schlüssel;
 };
 
-// The blocks and keys this program reads or writes, by the block they stand in.
+// The blocks and keys this program reads or writes, by the block they stand in
+// (texts of positions and package parts are read also outside Beschreibung).
 const std::map<std::string_view, Blockart>& Blockarten() {
   static const std::map<std::string_view, Blockart> k = {
       {"", {{"gaeb"}, {}}},
@@ -60,8 +61,9 @@ const std::map<std::string_view, Blockart>& Blockarten() {
       {"position",
        {{"beschreibung", "unterbeschr", "produkt"},
         {"oz", "menge", "me", "ep", "gb", "bedarf", "zzgruppenr", "zzlfdnr", "epaufgl", "epanteil1", "epanteil2",
-         "bezuschl", "frmenge", "nachtrnr", "zeit", "leitbeschr", "artnr"}}},
-      {"unterbeschr", {{"beschreibung"}, {"ubnr", "menge", "me", "ep", "frmenge", "epaufgl"}}},
+         "bezuschl", "frmenge", "nachtrnr", "zeit", "leitbeschr", "artnr", "kurztext", "langtext", "textrtf"}}},
+      {"unterbeschr",
+       {{"beschreibung"}, {"ubnr", "menge", "me", "ep", "frmenge", "epaufgl", "kurztext", "langtext", "textrtf"}}},
       {"zuschlposition",
        {{"beschreibung"}, {"oz", "zuschlart", "zuschlag", "gbzuschl", "gb", "zzlfdnr", "nachtrnr", "bezuschl"}}},
       {"beschreibung",

@@ -240,8 +240,9 @@ class Prüfung90 {
       l_.Neu("g90-record-kind", nr_, "", "die Satzart \"" + a + "\" gibt es in einem LV nicht");
       return;
     }
+    const bool ersterKopf = a == "00" && !kopf_;
     Reihenfolge(a, z);
-    if (a == "00") {
+    if (ersterKopf) {
       b_.version = "90";
       if (auto dp = Zahl(z, 11, 12, 0)) b_.datenart = static_cast<int>(*dp);
       const std::string_view maske = Spalten(z, 63, 71);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <set>
 
 #include <nlohmann/json.hpp>
@@ -91,6 +92,38 @@ TEST_F(Validate, JedeRegelHatIhreDatei) {
   auto l = Gaeb("validate " + p_->Datei("text.x83", "Dies ist keine GAEB-Datei.\n"));
   EXPECT_EQ(l.status, 2);
   EXPECT_NE(l.err.find("keine GAEB-Datei"), std::string::npos) << l.err;
+}
+
+// The order of GAEB 90 records, each case one change of the clean file (lines numbered again).
+TEST_F(Validate, Gaeb90Satzfolge) {
+  std::vector<std::string> sätze;
+  const std::string clean = gaeb::test::LiesDatei(fs::path(GAEB_TESTDATA) / "validate" / "clean.d83");
+  for (std::size_t a = 0, e; (e = clean.find("\r\n", a)) != std::string::npos; a = e + 2) sätze.push_back(clean.substr(a, 74));
+  ASSERT_EQ(sätze.size(), 37u);
+  auto satz = [](const std::string& art) { return art + std::string(72, ' '); };
+  struct Fall {
+    std::function<void(std::vector<std::string>&)> änderung;
+    const char* regeln;
+    int status;
+  } fälle[] = {
+      {[&](auto& v) { v.insert(v.begin(), {satz("T0"), satz("T1"), satz("T9")}); }, "", 0},  // a preamble before 00
+      {[](auto& v) { std::swap(v[9], v[10]); }, "g90-record-order,total-category", 1},         // prices before the item
+      {[&](auto& v) { v.insert(v.end() - 1, satz("31")); }, "g90-record-order", 1},             // after the end record
+      {[&](auto& v) { v.insert(v.begin() + 8, satz("12")); }, "", 0},                           // a second title line
+      {[&](auto& v) { v.insert(v.begin() + 12, satz("12")); }, "g90-record-order", 1},          // a title line of an item
+      {[&](auto& v) { v.insert(v.begin() + 1, satz("T1")); }, "g90-record-order", 2},           // T1 without T0
+      {[](auto& v) { v.resize(v.size() - 2); }, "g90-record-order", 2},                         // no end record
+      {[](auto& v) { v.insert(v.begin() + 2, v[0]); }, "g90-record-order", 2},                  // a second 00
+  };
+  for (std::size_t i = 0; i < std::size(fälle); ++i) {
+    std::vector<std::string> v = sätze;
+    fälle[i].änderung(v);
+    std::string datei;
+    for (std::size_t n = 0; n < v.size(); ++n) datei += v[n] + std::string(6 - std::to_string(n + 1).size(), '0') + std::to_string(n + 1) + "\r\n";
+    auto l = Gaeb("validate --json " + p_->Datei("folge.d83", datei));
+    EXPECT_EQ(l.status, fälle[i].status) << i << l.aus;
+    EXPECT_EQ(Regeln(nlohmann::json::parse(l.aus)), fälle[i].regeln) << i << "\n" << l.aus;
+  }
 }
 
 TEST_F(Validate, BerichtAlsJsonUndAlsZeilen) {
