@@ -47,6 +47,7 @@ TEST_F(Validate, JedeRegelHatIhreDatei) {
       {"clean.x83", "", 0},
       {"clean.d83", "", 0},
       {"clean.p83", "", 0},
+      {"clean-sums.p83", "", 0},  // an area with sums, closed by the next one
       {"id-unique.x83", "id-unique", 1},
       {"total-item.x83", "total-item", 1},
       {"total-category.x83", "total-category", 1},
@@ -69,6 +70,7 @@ TEST_F(Validate, JedeRegelHatIhreDatei) {
       {"g2000-end.p83", "g2000-end", 1},
       {"g2000-totals.p83", "g2000-totals", 1},
       {"total-bill.p83", "total-bill", 1},
+      {"total-category.p83", "total-category", 1},
       {"oz-breakdown.p83", "oz-breakdown", 1},
       {"unit-width.p83", "unit-width", 1},
       {"number-width.p83", "number-width", 1},
