@@ -16,12 +16,11 @@ double Gesamt(double menge, double ep, double pe) { return Runde(menge * ep / (p
 
 }  // namespace
 
-bool ZähltInSummen(const Satz& s) {
-  int a = Art(s);
-  if (a != 40 && a != 45 && a != 70 && a != 80) return false;
-  return !s.Feld("Alternativposition").ToBool() && !s.Feld("Bedarfsposition").ToBool() &&
-         s.Feld("FürSummenspeicher1").ToBool();
+Summenanteil AnteilInSummen(const Satz& s) {
+  return gaeb::AnteilInSummen(Art(s), s.Feld("Alternativposition").ToBool(), s.Feld("WelcherBetragZuAbschlag").ToInt16());
 }
+
+bool ZähltInSummen(const Satz& s) { return AnteilInSummen(s) != Summenanteil::Keiner; }
 
 namespace {
 
@@ -90,10 +89,10 @@ void BerechneDokument(Dokument& d) {
         p.SetzeFeld("Gesamtpreis", betrag);
       }
     }
-    if (ZähltInSummen(p)) {
+    if (const Summenanteil anteil = AnteilInSummen(p); anteil != Summenanteil::Keiner) {
       double gp = D(p, "Gesamtpreis");
       bill += gp;
-      for (int l = 1; l <= 3; ++l)
+      for (int l = 1; l <= 3 && anteil == Summenanteil::BereicheUndLV; ++l)
         if (bereichZeile[l] >= 0) bereich[l] += gp;
     }
   }

@@ -5,10 +5,11 @@
 //    price unit, rounded to cents;
 //  - package head (45): unit price = sum of the totals of the parts that
 //    follow it, total = quantity x unit price / price unit;
-//  - a row counts in the sums when it is a position, package head, surcharge
-//    or discount that is neither alternative nor contingency and has the
-//    first sum store set;
-//  - lot, trade, title (20, 21, 22): total of the counted rows inside;
+//  - which rows count in which sums: core/summenregel.h (positions, package
+//    heads and surcharges unless alternative or contingency without total
+//    amount; a surcharge or discount on the whole bill only in the bill);
+//  - lot, trade, title (20, 21, 22): total of the rows inside that count in
+//    their areas;
 //  - subtotal (60): unit price = the counted amount so far of the whole bill
 //    (WelcherBetragZuAbschlag 0) or of the open area of that level (1..3);
 //    its total is 0, so that an area's sum minus the row's total is the sum;
@@ -24,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "core/summenregel.h"
 #include "host/dokument.h"
 
 namespace gaeb::host {
@@ -34,7 +36,8 @@ bool BerechnePosition(Dokument& d, std::size_t index);
 // Computes the whole document.
 void BerechneDokument(Dokument& d);
 
-// True when the row counts in the sums of its areas and of the bill.
+// Where the row's total counts (core/summenregel.h); ZähltInSummen: anywhere.
+Summenanteil AnteilInSummen(const Satz& position);
 bool ZähltInSummen(const Satz& position);
 
 // Prices of a bill as the host keeps them.
