@@ -96,9 +96,14 @@ if [ -n "${HELP2MAN:-}" ]; then
 .TP
 .B GAEB_DB
 The database when --db is not given (default: sqlite:gaeb.db in the current folder).
+.TP
+.B GAEB_XSD
+The folder of the GAEB DA XML schema files that gaeb validate checks a file against when --schemas is
+not given.
 [EXIT STATUS]
 0 when the work was done; 1 when the component refused it (its messages are printed on standard
-error, one a line); 2 for a usage error.
+error, one a line); 2 for a usage error. gaeb validate: 0 without findings, 1 with findings, 2 when
+the file cannot be read; gaeb diff: 1 when the bills differ.
 [FILES]
 .TP
 .I gtcConverterV31.so

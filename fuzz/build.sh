@@ -28,3 +28,8 @@ for ziel in leser_xml leser_2000 leser_90; do
   $cxx $flags $quellen $leser "$root/fuzz/fuzz_$ziel.cpp" $(xml2-config --libs) -o "$out/fuzz_$ziel"
   echo "$out/fuzz_$ziel"
 done
+# The validate passes of GAEB 90 and GAEB 2000 with their rules on totals.
+pruefung="$root/src/checks/pruefung_g90.cpp $root/src/checks/pruefung_g2000.cpp $root/src/checks/pruefung_summen.cpp"
+# shellcheck disable=SC2086
+$cxx $flags $quellen $leser $pruefung "$root/fuzz/fuzz_pruefung.cpp" $(xml2-config --libs) -o "$out/fuzz_pruefung"
+echo "$out/fuzz_pruefung"

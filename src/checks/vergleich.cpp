@@ -68,8 +68,10 @@ std::string Art(const Satz& s) {
   const std::int32_t typ = Typ(s);
   if (typ == 45) return "Paket";
   if (typ == 47) return "Paketteil";
-  if (s.Feld("Alternativposition").ToBool()) return "Wahlposition";
-  if (s.Feld("Bedarfsposition").ToBool()) return "Bedarfsposition";
+  // A contingency item without total amount carries both flags; it is no alternative.
+  const bool alternativ = s.Feld("Alternativposition").ToBool();
+  if (s.Feld("Bedarfsposition").ToBool()) return alternativ ? "Bedarfsposition ohne GB" : "Bedarfsposition";
+  if (alternativ) return "Wahlposition";
   return "Position";
 }
 

@@ -99,6 +99,9 @@ void RegistrierePrüfbefehle(CLI::App& app, int& exitcode);
 // printed on standard error) when it cannot be read.
 std::unique_ptr<checks::Belegdatei> LiesBelegdatei(const std::string& pfad);
 
+// validate: a GAEB file checked against the rules of its format.
+void RegistriereValidierung(CLI::App& app, int& exitcode);
+
 // view: the HTML page of a bill.
 void RegistriereAnsicht(CLI::App& app, Programm& programm, int& exitcode);
 

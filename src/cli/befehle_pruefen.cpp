@@ -37,7 +37,7 @@ Kennzahlen Zähle(const host::Dokument& d) {
     ++k.positionen;
     if (typ == 45) ++k.pakete;
     if (s.Feld("Bedarfsposition").ToBool()) ++k.bedarf;
-    if (s.Feld("Alternativposition").ToBool()) ++k.wahl;
+    if (s.Feld("Alternativposition").ToBool() && !s.Feld("Bedarfsposition").ToBool()) ++k.wahl;
     if (s.Feld("Pauschalpreis").ToBool()) ++k.pauschal;
   }
   for (const host::Satz& s : d.schlusszeilen)

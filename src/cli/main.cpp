@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
   RegistriereDemo(app, programm, optionen, exitcode);
   RegistriereText(app, exitcode);
   RegistrierePrüfbefehle(app, exitcode);
+  RegistriereValidierung(app, exitcode);
   RegistriereKonvertierung(app, exitcode);
   RegistriereAnsicht(app, programm, exitcode);
 

@@ -17,12 +17,11 @@ double Gesamt(double menge, double ep, double pe) { return Runde(menge * ep / (p
 
 }  // namespace
 
-bool ZähltInSummen(const Satz& s) {
-  int a = Art(s);
-  if (a != 40 && a != 45 && a != 70 && a != 80) return false;
-  return !s.Feld("Alternativposition").ToBool() && !s.Feld("Bedarfsposition").ToBool() &&
-         s.Feld("FürSummenspeicher1").ToBool();
+Summenanteil AnteilInSummen(const Satz& s) {
+  return gaeb::AnteilInSummen(Art(s), s.Feld("Alternativposition").ToBool(), s.Feld("WelcherBetragZuAbschlag").ToInt16());
 }
+
+bool ZähltInSummen(const Satz& s) { return AnteilInSummen(s) != Summenanteil::Keiner; }
 
 namespace {
 
@@ -61,9 +60,10 @@ void Rechenlauf::SchließeAb(int level) {
   }
 }
 
-void Rechenlauf::Zähle(double gp) {
+void Rechenlauf::Zähle(double gp, Summenanteil anteil) {
+  if (anteil == Summenanteil::Keiner) return;
   bill_ += gp;
-  for (int l = 1; l <= 3; ++l)
+  for (int l = 1; l <= 3 && anteil == Summenanteil::BereicheUndLV; ++l)
     if (bereichZeile_[l] >= 0) bereich_[l] += gp;
 }
 
@@ -73,7 +73,7 @@ void Rechenlauf::SchließePaket() {
   const double gp = Gesamt(paketMenge_, ep, paketPE_);
   setze_(static_cast<std::size_t>(paketZeile_), Rechenfeld::Einzelpreis, ep);
   setze_(static_cast<std::size_t>(paketZeile_), Rechenfeld::Gesamtpreis, gp);
-  if (paketZählt_) Zähle(gp);
+  Zähle(gp, paketAnteil_);
   paketZeile_ = -1;
 }
 
@@ -94,7 +94,7 @@ void Rechenlauf::Zeile(std::size_t index, const Satz& p) {
     const double gp = Gesamt(D(p, "Menge"), D(p, "Einzelpreis"), D(p, "Preiseinheit"));
     setze_(index, Rechenfeld::Gesamtpreis, gp);
     if (art == 47 && paketZeile_ >= 0) paketEP_ += gp;
-    if (ZähltInSummen(p)) Zähle(gp);
+    Zähle(gp, AnteilInSummen(p));
     return;
   }
   if (art == 45) {
@@ -102,7 +102,7 @@ void Rechenlauf::Zeile(std::size_t index, const Satz& p) {
     paketEP_ = 0.0;
     paketMenge_ = D(p, "Menge");
     paketPE_ = D(p, "Preiseinheit");
-    paketZählt_ = ZähltInSummen(p);
+    paketAnteil_ = AnteilInSummen(p);
     return;
   }
   if (art == 60 || art == 70 || art == 80) {
@@ -121,10 +121,10 @@ void Rechenlauf::Zeile(std::size_t index, const Satz& p) {
     if (!fest) setze_(index, Rechenfeld::Einzelpreis, Runde(basis, 2));
     if (art == 80 && betrag > 0) betrag = -betrag;
     setze_(index, Rechenfeld::Gesamtpreis, betrag);
-    if (ZähltInSummen(p)) Zähle(betrag);
+    Zähle(betrag, AnteilInSummen(p));
     return;
   }
-  if (ZähltInSummen(p)) Zähle(D(p, "Gesamtpreis"));
+  Zähle(D(p, "Gesamtpreis"), AnteilInSummen(p));
 }
 
 double Rechenlauf::Ende() {

@@ -5,10 +5,11 @@
 //    price unit, rounded to cents;
 //  - package head (45): unit price = sum of the totals of the parts that
 //    follow it, total = quantity x unit price / price unit;
-//  - a row counts in the sums when it is a position, package head, surcharge
-//    or discount that is neither alternative nor contingency and has the
-//    first sum store set;
-//  - lot, trade, title (20, 21, 22): total of the counted rows inside;
+//  - which rows count in which sums: core/summenregel.h (positions, package
+//    heads and surcharges unless alternative or contingency without total
+//    amount; a surcharge or discount on the whole bill only in the bill);
+//  - lot, trade, title (20, 21, 22): total of the rows inside that count in
+//    their areas;
 //  - subtotal (60): unit price = the counted amount so far of the whole bill
 //    (WelcherBetragZuAbschlag 0) or of the open area of that level (1..3);
 //    its total is 0, so that an area's sum minus the row's total is the sum;
@@ -26,6 +27,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/summenregel.h"
 #include "host/dokument.h"
 
 namespace gaeb::host {
@@ -54,7 +56,7 @@ class Rechenlauf {
   // for output is computed from rows that hold only these.
   static constexpr std::string_view kFelder[] = {
       "Positionstyp", "Menge", "Einzelpreis", "Preiseinheit", "Gesamtpreis", "WelcherBetragZuAbschlag",
-      "AufAbschlagProzent", "Alternativposition", "Bedarfsposition", "FürSummenspeicher1"};
+      "AufAbschlagProzent", "Alternativposition"};
   explicit Rechenlauf(Setzer setze);
   void Zeile(std::size_t index, const Satz& position);
   // Closes the open areas; the counted amount of the whole bill.
@@ -63,7 +65,7 @@ class Rechenlauf {
  private:
   void SchließeAb(int level);
   void SchließePaket();
-  void Zähle(double gesamtpreis);
+  void Zähle(double gesamtpreis, Summenanteil anteil);
 
   Setzer setze_;
   double bill_ = 0.0;
@@ -72,14 +74,15 @@ class Rechenlauf {
   int ebene_ = 0;                     // level of the innermost open area
   long paketZeile_ = -1;              // the package head whose parts are being read
   double paketEP_ = 0.0, paketMenge_ = 0.0, paketPE_ = 0.0;
-  bool paketZählt_ = false;
+  Summenanteil paketAnteil_ = Summenanteil::Keiner;
 };
 
 // Sets the totals rows (kind 90) of the closing rows from the bill's counted
 // amount and the header's VAT rate; adds one when there is none.
 void SetzeSchlusszeilen(Dokument& d, double bill);
 
-// True when the row counts in the sums of its areas and of the bill.
+// Where the row's total counts (core/summenregel.h); ZähltInSummen: anywhere.
+Summenanteil AnteilInSummen(const Satz& position);
 bool ZähltInSummen(const Satz& position);
 
 // Prices of a bill as the host keeps them.

@@ -338,7 +338,10 @@ class Leser90 {
         double p = Zahl(57, 61, 2, 56);
         if (p < 0) Setze(z, "Positionstyp", Variant(static_cast<std::int16_t>(80)));
         Setze(z, "AufAbschlagProzent", Variant(p < 0 ? -p : p));
-        Setze(z, "Einzelpreis", Variant(Zahl(63, 74, 2, 62)));
+        const double basis = Zahl(63, 74, 2, 62);
+        Setze(z, "Einzelpreis", Variant(basis));
+        // Its amount, which the totals of the file hold and GanzesLv reckons with.
+        Setze(z, "Gesamtpreis", Variant(std::round(basis * p) / 100));
       } else {
         const double ep = Zahl(13, 22, 2, 12), gp = Zahl(25, 36, 2, 24);
         Setze(z, "Einzelpreis", Variant(ep));
@@ -379,12 +382,26 @@ class Leser90 {
         lv_.Ungezählte(bieterPosten_, Zahl(13, 24, 2, 12));
         bieterPosten_.clear();
       }
-      if (!vorher31 && art == "32" && datenart_ != 84) {
-        int tiefe = 0;
-        Ordnungszahl(Feld(3, 11), &tiefe);
+      // A sum record without its heading 31 (a lot's 33 has none) that carries a
+      // factor is a surcharge or discount on that area: 1.100000 is 10 percent
+      // on the sum the record holds.
+      const bool los = art == "33";
+      const std::size_t faktor = los ? 17 : 25;
+      const bool zuschlag = Roh(faktor, faktor + 6).find_first_not_of(' ') != std::string::npos;
+      if ((los ? zuschlag : !vorher31) && datenart_ != 84) {
+        int tiefe = 1;
+        if (!los) Ordnungszahl(Feld(3, 11), &tiefe);
         if (tiefe > 0) {
           Importzeile& z = lv_.Summe(tiefe);
           Setze(z, "Positionsnummer", Variant(std::string()));
+          if (zuschlag) {
+            const double p = std::round((Zahl(faktor, faktor + 6, 6) - 1) * 10000) / 100;
+            const double summe = los ? Zahl(5, 16, 2) : Zahl(13, 24, 2, 12);
+            Setze(z, "Positionstyp", Variant(static_cast<std::int16_t>(p < 0 ? 80 : 70)));
+            Setze(z, "Kurztext1", Variant(std::string(p < 0 ? "Nachlass" : "Zuschlag")));
+            Setze(z, "AufAbschlagProzent", Variant(std::fabs(p)));
+            Setze(z, "Gesamtpreis", Variant(std::round(summe * p) / 100));
+          }
         }
       }
     } else if (art == "99") {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "base/text.h"
+#include "core/summenregel.h"
 
 namespace gaeb::readers {
 
@@ -24,6 +25,8 @@ Importzeile& Lvsammler::Bereich(int tiefe, const std::string& oz) {
 
 Importzeile& Lvsammler::Summe(int tiefe) {
   Importzeile& z = Neu(60);
+  // An area's sub-kind (not 0, the whole bill's) until Fertig settles its level.
+  Setze(z, "WelcherBetragZuAbschlag", Variant(static_cast<std::int16_t>(tiefe)));
   summen_.push_back({zeilen_.size() - 1, tiefe});
   return z;
 }
@@ -40,12 +43,9 @@ Importzeile& Lvsammler::Schluss() {
 
 bool Lvsammler::Gezählt(const Importzeile& z) {
   const std::int32_t typ = Wert(z, "Positionstyp").ToInt32();
-  if (typ == 40 && Wert(z, "HierarchieEbene").ToInt32() != 4) return false;
-  if (typ != 40 && typ != 45 && typ != 70 && typ != 80) return false;
-  if ((typ == 70 || typ == 80) && Wert(z, "WelcherBetragZuAbschlag").ToInt32() == 0) return false;
-  const Variant summe1 = Wert(z, "FürSummenspeicher1");
-  return !Wert(z, "Alternativposition").ToBool() && !Wert(z, "Bedarfsposition").ToBool() &&
-         (summe1.IstLeer() || summe1.ToBool());
+  if (typ == 40 && Wert(z, "HierarchieEbene").ToInt32() != 4) return false;  // an area, before Fertig
+  return AnteilInSummen(typ, Wert(z, "Alternativposition").ToBool(), Wert(z, "WelcherBetragZuAbschlag").ToInt32()) ==
+         Summenanteil::BereicheUndLV;
 }
 
 double Lvsammler::GezählteSumme() const {
@@ -63,7 +63,9 @@ void Lvsammler::Ungezählte(const std::vector<std::size_t>& zeilen, double summe
   if (über < 0.005) return;
   for (std::size_t i : zeilen) {
     if (Gezählt(zeilen_[i]) && std::fabs(Wert(zeilen_[i], "Gesamtpreis").ToDouble() - über) < 0.005) {
+      // Contingency without total amount: counted in no total, as it was not.
       Setze(zeilen_[i], "Bedarfsposition", Variant(true));
+      Setze(zeilen_[i], "Alternativposition", Variant(true));
       return;
     }
   }

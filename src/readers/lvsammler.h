@@ -35,7 +35,8 @@ class Lvsammler {
 
   // An area row at depth tiefe (1 = outermost); its level is settled by Fertig.
   Importzeile& Bereich(int tiefe, const std::string& oz);
-  // A sum row (60) of the area at depth tiefe: its WelcherBetragZuAbschlag
+  // A sum row (60) of the area at depth tiefe, or a surcharge or discount on
+  // it when the reader makes it one (70, 80): its WelcherBetragZuAbschlag
   // becomes that area's level.
   Importzeile& Summe(int tiefe);
   // Any other row in file order.
@@ -56,16 +57,18 @@ class Lvsammler {
   // it comes back as a row of its own, as a percentage when one of two
   // decimals gives the amount, else as the amount. Both rows follow the body.
   void GanzesLv(double nachlass, double summe, bool summeBekannt);
-  // The total the host gives the rows so far: positions, package heads and
-  // item surcharges that are neither alternative nor need items and count
-  // for the sums.
+  // The total the host gives the rows so far: the rows that count in their
+  // areas by the host's rule (core/summenregel.h), before the surcharges on
+  // the whole bill that GanzesLv adds.
   double GezählteSumme() const;
-  // A row's total is counted (see GezählteSumme).
+  // A row's total counts in its areas and in the bill (see GezählteSumme).
   static bool Gezählt(const Importzeile& z);
 
   // A bid carries no marks of alternative and need items, but its area
-  // totals leave them out: of the rows (an area's items), one whose total is
-  // just what the counted ones have over the area's summe becomes a need item.
+  // totals leave out alternatives and contingency items without total
+  // amount: of the rows (an area's items), one whose total is just what the
+  // counted ones have over the area's summe becomes a contingency item
+  // without total amount (Bedarfsposition and Alternativposition).
   void Ungezählte(const std::vector<std::size_t>& zeilen, double summe);
 
   // Header, body, closing remarks, end row; a row whose Positionstyp a

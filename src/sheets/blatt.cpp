@@ -81,9 +81,6 @@ std::string Kennzeichen(const host::Satz& p) {
   if (p.Feld("Alternativposition").ToBool()) dazu("Alternativ");
   if (p.Feld("Bedarfsposition").ToBool()) dazu("Bedarf");
   if (p.Feld("Pauschalpreis").ToBool()) dazu("Pauschal");
-  if ((art == 40 || art == 45) && !host::ZähltInSummen(p) && !p.Feld("Alternativposition").ToBool() &&
-      !p.Feld("Bedarfsposition").ToBool())
-    dazu("ohne Summe");
   return k;
 }
 
@@ -154,10 +151,10 @@ std::string Blattinhalt::Z(int spalte, std::size_t i) const {
   return Spaltenname(spalte) + std::to_string(kErstePosition + i + 1);
 }
 
-std::string Blattinhalt::Summe(std::size_t von, std::size_t bis) const {
+std::string Blattinhalt::Summe(std::size_t von, std::size_t bis, bool nurBereiche) const {
   const std::string a = std::to_string(kErstePosition + von + 1), b = std::to_string(kErstePosition + bis);
   const std::string z = Spaltenname(spalten_.zählt), g = Spaltenname(spalten_.gp);
-  return "SUMIF(" + z + a + ":" + z + b + ",1," + g + a + ":" + g + b + ")";
+  return "SUMIF(" + z + a + ":" + z + b + (nurBereiche ? ",1," : ",\">0\",") + g + a + ":" + g + b + ")";
 }
 
 void Blattinhalt::Zeile(std::size_t z, Blattzeile& zellen) const {
@@ -182,7 +179,7 @@ void Blattinhalt::Zeile(std::size_t z, Blattzeile& zellen) const {
     const std::string g = Spaltenname(spalten_.gp), zn = std::to_string(z + 1 - n);
     if (n == 0) {
       at(Spalten::kKurztext) = Text("Summe netto", true);
-      at(spalten_.gp) = Formel("ROUND(" + (positionen_ ? Summe(0, positionen_) : "0") + ",2)", netto, true);
+      at(spalten_.gp) = Formel("ROUND(" + (positionen_ ? Summe(0, positionen_, false) : "0") + ",2)", netto, true);
     } else if (n == 1) {
       at(Spalten::kKurztext) = Text("Umsatzsteuer " + ZahlText(ust) + " %");
       at(spalten_.gp) = Formel("ROUND(" + g + zn + "*" + ZahlText(ust, {".", ""}) + "/100,2)", steuer);
@@ -206,7 +203,8 @@ void Blattinhalt::Position(std::size_t i, Blattzeile& zellen) const {
       Text(text::EineZeile(art == 50 ? ErsteZeile(p.Feld("Langtext").ToString()) : p.Feld("Kurztext1").ToString()),
            fett);
   at(Spalten::kArt) = Text(Kennzeichen(p), fett);
-  at(s.zählt) = Zahl(host::ZähltInSummen(p) ? 1 : 0);
+  const Summenanteil anteil = host::AnteilInSummen(p);
+  at(s.zählt) = Zahl(anteil == Summenanteil::BereicheUndLV ? 1 : anteil == Summenanteil::NurLV ? 2 : 0);
   const double ep = p.Feld("Einzelpreis").ToDouble(), gp = p.Feld("Gesamtpreis").ToDouble();
 
   if (art == 40 || art == 45 || art == 47) {
@@ -229,11 +227,13 @@ void Blattinhalt::Position(std::size_t i, Blattzeile& zellen) const {
     at(s.gp) = Formel("ROUND(" + Z(Spalten::kMenge, i) + "*" + Z(s.ep, i) + "/" + Z(Spalten::kPE, i) + ",2)", gp);
   } else if (Strukturebene(art) > 0) {
     const std::size_t ende = bereichsende_[i];
-    at(s.gp) = ende > i + 1 ? Formel("ROUND(" + Summe(i + 1, ende) + ",2)", gp, true) : Zahl(0, Zelle::Format::Betrag, true);
+    at(s.gp) = ende > i + 1 ? Formel("ROUND(" + Summe(i + 1, ende, true) + ",2)", gp, true)
+                            : Zahl(0, Zelle::Format::Betrag, true);
   } else if (IstSummenzeile(art)) {
     const long basis = basis_[i];
+    const int bezug = p.Feld("WelcherBetragZuAbschlag").ToInt16();
     const std::string betrag = basis >= 0 && static_cast<std::size_t>(basis) < i
-                                   ? Summe(static_cast<std::size_t>(basis), i)
+                                   ? Summe(static_cast<std::size_t>(basis), i, bezug >= 1 && bezug <= 3)
                                    : std::string("0");
     if (art == 60) {
       // A subtotal shows the amount so far (the host keeps it as its unit price).

@@ -72,7 +72,9 @@ class Blattinhalt {
  private:
   void Position(std::size_t i, Blattzeile& zellen) const;
   std::string Z(int spalte, std::size_t i) const;  // cell of position i, "K12"
-  std::string Summe(std::size_t von, std::size_t bis) const;  // counted totals of positions [von, bis)
+  // Totals of positions [von, bis) that count in their areas (nurBereiche) or
+  // in the bill (the "in Summe" column: 1 areas and bill, 2 bill only).
+  std::string Summe(std::size_t von, std::size_t bis, bool nurBereiche) const;
 
   const host::Dokument& d_;
   Spalten spalten_;

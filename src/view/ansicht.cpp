@@ -2,6 +2,7 @@
 
 #include "base/text.h"
 #include "base/zahlformat.h"
+#include "host/berechnung.h"
 #include "view/langtext.h"
 
 namespace gaeb::view {
@@ -152,11 +153,13 @@ class Seite {
       std::string lang = Lang(s, lücke);
       std::string marken;
       if (typ == 45) marken += Marke("Paket");
-      if (s.Feld("Bedarfsposition").ToBool()) marken += Marke("Bedarfsposition");
-      if (s.Feld("Alternativposition").ToBool()) marken += Marke("Wahlposition");
+      // A contingency item without total amount is marked as both; it is no alternative.
+      const bool bedarf = s.Feld("Bedarfsposition").ToBool(), alternativ = s.Feld("Alternativposition").ToBool();
+      if (bedarf) marken += Marke(alternativ ? "Bedarfsposition ohne GB" : "Bedarfsposition");
+      if (alternativ && !bedarf) marken += Marke("Wahlposition");
       if (s.Feld("Pauschalpreis").ToBool()) marken += Marke("Pauschal");
       if (lücke) marken += Marke("Bieterlücke");
-      const bool ohneSumme = s.Feld("Bedarfsposition").ToBool() || s.Feld("Alternativposition").ToBool();
+      const bool ohneSumme = !host::ZähltInSummen(s);
       out_ += "<tr class=\"posten\" data-oz=\"" + oz + "\"><td class=\"oz\">" + oz + "</td><td><span class=\"kurz\">" +
               Html(Feld(s, "Kurztext1")) + "</span>" + marken + "</td><td class=\"zahl\">" + Menge(Zahl(s, "Menge")) +
               "</td><td>" + Html(Feld(s, "Mengeneinheit")) + "</td><td class=\"zahl\">" + Betrag(Zahl(s, "Einzelpreis")) +

@@ -104,7 +104,7 @@ TEST_F(Dateibefehle, InfoNennetKennzahlen) {
   EXPECT_NE(l.aus.find("\"format\": \"GAEB 90\",\n  \"version\": \"90\",\n  \"datenart\": 83,\n"), std::string::npos)
       << l.aus;
   EXPECT_NE(l.aus.find("\"bereiche\": 5,\n  \"positionen\": 7,\n  \"bedarfspositionen\": 1,\n  \"wahlpositionen\": 0,\n"
-                       "  \"pauschalpositionen\": 1,\n  \"pakete\": 1,\n  \"gesamtbetrag\": 61301.48,\n  \"waehrung\": \"EUR\""),
+                       "  \"pauschalpositionen\": 1,\n  \"pakete\": 1,\n  \"gesamtbetrag\": 62623.83,\n  \"waehrung\": \"EUR\""),
             std::string::npos)
       << l.aus;
   l = Gaeb("info " + Pfad("schulzentrum-lose.p83"));

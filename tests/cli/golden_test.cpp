@@ -4,9 +4,12 @@
 // Today's date and clock times (HH:MM, HH:MM:SS) are masked, so the values hold on any day.
 // Each line of tests/data/golden/exporte.txt holds one export: its name (bill,
 // format, data type, options), the answer, the SHA-256 of the file and of the
-// messages shown ("-" for none). scripts/golden.sh writes the file anew.
+// messages shown ("-" for none). scripts/golden.sh writes the file anew; with
+// GAEB_GOLDEN_DATEIEN set to a folder the masked files are kept there by name,
+// so that two versions of the exports can be compared with diff.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -108,7 +111,15 @@ TEST_P(Goldbytes, ExportBytesAsRecorded) {
     ::testing::internal::CaptureStderr();
     bool ok = Exportiere(programm, format, 1, e.belegnummer, ziel.string(), e.datenphase, Optionssatz(e.optionen));
     const std::string meldungen = ::testing::internal::GetCapturedStderr();
-    if (fs::exists(ziel)) std::ofstream(hashes / (stamm + "d")) << Maskiert(test::LiesDatei(ziel), ordner.string());
+    if (fs::exists(ziel)) {
+      const std::string inhalt = Maskiert(test::LiesDatei(ziel), ordner.string());
+      std::ofstream(hashes / (stamm + "d")) << inhalt;
+      if (const char* behalten = std::getenv("GAEB_GOLDEN_DATEIEN")) {
+        std::string name = e.name;
+        std::replace(name.begin(), name.end(), '/', '_');
+        std::ofstream(fs::path(behalten) / name) << inhalt;
+      }
+    }
     if (!meldungen.empty()) std::ofstream(hashes / (stamm + "m")) << Maskiert(meldungen, ordner.string());
     antwort[e.name] = stamm + (ok ? " True" : " False");
   }

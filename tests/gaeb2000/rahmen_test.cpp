@@ -102,14 +102,15 @@ TEST_F(Rahmen, FinishingPassFillsTheTotalsOnlyInsideLVInfo) {
             (Z{L(15, "## LV mit Preise(Gesamtsumme LV)"), L(15, "[Summe]350,00[end]"), L(15, "[NachlassProz]10,00[end]"),
                L(15, "[NachlassAbs]0,00[end]"), L(15, "[SummeNachNL]315,00[end]"), L(15, "[SummePsch]0,00[end]"),
                L(15, "[UST]19,00[end]"), L(15, "[SummeBrutto]374,85[end]"), L(14, "#end[LVInfo]")}));
-  // The area sums of the subtotal stand outside LVInfo and keep their values;
+  // The area sums of the subtotal stand outside LVInfo, without the discount on
+  // the whole bill (350);
   // without prices the totals are zero and no area sums are written; data
   // phase 84 (the bid) forces prices.
   const Datei ohne = Export2000(*k, 1), angebot = Export2000(*k, 1, {}, 84);
   const std::tuple<const Datei&, std::size_t, const char*, long> fälle[] = {
-      {r, 16, "[Summe]0,00[end]", 1}, {r, 16, "[Summe]350,00[end]", 1}, {r, 16, "[SummeNachNL]315,00[end]", 2},
+      {r, 16, "[Summe]0,00[end]", 1}, {r, 16, "[Summe]350,00[end]", 1}, {r, 16, "[SummeNachNL]350,00[end]", 2},
       {ohne, 15, "[Summe]0,00[end]", 1}, {ohne, 15, "[UST]00,00[end]", 1}, {ohne, 15, "[SummeBrutto]0,00[end]", 1},
-      {ohne, 16, "[SummeNachNL]315,00[end]", 0}, {angebot, 11, "[DP]84[end]", 1},
+      {ohne, 16, "[SummeNachNL]350,00[end]", 0}, {angebot, 11, "[DP]84[end]", 1},
       {angebot, 15, "[SummeBrutto]374,85[end]", 1}};
   for (const auto& [d, n, zeile, anzahl] : fälle) EXPECT_EQ(Anzahl(d.zeilen, L(n, zeile)), anzahl) << zeile;
   EXPECT_TRUE(ohne.ergebnis && angebot.ergebnis);

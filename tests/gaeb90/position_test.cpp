@@ -61,8 +61,9 @@ TEST_F(Position90, Records21To24CarryFlagsQuantitiesPricesAndParts) {
       {"23", 1, 12, 55, " 0000000420 -000000001470" + Leer(19)},
       {"23", 3, 37, 48, " 00000004000"},  // quantity left to the bidder follows the total
       {"23", 4, 12, 36, " 0000001000  000000001000"},  // package head: 2 x 3.00 + 1 x 4.00
-      // surcharge of 10 percent on 135.00; discount of 3 percent on 148.50
-      {"23", 5, 1, 74, "23010060   " + Leer(44) + " 01000 000000013500"}, {"23", 6, 56, 74, "-00300 000000014850"},
+      // surcharge of 10 percent on 145.00 (the contingency item with total amount counts); discount of
+      // 3 percent on 159.50
+      {"23", 5, 1, 74, "23010060   " + Leer(44) + " 01000 000000014500"}, {"23", 6, 56, 74, "-00300 000000015950"},
       {"23", 7, 12, 36, "-0000000420 -000000000420"},  // negative unit price
       {"24", 0, 1, 74, "2401 00000002500kg  " + Leer(54)}, {"24", 1, 1, 74, "2402 00000000750St   X" + Leer(52)},
   });

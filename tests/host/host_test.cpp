@@ -154,14 +154,15 @@ TEST(Berechnung, PositionsPackagesAreasSumsAndTotals) {
     return [&z](std::size_t i, const std::string& n) { return z.at(i).Feld(n).ToString(); };
   };
   test::PrüfeFelder(text(d.positionen), {
-      {0, "Gesamtpreis=47,82 | HierarchieEbene=2"}, {1, "Gesamtpreis=47,82"},  // title: 48.02 + 4.80 - 5.00
+      // trade and title: their rows; the surcharge and discount on the whole bill count in the bill only
+      {0, "Gesamtpreis=48,02 | HierarchieEbene=2"}, {1, "Gesamtpreis=48,02"},
       {2, "Gesamtpreis=3,02 | HierarchieEbene=4"},
       {3, "Einzelpreis=12,5 | Gesamtpreis=25"}, {6, "Gesamtpreis=1000"}, {7, "Gesamtpreis=20"},
       {8, "Einzelpreis=48,02 | Gesamtpreis=0"},  // 3.02 + 25 + 20
       {9, "Gesamtpreis=4,8"},                    // 10 % of 48.02, rounded
       {10, "Gesamtpreis=-5"}});
   ASSERT_EQ(d.schlusszeilen.size(), 1u);  // a totals row was added
-  test::PrüfeFelder(text(d.schlusszeilen), {{0, "Summe=47,82 | USTBetrag=9,09 | SummeBrutto=56,91"}});
+  test::PrüfeFelder(text(d.schlusszeilen), {{0, "Summe=47,82 | USTBetrag=9,09 | SummeBrutto=56,91"}});  // 48.02 + 4.80 - 5.00
   BerechneDokument(d);
   EXPECT_EQ(d.schlusszeilen.size(), 1u);          // and only once
 }

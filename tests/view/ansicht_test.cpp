@@ -63,8 +63,8 @@ TEST_F(Ansicht, DemoLvImBrowserUndImDruck) {
   EXPECT_TRUE(std::regex_search(dom, std::regex("data-oz=\"01\">\\s*<summary>[^]*?data-oz=\"01.01\">[^]*?"
                                                 "data-oz=\"01.01.0010\"[^]*?</details>\\s*<details class=\"bereich\" "
                                                 "data-oz=\"01.02\">")));
-  EXPECT_NE(dom.find("<span class=\"betrag\">18.052,00</span>"), std::string::npos);
-  EXPECT_NE(dom.find("id=\"gesamtbetrag\">61.301,48 EUR</td>"), std::string::npos);
+  EXPECT_NE(dom.find("<span class=\"betrag\">19.382,00</span>"), std::string::npos);
+  EXPECT_NE(dom.find("id=\"gesamtbetrag\">62.623,83 EUR</td>"), std::string::npos);
   EXPECT_NE(dom.find("Bedarfsposition</span>"), std::string::npos);
   // The print unfolds every category: each item with its amounts on an A4 page.
   auto [text, info] = Druck(seite);
@@ -72,7 +72,7 @@ TEST_F(Ansicht, DemoLvImBrowserUndImDruck) {
   for (const char* zeile : {"01.01.0010 +Oberboden abtragen und seitlich +450,000 m2 +4,80 +2.160,00",
                             "02.01.0020 +Streifenfundamente, komplett +1,000 Psch +14.876,00 +14.876,00\n +Paket +Pauschal",
                             "Fundamentschalung +96,000 m2 +38,50 +3.696,00", "01.01.0030 +Offene Wasserhaltung Bedarfsposition",
-                            "Gesamtbetrag netto +61.301,48 EUR", "Gesamtbetrag brutto +72.948,76 EUR"})
+                            "Gesamtbetrag netto +62.623,83 EUR", "Gesamtbetrag brutto +74.522,36 EUR"})
     EXPECT_TRUE(std::regex_search(text, std::regex(zeile))) << zeile << "\n" << text;
 }
 
