@@ -38,7 +38,10 @@ for n in $sizes; do
   exp=(--db "$db" export --type 1 --number "$n" --dp 83 --prices)
   miss "export xml $n" "$gaeb" "${exp[@]}" --format xml --out "lv$n.x83"
   miss "export 2000 $n" "$gaeb" "${exp[@]}" --format 2000 --out "lv$n.p83"
-  miss "export 90 $n" "$gaeb" "${exp[@]}" --format 90 --out "lv$n.d83"
+  # GAEB 90 counts the positions in five digits: a bill of 100,000 or more is refused.
+  if [ "$n" -lt 100000 ]; then
+    miss "export 90 $n" "$gaeb" "${exp[@]}" --format 90 --out "lv$n.d83"
+  fi
   miss "show $n" "$gaeb" --db "$db" show --type 1 --number "$n"
   # The import into a database of its own, each run a new document.
   imp=imp$n.db
