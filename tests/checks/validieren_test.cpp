@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <regex>
 #include <set>
 
 #include <nlohmann/json.hpp>
@@ -81,7 +82,11 @@ TEST_F(Validate, JedeRegelHatIhreDatei) {
       {"not-well-formed.x83", "", 2},
       {"doctype.x83", "", 2},
   };
+  const std::string hilfe = Gaeb("validate --help").aus;
   for (const Fall& f : fälle) {
+    // The help names every rule.
+    for (std::string_view r = f.regeln; !r.empty(); r.remove_prefix(r.find(',') == r.npos ? r.size() : r.find(',') + 1))
+      EXPECT_TRUE(std::regex_search(hilfe, std::regex("\\s" + std::string(r.substr(0, r.find(','))) + "[,;.]"))) << r;
     auto l = Gaeb("validate --json " + Daten(f.datei));
     EXPECT_EQ(l.status, f.status) << f.datei << "\n" << l.aus << l.err;
     nlohmann::json j = nlohmann::json::parse(l.aus, nullptr, false);
