@@ -36,7 +36,10 @@ void RegistriereValidierung(CLI::App& app, int& exitcode) {
   cmd->add_option("--schemas", schemas, "Folder of the GAEB DA XML schema files (default: $GAEB_XSD)");
   cmd->footer(
       "One line per finding: FILE:LINE: rule: message [XML path], then a summary. Notes (\"(Hinweis)\") do not\n"
-      "count as findings. The rules are listed in docs/cli.md. The schema of a GAEB DA XML file is chosen by its\n"
+      "count as findings. Rules (docs/cli.md says what each checks): xml-schema, id-unique, total-item,\n"
+      "total-category, total-bill, oz-breakdown, unit-width, number-width; g90-line-length, g90-crlf,\n"
+      "g90-record-kind, g90-record-order, g90-line-number, g90-codepage, g90-totals; g2000-nesting, g2000-key,\n"
+      "g2000-end, g2000-line, g2000-totals. The schema of a GAEB DA XML file is chosen by its\n"
       "version and data type (GAEB_DA_XML_84_3.1_*.xsd, else GAEB_DA_XML_3.1_*.xsd) in --schemas or $GAEB_XSD;\n"
       "nothing is fetched from the network. Exit 0 without findings, 1 with findings, 2 when the file is\n"
       "missing, no GAEB file or refused by the reader (its reason on standard error).");

@@ -107,8 +107,11 @@ class Export : public Exportzustand {
   bool Ausgabe_ZA33(const std::string& label, double& betrag, double prozent, double wert, std::int16_t ebenencode,
                     std::int16_t positionsart);
   // End record of the current closing row; the first call also closes the
-  // open sections and carries the bill's totals.
+  // open sections and carries the bill's totals. Its last field is the number
+  // of positions written so far (AnzahlLeistungen), at most 99,999: a larger
+  // one is refused with the overflow message and the record is not written.
   bool Ausgabe_ZA99();
+  std::int32_t& AnzahlLeistungen() { return m_AnzahlLeistungen; }
 
  private:
   // Walk and closing of the driver.

@@ -187,7 +187,8 @@ bool Mengenberechnung::Ausgabe_ZeileDA90_REB11() {
       }
       std::string spalte75 = text::Mitte(m_Zeilenpuffer, 75, 1);
       if (spalte75 == " ") spalte75 = "0";
-      zeile = text::Links(m_Zeilenpuffer, 69) + FormatZahl(k_.satz.Satznummer, "0000") +
+      // Sheet 10000 does not fit columns 70-73: the line is refused, never shifted.
+      zeile = text::Links(m_Zeilenpuffer, 69) + FormatZahlFeld(k_.satz.Satznummer, "0000") +
               std::string(m_REBZeilenbuchstaben[m_REBZeilenzähler]) + spalte75 + "    ";
       zeile = text::Links(zeile, 80);
     }

@@ -3,6 +3,7 @@
 // gaeb90/satzaufbau.h.
 #include "base/text.h"
 #include "base/zahlformat.h"
+#include "export/oz.h"
 #include "gaeb90/export.h"
 #include "gaeb90/satzaufbau.h"
 
@@ -96,7 +97,8 @@ bool Export::Ausgabe_ZA99() {
       z += text::Leer(12);
     }
     z += text::Leer(32);
-    z += FormatZahl(m_AnzahlLeistungen, kMaskeAnzahl);
+    // 100,000 positions or more do not fit the five columns: the record is refused.
+    z += FormatZahlFeld(m_AnzahlLeistungen, kMaskeAnzahl);
     Ausgabe_Zeile();
   });
 }

@@ -5,7 +5,10 @@
 #include <algorithm>
 
 #include "base/codepage.h"
+#include "base/zeilendatei.h"
+#include "export/belegzugang.h"
 #include "exportlv.h"
+#include "gaeb90/export.h"
 
 namespace gaeb::test {
 namespace {
@@ -208,6 +211,31 @@ TEST_F(Position90, LongEndRecordCarriesTotalsDiscountFactorVatAndCount) {
   for (const Datei& kurz : {Export90(*k, 81, Mit(true)), Export90(*k, 83)}) {
     ASSERT_EQ(kurz.Sätze("99").size(), 2u);
     EXPECT_EQ(kurz.Sätze("99")[0].substr(0, 74), s[1].substr(0, 74));
+  }
+}
+
+// The count of positions fills columns 70-74: 99,999 is written, 100,000 refused (no record, the overflow
+// message) rather than shifting the record.
+TEST_F(Position90, EndRecordRefusesACountWiderThanItsColumns) {
+  LV90().Position(40, "01.0010", {{"Menge", 1.0}}).Speichere(*h.db);
+  std::int16_t art = 1;
+  std::int32_t nummer = 5;
+  bool gesperrt = false;
+  ASSERT_TRUE(ÖffneBelegZurAusgabe(k->kontext(), art, nummer, gesperrt));
+  k->kontext().Beleg().WähleSchlusszeile(0);
+  for (const auto& [anzahl, zeile] : {std::pair{99999, "99" + Leer(19) + "1900" + Leer(44) + "99999000001\r\n"},
+                                      std::pair{100000, std::string()}}) {
+    SpeicherAusgabe speicher;
+    gaeb90::Export e(k->kontext(), &speicher);
+    e.AnzahlLeistungen() = anzahl;
+    h.Meldungsdienst().Leeren();
+    k->Satznummer(0);
+    EXPECT_EQ(e.Ausgabe_ZA99(), !zeile.empty());
+    EXPECT_EQ(speicher.Daten(), zeile);
+    EXPECT_EQ(h.Meldungen(), zeile.empty() ? std::vector<std::string>{TestHost::M10055("Ausgabe_ZA99")}
+                                           : std::vector<std::string>{});
+    for (const host::Meldung& m : h.Meldungsdienst().Meldungen())
+      EXPECT_EQ(m.grund, "Der Wert 100000 passt nicht in 5 Stellen vor dem Komma");
   }
 }
 

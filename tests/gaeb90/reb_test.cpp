@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "base/zeilendatei.h"
 #include "gaeb90/reb.h"
 #include "host/aufmass.h"
 #include "exportlv.h"
@@ -99,6 +100,22 @@ TEST_F(RebTest, Da11AndDa12AreTheExpectedFiles) {
   EXPECT_TRUE(d.ergebnis);
   WieErwartet(d, "aufmass.d12");
   EXPECT_TRUE(h.Meldungen().empty());
+}
+
+// 22 lines a sheet; the sheet number has four columns: the first line of sheet 10000 is refused.
+TEST(Reb, Da11SheetNumberWiderThanItsColumnsIsRefused) {
+  TestHost h;
+  auto k = h.Komponente();
+  SpeicherAusgabe speicher;
+  gaeb90::Mengenberechnung m(k->kontext(), &speicher);
+  k->Satznummer(9999);
+  for (int i = 1; i <= 23; ++i) {
+    m.Zeilenpuffer() = L("11", 75);
+    EXPECT_EQ(m.Ausgabe_ZeileDA90_REB11(), i <= 22) << i;
+  }
+  EXPECT_EQ(speicher.Daten().substr(21 * 81, 81), L("11", 69) + "9999Z0    \r\n");
+  EXPECT_EQ(speicher.Daten().size(), 22 * 81u);
+  EXPECT_EQ(h.Meldungen(), std::vector<std::string>{TestHost::M10055("Ausgabe_ZeileDA90_REB11")});
 }
 
 TEST(Reb, OnlyAnEmptyRowAndTheDriversRoute) {

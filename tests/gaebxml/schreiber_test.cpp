@@ -123,6 +123,16 @@ TEST(Struktur, BreakdownCategoriesAndTheirTotals) {
          b.Zeile(22, "01.02", "Mauerwerk"), b.Position("01.02.0010", "Wand", 2, "m2", 10);
        }, 83, Mit(false), {{"name(//g:BoQCtgy[@RNoPart='01']/g:BoQBody/*[1])", "Remark"},
         {"name(//g:BoQCtgy[@RNoPart='01']/g:BoQBody/*[2])", "BoQCtgy"}}},
+      {"a remark right after a trade, then its items: Remark and Itemlist in one body", "1122PPPP", [](LV& b) {
+         b.Zeile(21, "01", "Rohbau"), Text(b, "0", "Hinweis zum Gewerk"), b.Position("01. .0010", "Wand", 2, "m2", 10);
+       }, 83, Mit(false), {{"name(//g:BoQCtgy/g:BoQBody/*[2])", "Itemlist"}},
+       "Element '" + kNs + "Itemlist': This element is not expected."},
+      {"an item right under a trade, then a title: Itemlist and BoQCtgy in one body", "1122PPPP", [](LV& b) {
+         b.Zeile(21, "01", "Rohbau"), b.Position("01. .0010", "Wand", 2, "m2", 10);
+         b.Zeile(22, "01.02", "Mauerwerk"), b.Position("01.02.0010", "Wand", 2, "m2", 10);
+       }, 83, Mit(false), {{"name(//g:BoQCtgy[@RNoPart='01']/g:BoQBody/*[1])", "Itemlist"},
+        {"name(//g:BoQCtgy[@RNoPart='01']/g:BoQBody/*[2])", "BoQCtgy"}},
+       "Element '" + kNs + "BoQCtgy': This element is not expected."},
   });
 }
 
