@@ -289,7 +289,7 @@ class Prüfung90 {
             s.knoten->zeile = nr_;
           }
     } else if (a == "99") {
-      if (auto n = Zahl(z, 70, 74, 0); n && static_cast<std::size_t>(*n) != std::min<std::size_t>(anzahlPosten_, 32767))
+      if (auto n = Zahl(z, 70, 74, 0); n && static_cast<std::size_t>(*n) != anzahlPosten_)
         l_.Neu("g90-totals", nr_, "",
                "der Schlusssatz nennt " + std::to_string(static_cast<long>(*n)) + " Positionen; die Datei hat " +
                    std::to_string(anzahlPosten_));
