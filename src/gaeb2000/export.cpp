@@ -85,6 +85,7 @@ bool Export::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegn
     m_BereichOZ = {};
     m_BereichSumme = {};
     m_LVSummenspeicher = {};
+    m_NurPositionen = false;
     AnzahlBeginZeilen = 0;
     AnzahlEndZeilen = 0;
     k_.satz.Satznummer = 0;
@@ -360,6 +361,7 @@ bool Export::Ausgabe_Vergabe() {
   }
   weiter([&] { Zeile(b + 13, "#end[LVInfo]"); });
   weiter([&] { AusgabeDA2000_Zeile(); });
+  m_NurPositionen = !stufeBeschrieben;
   if (!stufeBeschrieben) {
     // Without structure levels one area holds all positions.
     weiter([&] { Zeile(b + 10, "## nur Positionen (Ohne Los/Gewerk/Titel)"); });

@@ -141,6 +141,10 @@ class Export : public Exportzustand {
   std::int16_t Ebene();
   Datensatz& Kopf();
 
+  // True when the LV has no structure levels and one "LVBereich" opened with
+  // the LV holds all positions; the end of the LV closes it.
+  bool m_NurPositionen = false;
+
   Kontext& k_;
   Ausgabe* ausgabe_ = nullptr;
   std::string bytes_;  // code-page bytes not yet handed to the sink

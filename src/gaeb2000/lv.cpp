@@ -1,7 +1,8 @@
 // The LV body of the GAEB 2000 export: nested areas ("LVBereich": lots,
 // trades, titles), positions with the "UnterBeschr" blocks of package parts,
 // surcharge rows ("ZuschlPosition"), the area sums of sum rows, and the end
-// of the LV.
+// of the LV. Every area opened is closed once: by the next area of its level
+// or above, by the sum row that sums it, or by the end of the LV.
 //
 // Indentation grows with the hierarchy level h of the current position:
 // n = h + 1 blanks is the base of every block. A package head leaves its
@@ -86,9 +87,11 @@ bool Export::Ausgabe_LVSUMME(std::string& oz, double& summe, double wert1, doubl
 }
 
 void Export::Summenzeile(std::int16_t unterart) {
-  // Sub-kind 1 sums the lot (level 1), sub-kind 2 the trade (level 2); the
-  // deeper open areas are summed with zeros and closed first. The summed
-  // area itself is emptied without a closing line.
+  // Sub-kind 1 sums the lot (level 1), sub-kind 2 the trade (level 2). A
+  // package head still open ends first, the deeper open areas are summed with
+  // zeros and closed (at the indentation of a lot), then the summed area gets
+  // its sums and its closing line: the next area opens beside it, not inside.
+  PufferSchreiben();
   const std::int16_t summiert = unterart;
   for (std::int16_t tiefer = 3; tiefer > summiert; --tiefer) {
     Ausgabe_LVSUMME(m_BereichOZ[tiefer], m_BereichSumme[tiefer], 0, 0, 0, 0);
@@ -97,6 +100,7 @@ void Export::Summenzeile(std::int16_t unterart) {
   }
   Ausgabe_LVSUMME(m_BereichOZ[summiert], m_BereichSumme[summiert], PD("AufAbschlagProzent"), PD("Einzelpreis"),
                   unterart, PI("Positionstyp"));
+  Ausgabe_LVBEREICHEnde(m_BereichOZ[summiert], summiert);
   m_BereichOZ[summiert].clear();
 }
 
@@ -257,12 +261,13 @@ bool Export::Ausgabe_ENDLV() {
   Geschützt(k_, "Ausgabe_ENDLV", [&] {
     m_VorlaufOffen = false;
     PufferSchreiben();
-    Zeilenpuffer = text::Leer(10) + "#end[LVBereich]";
-    // Each open area replaces the buffer with its own closing line.
-    for (std::int16_t stufe = 3; stufe >= 1; --stufe) Ausgabe_LVBEREICHEnde(m_BereichOZ[stufe], stufe);
-    if (!Zeilenpuffer.empty()) {
-      // No area was open: close the one area of an LV without structure levels.
-      AusgabeDA2000_Zeile();
+    for (std::int16_t stufe = 3; stufe >= 1; --stufe) {
+      Ausgabe_LVBEREICHEnde(m_BereichOZ[stufe], stufe);
+      m_BereichOZ[stufe].clear();
+    }
+    if (m_NurPositionen) {
+      // The one area of an LV without structure levels, opened with the LV.
+      Zeile(10, "#end[LVBereich]");
       Zeile(10, "## LV-Bereich Ende (nur Positionen)");
     }
     Zeile(7, "#end[LV]");

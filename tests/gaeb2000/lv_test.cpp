@@ -149,12 +149,69 @@ TEST_F(LVBody, SurchargeRowsAndAreaSums) {
   EXPECT_EQ(abschlag, (Z{L(18, "[OZ]01010030[end]"), L(18, "[ZZLfdNr]0[end]"), L(18, "[Bedarf]E[end]"),
                          L(18, "[ZuschlArt]Z[end]"), L(18, "[Zuschlag]-2,00[end]"), L(18, "[GBZuschl]105,00[end]"),
                          L(18, "[GB]102,90[end]")}));
-  // The trade's sum: the title summed with zeros and closed at 7 blanks, then the trade's own sums, no closing.
+  // The trade's sum: the title summed with zeros and closed at 7 blanks, then the trade's own sums and its end.
   EXPECT_EQ(Nach(r.zeilen, L(15, "#end[ZuschlPosition]"), 8, Index(r.zeilen, L(18, "[OZ]01010030[end]"))),
             (Z{L(16, "[Summe]0,00[end]"), L(16, "[NachlassProz]0,00[end]"), L(16, "[SummeNachNL]105,00[end]"),
                L(7, "#end[LVBereich]"), L(16, "[Summe]105,00[end]"), L(16, "[NachlassProz]0,00[end]"),
-               L(16, "[SummeNachNL]105,00[end]"), L(10, "#end[LVBereich]")}));
-  EXPECT_EQ(Anzahl(r.zeilen, L(10, "## LV-Bereich Ende (nur Positionen)")), 1);
+               L(16, "[SummeNachNL]105,00[end]"), L(8, "#end[LVBereich]")}));
+  EXPECT_EQ(Anzahl(r.zeilen, L(10, "## LV-Bereich Ende (nur Positionen)")), 0);
+}
+
+// Every "#begin[X]" has its "#end[X]" in order (names without case); the
+// first fault as text, empty when the blocks nest.
+std::string Verschachtelung(const Z& zeilen) {
+  std::vector<std::string> offen;
+  for (std::size_t i = 0; i < zeilen.size(); ++i) {
+    std::string z = zeilen[i];
+    for (char& c : z) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::size_t b = z.find("#begin["), e = z.find("#end[");
+    if (b != std::string::npos) offen.push_back(z.substr(b + 6, z.find(']', b) - b - 5));
+    if (e == std::string::npos) continue;
+    const std::string name = z.substr(e + 4, z.find(']', e) - e - 3);
+    if (offen.empty() || offen.back() != name) return "Zeile " + std::to_string(i + 1) + ": " + zeilen[i];
+    offen.pop_back();
+  }
+  return offen.empty() ? "" : "offen: " + offen.back();
+}
+
+// Sum rows of sub-kinds 2 and 1 at the ends of areas, before the next lot and
+// at the end of the LV, after a position or an open package head: every area
+// ends once, after its sums.
+TEST_F(LVBody, SumRowsCloseTheirAreas) {
+  struct Fall {
+    const char* name;
+    std::vector<std::int16_t> summenVorLos2, summenAmEnde;
+    bool paketZuletzt;
+    std::size_t summen;  // "[Summe]" lines in the areas
+  };
+  for (const Fall& f : {Fall{"Gewerk und Los vor Los 2", {2, 1}, {}, false, 3},
+                        Fall{"nur Los vor Los 2", {1}, {}, false, 3},
+                        Fall{"am Ende", {}, {2, 1}, false, 3},
+                        Fall{"überall, Paket zuletzt", {2, 1}, {2, 1}, true, 6},
+                        Fall{"keine", {}, {}, false, 0}}) {
+    SCOPED_TRACE(f.name);
+    LV b(1, {{"OZTrennzeichen", "."}});
+    std::int32_t nr = 0;
+    auto summen = [&](const std::vector<std::int16_t>& arten, const std::string& los) {
+      for (std::int16_t u : arten)
+        b.Zeile(60, los + ".01.01.09" + std::to_string(++nr), "Summe").SetzeFeld("WelcherBetragZuAbschlag", u);
+    };
+    for (const std::string los : {"01", "02"}) {
+      if (los == "02") summen(f.summenVorLos2, "01");
+      b.Zeile(20, los, "Los " + los);
+      b.Zeile(21, los + ".01", "Gewerk");
+      b.Zeile(22, los + ".01.01", "Titel");
+      b.Position(los + ".01.01.0010", "A", 4, "St", 25, los == "02" && f.paketZuletzt ? 45 : 40);
+    }
+    summen(f.summenAmEnde, "02");
+    b.Speichere(*h.db);
+    Datei r = Export2000(*k, 1, Mit(true));
+    ASSERT_TRUE(r.ergebnis);
+    EXPECT_EQ(Verschachtelung(r.zeilen), "");
+    EXPECT_EQ(Anzahl(r.zeilen, L(16, "[Summe]0,00[end]")) + Anzahl(r.zeilen, L(16, "[Summe]100,00[end]")), f.summen);
+    EXPECT_EQ(Anzahl(r.zeilen, L(10, "## LV-Bereich Ende (nur Positionen)")), 0);
+    EXPECT_EQ(Anzahl(r.zeilen, L(13, "#end[Position]")) + Anzahl(r.zeilen, L(15, "#end[Position]")), 2);
+  }
 }
 
 void TextBeleg(TestHost& h) {
