@@ -114,7 +114,8 @@ struct Ozgliederung {
 // a category total below the sum of its items is no finding.
 void PrüfeSummen(const Summenknoten& lv, int datenart, Befundliste& befunde);
 
-// Whether an item counts in the totals of its category and of the bill.
+// Whether an item or item surcharge counts in the totals of its category and
+// of the bill, by the rule the host computes its totals with.
 bool ZähltInSumme(const Summenknoten& k);
 
 // Integer digits of a number as written ("-1234.50" -> 4); 0 for no digits.

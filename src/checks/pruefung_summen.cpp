@@ -2,9 +2,11 @@
 // shares (total-item, total-category, total-bill) on the totals tree the pass
 // of a format builds.
 #include <cmath>
+#include <cstdint>
 
 #include "base/zahlformat.h"
 #include "checks/pruefung.h"
+#include "core/summenregel.h"
 
 namespace gaeb::checks {
 
@@ -43,12 +45,19 @@ int Vorkommastellen(std::string_view zahl) {
 
 // ---- totals ----
 
-// The rule on what counts, in one place: an item counts in the totals of its
-// category and of the bill unless it is an alternative item or a contingency
-// item without total amount; a contingency item with total amount counts.
-// Surcharges and discounts on the whole bill are no children of a category:
-// they count only in the bill's total (its discount and the total after it).
-bool ZähltInSumme(const Summenknoten& k) { return !k.alternativ && !k.bedarfOhneSumme; }
+// What counts is the host's rule (core/summenregel.h), so that validate
+// expects the totals the host computes. The tree marks alternative items and
+// contingency items without total amount apart; the host marks both with its
+// alternative flag. A surcharge or discount in the tree is one on items or on
+// a category: one on the whole bill is no child of a category but part of the
+// bill's total (its discount and the total after it).
+bool ZähltInSumme(const Summenknoten& k) {
+  using Art = Summenknoten::Art;
+  if (k.art != Art::Posten && k.art != Art::Zuschlag) return false;
+  const std::int32_t positionstyp = k.art == Art::Posten ? 40 : 70;
+  const std::int32_t unterart = 1;  // on items or a category, never on the whole bill
+  return AnteilInSummen(positionstyp, k.alternativ || k.bedarfOhneSumme, unterart) == Summenanteil::BereicheUndLV;
+}
 
 namespace {
 
