@@ -10,25 +10,15 @@
 #include "checks/pruefung.h"
 #include "readers/zeichensatz.h"
 #include "readers/zeilen.h"
+#include "readers/gaeb2000_zeilen.h"
 
 namespace gaeb::checks {
 
 namespace {
 
-std::string Klein(std::string_view s) {
-  std::string k(s);
-  for (char& c : k)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return k;
-}
-
-std::string_view OhneRand(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return s;
-}
-
-bool EndetMitEnd(std::string_view z) { return z.size() >= 5 && Klein(z.substr(z.size() - 5)) == "[end]"; }
+using readers::EndetMitEnd;
+using readers::Klein;
+using readers::OhneRand;
 
 struct Blockart {
   std::set<std::string_view> blöcke;

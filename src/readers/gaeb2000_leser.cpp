@@ -14,6 +14,7 @@
 #include "readers/gaebleser.h"
 #include "readers/lvsammler.h"
 #include "readers/zeichensatz.h"
+#include "readers/gaeb2000_zeilen.h"
 
 namespace gaeb::readers {
 
@@ -21,22 +22,6 @@ namespace {
 
 constexpr std::size_t kGrößteZeile = 1 << 16;
 constexpr std::size_t kGrößterText = 1 << 20;
-
-std::string Klein(std::string_view s) {
-  std::string k(s);
-  for (char& c : k)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return k;
-}
-
-std::string_view OhneRand(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return s;
-}
-
-// A line (without its margins) that ends with "[end]", in any letter case.
-bool EndetMitEnd(std::string_view z) { return z.size() >= 5 && Klein(z.substr(z.size() - 5)) == "[end]"; }
 
 // A "#begin[" or "#end[" line (without its margins), in any letter case.
 bool Blockzeile(std::string_view z) {
