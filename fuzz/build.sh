@@ -11,7 +11,8 @@ flags="-std=c++20 -g -O1 -Wall -Wextra -fno-omit-frame-pointer
   -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
   -I$root/src -I$root/fuzz $(xml2-config --cflags)"
 quellen="$root/src/gtc/gtc.cpp $root/src/gtc/modell.cpp $root/src/gtc/rtf_leser.cpp
-  $root/src/gtc/rtf_schreiber.cpp $root/src/gtc/xml_leser.cpp $root/src/gtc/xml_schreiber.cpp
+  $root/src/gtc/rtf_schreiber.cpp $root/src/gtc/xml_leser.cpp $root/src/gtc/xml_ereignisse.cpp
+  $root/src/gtc/xml_schreiber.cpp
   $root/src/gtc/zeichen.cpp $root/src/gtc/zeilen.cpp $root/src/gtc/codeseiten.cpp"
 for ziel in rtf xml zeilen; do
   # shellcheck disable=SC2086

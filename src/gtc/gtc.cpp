@@ -15,6 +15,7 @@
 #include "gtc/modell.h"
 #include "gtc/rtf_leser.h"
 #include "gtc/rtf_schreiber.h"
+#include "gtc/xml_ereignisse.h"
 #include "gtc/xml_leser.h"
 #include "gtc/xml_schreiber.h"
 #include "gtc/zeichen.h"
@@ -42,15 +43,23 @@ struct Instanz {
   // Lines of the last gtcGxml2Ascii, fetched one by one.
   std::vector<Ausgabezeile> ausK, ausL;
   std::size_t nächsteK = 0, nächsteL = 0;
+  // The text whose markup comes as events (gtcGxmlAnfang ...), while it comes.
+  std::unique_ptr<XmlEreignisse> ereignisse;
   // Results owned by the instance (see gtc.h for their lifetime).
   std::u16string xml, fehler;
   std::string xml8, rtf, zeile;
 };
 
+// Set when the table of instances is gone (at exit): an instance the caller
+// frees later, from an object of its own destroyed after the table, is no
+// longer alive and is not freed twice.
+bool tabelleWeg = false;
+
 struct Tabelle {
   std::mutex mutex;
   std::map<std::int32_t, std::unique_ptr<Instanz>> instanzen;
   std::int32_t nächsterHandle = 1;
+  ~Tabelle() { tabelleWeg = true; }
 };
 
 Tabelle& Instanzen() {
@@ -59,6 +68,7 @@ Tabelle& Instanzen() {
 }
 
 Instanz* Finde(std::int32_t h) {
+  if (tabelleWeg) return nullptr;
   Tabelle& t = Instanzen();
   std::lock_guard<std::mutex> lock(t.mutex);
   auto it = t.instanzen.find(h);
@@ -244,6 +254,27 @@ std::string ZeilenAlsGxml(Instanz& i, const gtcWChar** fehler) {
   return xml;
 }
 
+// The lines of a text read for gtcGxml2Ascii and gtcGxmlEreignisse2Ascii.
+void AlsZeilen(Instanz& i, bool gelesen, const GaebText& text, const Meldungen& m, const gtcWChar** fehler,
+               std::int32_t breite) {
+  i.ausK.clear();
+  i.ausL.clear();
+  i.nächsteK = i.nächsteL = 0;
+  if (gelesen && text.kurz) i.ausK = TextAlsZeilen(*text.kurz, breite, kNummerKurztext);
+  if (gelesen && text.lang) i.ausL = TextAlsZeilen(*text.lang, breite, kNummerLangtext);
+  *fehler = Ergebnis(i.fehler, m.AlsXml());
+}
+
+// Runs f on the events of the text being handed over (a new one after the last conversion).
+template <typename F>
+std::int32_t MitEreignissen(std::int32_t h, F&& f) {
+  return MitInstanz(h, [&](Instanz& i) {
+    if (!i.ereignisse) i.ereignisse = std::make_unique<XmlEreignisse>();
+    f(*i.ereignisse);
+    return GTC_OK;
+  });
+}
+
 }  // namespace
 
 }  // namespace gtc
@@ -253,7 +284,7 @@ using namespace gtc;
 extern "C" {
 
 int32_t gtcConvCreate(int32_t kennung) {
-  if (kennung != GTC_KENNUNG) return 0;
+  if (kennung != GTC_KENNUNG || tabelleWeg) return 0;
   try {
     static std::once_flag libxml;
     std::call_once(libxml, [] { xmlInitParser(); });
@@ -274,6 +305,7 @@ int32_t gtcConvCreate(int32_t kennung) {
 }
 
 int32_t gtcConvFree(int32_t h) {
+  if (tabelleWeg) return GTC_UNBEKANNT;
   Tabelle& t = Instanzen();
   std::lock_guard<std::mutex> lock(t.mutex);
   return t.instanzen.erase(h) != 0 ? GTC_OK : GTC_UNBEKANNT;
@@ -391,16 +423,53 @@ int32_t gtcGxml2Ascii(int32_t h, const gtcWChar* xml, const gtcWChar** fehler, i
   return MitInstanz(h, [&](Instanz& i) {
     if (fehler == nullptr) return GTC_ARGUMENT;
     *fehler = nullptr;
-    i.ausK.clear();
-    i.ausL.clear();
-    i.nächsteK = i.nächsteL = 0;
     Meldungen m;
     GaebText gelesen;
-    if (LiesGaebXml(xml, gelesen, m)) {
-      if (gelesen.kurz) i.ausK = TextAlsZeilen(*gelesen.kurz, breite, kNummerKurztext);
-      if (gelesen.lang) i.ausL = TextAlsZeilen(*gelesen.lang, breite, kNummerLangtext);
+    const bool ok = LiesGaebXml(xml, gelesen, m);
+    AlsZeilen(i, ok, gelesen, m, fehler, breite);
+    return GTC_OK;
+  });
+}
+
+int32_t gtcGxmlAnfang(int32_t h, const char* name, const char* const* attribute) {
+  return MitEreignissen(h, [&](XmlEreignisse& e) {
+    Attribut liste[8];
+    std::vector<Attribut> viele;
+    std::size_t n = 0;
+    for (const char* const* a = attribute; a != nullptr && a[0] != nullptr; a += 2) {
+      Attribut at{a[0], a[1] != nullptr ? a[1] : ""};
+      if (n < std::size(liste)) {
+        liste[n++] = at;
+        continue;
+      }
+      if (viele.empty()) viele.assign(liste, liste + n);
+      viele.push_back(at);
     }
-    *fehler = Ergebnis(i.fehler, m.AlsXml());
+    e.Anfang(name != nullptr ? name : "", true,
+             viele.empty() ? std::span<const Attribut>(liste, n) : std::span<const Attribut>(viele));
+  });
+}
+
+int32_t gtcGxmlZeichen(int32_t h, const char* text, int32_t laenge) {
+  return MitEreignissen(h, [&](XmlEreignisse& e) {
+    if (text != nullptr && laenge > 0) e.Zeichen(std::string_view(text, static_cast<std::size_t>(laenge)));
+  });
+}
+
+int32_t gtcGxmlEnde(int32_t h) {
+  return MitEreignissen(h, [](XmlEreignisse& e) { e.Ende(); });
+}
+
+int32_t gtcGxmlEreignisse2Ascii(int32_t h, const gtcWChar** fehler, int32_t breite) {
+  return MitInstanz(h, [&](Instanz& i) {
+    if (fehler == nullptr) return GTC_ARGUMENT;
+    *fehler = nullptr;
+    std::unique_ptr<XmlEreignisse> ereignisse = std::move(i.ereignisse);
+    if (!ereignisse) ereignisse = std::make_unique<XmlEreignisse>();
+    Meldungen m;
+    GaebText gelesen;
+    const bool ok = ereignisse->Fertig(gelesen, m);
+    AlsZeilen(i, ok, gelesen, m, fehler, breite);
     return GTC_OK;
   });
 }

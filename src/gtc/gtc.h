@@ -139,6 +139,22 @@ GTC_EXPORT int32_t gtcGxml2RtfML(int32_t h, const gtcWChar* xml, const char** rt
  * OutlineAddText, LblTx, ArtOutline) and gtcAsciiGetLineL (everything else). */
 GTC_EXPORT int32_t gtcGxml2Ascii(int32_t h, const gtcWChar* xml, const gtcWChar** fehler,
                                  int32_t breite);
+/* The markup of gtcGxml2Ascii handed over as a parser's events by a caller
+ * that has parsed it already, so that no string is built and parsed again:
+ * gtcGxmlAnfang for each element start, the text element first, with its name
+ * without namespace prefix and its attributes as name and value pairs ended by
+ * a null name (names without prefix; attributes with a prefix left out);
+ * gtcGxmlZeichen for characters (laenge bytes, line ends as LF, references
+ * replaced); gtcGxmlEnde for each element end. Names, values and characters
+ * are UTF-8; every element counts as one of GAEB DA XML.
+ * gtcGxmlEreignisse2Ascii then converts the text these events gave as
+ * gtcGxml2Ascii converts the same markup (lines fetched the same way), and the
+ * next event begins a new text. */
+GTC_EXPORT int32_t gtcGxmlAnfang(int32_t h, const char* name, const char* const* attribute);
+GTC_EXPORT int32_t gtcGxmlZeichen(int32_t h, const char* text, int32_t laenge);
+GTC_EXPORT int32_t gtcGxmlEnde(int32_t h);
+GTC_EXPORT int32_t gtcGxmlEreignisse2Ascii(int32_t h, const gtcWChar** fehler, int32_t breite);
+
 /* Deliver the next line, ending with CR LF, with its code (GTC_ZEILE_TEXT, or
  * the gap code when the line holds gap content) and number (the gap's label,
  * else 60 for a short and 61 for a long text line). Return the 0-based index

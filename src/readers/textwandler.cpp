@@ -34,6 +34,28 @@ class KonverterWandler : public Textwandler {
     kurz = OhneLetztenUmbruch(std::move(kurz));
     lang = OhneLetztenUmbruch(std::move(lang));
   }
+  // Asked once: a library that cannot be loaded takes no events, and the
+  // conversion of the markup string then reports it.
+  bool NimmtEreignisse() override {
+    if (!ereignisseGeprüft_) {
+      ereignisseGeprüft_ = true;
+      try {
+        Halten();
+        nimmtEreignisse_ = konverter_.KannGxmlEreignisse();
+      } catch (const Fehler&) {
+        nimmtEreignisse_ = false;
+      }
+    }
+    return nimmtEreignisse_;
+  }
+  void Anfang(const char* name, const char* const* attribute) override { konverter_.GxmlAnfang(name, attribute); }
+  void Zeichen(std::string_view zeichen) override { konverter_.GxmlZeichen(zeichen); }
+  void Ende() override { konverter_.GxmlEnde(); }
+  void EreignisseNachTextKL(std::string& kurz, std::string& lang) override {
+    konverter_.GxmlEreignisseNachAsciiKL(kurz, lang);
+    kurz = OhneLetztenUmbruch(std::move(kurz));
+    lang = OhneLetztenUmbruch(std::move(lang));
+  }
 
  private:
   // Loaded on the first conversion (files without XML texts never need it).
@@ -44,6 +66,7 @@ class KonverterWandler : public Textwandler {
     if (halter_ == nullptr) throw Fehler(kFehlerBibliothekLaden, "Laden der Datei " + pfad + " fehlgeschlagen");
   }
   void* halter_ = nullptr;
+  bool ereignisseGeprüft_ = false, nimmtEreignisse_ = false;
   clsGaebTextkonverter konverter_;
   clsGaebTextkonverter::Serie serie_{konverter_};
 };

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace gaeb::readers {
 
@@ -24,6 +25,22 @@ class Textwandler {
   virtual void NachTextKL(const std::string& xml, std::string& kurz, std::string& lang) {
     kurz = NachText(xml, "K");
     lang = NachText(xml, "L");
+  }
+
+  // The markup of a text element handed over as the reader's parse events
+  // while it reads them, so it is not parsed again: Anfang for each element
+  // start (the text element first; name without namespace prefix, attribute:
+  // name and value pairs ended by a null name), Zeichen, Ende for each
+  // element end; EreignisseNachTextKL then gives what NachTextKL gives for the
+  // same markup and ends the text. False from NimmtEreignisse: the markup is
+  // taken only as a string.
+  virtual bool NimmtEreignisse() { return false; }
+  virtual void Anfang(const char* /*name*/, const char* const* /*attribute*/) {}
+  virtual void Zeichen(std::string_view /*zeichen*/) {}
+  virtual void Ende() {}
+  virtual void EreignisseNachTextKL(std::string& kurz, std::string& lang) {
+    kurz.clear();
+    lang.clear();
   }
 };
 

@@ -289,6 +289,9 @@ class XmlLeser {
         if (textTiefe_ >= 0) {
           Maskiere(t, textXml_, false);
           if (textXml_.size() > kGrößterText) Fehler("Ein Text ist länger als 1 MB.");
+          // A CR (only from a character reference) would be a line end in the markup string.
+          if (ereignisText_ && std::strchr(t, '\r') != nullptr) ereignisseGültig_ = false;
+          if (ereignisText_) texte_.Zeichen(t);
         } else if (typ == XML_READER_TYPE_TEXT || typ == XML_READER_TYPE_CDATA) {
           wert_ += t;
           if (wert_.size() > kGrößterText) Fehler("Ein Wert ist länger als 1 MB.");
@@ -336,6 +339,15 @@ class XmlLeser {
       textTiefe_ = tiefe;
       textName_ = name;
       textXml_ = "<" + name + ">";
+      if (!nimmtEreignisse_) nimmtEreignisse_ = texte_.NimmtEreignisse();
+      ereignisText_ = *nimmtEreignisse_;
+      ereignisseGültig_ = true;
+      textPfad_.clear();
+      umrisse_ = details_ = 0;
+      if (ereignisText_) {
+        const char* keine[] = {nullptr};
+        texte_.Anfang(name.c_str(), keine);
+      }
       marken_.clear();
       kurzAnfang_ = langAnfang_ = std::string::npos;
       kurzXml_.clear();
@@ -354,6 +366,7 @@ class XmlLeser {
     if (!leer && name == "DetailTxt") langAnfang_ = textXml_.size();
     textXml_ += "<" + name;
     std::string art, marke;
+    attribute_.clear();
     if (xmlTextReaderMoveToFirstAttribute(r_) == 1) {
       do {
         const char* an = reinterpret_cast<const char*>(xmlTextReaderConstName(r_));
@@ -368,11 +381,37 @@ class XmlLeser {
         textXml_ += "\"";
         if (a == "Kind") art = av ? av : "";
         if (a == "MarkLbl") marke = av ? av : "";
+        if (ereignisText_ && a.substr(0, 4) != "xml:") {
+          attribute_.emplace_back(a);
+          attribute_.emplace_back(av ? av : "");
+        }
       } while (xmlTextReaderMoveToNextAttribute(r_) == 1);
       xmlTextReaderMoveToElement(r_);
     }
     textXml_ += leer ? "/>" : ">";
+    if (ereignisText_) TextEreignis(name, leer);
     if (name == "TextComplement" && art != "Owner") marken_.push_back(marke);
+  }
+
+  // The start of an element inside a text element as an event. The events
+  // give the same text as the markup string where the markup reads the same
+  // either way: no attribute name twice once prefixes are gone (the string
+  // would not be well-formed), and OutlineText and DetailTxt at most once each
+  // and where a Description has them (they are also converted on their own).
+  void TextEreignis(const std::string& name, bool leer) {
+    for (std::size_t i = 0; i < attribute_.size(); i += 2) {
+      for (std::size_t j = 0; j < i; j += 2)
+        if (attribute_[j] == attribute_[i]) ereignisseGültig_ = false;
+    }
+    const bool inComplete = textPfad_.size() == 1 && textPfad_[0] == "CompleteText";
+    if (name == "OutlineText" && (++umrisse_ > 1 || !(textPfad_.empty() || inComplete))) ereignisseGültig_ = false;
+    if (name == "DetailTxt" && (++details_ > 1 || !inComplete)) ereignisseGültig_ = false;
+    zeiger_.clear();
+    for (const std::string& a : attribute_) zeiger_.push_back(a.c_str());
+    zeiger_.push_back(nullptr);
+    texte_.Anfang(name.c_str(), zeiger_.data());
+    if (leer) texte_.Ende();
+    else textPfad_.push_back(name);
   }
 
   void ElementAnfang(const std::string& n) {
@@ -456,6 +495,10 @@ class XmlLeser {
         textXml_ += "</";
         textXml_ += n;
         textXml_ += ">";
+        if (ereignisText_) {
+          texte_.Ende();
+          if (!textPfad_.empty()) textPfad_.pop_back();
+        }
         if (n == "OutlineText" && kurzAnfang_ != std::string::npos) kurzXml_ = textXml_.substr(kurzAnfang_);
         if (n == "DetailTxt" && langAnfang_ != std::string::npos) langXml_ = textXml_.substr(langAnfang_);
       }
@@ -471,6 +514,7 @@ class XmlLeser {
     }
     if (textTiefe_ >= 0) {
       textXml_ += "</" + textName_ + ">";
+      if (ereignisText_) texte_.Ende();
       textTiefe_ = -1;
       TextFertig(name);
     } else {
@@ -649,26 +693,37 @@ class XmlLeser {
 
   // The text element just read, in textXml_ as markup.
   void TextFertig(const std::string& name) {
+    // The text of the events, when they give what the markup string gives.
+    std::optional<std::pair<std::string, std::string>> ereignis;
+    if (ereignisText_) {
+      ereignis.emplace();
+      texte_.EreignisseNachTextKL(ereignis->first, ereignis->second);
+      if (!ereignisseGültig_) ereignis.reset();
+    }
+    auto nachText = [&](const std::string& xml, const char* modus) {
+      if (ereignis) return std::string(modus[0] == 'K' ? ereignis->first : ereignis->second);
+      return texte_.NachText(xml, modus);
+    };
     const bool rtf = Formatiert();
     const bool kurz = textXml_.find("OutlTxt") != std::string::npos || name == "LblTx";
     const bool lang = textXml_.find("DetailTxt") != std::string::npos || textXml_.find("DetailAddText") != std::string::npos ||
                       name == "Descrip";
     if (name == "Descrip") {
-      descrip_ = ZeilenZuAbsätzen(texte_.NachText(textXml_, "L"), textXml_);
+      descrip_ = ZeilenZuAbsätzen(nachText(textXml_, "L"), textXml_);
       if (rtf) Setze(lv_.kopf, "InformationProjektRTF", Variant(texte_.NachRtf(textXml_, "L")));
       return;
     }
     if (name == "LblTx") {
       if (bereichZeile_.empty()) return;
       Importzeile& z = Zeilen(bereichZeile_.back());
-      Setze(z, "Kurztext1", Variant(texte_.NachText(textXml_, "K")));
+      Setze(z, "Kurztext1", Variant(nachText(textXml_, "K")));
       if (rtf) Setze(z, "Kurztext1RTF", Variant(texte_.NachRtf(textXml_, "ML")));
       return;
     }
     if (name == "AddText") {
-      std::string l = lang ? texte_.NachText(textXml_, "L") : "";
+      std::string l = lang ? nachText(textXml_, "L") : "";
       std::string lr = lang && rtf ? texte_.NachRtf(textXml_, "L") : "";
-      if (l.empty() && kurz) l = texte_.NachText(textXml_, "K");
+      if (l.empty() && kurz) l = nachText(textXml_, "K");
       Importzeile& z = imBoQ_ || !boqGesehen_ ? lv_.Neu(50) : lv_.Schluss();
       if (Wert(z, "Positionstyp").ToInt32() == 50) Setze(z, "KnzVbSb", Variant("1"));
       Setze(z, "Langtext", Variant(l));
@@ -678,8 +733,8 @@ class XmlLeser {
     // Description of an item, markup item, sub-description or remark.
     Importzeile& z = Aktuell();
     if (art_ == Art::Bemerkung) {
-      std::string l = lang ? ZeilenZuAbsätzen(texte_.NachText(textXml_, "L"), langXml_.empty() ? textXml_ : langXml_)
-                           : texte_.NachText(textXml_, "K");
+      std::string l = lang ? ZeilenZuAbsätzen(nachText(textXml_, "L"), langXml_.empty() ? textXml_ : langXml_)
+                           : nachText(textXml_, "K");
       Setze(z, "Langtext", Variant(l));
       if (lang && rtf) Setze(z, "LangtextRTF", Variant(texte_.NachRtf(textXml_, "L")));
       return;
@@ -688,9 +743,10 @@ class XmlLeser {
     const std::string& l = langXml_.empty() ? textXml_ : langXml_;
     // Both parts of the element in one conversion.
     std::string kurzText, langText;
-    if (kurz && lang) texte_.NachTextKL(textXml_, kurzText, langText);
-    else if (kurz) kurzText = texte_.NachText(k, "K");
-    else if (lang) langText = texte_.NachText(l, "L");
+    if (kurz && lang && ereignis) kurzText = ereignis->first, langText = ereignis->second;
+    else if (kurz && lang) texte_.NachTextKL(textXml_, kurzText, langText);
+    else if (kurz) kurzText = nachText(k, "K");
+    else if (lang) langText = nachText(l, "L");
     if (kurz) {
       Setze(z, "Kurztext1", Variant(ZeilenZuAbsätzen(kurzText, k)));
       if (rtf) Setze(z, "Kurztext1RTF", Variant(texte_.NachRtf(k, "K")));
@@ -732,6 +788,13 @@ class XmlLeser {
   std::size_t kurzAnfang_ = std::string::npos, langAnfang_ = std::string::npos;
   std::string kurzXml_, langXml_;  // OutlineText and DetailTxt of the text element
   std::vector<std::string> marken_;
+  // the text element's events for the converter
+  std::optional<bool> nimmtEreignisse_;  // the converter takes them (asked at the first text)
+  bool ereignisText_ = false, ereignisseGültig_ = false;
+  std::vector<std::string> textPfad_;  // elements open below the text element
+  int umrisse_ = 0, details_ = 0;      // OutlineText and DetailTxt elements so far
+  std::vector<std::string> attribute_;  // of the element start: names and values
+  std::vector<const char*> zeiger_;
   // areas and the row being filled
   std::vector<std::string> bereichOZ_;
   std::vector<std::size_t> bereichZeile_;

@@ -123,7 +123,10 @@ void clsGaebTextkonverter::Entlade_Konverter() {
     m_hKonverter = nullptr;
     geladenerPfad_.clear();
     einsprünge_.clear();
-    m_Konverter = 0;  // the instance went with the library
+    m_Konverter = 0;  // the instances went with the library
+    ereignisinstanz_ = 0;
+    ereignisaufrufe_ = {};
+    ereignisText_ = false;
     serieGeprüft_ = false;
   }
 }
@@ -368,16 +371,81 @@ void clsGaebTextkonverter::Konvertiere_GxmlNachAscii(const std::string& pValue, 
   // The error text is copied before the next call may replace it.
   const bool hatFehler = fehlerZeiger != nullptr;
   const std::string fehler = ZeigerNachStringW(fehlerZeiger);
-  auto hole = [this](const char* name, std::string& ergebnis) {
-    auto holeZeile = Einsprung<decltype(&gtcAsciiGetLineK)>(name);
-    const char* zeile = nullptr;
-    std::int32_t code = 0;
-    std::int32_t nummer = 0;
-    while (holeZeile(m_Konverter, &zeile, &code, &nummer) > -1) ergebnis += ZeigerNachStringA(zeile);
-  };
-  if (kurz != nullptr) hole("gtcAsciiGetLineK", *kurz);
-  if (lang != nullptr) hole("gtcAsciiGetLineL", *lang);
+  if (kurz != nullptr) HoleZeilen(m_Konverter, "gtcAsciiGetLineK", *kurz);
+  if (lang != nullptr) HoleZeilen(m_Konverter, "gtcAsciiGetLineL", *lang);
   if (hatFehler) Zeige_Fehlertext(fehler, false);
+}
+
+void clsGaebTextkonverter::HoleZeilen(std::int32_t instanz, const char* holeName, std::string& ergebnis) {
+  auto holeZeile = Einsprung<decltype(&gtcAsciiGetLineK)>(holeName);
+  const char* zeile = nullptr;
+  std::int32_t code = 0;
+  std::int32_t nummer = 0;
+  while (holeZeile(instanz, &zeile, &code, &nummer) > -1) ergebnis += ZeigerNachStringA(zeile);
+}
+
+bool clsGaebTextkonverter::KannGxmlEreignisse() {
+  if (!Lade_Konverter()) return false;
+  for (const char* name : {"gtcGxmlAnfang", "gtcGxmlZeichen", "gtcGxmlEnde", "gtcGxmlEreignisse2Ascii"})
+    if (Wahlweise(name) == nullptr) return false;
+  return true;
+}
+
+void clsGaebTextkonverter::GxmlAnfang(const char* name, const char* const* attribute) {
+  if (!ereignisText_) {
+    // A new text: the library file is checked as for every conversion (the
+    // calls below throw when it cannot be loaded).
+    Lade_Konverter();
+    if (ereignisinstanz_ == 0) {
+      ereignisaufrufe_.anfang = Einsprung<decltype(&gtcGxmlAnfang)>("gtcGxmlAnfang");
+      ereignisaufrufe_.zeichen = Einsprung<decltype(&gtcGxmlZeichen)>("gtcGxmlZeichen");
+      ereignisaufrufe_.ende = Einsprung<decltype(&gtcGxmlEnde)>("gtcGxmlEnde");
+      ereignisinstanz_ = Einsprung<decltype(&gtcConvCreate)>("gtcConvCreate")(GTC_KENNUNG);
+    }
+    ereignisText_ = true;
+  }
+  if (ereignisinstanz_ != 0) ereignisaufrufe_.anfang(ereignisinstanz_, name, attribute);
+}
+
+void clsGaebTextkonverter::GxmlZeichen(std::string_view zeichen) {
+  if (ereignisinstanz_ != 0 && ereignisText_)
+    ereignisaufrufe_.zeichen(ereignisinstanz_, zeichen.data(), static_cast<std::int32_t>(zeichen.size()));
+}
+
+void clsGaebTextkonverter::GxmlEnde() {
+  if (ereignisinstanz_ != 0 && ereignisText_) ereignisaufrufe_.ende(ereignisinstanz_);
+}
+
+void clsGaebTextkonverter::GxmlEreignisseNachAsciiKL(std::string& kurz, std::string& lang) {
+  kurz.clear();
+  lang.clear();
+  const bool begonnen = ereignisText_;
+  ereignisText_ = false;
+  if (ereignisinstanz_ == 0 || !begonnen) return;
+  AmEnde frei{[this] {
+    if (!inSerie_) Gib_Ereignisinstanz_frei();
+  }};
+  const char16_t* fehlerZeiger = nullptr;
+  Einsprung<decltype(&gtcGxmlEreignisse2Ascii)>("gtcGxmlEreignisse2Ascii")(ereignisinstanz_, &fehlerZeiger,
+                                                                           kBreiteZeilen);
+  const bool hatFehler = fehlerZeiger != nullptr;
+  const std::string fehler = ZeigerNachStringW(fehlerZeiger);
+  HoleZeilen(ereignisinstanz_, "gtcAsciiGetLineK", kurz);
+  HoleZeilen(ereignisinstanz_, "gtcAsciiGetLineL", lang);
+  if (hatFehler) Zeige_Fehlertext(fehler, false);
+}
+
+void clsGaebTextkonverter::Gib_Ereignisinstanz_frei() {
+  ereignisText_ = false;
+  if (ereignisinstanz_ == 0 || m_hKonverter == nullptr) {
+    ereignisinstanz_ = 0;
+    return;
+  }
+  try {
+    Einsprung<decltype(&gtcConvFree)>("gtcConvFree")(ereignisinstanz_);
+  } catch (const Fehler&) {
+  }
+  ereignisinstanz_ = 0;
 }
 
 std::string clsGaebTextkonverter::RunGtcConverterTest_RTF_GXML(const std::string& pTextL,

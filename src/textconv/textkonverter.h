@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "base/variant.h"
 #include "textconv/meldungsfenster.h"
@@ -63,6 +64,7 @@ class clsGaebTextkonverter {
       if (!vorher_) {
         k_.serieGeprüft_ = false;
         k_.Gib_Instanz_frei();
+        k_.Gib_Ereignisinstanz_frei();
       }
     }
     Serie(const Serie&) = delete;
@@ -103,6 +105,23 @@ class clsGaebTextkonverter {
   // lang receive what RunGtcConverterTest_GXML_ASCII gives for "K" and "L".
   void GxmlNachAsciiKL(const std::string& pValue, std::string& kurz, std::string& lang);
 
+  // The markup of GxmlNachAsciiKL handed over as the events of the caller's
+  // parser instead of a string (no markup is built and parsed again):
+  // GxmlAnfang for each element start, the text element first (name without
+  // namespace prefix; attribute: name and value pairs ended by a null name),
+  // GxmlZeichen for the characters, GxmlEnde for each element end; then
+  // GxmlEreignisseNachAsciiKL gives kurz and lang as GxmlNachAsciiKL gives
+  // them for the same markup, and the next GxmlAnfang begins the next text.
+  // The instance that collects the events serves every text of an open Serie
+  // and is freed when the Serie ends (without one: after each text).
+  // KannGxmlEreignisse is false when the library has no such calls (an older
+  // file, or none loaded); the caller then converts the markup as a string.
+  bool KannGxmlEreignisse();
+  void GxmlAnfang(const char* name, const char* const* attribute);
+  void GxmlZeichen(std::string_view zeichen);
+  void GxmlEnde();
+  void GxmlEreignisseNachAsciiKL(std::string& kurz, std::string& lang);
+
   // True once a conversion has loaded the library, until the object goes or
   // a conversion finds the file gone.
   bool MwmIsDllLoaded() const { return m_hKonverter != nullptr; }
@@ -142,6 +161,10 @@ class clsGaebTextkonverter {
   // After a conversion: frees the instance unless a run keeps it.
   void Ende_Instanz();
   void Gib_Instanz_frei();
+  void Gib_Ereignisinstanz_frei();
+  // The lines of the last gtcGxml2Ascii or gtcGxmlEreignisse2Ascii of
+  // instanz (holeName: gtcAsciiGetLineK or gtcAsciiGetLineL) into ergebnis.
+  void HoleZeilen(std::int32_t instanz, const char* holeName, std::string& ergebnis);
   // Shows a library error text under "Fehlercode"; mitFiltern drops the two
   // known harmless texts of RTF input.
   void Zeige_Fehlertext(const std::string& text, bool mitFiltern);
@@ -154,6 +177,15 @@ class clsGaebTextkonverter {
   bool inSerie_ = false;         // a Serie is open
   bool serieGeprüft_ = false;    // the open Serie found and loaded the library
   Meldungsfenster* fenster_;
+  // The calls of the event hand-over, looked up with the instance they feed.
+  struct Ereignisaufrufe {
+    std::int32_t (*anfang)(std::int32_t, const char*, const char* const*) = nullptr;
+    std::int32_t (*zeichen)(std::int32_t, const char*, std::int32_t) = nullptr;
+    std::int32_t (*ende)(std::int32_t) = nullptr;
+  };
+  Ereignisaufrufe ereignisaufrufe_;
+  std::int32_t ereignisinstanz_ = 0;  // the instance the events go to
+  bool ereignisText_ = false;         // a text's events have begun
 };
 
 }  // namespace gaeb

@@ -88,6 +88,73 @@ TEST(Xml, NamensräumeDerVersionen) {
   }
 }
 
+// Passes everything on to the program's converter and counts the texts it
+// is given as markup strings; with ereignisse false it takes no events.
+class Zählwandler : public Textwandler {
+ public:
+  Zählwandler(Textwandler& echt, bool ereignisse) : echt_(echt), ereignisse_(ereignisse) {}
+  std::string NachRtf(const std::string& x, const char* m) override { return echt_.NachRtf(x, m); }
+  std::string NachText(const std::string& x, const char* m) override { return ++strings, echt_.NachText(x, m); }
+  void NachTextKL(const std::string& x, std::string& k, std::string& l) override { ++strings, echt_.NachTextKL(x, k, l); }
+  bool NimmtEreignisse() override { return ereignisse_ && echt_.NimmtEreignisse(); }
+  void Anfang(const char* n, const char* const* a) override { echt_.Anfang(n, a); }
+  void Zeichen(std::string_view z) override { echt_.Zeichen(z); }
+  void Ende() override { echt_.Ende(); }
+  void EreignisseNachTextKL(std::string& k, std::string& l) override { echt_.EreignisseNachTextKL(k, l); }
+  int strings = 0;
+
+ private:
+  Textwandler& echt_;
+  bool ereignisse_;
+};
+
+TEST(Xml, TexteAlsEreignisseWieAlsMarkup) {
+  // Each Description read with the parse events handed to the converter and
+  // as a markup string: the rows are the same. "schnell": no string at all.
+  const std::string lang = "Beton C30/37 nach DIN EN 206 liefern und einbauen, einschließlich Verdichten.";
+  const std::pair<std::string, bool> fälle[] = {
+      {"<CompleteText><DetailTxt><Text><p>" + lang + "</p><p>zweiter &amp; <span>letzter</span></p></Text></DetailTxt>"
+       "<OutlineText><OutlTxt><TextOutlTxt><p>Kurz</p></TextOutlTxt></OutlTxt></OutlineText></CompleteText>", true},
+      {"<OutlineText><OutlTxt><TextOutlTxt><p>Nur <![CDATA[kurz < lang]]></p></TextOutlTxt></OutlTxt></OutlineText>", true},
+      {"<CompleteText><DetailTxt><Text><p>" + lang + "<br/>Zeile</p><p xml:lang='de'> x </p></Text></DetailTxt>"
+       "</CompleteText>", true},
+      {"<CompleteText><DetailTxt/><OutlineText/></CompleteText>", true},
+      // formatted: the RTF forms come from the markup, the lines from the events
+      {"<CompleteText><DetailTxt><Text><ul><li>eins</li></ul><p style='font-weight:bold'>fett</p></Text>"
+       "<TextComplement Kind='Contractor' MarkLbl='3'><ComplCaption>Fabrikat:</ComplCaption><ComplBody><p>"
+       "</p></ComplBody></TextComplement></DetailTxt></CompleteText>", true},
+      // markup the events would read otherwise than the string: converted as a string
+      {"<DetailTxt><Text><p>am falschen Ort</p></Text></DetailTxt>", false},
+      {"<CompleteText><f:x xmlns:f='urn:f'><OutlineText><OutlTxt><TextOutlTxt><p>fremd</p></TextOutlTxt></OutlTxt>"
+       "</OutlineText></f:x></CompleteText>", false},
+      {"<OutlineText><OutlTxt><TextOutlTxt><p>eins</p></TextOutlTxt></OutlTxt><OutlineText><OutlTxt><TextOutlTxt>"
+       "<p>zwei</p></TextOutlTxt></OutlTxt></OutlineText></OutlineText>", false},
+      {"<CompleteText><DetailTxt><Text><p>a&#13;&#10;b" + lang + "</p></Text></DetailTxt></CompleteText>", false},
+      {"<CompleteText><DetailTxt><Text><p xmlns:a='urn:a' xmlns:b='urn:b' a:x='1' b:x='2'>doppelt</p></Text>"
+       "</DetailTxt></CompleteText>", false},
+  };
+  static auto echt = NeuerTextwandler(GAEB_BIN_DIR);
+  for (const auto& [beschreibung, schnell] : fälle) {
+    const std::string datei =
+        "<GAEB xmlns='http://www.gaeb.de/GAEB_DA_XML/200407'><Award><DP>83</DP><AddText><OutlineAddText><p>vorab</p>"
+        "</OutlineAddText></AddText><BoQ><BoQBody><BoQCtgy RNoPart='1'><LblTx><p>Titel</p></LblTx><BoQBody>"
+        "<Itemlist><Item RNoPart='1'><Description>" + beschreibung + "</Description></Item><Item RNoPart='2'>"
+        "<Description><OutlineText><OutlTxt><TextOutlTxt><p>danach</p></TextOutlTxt></OutlTxt></OutlineText>"
+        "</Description></Item></Itemlist></BoQBody></BoQCtgy></BoQBody></BoQ></Award></GAEB>";
+    Zählwandler ereignisse(*echt, true), markup(*echt, false);
+    auto a = LeseXml(datei, "t", ereignisse), b = LeseXml(datei, "t", markup);
+    ASSERT_EQ(a.size(), b.size()) << beschreibung;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      std::string za, zb;
+      for (const auto& [n, w] : a[i]) za += n + "=" + w.ToString() + "|";
+      for (const auto& [n, w] : b[i]) zb += n + "=" + w.ToString() + "|";
+      EXPECT_EQ(za, zb) << beschreibung;
+    }
+    EXPECT_EQ(ereignisse.strings == 0, schnell) << beschreibung;
+    EXPECT_GE(markup.strings, 3) << beschreibung;
+  }
+}
+
 TEST(Gaeb2000, KleinschreibungAnsiUndMehrzeiligeWerte) {
   std::string p =
       "#begin[gaeb]\r\n #begin[gaebinfo]\r\n  [zeichensatz]ANSI[end]\r\n #end[gaebinfo]\r\n"
