@@ -27,6 +27,17 @@ nlohmann::ordered_json SatzAlsJson(const host::Satz& s) {
   return o;
 }
 
+// v as JSON indented by two blanks per level, at nesting level ebene.
+void SchreibeEingerückt(std::ostream& aus, const nlohmann::ordered_json& v, int ebene) {
+  const std::string text = v.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+  const std::string umbruch = "\n" + std::string(static_cast<std::size_t>(2 * ebene), ' ');
+  // Line breaks in the dump are its layout: those of strings are escaped.
+  std::size_t von = 0;
+  for (std::size_t bei; (bei = text.find('\n', von)) != std::string::npos; von = bei + 1)
+    aus.write(text.data() + von, static_cast<std::streamsize>(bei - von)) << umbruch;
+  aus.write(text.data() + von, static_cast<std::streamsize>(text.size() - von));
+}
+
 nlohmann::json LeseJsonDatei(const std::string& pfad) {
   if (std::filesystem::is_directory(pfad)) throw CLI::ValidationError("FILE", pfad + " is a folder, not a file");
   std::ifstream in(pfad, std::ios::binary);
@@ -288,21 +299,30 @@ void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode) {
   show->add_option("--type", art, "Document type")->required();
   show->add_option("--number", nummer, "Document number")->required();
   show->callback([&] {
+    Verbindung& v = programm.Datenbank();
     host::Dokument d;
-    if (!host::LadeDokument(programm.Datenbank(), art, nummer, d)) {
+    if (!host::LadeDokument(v, art, nummer, d, false)) {
       std::cerr << "gaeb: Beleg " << art << "/" << nummer << " gibt es nicht\n";
       exitcode = kAbgelehnt;
       return;
     }
-    nlohmann::ordered_json j;
-    j["Belegart"] = d.belegart;
-    j["Belegnummer"] = d.belegnummer;
-    j["Kopf"] = SatzAlsJson(d.kopf);
-    j["Positionen"] = nlohmann::ordered_json::array();
-    for (const host::Satz& p : d.positionen) j["Positionen"].push_back(SatzAlsJson(p));
-    j["Schlusszeilen"] = nlohmann::ordered_json::array();
-    for (const host::Satz& s : d.schlusszeilen) j["Schlusszeilen"].push_back(SatzAlsJson(s));
-    std::cout << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    // Written row by row, the positions a page at a time as they are read,
+    // in the layout of one indented JSON value of everything.
+    std::cout << "{\n  \"Belegart\": " << art << ",\n  \"Belegnummer\": " << nummer << ",\n  \"Kopf\": ";
+    SchreibeEingerückt(std::cout, SatzAlsJson(d.kopf), 1);
+    bool erste = true;
+    auto zeile = [&erste](const host::Satz& s) {
+      std::cout << (erste ? "\n    " : ",\n    ");
+      erste = false;
+      SchreibeEingerückt(std::cout, SatzAlsJson(s), 2);
+    };
+    std::cout << ",\n  \"Positionen\": [";
+    host::LesePositionen(v, art, nummer, 0, -1, [&zeile](host::Satz& s, std::int32_t) { zeile(s); });
+    std::cout << (erste ? "]" : "\n  ]") << ",\n  \"Schlusszeilen\": [";
+    erste = true;
+    for (const host::Satz& s : d.schlusszeilen) zeile(s);
+    std::cout << (erste ? "]" : "\n  ]");
+    std::cout << "\n}\n";
     exitcode = kErfolg;
   });
 
