@@ -21,7 +21,7 @@ for ziel in rtf xml zeilen; do
 done
 # The readers of GAEB files, with the converter code linked in directly.
 leser="$root/src/readers/zeilen.cpp $root/src/readers/lvsammler.cpp $root/src/readers/zeichensatz.cpp
-  $root/src/readers/gaebleser.cpp $root/src/readers/xml_leser.cpp $root/src/readers/gaeb2000_leser.cpp
+  $root/src/readers/gaebleser.cpp $root/src/readers/xml_leser.cpp $root/src/readers/xml_textzeilen.cpp $root/src/readers/gaeb2000_leser.cpp
   $root/src/readers/gaeb90_leser.cpp $root/src/core/positionssatz.cpp $root/src/base/variant.cpp
   $root/src/base/text.cpp $root/src/base/codepage.cpp $root/src/base/zahlformat.cpp"
 for ziel in leser_xml leser_2000 leser_90; do
