@@ -159,17 +159,36 @@ std::string Abschnitt(double value, std::string_view sec, const Regionaleinstell
   return out;
 }
 
-// The masks of fixed digits ("0.00", "0.000", "00", "0000000000.00"): only
-// "0" before and after an optional ".". Sets the digit counts.
-bool NurNullen(std::string_view mask, int& ganz, int& bruch) {
-  std::size_t punkt = mask.find('.');
-  std::string_view g = mask.substr(0, punkt);
-  std::string_view b = punkt == std::string_view::npos ? std::string_view() : mask.substr(punkt + 1);
+// One section of fixed digits: optional "#" placeholders, then "0"s before
+// and after an optional "." ("0.00", "##0.000", "0000000000.00"). Sets the
+// digit counts: ganz the "0"s before the point, bruch after it (-1 without).
+bool FesterAbschnitt(std::string_view sec, int& ganz, int& bruch) {
+  std::size_t punkt = sec.find('.');
+  std::string_view g = sec.substr(0, punkt);
+  std::string_view b = punkt == std::string_view::npos ? std::string_view() : sec.substr(punkt + 1);
+  g.remove_prefix(std::min(g.size(), g.find_first_not_of('#')));
   if (g.empty() || g.find_first_not_of('0') != std::string_view::npos) return false;
   if (b.find_first_not_of('0') != std::string_view::npos) return false;
   ganz = static_cast<int>(g.size());
   bruch = punkt == std::string_view::npos ? -1 : static_cast<int>(b.size());
   return true;
+}
+
+// The masks the quick way gives alike: a section of fixed digits alone, or
+// as "P;-P;Z" with the minus before the same section and a zero section of
+// the same digits ("##0.00;-##0.00;0.00"). A "#" only widens what the digits
+// may take, and the value's digits all go to the first placeholder, so such
+// a mask writes what its "0"s alone write.
+bool NurNullen(std::string_view mask, int& ganz, int& bruch) {
+  const std::size_t semi = mask.find(';');
+  if (semi == std::string_view::npos) return FesterAbschnitt(mask, ganz, bruch);
+  const std::string_view p = mask.substr(0, semi);
+  const std::string_view rest = mask.substr(semi + 1);
+  const std::size_t semi2 = rest.find(';');
+  if (semi2 == std::string_view::npos || rest.substr(0, semi2) != "-" + std::string(p)) return false;
+  int zGanz = 0, zBruch = 0;
+  return FesterAbschnitt(p, ganz, bruch) && FesterAbschnitt(rest.substr(semi2 + 1), zGanz, zBruch) &&
+         rest.substr(semi2 + 1).find('#') == std::string_view::npos && zGanz == ganz && zBruch == bruch;
 }
 
 // |value| under a mask of fixed digits, without allocating on the way: the

@@ -10,4 +10,9 @@ const Variant& Ergebnis::Wert(std::size_t zeile, std::string_view name) const {
   throw Fehler(3265, "Das Element wurde in der Auflistung nicht gefunden: " + std::string(name));
 }
 
+void Verbindung::Durchlaufe(std::string_view sql, std::span<const Variant> parameter, const Zeilenfolge& jede) {
+  Ergebnis e = Abfrage(sql, parameter);
+  for (std::vector<Variant>& zeile : e.zeilen) jede(e.spalten, zeile);
+}
+
 }  // namespace gaeb

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -47,6 +48,11 @@ class Verbindung : public HostObjekt {
   virtual long Ausführen(std::string_view sql, std::span<const Variant> parameter = {}) = 0;
   // Runs a selection and returns its rows.
   virtual Ergebnis Abfrage(std::string_view sql, std::span<const Variant> parameter = {}) = 0;
+  // Runs a selection and hands its rows to jede one at a time, in order,
+  // with the column names; jede may move the values out of the row. Holds
+  // one row, not the result. This default runs Abfrage.
+  using Zeilenfolge = std::function<void(const std::vector<std::string>& spalten, std::vector<Variant>& zeile)>;
+  virtual void Durchlaufe(std::string_view sql, std::span<const Variant> parameter, const Zeilenfolge& jede);
   // Transactions; they do not nest.
   virtual void Beginne() = 0;
   virtual void Bestätige() = 0;

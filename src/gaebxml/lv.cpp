@@ -154,8 +154,9 @@ xmlNodePtr Export::Ausgabe_BOQCTGYTOTALSLVXML(xmlDocPtr, xmlNodePtr ctgy, std::s
 void Export::BerechneLVSummen() {
   Belegdaten& b = k_.Beleg();
   LVSummenspeicher& s = m_LVSummenspeicher;
-  const std::int32_t letzte = b.LetzterPositionsindex();
-  for (std::int32_t i = 0; i <= letzte; ++i) {
+  // The last surcharge or discount on the whole bill counts: searched from
+  // the end, where it stands, so that the walk rarely reads the bill.
+  for (std::int32_t i = b.LetzterPositionsindex(); i >= 0; --i) {
     b.WählePosition(i);
     const std::int16_t positionsart = PI("Positionstyp");
     if ((positionsart == 60 || positionsart == 70 || positionsart == 80) && PI("WelcherBetragZuAbschlag") == 0) {
@@ -164,6 +165,7 @@ void Export::BerechneLVSummen() {
       s.NachlassAbs = PD("Einzelpreis");
       s.NachlassUnterart = 0;
       s.NachlassPositionsart = positionsart;
+      break;
     }
   }
   const std::int32_t letzteSchlusszeile = b.LetzterSchlusszeilenindex();

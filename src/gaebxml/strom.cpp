@@ -34,7 +34,7 @@ Baumstrom::Baumstrom(xmlDocPtr doc, std::string ziel) : doc_(doc), datei_(ziel) 
       return -1;
     }
   };
-  aus_ = xmlOutputBufferCreateIO(schreibe, [](void*) { return 0; }, this, xmlFindCharEncodingHandler("UTF-8"));
+  aus_ = xmlOutputBufferCreateIO(schreibe, [](void*) { return 0; }, this, nullptr);
   if (aus_ == nullptr) throw Dateifehler(datei_.Ziel(), "");
   const char kopf[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   xmlOutputBufferWrite(aus_, sizeof kopf - 1, kopf);

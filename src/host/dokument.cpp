@@ -26,22 +26,21 @@ constexpr std::size_t kNichtGelesen = static_cast<std::size_t>(-1);
 
 // Column of each catalogue field in a result (looked up once per result);
 // with nur, only those fields are looked up and the others are not read.
-std::vector<std::size_t> Spaltenindex(const Katalog& k, const Ergebnis& e,
+std::vector<std::size_t> Spaltenindex(const Katalog& k, const std::vector<std::string>& spalten,
                                       const std::vector<std::size_t>* nur = nullptr) {
   std::vector<std::size_t> index(k.Anzahl(), kNichtGelesen);
   for (std::size_t i = 0; i < k.Anzahl(); ++i) {
     if (nur != nullptr && std::find(nur->begin(), nur->end(), i) == nur->end()) continue;
-    auto it = std::find(e.spalten.begin(), e.spalten.end(), k.Spalte(i));
-    if (it == e.spalten.end()) e.Wert(0, k.Spalte(i));  // throws: unknown column
-    index[i] = static_cast<std::size_t>(it - e.spalten.begin());
+    auto it = std::find(spalten.begin(), spalten.end(), k.Spalte(i));
+    if (it == spalten.end()) throw Fehler(3265, "Das Element wurde in der Auflistung nicht gefunden: " + k.Spalte(i));
+    index[i] = static_cast<std::size_t>(it - spalten.begin());
   }
   return index;
 }
 
 // Moves the values of one result row into satz.
-void Fülle(Satz& satz, Ergebnis& e, const std::vector<std::size_t>& spalte, std::size_t zeile) {
+void Fülle(Satz& satz, std::vector<Variant>& werte, const std::vector<std::size_t>& spalte) {
   const Katalog& k = satz.katalog();
-  std::vector<Variant>& werte = e.zeilen[zeile];
   for (std::size_t i = 0; i < k.Anzahl(); ++i) {
     if (spalte[i] == kNichtGelesen) continue;
     Variant& w = werte[spalte[i]];
@@ -66,20 +65,22 @@ void LeseZeilen(Verbindung& v, const Katalog& k, std::int16_t belegart, std::int
   const std::string sql = "SELECT Zeile, " + spalten + " FROM " + k.Tabelle() +
                           " WHERE Belegart = ? AND Belegnummer = ? AND Zeile > ? ORDER BY Zeile LIMIT ";
   std::int32_t nach = ab - 1;
+  std::vector<std::size_t> spalte;
   while (anzahl != 0) {
     const std::int64_t block = anzahl < 0 ? kBlock : std::min<std::int64_t>(anzahl, kBlock);
     const Variant p[] = {Variant(belegart), Variant(belegnummer), Variant(nach)};
-    Ergebnis e = v.Abfrage(sql + std::to_string(block), p);
-    if (e.Leer()) return;
-    std::vector<std::size_t> spalte = Spaltenindex(k, e, nur);
-    for (std::size_t z = 0; z < e.zeilen.size(); ++z) {
+    std::int64_t gelesen = 0;
+    v.Durchlaufe(sql + std::to_string(block), p, [&](const std::vector<std::string>& spalten, std::vector<Variant>& werte) {
+      if (spalte.empty()) spalte = Spaltenindex(k, spalten, nur);
+      const std::int32_t nummer = werte[0].ToInt32();
       Satz satz(k);
-      Fülle(satz, e, spalte, z);
-      zeile(satz, e.zeilen[z][0].ToInt32());
-    }
-    nach = e.zeilen.back()[0].ToInt32();
-    if (anzahl > 0) anzahl -= static_cast<std::int64_t>(e.zeilen.size());
-    if (e.zeilen.size() < static_cast<std::size_t>(block)) return;
+      Fülle(satz, werte, spalte);
+      zeile(satz, nummer);
+      nach = nummer;
+      ++gelesen;
+    });
+    if (anzahl > 0) anzahl -= gelesen;
+    if (gelesen < block) return;
   }
 }
 
@@ -174,7 +175,7 @@ bool LadeDokument(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer
   d = Dokument();
   d.belegart = belegart;
   d.belegnummer = belegnummer;
-  Fülle(d.kopf, kopf, Spaltenindex(kk, kopf), 0);
+  Fülle(d.kopf, kopf.zeilen[0], Spaltenindex(kk, kopf.spalten));
 
   if (mitPositionen) {
     d.positionen.reserve(static_cast<std::size_t>(AnzahlPositionen(v, belegart, belegnummer)));

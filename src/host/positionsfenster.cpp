@@ -68,7 +68,10 @@ Variant Positionsfenster::Feld(std::int32_t index, std::string_view name) {
   const std::size_t i = static_cast<std::size_t>(index % kSeite);
   for (const Seite& s : seiten_)
     if (s.nummer == nummer) return s.zeilen.at(i).Feld(name);
-  if (std::find(std::begin(kKurz), std::end(kKurz), name) == std::end(kKurz)) return Zeile(index).Feld(name);
+  // A walk that has just read the whole rows of the page before goes on
+  // reading whole rows: the page is read whole at once, not twice.
+  const bool weiter = seiten_[zuletzt_].nummer >= 0 && seiten_[zuletzt_].nummer == nummer - 1;
+  if (weiter || std::find(std::begin(kKurz), std::end(kKurz), name) == std::end(kKurz)) return Zeile(index).Feld(name);
   if (kurz_.nummer != nummer) Lade(kurz_, nummer, kKurz);
   return kurz_.zeilen.at(i).Feld(name);
 }

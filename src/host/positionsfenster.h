@@ -40,7 +40,8 @@ class Positionsfenster {
   Satz& Zeile(std::int32_t index);
   // One field of the row at index. While the row's page is not in memory, a
   // field of kKurz comes from a page of those fields alone, which is read far
-  // faster: a walk that looks only at kinds and amounts reads no texts.
+  // faster: a walk that looks only at kinds and amounts reads no texts. A
+  // walk that read the whole rows of the page before gets whole rows.
   Variant Feld(std::int32_t index, std::string_view name);
   static constexpr std::string_view kKurz[] = {
       "Positionstyp", "Menge", "Einzelpreis", "Preiseinheit", "Gesamtpreis", "WelcherBetragZuAbschlag",

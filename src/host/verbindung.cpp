@@ -112,6 +112,9 @@ class Verbindungsweiche : public Verbindung {
   }
   long Ausführen(std::string_view sql, std::span<const Variant> p) override { return Ziel().Ausführen(sql, p); }
   Ergebnis Abfrage(std::string_view sql, std::span<const Variant> p) override { return Ziel().Abfrage(sql, p); }
+  void Durchlaufe(std::string_view sql, std::span<const Variant> p, const Zeilenfolge& jede) override {
+    Ziel().Durchlaufe(sql, p, jede);
+  }
   void Beginne() override { Ziel().Beginne(); }
   void Bestätige() override { Ziel().Bestätige(); }
   void Verwerfe() override { Ziel().Verwerfe(); }

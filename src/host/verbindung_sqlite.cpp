@@ -82,6 +82,36 @@ class SqliteVerbindung : public Verbindung {
     return e;
   }
 
+  void Durchlaufe(std::string_view sql, std::span<const Variant> parameter, const Zeilenfolge& jede) override {
+    sqlite3_stmt* st = Vorbereite(sql, parameter);
+    // The statement runs while jede works: it leaves the cache meanwhile, so
+    // that jede may run the same statement text on a statement of its own.
+    std::string text(sql);
+    cache_.erase(text);
+    letzte_ = nullptr;
+    letzterText_ = {};
+    struct Zurück {
+      SqliteVerbindung& v;
+      sqlite3_stmt* st;
+      std::string& text;
+      ~Zurück() {
+        sqlite3_reset(st);
+        if (v.db_ != nullptr && v.cache_.size() <= 200 && v.cache_.emplace(std::move(text), st).second) return;
+        sqlite3_finalize(st);
+      }
+    } zurück{*this, st, text};
+    int rc = sqlite3_step(st);
+    const int n = sqlite3_column_count(st);
+    std::vector<std::string> spalten;
+    for (int i = 0; i < n; ++i) spalten.emplace_back(sqlite3_column_name(st, i));
+    std::vector<Variant> zeile(static_cast<std::size_t>(n));
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) {
+      for (int i = 0; i < n; ++i) zeile[static_cast<std::size_t>(i)] = Spalte(st, i);
+      jede(spalten, zeile);
+    }
+    Prüfe(st, rc, sql);
+  }
+
   void Beginne() override {
     Exec("BEGIN IMMEDIATE");
     transaktion_ = true;

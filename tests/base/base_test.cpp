@@ -120,6 +120,21 @@ TEST(Zahlformat, MasksRoundingSectionsAndRegion) {
   EXPECT_DOUBLE_EQ(Runde(123.456, 1), 123.5);
 }
 
+// The masks of fixed digits go the quick way; a trailing ";" sends the same
+// mask the general way, which must write the same text for every value.
+TEST(Zahlformat, QuickMasksWriteWhatTheGeneralWayWrites) {
+  const char* masken[] = {"##########0.00;-##########0.00;0.00", "##0.00;-##0.00;0.00", "#######0.000",
+                          "0000000000.00", "00", "#0"};
+  const double werte[] = {0.0, -0.0, 0.004, 0.005, -0.004, -0.005, 1.005, 9.995, 999.9995, -1234.5678,
+                          12345678901.235, 1e-9, 2.5, -2.5, 0.125, 1e15, -1e15 / 3};
+  for (const char* m : masken)
+    for (double w : werte) EXPECT_EQ(FormatZahl(w, m), FormatZahl(w, std::string(m) + ";")) << m << " " << w;
+  // Not a fixed-digit mask: the minus section differs or the zero section has other digits.
+  EXPECT_EQ(FormatZahl(-1.5, "#0.00;(#0.00);0.00"), "(1,50)");
+  EXPECT_EQ(FormatZahl(0.0, "#0.00;-#0.00;0.0"), "0,0");
+  EXPECT_EQ(FormatZahl(0.0, "#0.00;-#0.00;00.00"), "00,00");
+}
+
 TEST(Variant, BooleansNumbersAndTexts) {
   EXPECT_EQ(Variant(true).ToString(), "Wahr");
   for (const char* wahr : {"Wahr", "true", "-1"}) EXPECT_TRUE(Variant(wahr).ToBool()) << wahr;

@@ -74,6 +74,34 @@ TEST_P(Verbindungstest, ExecuteCountsBindsConvertsAndRollsBack) {
   EXPECT_EQ(v->Ausführen("SELECT * FROM Tafel"), 3);
 }
 
+// Rows handed over one at a time: in order, while the receiver runs the same
+// statement text itself; an error of the receiver leaves the statement usable.
+TEST_P(Verbindungstest, RowsOneAtATimeWhileTheSameStatementRunsAgain) {
+  auto v = ÖffneVerbindung(test::NeueDatenbank(GetParam()));
+  v->Ausführen("CREATE TABLE Tafel (a INTEGER NOT NULL, b TEXT)");
+  for (std::int32_t i = 1; i <= 3; ++i) {
+    const Variant r[] = {Variant(i), Variant("t" + std::to_string(i))};
+    v->Ausführen("INSERT INTO Tafel VALUES (?, ?)", r);
+  }
+  const std::string sql = "SELECT a, b FROM Tafel WHERE a >= ? ORDER BY a";
+  const Variant ab[] = {Variant(std::int32_t{1})};
+  std::string gesehen;
+  v->Durchlaufe(sql, ab, [&](const std::vector<std::string>& spalten, std::vector<Variant>& zeile) {
+    ASSERT_EQ(spalten, (std::vector<std::string>{"a", "b"}));
+    gesehen += zeile[1].ToString() + "(";
+    const Variant nach[] = {Variant(zeile[0].ToInt32() + 1)};
+    v->Durchlaufe(sql, nach, [&](const std::vector<std::string>&, std::vector<Variant>& z) { gesehen += z[1].ToString(); });
+    gesehen += ")";
+  });
+  EXPECT_EQ(gesehen, "t1(t2t3)t2(t3)t3()");
+  EXPECT_THROW(v->Durchlaufe(sql, ab, [](const std::vector<std::string>&, std::vector<Variant>&) { throw Fehler(5, "halt"); }),
+               Fehler);
+  EXPECT_EQ(v->Abfrage(sql, ab).zeilen.size(), 3u);
+  int n = 0;
+  v->Durchlaufe(sql, ab, [&](const std::vector<std::string>&, std::vector<Variant>&) { ++n; });
+  EXPECT_EQ(n, 3);
+}
+
 TEST(Verbindung, BadConnectionTextsAreClearErrors) {
   const char* texte[] = {"mysql://x", "sqlite:", "sqlite:/nonexistent-dir/x.db",
                          "postgresql://gaeb:geheim@/x?host=/nonexistent-dir&connect_timeout=2"};
