@@ -27,6 +27,14 @@ struct LVSummenspeicher {
   std::int16_t NachlassPositionsart = 0;  // kind of the discount row
 };
 
+class Belegdaten;
+
+// The bill's totals of the document open for output: the last surcharge or
+// discount on the whole bill, then the closing totals rows, as the exports
+// write them in the bill's information block before its items. Moves the
+// current position and closing row.
+LVSummenspeicher LVSummen(Belegdaten& b);
+
 struct Exportzustand {
   Exportzustand() = default;
   explicit Exportzustand(const Ausgabeoptionen& o)

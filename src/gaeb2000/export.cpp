@@ -75,8 +75,7 @@ bool Export::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegn
 
     bool landeswährung = m_AusgabeLandeswährung;
     b.SetzeAusgabewährung(landeswährung);
-    zwischen_ = std::make_unique<Zwischendatei>(tmpPfadDatei);
-    SetzeAusgabe(zwischen_.get());
+    ÖffneZiel(tmpPfadDatei);
 
     m_VorlaufOffen = true;
     k_.satz.AnzahlLeistungen = 0;
@@ -84,7 +83,9 @@ bool Export::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegn
     k_.satz.AnzahlPaketteile = 0;
     m_BereichOZ = {};
     m_BereichSumme = {};
-    m_LVSummenspeicher = {};
+    // The bill's totals go into its information block, before the items.
+    m_LVSummenspeicher = LVSummen(b);
+    m_LVSummenFehlerhaft = false;
     m_NurPositionen = false;
     AnzahlBeginZeilen = 0;
     AnzahlEndZeilen = 0;
@@ -124,15 +125,9 @@ bool Export::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegn
         case 60:
         case 70:
         case 80: {
+          // The discount row of the whole bill (0) is in the LV totals already.
           const std::int16_t unterart = PI("WelcherBetragZuAbschlag");
           if (unterart == 0) {
-            // The discount row of the whole bill goes into the LV totals.
-            LVSummenspeicher& s = m_LVSummenspeicher;
-            s.Summe = -PD("Gesamtpreis");
-            s.NachlassProz = PD("AufAbschlagProzent");
-            s.NachlassAbs = PD("Einzelpreis");
-            s.NachlassUnterart = unterart;
-            s.NachlassPositionsart = positionsart;
           } else if (unterart == 1 || unterart == 2) {
             Summenzeile(unterart);
           } else {
@@ -157,17 +152,6 @@ bool Export::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegn
         Datensatz& z = b.AktuelleSchlusszeile();
         const std::int16_t zeilenart = z.Feld("Positionstyp").ToInt16();
         if (zeilenart == 90) {
-          LVSummenspeicher& s = m_LVSummenspeicher;
-          double netto = z.Feld("Summe").ToDouble();
-          if (s.Summe == 0) {
-            s.Summe = netto;
-            s.Nachlassbetrag = 0;
-          } else {
-            s.Nachlassbetrag = s.Summe;
-            s.Summe += netto;
-          }
-          s.UST = z.Feld("UST").ToDouble();
-          s.SummeBrutto = z.Feld("SummeBrutto").ToDouble();
           Ausgabe_ENDLV();
         } else if (zeilenart == 140) {
           Ausgabe_ENDLV();
@@ -186,6 +170,7 @@ bool Export::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegn
     SetzeAusgabe(nullptr);
     Aktualisiere_LVInfo(tmpPfadDatei);
     zwischen_.reset();
+    ziel_.reset();
 
     gesperrt = false;
     if (b.Entsperren(art, nummer) == 0) Meldung10055(k_, "Entsperre Beleg: " + std::to_string(belegnummer));
@@ -196,6 +181,7 @@ bool Export::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegn
   // After an unexpected error the temporary file is removed, the target keeps
   // what it held, and the document is unlocked.
   Ignoriere([&] { zwischen_.reset(); });
+  Ignoriere([&] { ziel_.reset(); });
   SetzeAusgabe(nullptr);
   if (gesperrt) {
     Ignoriere([&] {
@@ -318,8 +304,7 @@ bool Export::Ausgabe_Vergabe() {
   weiter([&] { fallsGesetzt(b + 10, "[BieterNr]", kopf("BieterNrAG")); });
   weiter([&] { Zeile(b + 10, "#end[AN]"); });
 
-  // The LV and its information block; the totals are placeholders that the
-  // finishing pass replaces.
+  // The LV and its information block with the bill's totals.
   weiter([&] { Zeile(b + 10, "#begin[LV]"); });
   weiter([&] { Zeile(b + 13, "#begin[LVInfo]"); });
   weiter([&] { Attribut(b + 15, "[Name]", kopf("LVName")); });
@@ -355,10 +340,7 @@ bool Export::Ausgabe_Vergabe() {
     Attribut(b + 15, "[BezEPAnteil2]", "Lohn");
   });
   weiter([&] { Attribut(b + 15, "[BezZeit]", "Minuten"); });
-  for (const char* summe :
-       {"[Summe]", "[NachlassProz]", "[NachlassAbs]", "[SummeNachNL]", "[SummePsch]", "[UST]", "[SummeBrutto]"}) {
-    weiter([&] { Attribut(b + 15, summe, FormatZahl(0, "0.00")); });
-  }
+  LVSummenZeilen();
   weiter([&] { Zeile(b + 13, "#end[LVInfo]"); });
   weiter([&] { AusgabeDA2000_Zeile(); });
   m_NurPositionen = !stufeBeschrieben;

@@ -13,9 +13,9 @@
 //   lv.cpp         LV areas, positions, package parts, surcharge rows, sums
 // Every line passes through AusgabeDA2000_Zeile, which converts it into the
 // file's code page (1252 for the character set "ANSI", else 850) and ends it
-// with CR LF. The export writes into the target path with "1" appended; the
-// finishing pass Aktualisiere_LVInfo copies that file to the target and fills
-// in the LV totals.
+// with CR LF. The bill's totals are known before the walk and written in
+// their place; the lines go into a new file beside the target, which
+// Aktualisiere_LVInfo puts at the target when it is complete.
 #pragma once
 
 #include <array>
@@ -70,13 +70,20 @@ class Export : public Exportzustand {
   // line, one line per CR LF-terminated piece of text + CR LF, and "[end]",
   // all indented by the current position's hierarchy level + 11.
   bool Ausgabe_TEXT(std::string text, const std::string& schlüssel);
-  // Copies the temporary file to pfad, replacing the totals inside
-  // "#begin[LVInfo]" ... "#end[LVInfo]", and deletes it. Reports nothing; when
-  // the copy does not come out whole the target keeps what it held and the file
-  // is noted as incomplete (Kontext::ausgabeUnvollständig).
-  bool Aktualisiere_LVInfo(std::string pfad);
-  // The temporary file of the first pass, made beside the target by the driver.
+  // Opens the output of pfad: the new file beside the target, or a
+  // temporary file for a stream target or one that cannot be made now.
+  void ÖffneZiel(const std::string& pfad);
+  // The totals of the LV information block ("[Summe]" ... "[SummeBrutto]")
+  // from m_LVSummenspeicher, after a comment line that counts as no line.
+  void LVSummenZeilen();
+  // Puts the finished file at pfad (from the temporary file, when there is
+  // one). Reports nothing; when the file is not whole (a write failed, a
+  // total did not fit) the target keeps what it held and the file is noted
+  // as incomplete (Kontext::ausgabeUnvollständig).
+  bool Aktualisiere_LVInfo(const std::string& pfad);
+  std::unique_ptr<Zieldatei> ziel_;
   std::unique_ptr<Zwischendatei> zwischen_;
+  bool m_LVSummenFehlerhaft = false;
 
   // Sends the lines into sink (borrowed; null: no output open). Used by the
   // driver for the temporary file, and by tests to write into memory.

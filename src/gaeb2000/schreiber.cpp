@@ -1,7 +1,7 @@
 // The tagged-text writer of the GAEB 2000 export: the line writer every line
 // passes through (code page, begin/end counters, record number), the
-// multi-line text attribute, and the finishing pass that copies the temporary
-// file to the target with the LV totals filled in.
+// multi-line text attribute, the bill's totals and the file's way to the
+// target.
 #include <cstdio>
 #include <cstring>
 
@@ -38,51 +38,6 @@ bool NurAscii(std::string_view s) {
     if (static_cast<unsigned char>(c) >= 0x80) return false;
   return true;
 }
-
-// Reads a file line by line: a line ends at CR (with an LF after it) or at the
-// end of the file; a lone LF stays inside the line.
-class Zeilenleser {
- public:
-  explicit Zeilenleser(std::FILE* f) : f_(f) {}
-
-  bool Nächste(std::string& zeile) {
-    zeile.clear();
-    bool etwas = false;
-    for (;;) {
-      if (pos_ == len_) {
-        len_ = std::fread(puffer_, 1, sizeof puffer_, f_);
-        pos_ = 0;
-        if (len_ == 0) return etwas;
-      }
-      if (nachCR_) {
-        nachCR_ = false;
-        if (puffer_[pos_] == '\n') {
-          ++pos_;
-          continue;
-        }
-      }
-      etwas = true;
-      const char* start = puffer_ + pos_;
-      const void* cr = std::memchr(start, '\r', len_ - pos_);
-      if (cr == nullptr) {
-        zeile.append(start, len_ - pos_);
-        pos_ = len_;
-        continue;
-      }
-      std::size_t n = static_cast<const char*>(cr) - start;
-      zeile.append(start, n);
-      pos_ += n + 1;
-      nachCR_ = true;
-      return true;
-    }
-  }
-
- private:
-  std::FILE* f_;
-  char puffer_[1 << 16];
-  std::size_t pos_ = 0, len_ = 0;
-  bool nachCR_ = false;
-};
 
 }  // namespace
 
@@ -199,88 +154,79 @@ bool Export::Ausgabe_TEXT(std::string text, const std::string& schlüssel) {
   return true;
 }
 
-bool Export::Aktualisiere_LVInfo(std::string pfad) {
-  // Resume next without reports: whatever fails is skipped. A copy that does
-  // not come out whole is noted for the host (Kontext::ausgabeUnvollständig)
-  // and the target keeps what it held.
-  std::FILE* ein = nullptr;
-  std::unique_ptr<Zieldatei> aus;
+void Export::ÖffneZiel(const std::string& pfad) {
+  // The lines go straight into the new file beside the target. A stream
+  // target (a pipe, a device) gets the bytes only once they are complete,
+  // from a temporary file; so does a target that cannot be made now, which
+  // is tried again at the end.
+  ziel_.reset();
   try {
-    if (zwischen_ == nullptr) throw Fehler(kFehlerDatei, "Keine Ausgabedatei geöffnet");
-    ein = zwischen_->Lesen();
-    aus = std::make_unique<Zieldatei>(pfad);
+    ziel_ = std::make_unique<Zieldatei>(pfad);
   } catch (const std::exception&) {
+  }
+  if (ziel_ != nullptr && !ziel_->Durchgereicht()) {
+    SetzeAusgabe(ziel_.get());
+    return;
+  }
+  zwischen_ = std::make_unique<Zwischendatei>(pfad);
+  SetzeAusgabe(zwischen_.get());
+}
+
+void Export::LVSummenZeilen() {
+  // Without reports: a total too wide for its field leaves the file
+  // incomplete (Aktualisiere_LVInfo then keeps the target as it was).
+  LVSummenspeicher& s = m_LVSummenspeicher;
+  if (!m_MitPreise) s.Summe = s.Nachlassbetrag = s.SummeBrutto = s.UST = s.NachlassProz = s.NachlassAbs = 0;
+  if (s.NachlassPositionsart == 70) s.NachlassProz = -s.NachlassProz;
+  if (s.NachlassUnterart != 8) s.NachlassAbs = 0;
+  if (s.NachlassUnterart == 8 && s.NachlassPositionsart == 70) s.NachlassAbs = -s.NachlassAbs;
+  const std::string e15 = text::Leer(15);
+  // The comment stands before the first total and counts as no line of the file.
+  bytes_ += e15 + "## LV mit Preise(Gesamtsumme LV)\r\n";
+  const struct {
+    const char* schlüssel;
+    double wert;
+    const char* maske;
+    int vorkomma;
+  } summen[] = {{"[Summe]", s.Summe, "0.00", kVorkommaGeld},
+                {"[NachlassProz]", s.NachlassProz, "0.00", kVorkommaProzent},
+                {"[NachlassAbs]", s.NachlassAbs, "0.00", kVorkommaGeld},
+                {"[SummeNachNL]", s.Summe - s.Nachlassbetrag, "0.00", kVorkommaGeld},
+                {"[SummePsch]", 0, "0.00", kVorkommaGeld},
+                {"[UST]", s.UST, "00.00", kVorkommaProzent},
+                {"[SummeBrutto]", s.SummeBrutto, "0.00", kVorkommaGeld}};
+  for (const auto& summe : summen) {
+    std::string wert;
+    try {
+      wert = FormatZahlFeld(summe.wert, summe.maske, summe.vorkomma);
+    } catch (const std::exception&) {
+      m_LVSummenFehlerhaft = true;
+    }
+    Zeile(15, std::string(summe.schlüssel) + wert + "[end]");
+  }
+}
+
+bool Export::Aktualisiere_LVInfo(const std::string& pfad) {
+  // Reports nothing. A file that does not come out whole is noted for the
+  // host (Kontext::ausgabeUnvollständig) and the target keeps what it held.
+  try {
+    if (m_LVSummenFehlerhaft) throw Fehler(kFehlerÜberlauf, "Summe zu breit");
+    if (zwischen_ != nullptr) {
+      std::FILE* ein = zwischen_->Lesen();
+      if (ziel_ == nullptr) ziel_ = std::make_unique<Zieldatei>(pfad);
+      std::string puffer(kPufferGröße, '\0');
+      std::size_t n;
+      while ((n = std::fread(puffer.data(), 1, puffer.size(), ein)) > 0) ziel_->Schreibe(std::string_view(puffer.data(), n));
+      if (std::ferror(ein) != 0) throw Fehler(kFehlerDatei, "Lesefehler in " + zwischen_->Pfad());
+    }
+    if (ziel_ == nullptr) throw Fehler(kFehlerDatei, "Keine Ausgabedatei geöffnet");
+    ziel_->Übernimm();
+    return true;
+  } catch (const std::exception&) {
+    ziel_.reset();
     k_.ausgabeUnvollständig = true;
     return false;
   }
-  bool ganz = true;
-  LVSummenspeicher& s = m_LVSummenspeicher;
-  const std::string e15 = text::Leer(15);
-  // The lines are collected and handed to the file in large pieces.
-  std::string ausPuffer;
-  ausPuffer.reserve(kPufferGröße + 4096);
-  auto schreibe = [&](std::string_view z) {
-    ausPuffer.append(z).append("\r\n");
-    if (ausPuffer.size() >= kPufferGröße) {
-      aus->Schreibe(ausPuffer);
-      ausPuffer.clear();
-    }
-  };
-  auto betrag = [&](const char* schlüssel, double wert, const char* maske, int vorkomma = kVorkommaGeld) {
-    schreibe(e15 + schlüssel + FormatZahlFeld(wert, maske, vorkomma) + "[end]");
-  };
-
-  try {
-    bool inLVInfo = false;
-    Zeilenleser leser(ein);
-    std::string zeile;
-    while (leser.Nächste(zeile)) {
-      std::string schlüssel;
-      Ignoriere([&] { schlüssel = Ermittle_Schlüssel(zeile); });
-      if (schlüssel == "#BEGIN[LVINFO]") {
-        inLVInfo = true;
-        if (!m_MitPreise) {
-          s.Summe = s.Nachlassbetrag = s.SummeBrutto = s.UST = s.NachlassProz = s.NachlassAbs = 0;
-        }
-        schreibe(zeile);
-      } else if (schlüssel == "#END[LVINFO]") {
-        inLVInfo = false;
-        schreibe(zeile);
-      } else if (!inLVInfo) {
-        schreibe(zeile);
-      } else if (schlüssel == "[SUMME]") {
-        schreibe(e15 + "## LV mit Preise(Gesamtsumme LV)");
-        betrag("[Summe]", s.Summe, "0.00");
-      } else if (schlüssel == "[NACHLASSPROZ]") {
-        if (s.NachlassPositionsart == 70) s.NachlassProz = -s.NachlassProz;
-        betrag("[NachlassProz]", s.NachlassProz, "0.00", kVorkommaProzent);
-      } else if (schlüssel == "[NACHLASSABS]") {
-        if (s.NachlassUnterart != 8) {
-          betrag("[NachlassAbs]", 0, "0.00");
-        } else {
-          if (s.NachlassPositionsart == 70) s.NachlassAbs = -s.NachlassAbs;
-          betrag("[NachlassAbs]", s.NachlassAbs, "0.00");
-        }
-      } else if (schlüssel == "[SUMMENACHNL]") {
-        betrag("[SummeNachNL]", s.Summe - s.Nachlassbetrag, "0.00");
-      } else if (schlüssel == "[SUMMEPSCH]") {
-        betrag("[SummePsch]", 0, "0.00");
-      } else if (schlüssel == "[UST]") {
-        betrag("[UST]", s.UST, "00.00", kVorkommaProzent);
-      } else if (schlüssel == "[SUMMEBRUTTO]") {
-        betrag("[SummeBrutto]", s.SummeBrutto, "0.00");
-      } else {
-        schreibe(zeile);
-      }
-    }
-    aus->Schreibe(ausPuffer);
-    if (std::ferror(ein) != 0) throw Fehler(kFehlerDatei, "Lesefehler in " + zwischen_->Pfad());
-    aus->Übernimm();
-  } catch (const std::exception&) {
-    ganz = false;
-  }
-  if (!ganz) k_.ausgabeUnvollständig = true;
-  return ganz;
 }
 
 }  // namespace gaeb::gaeb2000

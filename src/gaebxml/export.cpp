@@ -173,7 +173,7 @@ bool Export::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnu
     auto schreibe = [&] {
       strom.Schreibe({root_, award_, boq_, body_, eltern_[1], eltern_[2], eltern_[3], itemlist_, letztesItem_});
     };
-    BerechneLVSummen();
+    m_LVSummenspeicher = LVSummen(b);
 
     // Opening walk: preliminary texts before the first other position, then
     // the header and the bill's frame.

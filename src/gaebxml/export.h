@@ -89,9 +89,6 @@ class Export : public Exportzustand {
   // Totals of a category from the host's own total; empties oz.
   xmlNodePtr Ausgabe_BOQCTGYTOTALSLVXML(xmlDocPtr doc, xmlNodePtr ctgy, std::string& oz, double summe);
   xmlNodePtr Ausgabe_BOQTOTALSUPDXML(xmlDocPtr doc, xmlNodePtr totals);
-  // The bill's totals before the walk: a discount on the whole bill from the
-  // positions (the last one counts), the totals rows from the closing rows.
-  void BerechneLVSummen();
   // The last part of an ordinal number; "1" for an empty one.
   std::string RNoPartV(const std::string& oz);
 

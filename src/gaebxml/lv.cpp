@@ -151,41 +151,6 @@ xmlNodePtr Export::Ausgabe_BOQCTGYTOTALSLVXML(xmlDocPtr, xmlNodePtr ctgy, std::s
   });
 }
 
-void Export::BerechneLVSummen() {
-  Belegdaten& b = k_.Beleg();
-  LVSummenspeicher& s = m_LVSummenspeicher;
-  // The last surcharge or discount on the whole bill counts: searched from
-  // the end, where it stands, so that the walk rarely reads the bill.
-  for (std::int32_t i = b.LetzterPositionsindex(); i >= 0; --i) {
-    b.WählePosition(i);
-    const std::int16_t positionsart = PI("Positionstyp");
-    if ((positionsart == 60 || positionsart == 70 || positionsart == 80) && PI("WelcherBetragZuAbschlag") == 0) {
-      s.Summe = -PD("Gesamtpreis");
-      s.NachlassProz = PD("AufAbschlagProzent");
-      s.NachlassAbs = PD("Einzelpreis");
-      s.NachlassUnterart = 0;
-      s.NachlassPositionsart = positionsart;
-      break;
-    }
-  }
-  const std::int32_t letzteSchlusszeile = b.LetzterSchlusszeilenindex();
-  for (std::int32_t j = 0; j <= letzteSchlusszeile; ++j) {
-    b.WähleSchlusszeile(j);
-    Datensatz& z = b.AktuelleSchlusszeile();
-    if (z.Feld("Positionstyp").ToInt16() != 90) continue;
-    const double netto = z.Feld("Summe").ToDouble();
-    if (s.Summe == 0) {
-      s.Summe = netto;
-      s.Nachlassbetrag = 0;
-    } else {
-      s.Nachlassbetrag = s.Summe;
-      s.Summe += netto;
-    }
-    s.UST = z.Feld("UST").ToDouble();
-    s.SummeBrutto = z.Feld("SummeBrutto").ToDouble();
-  }
-}
-
 xmlNodePtr Export::Ausgabe_BOQTOTALSUPDXML(xmlDocPtr, xmlNodePtr totals) {
   Schreiber("Ausgabe_BOQTOTALSUPDXML", [&](xmlNodePtr&) {
     LVSummenspeicher& s = m_LVSummenspeicher;

@@ -1,7 +1,10 @@
 // The tagged-text writer on its own: the line writer's bytes and counters,
-// the key of a line, and the finishing pass on a hand-written temporary file.
+// the key of a line, the totals of the information block and the file's way
+// to the target.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "exportlv.h"
@@ -56,46 +59,95 @@ TEST(Schreiber, LineBytesCountersAndRecordNumber) {
 
 void SchreibeDatei(const std::string& pfad, const std::string& b) { std::ofstream(pfad, std::ios::binary) << b; }
 
-TEST(Schreiber, FinishingPassReplacesTheTotalsInsideLVInfo) {
+// The totals of the information block: kind 70 negates the percentage,
+// sub-kind 8 writes the discount amount, negated; without prices they are
+// zero; another sub-kind writes NachlassAbs 0. The comment line counts as no
+// line of the file.
+TEST(Schreiber, TotalsOfTheInformationBlock) {
   TestHost h;
   auto k = h.Komponente();
-  const std::string ziel = NeuerPfad("lv.d86"), e15(15, ' '), e16(16, ' ');
-  std::string vorher = "#begin[GAEB]\r\n  [Summe]5,00[end]\r\n              #begin[LVInfo]\r\n" + e16 + "[Name]X[end]\r\n";
-  vorher += "\t\t[summe]0,00[end]\r\n";
-  for (const char* name : {"NachlassProz", "NachlassAbs", "SummeNachNL", "SummePsch", "UST", "SummeBrutto"})
-    vorher += e16 + "[" + name + "]0,00[end]\r\n";
-  vorher += "              #end[LVInfo]\r\n  [UST]1[end]\r\nT\x81r\r\n#end[GAEB]2|11";  // the last line may lack its CR LF
-  // With prices: kind 70 negates the percentage, sub-kind 8 writes the
-  // discount amount, negated. Without prices the totals are zero; another
-  // sub-kind writes NachlassAbs 0.
+  const std::string e15(15, ' ');
   const struct { bool preise; LVSummenspeicher speicher; Z erwartet; } fälle[] = {
       {true, {1000.5, 100, 1071.6, 7, 10, 25, 8, 70},
        {"[Summe]1000,50[end]", "[NachlassProz]-10,00[end]", "[NachlassAbs]-25,00[end]", "[SummeNachNL]900,50[end]",
         "[SummePsch]0,00[end]", "[UST]07,00[end]", "[SummeBrutto]1071,60[end]"}},
+      {true, {-40, 0, 0, 19, 5, 40, 0, 80},
+       {"[Summe]-40,00[end]", "[NachlassProz]5,00[end]", "[NachlassAbs]0,00[end]", "[SummeNachNL]-40,00[end]",
+        "[SummePsch]0,00[end]", "[UST]19,00[end]", "[SummeBrutto]0,00[end]"}},
       {false, {1000.5, 100, 1071.6, 7, 10, 25, 0, 80},
        {"[Summe]0,00[end]", "[NachlassProz]0,00[end]", "[NachlassAbs]0,00[end]", "[SummeNachNL]0,00[end]",
         "[SummePsch]0,00[end]", "[UST]00,00[end]", "[SummeBrutto]0,00[end]"}}};
   for (const auto& f : fälle) {
     Export e(k->kontext(), Mit(f.preise));
-    e.zwischen_ = std::make_unique<Zwischendatei>(ziel);
-    e.zwischen_->Schreibe(vorher);
-    const std::string zwischen = e.zwischen_->Pfad();
+    SpeicherAusgabe mem;
+    e.SetzeAusgabe(&mem);
     e.m_LVSummenspeicher = f.speicher;
-    e.Aktualisiere_LVInfo(ziel);
-    std::string nachher = vorher.substr(0, vorher.find("\t\t")) + e15 + "## LV mit Preise(Gesamtsumme LV)\r\n";
-    for (const std::string& z : f.erwartet) nachher += e15 + z + "\r\n";
-    EXPECT_EQ(LiesDatei(ziel), nachher + vorher.substr(vorher.find("              #end[LVInfo]")) + "\r\n");
+    e.LVSummenZeilen();
+    e.Leere();
+    std::string erwartet = e15 + "## LV mit Preise(Gesamtsumme LV)\r\n";
+    for (const std::string& z : f.erwartet) erwartet += e15 + z + "\r\n";
+    EXPECT_EQ(mem.Daten(), erwartet);
+    EXPECT_EQ(e.AnzahlEndZeilen, 7);
+    EXPECT_FALSE(e.m_LVSummenFehlerhaft);
+  }
+  EXPECT_EQ(k->Satznummer(), 3 * 7);
+  Export zuBreit(k->kontext(), Mit(true));
+  SpeicherAusgabe mem;
+  zuBreit.SetzeAusgabe(&mem);
+  zuBreit.m_LVSummenspeicher.Summe = 1e12;
+  zuBreit.LVSummenZeilen();
+  EXPECT_TRUE(zuBreit.m_LVSummenFehlerhaft);
+  EXPECT_TRUE(h.Meldungen().empty());
+}
+
+// The file reaches the target whole or not at all.
+TEST(Schreiber, TheFileReachesTheTargetWholeOrNotAtAll) {
+  TestHost h;
+  auto k = h.Komponente();
+  const std::string ziel = NeuerPfad("lv.d86");
+  auto ordnerInhalt = [&] {
+    std::vector<std::string> namen;
+    for (const auto& d : std::filesystem::directory_iterator(std::filesystem::path(ziel).parent_path()))
+      namen.push_back(d.path().filename().string());
+    std::sort(namen.begin(), namen.end());
+    return namen;
+  };
+  // Straight into the new file; a temporary file (a stream target) is copied as it stands.
+  for (bool überZwischendatei : {false, true}) {
+    SchreibeDatei(ziel, "alt");
+    Export e(k->kontext(), {});
+    e.ÖffneZiel(ziel);
+    if (überZwischendatei) {
+      e.ziel_.reset();
+      e.zwischen_ = std::make_unique<Zwischendatei>(ziel);
+      e.SetzeAusgabe(e.zwischen_.get());
+    }
+    EXPECT_EQ(e.zwischen_ != nullptr, überZwischendatei);
+    e.Zeilenpuffer = "  [Summe]1,00[end]";
+    e.AusgabeDA2000_Zeile();
+    e.Leere();
+    EXPECT_EQ(LiesDatei(ziel), "alt");
+    EXPECT_TRUE(e.Aktualisiere_LVInfo(ziel));
     e.zwischen_.reset();
-    EXPECT_FALSE(std::filesystem::exists(zwischen));
+    EXPECT_EQ(LiesDatei(ziel), "  [Summe]1,00[end]\r\n");
+    EXPECT_EQ(ordnerInhalt(), std::vector<std::string>{"lv.d86"});
   }
   EXPECT_FALSE(k->kontext().ausgabeUnvollständig);
-
-  // Without a temporary file the target is left alone, and the file is not complete.
-  SchreibeDatei(ziel, "alt");
-  Export(k->kontext(), {}).Aktualisiere_LVInfo(ziel);
-  EXPECT_EQ(LiesDatei(ziel), "alt");
-  EXPECT_TRUE(k->kontext().ausgabeUnvollständig);
-  EXPECT_TRUE(h.Meldungen().empty());
+  // A total that did not fit, or no output at all: the target is left alone,
+  // the new file removed, and the file is not complete.
+  for (bool ohneAusgabe : {false, true}) {
+    k->kontext().ausgabeUnvollständig = false;
+    Export e(k->kontext(), {});
+    if (!ohneAusgabe) e.ÖffneZiel(ziel);
+    e.m_LVSummenFehlerhaft = !ohneAusgabe;
+    e.Zeilenpuffer = "neu";
+    e.AusgabeDA2000_Zeile();
+    e.Leere();
+    EXPECT_FALSE(e.Aktualisiere_LVInfo(ziel));
+    EXPECT_EQ(LiesDatei(ziel), "  [Summe]1,00[end]\r\n");
+    EXPECT_EQ(ordnerInhalt(), std::vector<std::string>{"lv.d86"});
+    EXPECT_TRUE(k->kontext().ausgabeUnvollständig);
+  }
 }
 
 }  // namespace
