@@ -3,8 +3,8 @@
 // GAEB 2000 lines ("#begin[...]" in any letter case), or the fixed 80-column
 // records of GAEB 90 (record "00" first).
 //
-// Every reader reads its input once from the front (the XML through a
-// streaming reader), checks the whole file and only then returns its rows;
+// Every reader reads its input once from the front (the XML in pieces through
+// a SAX parser), checks the whole file and only then returns its rows;
 // a file that is not a complete, sound bill throws Lesefehler.
 #pragma once
 

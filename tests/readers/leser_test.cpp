@@ -198,6 +198,17 @@ TEST(Xml, WerteNurAusIhremEigenenElement) {
                  "</Itemlist></BoQBody></BoQ></Award><BoQCtgy RNoPart='9'><BoQBody/></BoQCtgy></GAEB>");
   ASSERT_EQ(z.size(), 3u);  // a category outside the bill is no part of it
   test::PrüfeFelder(Text(z), {{1, "Menge=70 | Mengeneinheit=m2 | Einzelpreis=2 | Artikelnummer=A-1"}});
+  // The parser's pieces of one value (split by a comment, a CDATA section) are
+  // one value, white space alone is none; references in attributes resolved.
+  z = Lesen("<GAEB xmlns='http://www.gaeb.de/GAEB_DA_XML/DA83/3.3'><Award><DP>8<!-- -->3</DP><BoQ><BoQBody><Itemlist>"
+            "<Item RNoPart='1&amp;2' RNoIndex='&#65;'><Qty>1<![CDATA[2]]>.5</Qty><QU>m <?pi?> </QU><QU> <?pi?> </QU>"
+            "<Description><CompleteText><DetailTxt><Text><p>Fabrikat <TextComplement Kind='Bidder' MarkLbl='a&amp;b&lt;'>"
+            "<ComplBody><p/></ComplBody></TextComplement></p></Text></DetailTxt></CompleteText></Description></Item>"
+            "</Itemlist></BoQBody></BoQ></Award></GAEB>");
+  ASSERT_EQ(z.size(), 3u);
+  test::PrüfeFelder(Text(z), {{0, "Datenphase=83"},
+                              {1, "Positionsnummer=1&2.A | Menge=12,5 | Mengeneinheit= | Langtext=Fabrikat | "
+                                  "KennNr_Langtext=XML;a&b<"}});
 }
 
 TEST(Gaeb90, Codepage437UndFortgesetzteTexte) {
@@ -230,7 +241,7 @@ TEST(Fehler, KaputteUndFeindlicheDateienWerdenAbgelehnt) {
       {ns + lv + "zwei</Qty></Item></Itemlist></BoQBody></BoQ></Award></GAEB>", "Qty ist keine Zahl"},
       {ns + "<Award><DP>11</DP><BoQ/></Award></GAEB>", "Datenart"},
       {ns + "<Award><DP>83</DP><BoQ/><BoQ/></Award></GAEB>", "mehr als ein"},
-      {ns + [] { std::string s; for (int i = 0; i < 300; ++i) s += "<x>"; return s; }(), "/GAEB/x: XML-Fehler"},
+      {ns + [] { std::string s; for (int i = 0; i < 300; ++i) s += "<x>"; return s; }(), "/GAEB/x: Die Elemente sind zu tief"},
       {ns + lv + std::string(2 << 20, '1') + "</Qty></Item></Itemlist></BoQBody></BoQ></Award></GAEB>", "1 MB"},
       {"#begin[GAEB]\r\n#begin[Vergabe]\r\n[DP]83[end]\r\n#begin[LV]\r\n", "geschlossen"},
       {"#begin[Vergabe]\r\n[DP]83[end]\r\n#begin[LV]\r\n#begin[Position]\r\n[Menge]viel[end]\r\n", "[menge] ist keine Zahl"},
