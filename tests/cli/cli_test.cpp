@@ -127,6 +127,17 @@ TEST_F(Kommandozeile, BadRowFilesAndFailingRows) {
       {R"([{"AufAbschlagProzent": -1000}])", "key \"AufAbschlagProzent\""},
       {R"([{"Positionstyp": 47, "Menge": 99999999, "Einzelpreis": 9999, "Preiseinheit": 1}])", "the total"},
       {R"([{"Kurztext1": "a\u0000b"}])", "key \"Kurztext1\": the text holds a NUL"},
+      // Which error wins: the syntax over all; then keys and types in row order (by name within a row, of a
+      // key given twice the last value); then the order of the rows; then the value limits; then the refusals.
+      {R"([{"Mengee": 1}, {"Positionstyp": 10)", "not valid JSON"},
+      {R"({"Positionstyp": 10} x)", "not valid JSON: [json.exception.parse_error.101] parse error at line 1, column 22"},
+      {R"([{"Positionstyp": 90}, {"Positionstyp": 10}, {"Mengee": 1}])", "row 3, key \"Mengee\": no such property"},
+      {R"([{"Positionstyp": 10}, [{"Mengee": 1}], {"Mengee": 1}])", "row 2 is not a JSON object"},
+      {R"([{"Positionstyp": "x", "Mengee": 1}])", "row 1, key \"Mengee\""},
+      {R"([{"Positionstyp": 10, "Kurztext1": {"a": [1]}, "Zeit": 1}])", "key \"Kurztext1\": expected a string"},
+      {R"([{"Menge": "x", "Menge": 1e12}])", "row 1, key \"Menge\": 1000000000000 is wider"},
+      {R"([{"Menge": 1e12}, {"Positionstyp": 90}, {"Positionstyp": 10}])", "row 3 follows the end row (Positionstyp 90) of row 2"},
+      {R"([{"Positionstyp": 10}, {"Positionstyp": 47}, {"Menge": 1e12, "Einzelpreis": 1e12}])", "row 3, key \"Einzelpreis\""},
   };
   for (const auto& [inhalt, meldung] : fälle)
     Skript({{"import-rows " + Datei("rows.json", inhalt) + " --type 1", 2, "", std::string("~") + meldung}});
@@ -160,7 +171,7 @@ TEST_F(Kommandozeile, ImportStoresABillWholeOrSaysWhyNot) {
   }
   const std::string lv = Datei("lose.d83", d83), grund = "lose.d83: Zeile 6, OZ 2.1.1: Titel ohne offenes Gewerk darüber\n";
   const std::string teil = Datei("teil.json", R"([{"Positionstyp": 10, "Projektnummer": "1"},
-      {"Positionstyp": 47, "Positionsnummer": "0010"}, {"Positionstyp": 90}])");
+      {"Positionstyp": 47, "Positionsnummer": "0010"}, {"Positionstyp": 47, "Positionsnummer": "0020"}, {"Positionstyp": 90}])");
   Skript({{"init", 0},
           // what needs no file is refused before the file is read
           {"import " + Pfad("fehlt.x83") + " --project 4711", 1, "", "gaeb: Projekt 4711 gibt es nicht (gaeb project add)\n"},
@@ -168,7 +179,9 @@ TEST_F(Kommandozeile, ImportStoresABillWholeOrSaysWhyNot) {
           {"import " + lv + " --rows", 1, "~\"Positionsnummer\": \"2.1.1\"", "~" + grund + "~1 Zeile wird abgelehnt; nichts gespeichert"},
           {"import " + lv, 1, "", "~" + grund},
           {"locks list", 0, ""}, {"show --type 1 --number 1", 1}, {"project add --number 1", 0},
-          {"import-rows " + teil + " --type 1", 1, "", "~teil.json: Zeile 2, OZ 0010: Paketteil ohne Paketkopf davor"},
+          {"import-rows " + teil + " --type 1", 1, "", "gaeb: " + teil.substr(1, teil.size() - 2) + ": Zeile 2, OZ 0010: Paketteil ohne Paketkopf davor\ngaeb: " +
+               teil.substr(1, teil.size() - 2) + ": Zeile 3, OZ 0020: Paketteil ohne Paketkopf davor\ngaeb: " +
+               teil.substr(1, teil.size() - 2) + ": 2 Zeilen werden abgelehnt; nichts gespeichert\n"},
           {"locks list", 0, ""}});
 }
 
