@@ -3,6 +3,9 @@
 // sets the program's exit code.
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -13,6 +16,10 @@
 #include "cli/zeilendatei_json.h"
 #include "core/ausgabeoptionen.h"
 #include "host/aufmass.h"
+
+namespace gaeb::host {
+class Einfügeregeln;
+}
 
 namespace gaeb::cli {
 
@@ -46,6 +53,7 @@ struct Importergebnis {
   bool gesperrt = false;         // its number is still locked
   bool verbindungVerloren = false;  // the connection failed after the rows; the state was read on a new one
   bool artikelGespeichert = true;  // no error report while the articles were written
+  std::string lesefehler;          // why the rows could not be read to their end; then nothing is saved
   // The data is stored: every row answered True, the document was saved and
   // so were the articles asked for. The end row's own answer does not count:
   // a save whose COMMIT went through counts although the connection dropped
@@ -56,18 +64,42 @@ struct Importergebnis {
 // anything is stored: one message per row, "Zeile N, OZ X: reason" (N
 // counts the rows from 1).
 std::vector<std::string> Ablehnungen(const std::vector<Importzeile>& zeilen);
-// The import sequence of a host: Ablehnungen first (when it finds any,
-// nothing is locked or stored); then Init_BelegVorlauf, Sperren_Belegnummer (drawn
-// again when another workstation took the number), then per row
-// Init_Datenfelder, the row's properties and Speichern_Belegdaten. A row that
-// answers False keeps the end row from being sent: the document is not saved
-// and its number is unlocked, so a bill is stored whole or not at all. Ctrl-C
-// stops it before the next row; once the last row has run the import is complete.
-// What happened to the data is read back from the database at the end, on a
-// new connection when the import's own has failed.
+// The same one row at a time: Nimm takes the rows in order, meldungen holds
+// the messages so far.
+class Einfügeprüfung {
+ public:
+  Einfügeprüfung();
+  ~Einfügeprüfung();
+  void Nimm(const Importzeile& zeile);
+  std::vector<std::string> meldungen;
+
+ private:
+  std::unique_ptr<host::Einfügeregeln> regeln_;
+  std::size_t nr_ = 0;
+};
+// Rows handed out one at a time: lies hands them in order to nimm until nimm
+// returns false, and returns why the rows could not be read to their end
+// (empty when they could). anzahl is their number, for the progress display.
+struct Zeilenquelle {
+  std::size_t anzahl = 0;
+  std::function<std::string(const std::function<bool(const Importzeile&)>& nimm)> lies;
+};
+// The import sequence of a host on rows that passed Ablehnungen:
+// Init_BelegVorlauf, Sperren_Belegnummer (drawn again when another workstation
+// took the number), then per row Init_Datenfelder, the row's properties and
+// Speichern_Belegdaten. A row that answers False keeps the end row from being
+// sent: the document is not saved and its number is unlocked, so a bill is
+// stored whole or not at all; so do rows that cannot be read to their end
+// (lesefehler). Ctrl-C stops it before the next row; once the last row has run
+// the import is complete. What happened to the data is read back from the
+// database at the end, on a new connection when the import's own has failed.
 // With artikel, the supplier's articles are deleted and the article manager
 // created before the first row, and every row goes on to
 // Speichern_Artikeldaten right after Speichern_Belegdaten.
+Importergebnis ImportiereZeilen(Programm& programm, const Zeilenquelle& quelle, std::int16_t belegart,
+                                const Artikelziel* artikel = nullptr);
+// Rows held in memory: Ablehnungen first (when it finds any, nothing is
+// locked or stored), then the import above.
 Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeile>& zeilen, std::int16_t belegart,
                                 const Artikelziel* artikel = nullptr);
 // Says on standard error which rows of datei are refused, one line each and

@@ -38,16 +38,12 @@ void SchreibeEingerückt(std::ostream& aus, const nlohmann::ordered_json& v, int
   aus.write(text.data() + von, static_cast<std::streamsize>(text.size() - von));
 }
 
-nlohmann::json LeseJsonDatei(const std::string& pfad) {
+// The row file opened for reading, refused as a usage error when it is a folder or cannot be read.
+std::ifstream ÖffneZeilendatei(const std::string& pfad) {
   if (std::filesystem::is_directory(pfad)) throw CLI::ValidationError("FILE", pfad + " is a folder, not a file");
   std::ifstream in(pfad, std::ios::binary);
   if (!in) throw CLI::ValidationError("FILE", "cannot read " + pfad);
-  try {
-    return nlohmann::json::parse(in);
-  } catch (const nlohmann::json::exception& e) {
-    // Syntax errors and numbers a double cannot hold (1e400) alike.
-    throw CLI::ValidationError("FILE", pfad + " is not valid JSON: " + e.what());
-  }
+  return in;
 }
 
 }  // namespace
@@ -153,30 +149,37 @@ void Auftraggeber(clsGaebSQL& k, const Importzeile& kopf) {
 
 }  // namespace
 
-std::vector<std::string> Ablehnungen(const std::vector<Importzeile>& zeilen) {
-  std::vector<std::string> meldungen;
-  host::Einfügeregeln regeln;
-  for (std::size_t i = 0; i < zeilen.size(); ++i) {
-    std::int16_t typ = 0, ebene = 0;
-    std::string oz;
-    for (const auto& [name, wert] : zeilen[i]) {
-      if (name == "Positionstyp") typ = wert.ToInt16();
-      else if (name == "HierarchieEbene") ebene = wert.ToInt16();
-      else if (name == "Positionsnummer") oz = wert.ToString();
-    }
-    // The kind the row gets in the document; rows that are no position of it stay out.
-    std::int16_t art = typ;
-    if (typ == 40) art = ebene >= 1 && ebene <= 3 ? static_cast<std::int16_t>(19 + ebene) : ebene == 4 ? 40 : 0;
-    if (art != 20 && art != 21 && art != 22 && art != 40 && art != 45 && art != 47 && art != 50 && art != 60 &&
-        art != 70 && art != 80)
-      continue;
-    const std::string grund = regeln.Grund(art);
-    if (!grund.empty())
-      meldungen.push_back("Zeile " + std::to_string(i + 1) + (oz.empty() ? "" : ", OZ " + oz) + ": " + grund);
-    else
-      regeln.Nach(art);
+Einfügeprüfung::Einfügeprüfung() : regeln_(std::make_unique<host::Einfügeregeln>()) {}
+Einfügeprüfung::~Einfügeprüfung() = default;
+
+void Einfügeprüfung::Nimm(const Importzeile& zeile) {
+  ++nr_;
+  std::int16_t typ = 0, ebene = 0;
+  const Variant* oz = nullptr;
+  for (const auto& [name, wert] : zeile) {
+    if (name == "Positionstyp") typ = wert.ToInt16();
+    else if (name == "HierarchieEbene") ebene = wert.ToInt16();
+    else if (name == "Positionsnummer") oz = &wert;
   }
-  return meldungen;
+  // The kind the row gets in the document; rows that are no position of it stay out.
+  std::int16_t art = typ;
+  if (typ == 40) art = ebene >= 1 && ebene <= 3 ? static_cast<std::int16_t>(19 + ebene) : ebene == 4 ? 40 : 0;
+  if (art != 20 && art != 21 && art != 22 && art != 40 && art != 45 && art != 47 && art != 50 && art != 60 &&
+      art != 70 && art != 80)
+    return;
+  const std::string grund = regeln_->Grund(art);
+  if (grund.empty()) {
+    regeln_->Nach(art);
+    return;
+  }
+  const std::string nummer = oz != nullptr ? oz->ToString() : "";
+  meldungen.push_back("Zeile " + std::to_string(nr_) + (nummer.empty() ? "" : ", OZ " + nummer) + ": " + grund);
+}
+
+std::vector<std::string> Ablehnungen(const std::vector<Importzeile>& zeilen) {
+  Einfügeprüfung prüfung;
+  for (const Importzeile& z : zeilen) prüfung.Nimm(z);
+  return std::move(prüfung.meldungen);
 }
 
 Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeile>& zeilen, std::int16_t belegart,
@@ -184,6 +187,17 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
   Importergebnis e;
   e.abgelehnt = Ablehnungen(zeilen);
   if (!e.abgelehnt.empty()) return e;
+  const Zeilenquelle quelle{zeilen.size(), [&zeilen](const std::function<bool(const Importzeile&)>& nimm) {
+                              for (const Importzeile& z : zeilen)
+                                if (!nimm(z)) break;
+                              return std::string();
+                            }};
+  return ImportiereZeilen(programm, quelle, belegart, artikel);
+}
+
+Importergebnis ImportiereZeilen(Programm& programm, const Zeilenquelle& quelle, std::int16_t belegart,
+                                const Artikelziel* artikel) {
+  Importergebnis e;
   auto k = programm.Komponente();
   if (!k->Init_BelegVorlauf(belegart, "").ToBool()) return e;
   // Another workstation may take the same fresh number between the search and
@@ -214,29 +228,35 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
     e.artikelGespeichert = mitArtikeln;
   }
   Fortschrittsanzeige anzeige("Import");
-  anzeige.FortschrittMax(static_cast<std::int32_t>(zeilen.size()));
+  anzeige.FortschrittMax(static_cast<std::int32_t>(quelle.anzahl));
   bool cancel = false;
+  bool ende = false;  // the end row has run
   e.alleGespeichert = true;
   std::size_t n = 0;
-  for (const Importzeile& z : zeilen) {
+  // The document is not saved: its number is free again.
+  auto entsperren = [&] {
+    std::int16_t art = belegart;
+    std::int32_t nummer = e.belegnummer;
+    try {
+      k->kontext().Beleg().Entsperren(art, nummer);
+    } catch (const std::exception&) {
+    }
+  };
+  e.lesefehler = quelle.lies([&](const Importzeile& z) {
     if (cancel) {
       // Stopped before this row: the rows so far stay unsaved in memory.
       e.abgebrochen = true;
       e.alleGespeichert = false;
-      break;
+      return false;
     }
     k->Init_Datenfelder();
     for (const auto& [name, wert] : z)
       if (readers::Auftraggeberfeld(name).empty()) SchreibeEigenschaft(k->kontext().satz, name, wert);
+    if (k->kontext().satz.Positionstyp == 90) ende = true;
     if (!e.alleGespeichert && k->kontext().satz.Positionstyp == 90) {
-      // A row was refused: the rest is not saved, and the number is free again.
-      std::int16_t art = belegart;
-      std::int32_t nummer = e.belegnummer;
-      try {
-        k->kontext().Beleg().Entsperren(art, nummer);
-      } catch (const std::exception&) {
-      }
-      continue;
+      // A row was refused: the rest is not saved.
+      entsperren();
+      return true;
     }
     // The end row's answer is what the database holds afterwards.
     const bool gespeichert = k->Speichern_Belegdaten(belegart, e.belegnummer);
@@ -248,6 +268,11 @@ Importergebnis ImportiereZeilen(Programm& programm, const std::vector<Importzeil
       artikelfehler += fehler - vorher;
     }
     if (++n % 100 == 0) anzeige.Fortschritt(100, cancel);
+    return true;
+  });
+  if (!e.lesefehler.empty()) {
+    e.alleGespeichert = false;
+    if (!ende) entsperren();
   }
   if (artikelfehler != 0 || (mitArtikeln && e.abgebrochen)) e.artikelGespeichert = false;
   // The connection may have dropped during or right after the save's COMMIT:
@@ -279,17 +304,33 @@ void RegistriereBelegbefehle(CLI::App& app, Programm& programm, int& exitcode) {
       ->check(CLI::Range(1, 32767));
   ArtikelOptionen(imp, artikel);
   imp->callback([&] {
-    std::vector<Importzeile> zeilen;
-    try {
-      zeilen = LeseImportzeilen(LeseJsonDatei(datei));
-    } catch (const std::invalid_argument& e) {
-      throw CLI::ValidationError(datei, e.what());
+    // Checked as a whole first, then read again row by row as the rows are
+    // stored: neither the file's JSON nor its rows are held.
+    std::size_t anzahl = 0;
+    Einfügeprüfung prüfung;
+    {
+      std::ifstream ein = ÖffneZeilendatei(datei);
+      try {
+        anzahl = PrüfeZeilendatei(ein, [&prüfung](const Importzeile& z) { prüfung.Nimm(z); });
+      } catch (const nlohmann::json::exception& e) {
+        // Syntax errors and numbers a double cannot hold (1e400) alike.
+        throw CLI::ValidationError("FILE", datei + " is not valid JSON: " + e.what());
+      } catch (const std::invalid_argument& e) {
+        throw CLI::ValidationError(datei, e.what());
+      }
     }
-    Importergebnis e = ImportiereZeilen(programm, zeilen, art, artikel ? &*artikel : nullptr);
-    if (MeldeAblehnungen(datei, e.abgelehnt)) {
+    if (MeldeAblehnungen(datei, prüfung.meldungen)) {
       exitcode = kAbgelehnt;
       return;
     }
+    const Zeilenquelle quelle{anzahl, [](const std::function<bool(const Importzeile&)>& nimm) {
+                                std::ifstream ein(datei, std::ios::binary);
+                                if (!ein) return "cannot read " + datei;
+                                return LeseZeilendatei(ein, nimm);
+                              }};
+    Importergebnis e = ImportiereZeilen(programm, quelle, art, artikel ? &*artikel : nullptr);
+    if (!e.lesefehler.empty())
+      std::cerr << "gaeb: " << datei << ": the file changed while it was read: " << e.lesefehler << "\n";
     exitcode = MeldeImport(e, art, artikel);
   });
 

@@ -99,7 +99,7 @@ void RegistriereDemo(CLI::App& app, Programm& programm, Optionen& optionen, int&
     const std::int16_t belegart = 1;
     bool alles = true;
     for (const Beispiel& b : Beispiele()) {
-      std::vector<Importzeile> zeilen = LeseImportzeilen(nlohmann::json::parse(b.json));
+      std::vector<Importzeile> zeilen = LeseImportzeilen(b.json);
       Importergebnis e = ImportiereZeilen(programm, zeilen, belegart);
       if (!e.Erfolg()) {
         std::cerr << "gaeb: Import von " << b.name << " fehlgeschlagen\n";

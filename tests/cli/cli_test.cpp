@@ -2,6 +2,7 @@
 // codes), and the row import in process: what Ctrl-C and a held number do to the data.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <tuple>
 
 #include "cli/befehle.h"
@@ -278,6 +279,26 @@ TEST(Zeilenimport, CtrlCResultTellsWhatHappenedToTheData) {
     EXPECT_EQ(std::tie(e.gespeichert, e.abgebrochen, e.gesperrt),
               std::make_tuple(f.gespeichert, !f.gespeichert, !f.gespeichert)) << f.schritt;
     EXPECT_EQ(e.Erfolg(), f.gespeichert) << f.schritt;
+  }
+}
+
+// Rows that stop reading as they did when checked (the file changed after
+// its check) store nothing and leave no lock, the reason in the result.
+TEST(Zeilenimport, RowsThatNoLongerReadStoreNothing) {
+  const std::string kopf = R"([{"Positionstyp": 10, "Projektnummer": "1000"}, )";
+  const std::pair<std::string, std::string> fälle[] = {
+      {kopf + R"({"Positionstyp": 50}, {"Positionstyp": 90, "Menge": "x"}])", "row 3, key \"Menge\": expected a number"},
+      {kopf + R"({"Positionstyp": 50, "Menge": 1e12}, {"Positionstyp": 90}])", "row 2, key \"Menge\": 1000000000000 is"},
+      {kopf + R"({"Positionstyp": 50}, {"Positionstyp": 90)", "[json.exception.parse_error.101] parse error at line 1"},
+  };
+  for (const auto& [inhalt, grund] : fälle) {
+    Datenbank db;
+    std::istringstream datei(inhalt);
+    const Zeilenquelle quelle{3, [&datei](const auto& nimm) { return LeseZeilendatei(datei, nimm); }};
+    Importergebnis e = ImportiereZeilen(db.programm, quelle, 1);
+    EXPECT_EQ(e.lesefehler.substr(0, grund.size()), grund);
+    EXPECT_EQ(std::tie(e.belegnummer, e.gespeichert, e.gesperrt), std::make_tuple(1, false, false)) << grund;
+    EXPECT_FALSE(e.Erfolg());
   }
 }
 
