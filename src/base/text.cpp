@@ -242,7 +242,7 @@ std::string Umbrüche(std::string_view s, std::string_view bruch) {
 std::string MitCrLf(std::string_view s) { return Umbrüche(s, "\r\n"); }
 
 std::string EineZeile(std::string_view s) {
-  if (s.find_first_of("\r\n") == std::string_view::npos) return std::string(s);
+  if (Zeilenende(s) == std::string_view::npos) return std::string(s);
   return Umbrüche(s, " ");
 }
 

@@ -14,6 +14,14 @@ namespace gaeb::text {
 // Number of characters in s.
 std::size_t Länge(std::string_view s);
 
+// Byte position of the first CR or LF in s at or after pos; npos when there is
+// none. One pass over the bytes (find_first_of looks each byte up in the set).
+inline std::size_t Zeilenende(std::string_view s, std::size_t pos = 0) {
+  for (; pos < s.size(); ++pos)
+    if (s[pos] == '\r' || s[pos] == '\n') return pos;
+  return std::string_view::npos;
+}
+
 // The first n characters (all of s when it is shorter).
 std::string Links(std::string_view s, std::size_t n);
 // The last n characters.

@@ -119,7 +119,7 @@ void Export::Attribut(std::size_t blanks, std::string_view schlüssel, std::stri
   // An attribute is one line: line breaks at the end of its value (a short
   // text that the description block left with its CR LF) are dropped, one
   // inside becomes a blank.
-  if (wert.find_first_of("\r\n") == std::string_view::npos) {
+  if (text::Zeilenende(wert) == std::string_view::npos) {
     Zeilenpuffer.append(wert);
   } else {
     while (!wert.empty() && (wert.back() == '\r' || wert.back() == '\n')) wert.remove_suffix(1);
@@ -135,7 +135,7 @@ void Export::TextZeilen(const std::string& text, std::size_t blanks) {
   const std::string_view t(text);
   std::size_t pos = 0;
   while (pos < t.size()) {
-    std::size_t bruch = t.find_first_of("\r\n", pos);
+    std::size_t bruch = text::Zeilenende(t, pos);
     if (bruch == std::string_view::npos) bruch = t.size();
     Zeile(blanks, t.substr(pos, bruch - pos));
     pos = bruch + ((bruch + 1 < t.size() && t[bruch] == '\r' && t[bruch + 1] == '\n') ? 2 : 1);

@@ -22,7 +22,7 @@ std::string Spaltenliste(const Katalog& k, bool mitSchlüssel, bool mitZeile) {
   return s;
 }
 
-constexpr std::size_t kNichtGelesen = static_cast<std::size_t>(-1);
+constexpr std::size_t kNichtGelesen = Satz::kNichtGelesen;
 
 // Column of each catalogue field in a result (looked up once per result);
 // with nur, only those fields are looked up and the others are not read.
@@ -38,13 +38,14 @@ std::vector<std::size_t> Spaltenindex(const Katalog& k, const std::vector<std::s
   return index;
 }
 
-// Moves the values of one result row into satz.
-void Fülle(Satz& satz, std::vector<Variant>& werte, const std::vector<std::size_t>& spalte) {
-  const Katalog& k = satz.katalog();
-  for (std::size_t i = 0; i < k.Anzahl(); ++i) {
-    if (spalte[i] == kNichtGelesen) continue;
-    Variant& w = werte[spalte[i]];
-    if (!w.IstLeer()) satz.SetzeWert(i, std::move(w));
+// A zero of any number type, or False: it converts to every other one.
+bool IstNull(const Variant& v) {
+  switch (v.typ()) {
+    case Variant::Typ::Integer:
+    case Variant::Typ::Long:
+    case Variant::Typ::Double: return v.ToDouble() == 0.0;
+    case Variant::Typ::Boolean: return !v.ToBool();
+    default: return false;
   }
 }
 
@@ -74,7 +75,7 @@ void LeseZeilen(Verbindung& v, const Katalog& k, std::int16_t belegart, std::int
       if (spalte.empty()) spalte = Spaltenindex(k, spalten, nur);
       const std::int32_t nummer = werte[0].ToInt32();
       Satz satz(k);
-      Fülle(satz, werte, spalte);
+      satz.Lade(werte, spalte);
       zeile(satz, nummer);
       nach = nummer;
       ++gelesen;
@@ -123,6 +124,27 @@ void Schreibe(Serie& serie, const Dokument& d, const Satz& s, int zeile) {
 }
 
 }  // namespace
+
+void Satz::Lade(std::vector<Variant>& zeile, const std::vector<std::size_t>& spalte) {
+  // Collected first, then taken over in one allocation of the right size.
+  thread_local std::vector<std::pair<std::uint16_t, Variant>> neu;
+  neu.clear();
+  const std::vector<host::Feld>& felder = katalog_->Felder();
+  for (std::size_t i = 0; i < felder.size(); ++i) {
+    if (spalte[i] == kNichtGelesen) continue;
+    Variant& w = zeile[spalte[i]];
+    if (w.IstLeer()) continue;
+    const host::Feld& f = felder[i];
+    if (w.typ() != f.typ) {
+      // Most stored values are their field's start value: a zero needs no conversion to tell.
+      if (IstNull(w) && IstNull(f.vorgabe)) continue;
+      w = AlsFeldtyp(w, f.typ);
+    }
+    if (w == f.vorgabe) continue;
+    neu.emplace_back(static_cast<std::uint16_t>(i), std::move(w));
+  }
+  werte_.assign(std::make_move_iterator(neu.begin()), std::make_move_iterator(neu.end()));
+}
 
 const Variant& Satz::Wert(std::size_t i) const {
   auto it = std::lower_bound(werte_.begin(), werte_.end(), i,
@@ -175,7 +197,7 @@ bool LadeDokument(Verbindung& v, std::int16_t belegart, std::int32_t belegnummer
   d = Dokument();
   d.belegart = belegart;
   d.belegnummer = belegnummer;
-  Fülle(d.kopf, kopf.zeilen[0], Spaltenindex(kk, kopf.spalten));
+  d.kopf.Lade(kopf.zeilen[0], Spaltenindex(kk, kopf.spalten));
 
   if (mitPositionen) {
     d.positionen.reserve(static_cast<std::size_t>(AnzahlPositionen(v, belegart, belegnummer)));

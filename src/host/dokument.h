@@ -31,6 +31,11 @@ class Satz : public Datensatz {
   const Variant& Wert(std::size_t i) const;
   // Sets field i to v converted to the field's type (error 13 when it does not convert).
   void SetzeWert(std::size_t i, Variant v);
+  // Takes the values of a row as read, for a record that holds none yet:
+  // field i gets zeile[spalte[i]], moved out, unless spalte[i] is
+  // kNichtGelesen or the value is Empty; as SetzeWert would set them.
+  static constexpr std::size_t kNichtGelesen = static_cast<std::size_t>(-1);
+  void Lade(std::vector<Variant>& zeile, const std::vector<std::size_t>& spalte);
 
  private:
   int Index(std::string_view name) const;
