@@ -17,6 +17,87 @@ constexpr const char kEinzug[] = "                                              
 // none of them is open; a smaller one waits until it is finished.
 constexpr unsigned long kKinderBisZumÖffnen = 32;
 
+void Einrücken(std::string& aus, int ebene) { aus.append(kEinzug, static_cast<std::size_t>(2 * std::min(ebene, kEinzugEbenen))); }
+
+}  // namespace
+
+// Appends element n as libxml2's serializer writes it indented at level
+// ebene (xmlNodeDumpOutput with format 1 and encoding "UTF-8", n's own
+// indentation not included): text escaped as "&lt;", "&gt;", "&amp;" and
+// "&#13;", attribute values also with "&quot;", "&#10;" and "&#9;"; an
+// element with a text child written without line breaks or indentation
+// inside it, and so its descendants. False (aus undefined) for what it does
+// not write alike: nodes other than elements and text, prefixes, namespace
+// declarations, attribute values with other than text or with bytes beyond
+// ASCII (the serializer writes those as character references).
+bool Baumstrom::Serialisiere(std::string& aus, xmlNodePtr n, int ebene, bool format) {
+  if (n->type != XML_ELEMENT_NODE || n->nsDef != nullptr || (n->ns != nullptr && n->ns->prefix != nullptr)) return false;
+  aus += '<';
+  aus += reinterpret_cast<const char*>(n->name);
+  for (xmlAttrPtr a = n->properties; a != nullptr; a = a->next) {
+    if (a->ns != nullptr && a->ns->prefix != nullptr) return false;
+    aus += ' ';
+    aus += reinterpret_cast<const char*>(a->name);
+    aus += "=\"";
+    for (xmlNodePtr t = a->children; t != nullptr; t = t->next) {
+      if (t->type != XML_TEXT_NODE) return false;
+      if (t->content == nullptr) continue;
+      for (const xmlChar* p = t->content; *p != 0; ++p) {
+        switch (*p) {
+          case '\n': aus += "&#10;"; break;
+          case '\r': aus += "&#13;"; break;
+          case '\t': aus += "&#9;"; break;
+          case '"': aus += "&quot;"; break;
+          case '<': aus += "&lt;"; break;
+          case '>': aus += "&gt;"; break;
+          case '&': aus += "&amp;"; break;
+          default:
+            if (*p >= 0x80) return false;
+            aus += static_cast<char>(*p);
+        }
+      }
+    }
+    aus += '"';
+  }
+  if (n->children == nullptr) {
+    aus += "/>";
+    return true;
+  }
+  for (xmlNodePtr c = n->children; c != nullptr && format; c = c->next)
+    if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE || c->type == XML_ENTITY_REF_NODE) format = false;
+  aus += '>';
+  if (format) aus += '\n';
+  for (xmlNodePtr c = n->children; c != nullptr; c = c->next) {
+    if (c->type == XML_ELEMENT_NODE) {
+      if (format) Einrücken(aus, ebene + 1);
+      if (!Serialisiere(aus, c, ebene + 1, format)) return false;
+    } else if (c->type == XML_TEXT_NODE) {
+      if (xmlStrEqual(c->name, reinterpret_cast<const xmlChar*>("textnoenc"))) return false;  // written unescaped
+      if (c->content != nullptr) {
+        for (const xmlChar* p = c->content; *p != 0; ++p) {
+          switch (*p) {
+            case '<': aus += "&lt;"; break;
+            case '>': aus += "&gt;"; break;
+            case '&': aus += "&amp;"; break;
+            case '\r': aus += "&#13;"; break;
+            default: aus += static_cast<char>(*p);
+          }
+        }
+      }
+    } else {
+      return false;
+    }
+    if (format) aus += '\n';
+  }
+  if (format) Einrücken(aus, ebene);
+  aus += "</";
+  aus += reinterpret_cast<const char*>(n->name);
+  aus += '>';
+  return true;
+}
+
+namespace {
+
 gaeb::Fehler Dateifehler(const std::string& ziel, const std::string& grund) {
   return gaeb::Fehler(kFehlerDatei, grund.empty() ? "Pfad-/Dateizugriffsfehler: " + ziel : grund);
 }
@@ -126,9 +207,18 @@ bool Baumstrom::Verarbeite(xmlNodePtr n, int ebene) {
       Öffne(c, ebene + 1);
       continue;
     }
-    Einzug(ebene + 1);
-    xmlNodeDumpOutput(aus_, doc_, c, ebene + 1, 1, "UTF-8");
-    xmlOutputBufferWriteString(aus_, "\n");
+    // Written by our own serializer (one write per element, not one per
+    // piece), else by libxml2's; the bytes are the same.
+    puffer_.clear();
+    Einrücken(puffer_, ebene + 1);
+    if (Serialisiere(puffer_, c, ebene + 1, true)) {
+      puffer_ += '\n';
+      xmlOutputBufferWrite(aus_, static_cast<int>(puffer_.size()), puffer_.data());
+    } else {
+      Einzug(ebene + 1);
+      xmlNodeDumpOutput(aus_, doc_, c, ebene + 1, 1, "UTF-8");
+      xmlOutputBufferWriteString(aus_, "\n");
+    }
     Entferne(c);
   }
   return alles_ || !Gehalten(n);

@@ -41,6 +41,10 @@ class Baumstrom {
   // Throws gaeb::Fehler (75) when a write failed (the target stays then).
   void Schließe();
 
+  // Appends element n as libxml2's indented serializer writes it at level
+  // ebene; false for a tree it does not write alike (see strom.cpp).
+  static bool Serialisiere(std::string& aus, xmlNodePtr n, int ebene, bool format = true);
+
  private:
   // Writes the finished children of n at depth ebene; true when n is
   // finished itself.
@@ -57,6 +61,7 @@ class Baumstrom {
   std::vector<xmlNodePtr> begonnen_;  // elements whose start tag is written, from the root down
   std::vector<xmlNodePtr> gehalten_;  // the open elements and their ancestors
   bool alles_ = false;
+  std::string puffer_;  // the bytes of one finished element
 };
 
 }  // namespace gaeb::gaebxml

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "gaebxml/export.h"
+#include "gaebxml/strom.h"
 #include "xmlhelfer.h"
 
 namespace gaeb::test {
@@ -257,6 +258,54 @@ TEST(Positionen, OrdinalNumberPartsAndNumberFormat) {
   EXPECT_EQ(gaebxml::ZahlXML(1234.5, gaebxml::kMaskeBetrag), "1234.50");
   EXPECT_EQ(gaebxml::ZahlXML(-12, gaebxml::kMaskeBetrag), "-12.00");
   EXPECT_EQ(gaebxml::ZahlXML(0.0005, gaebxml::kMaskeMenge), "0.001");
+}
+
+}  // namespace
+}  // namespace gaeb::test
+
+namespace gaeb::test {
+namespace {
+
+// The stream's own serializer writes what libxml2's indented serializer
+// writes, or declines the tree so that libxml2 writes it.
+TEST(Strom, OwnSerializerWritesWhatLibxml2Writes) {
+  std::string tief = "<t>";
+  for (int i = 0; i < 34; ++i) tief += "<e" + std::to_string(i) + " n=\"" + std::to_string(i) + "\">";
+  tief += "x";
+  for (int i = 33; i >= 0; --i) tief += "</e" + std::to_string(i) + ">";
+  tief += "<leer/></t>";
+  const struct {
+    std::string xml;
+    bool eigener;  // our serializer writes it
+  } fälle[] = {
+      {"<a><b x=\"1\" y=\"&amp;&lt;&gt;&quot;'&#10;&#9;&#13;\"/><c><d/><e>Text &amp; &lt;Maß&gt;&#13;</e></c><f></f></a>", true},
+      {"<p><q>vor<b>fett</b><i><x/><y>z</y></i>nach</q><r><s/></r></p>", true},
+      {"<p><q><span>a</span><span>b</span></q></p>", true},
+      {tief, true},
+      {"<a><b x=\"Maß\"/></a>", false},
+      {"<a><!--k--><b/></a>", false},
+      {"<a xmlns:p=\"urn:x\"><p:b/></a>", false},
+  };
+  for (const auto& f : fälle) {
+    xmlDocPtr doc = xmlReadMemory(f.xml.data(), static_cast<int>(f.xml.size()), nullptr, nullptr, XML_PARSE_NOBLANKS);
+    ASSERT_NE(doc, nullptr) << f.xml;
+    for (int ebene : {0, 1, 29, 31}) {
+      xmlBufferPtr puffer = xmlBufferCreate();
+      xmlOutputBufferPtr aus = xmlOutputBufferCreateBuffer(puffer, nullptr);
+      xmlNodeDumpOutput(aus, doc, xmlDocGetRootElement(doc), ebene, 1, "UTF-8");
+      xmlOutputBufferFlush(aus);
+      const std::string libxml(reinterpret_cast<const char*>(xmlBufferContent(puffer)),
+                               static_cast<std::size_t>(xmlBufferLength(puffer)));
+      xmlOutputBufferClose(aus);
+      xmlBufferFree(puffer);
+      std::string eigen;
+      EXPECT_EQ(gaebxml::Baumstrom::Serialisiere(eigen, xmlDocGetRootElement(doc), ebene), f.eigener) << f.xml;
+      if (f.eigener) {
+        EXPECT_EQ(eigen, libxml) << f.xml << " at level " << ebene;
+      }
+    }
+    xmlFreeDoc(doc);
+  }
 }
 
 }  // namespace
