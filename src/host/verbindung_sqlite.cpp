@@ -212,17 +212,20 @@ class SqliteVerbindung : public Verbindung {
   }
 
   static Variant Spalte(sqlite3_stmt* st, int i) {
-    switch (sqlite3_column_type(st, i)) {
+    // One look-up of the column, then its value: the connection is used by
+    // one thread, which is all the value calls on it ask for.
+    sqlite3_value* w = sqlite3_column_value(st, i);
+    switch (sqlite3_value_type(w)) {
       case SQLITE_INTEGER: {
-        sqlite3_int64 n = sqlite3_column_int64(st, i);
+        sqlite3_int64 n = sqlite3_value_int64(w);
         if (n >= INT32_MIN && n <= INT32_MAX) return Variant(static_cast<std::int32_t>(n));
         return Variant(static_cast<double>(n));
       }
-      case SQLITE_FLOAT: return Variant(sqlite3_column_double(st, i));
+      case SQLITE_FLOAT: return Variant(sqlite3_value_double(w));
       case SQLITE_NULL: return Variant();
       default: {
-        const unsigned char* t = sqlite3_column_text(st, i);
-        int n = sqlite3_column_bytes(st, i);
+        const unsigned char* t = sqlite3_value_text(w);
+        int n = sqlite3_value_bytes(w);
         return Variant(std::string(reinterpret_cast<const char*>(t), static_cast<std::size_t>(n)));
       }
     }
