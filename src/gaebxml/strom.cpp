@@ -1,6 +1,7 @@
 #include "gaebxml/strom.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 #include "base/fehler.h"
@@ -74,14 +75,15 @@ bool Baumstrom::Serialisiere(std::string& aus, xmlNodePtr n, int ebene, bool for
     } else if (c->type == XML_TEXT_NODE) {
       if (xmlStrEqual(c->name, reinterpret_cast<const xmlChar*>("textnoenc"))) return false;  // written unescaped
       if (c->content != nullptr) {
-        for (const xmlChar* p = c->content; *p != 0; ++p) {
-          switch (*p) {
-            case '<': aus += "&lt;"; break;
-            case '>': aus += "&gt;"; break;
-            case '&': aus += "&amp;"; break;
-            case '\r': aus += "&#13;"; break;
-            default: aus += static_cast<char>(*p);
-          }
+        // Runs without a character to escape are appended whole.
+        const char* p = reinterpret_cast<const char*>(c->content);
+        for (;;) {
+          const std::size_t lauf = std::strcspn(p, "<>&\r");
+          aus.append(p, lauf);
+          p += lauf;
+          if (*p == 0) break;
+          aus += *p == '<' ? "&lt;" : *p == '>' ? "&gt;" : *p == '&' ? "&amp;" : "&#13;";
+          ++p;
         }
       }
     } else {

@@ -144,6 +144,15 @@ class Baumeister {
   // Character data up to ende (a '<' or the quote), entities resolved, into out.
   bool Zeichen(char ende, std::string& out) {
     while (p_ < s_.size() && s_[p_] != ende) {
+      // A run of plain characters is appended whole.
+      const std::size_t lauf = p_;
+      while (p_ < s_.size()) {
+        const char z = s_[p_];
+        if (z == ende || z == '&' || z == '<' || z == '>' || static_cast<unsigned char>(z) < 0x20) break;
+        ++p_;
+      }
+      out.append(s_.data() + lauf, p_ - lauf);
+      if (p_ >= s_.size() || s_[p_] == ende) break;
       char c = s_[p_];
       if ((static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') || c == '<' || (ende != '<' && (c == '\t' || c == '\n')) || (ende == '<' && c == '>'))
         return false;
