@@ -185,7 +185,7 @@ bool NurNullen(std::string_view mask, int& ganz, int& bruch) {
   const std::string_view p = mask.substr(0, semi);
   const std::string_view rest = mask.substr(semi + 1);
   const std::size_t semi2 = rest.find(';');
-  if (semi2 == std::string_view::npos || rest.substr(0, semi2) != "-" + std::string(p)) return false;
+  if (semi2 != p.size() + 1 || rest[0] != '-' || rest.substr(1, p.size()) != p) return false;
   int zGanz = 0, zBruch = 0;
   return FesterAbschnitt(p, ganz, bruch) && FesterAbschnitt(rest.substr(semi2 + 1), zGanz, zBruch) &&
          rest.substr(semi2 + 1).find('#') == std::string_view::npos && zGanz == ganz && zBruch == bruch;
