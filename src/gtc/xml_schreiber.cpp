@@ -9,94 +9,133 @@ namespace gtc {
 
 namespace {
 
-std::string StilAttribut(const Stil& s) {
-  std::string v;
-  if (s.fett) v += "font-weight:bold;";
-  if (s.kursiv) v += "font-style:italic;";
-  if (s.unterstrichen) v += "text-decoration:underline;";
-  return v.empty() ? v : " style=\"" + v + "\"";
+// The style attribute of a run, appended to out (nothing for plain text).
+void StilAttribut(std::string& out, const Stil& s) {
+  if (!s.fett && !s.kursiv && !s.unterstrichen) return;
+  out += " style=\"";
+  if (s.fett) out += "font-weight:bold;";
+  if (s.kursiv) out += "font-style:italic;";
+  if (s.unterstrichen) out += "text-decoration:underline;";
+  out += '"';
 }
 
-// <name attribute>inhalt</name>, or <name attribute/> when inhalt is empty.
-std::string Element(std::string_view name, const std::string& inhalt,
-                    const std::string& attribute = {}) {
-  std::string out = "<" + std::string(name) + attribute;
-  if (inhalt.empty()) return out + "/>";
-  return out + ">" + inhalt + "</" + std::string(name) + ">";
-}
-
-std::string Wurzel(std::string_view name, const std::string& inhalt,
-                   const std::string& attribute = {}) {
-  return Element(name, inhalt, " xmlns=\"" + std::string(kGaebNamensraum) + "\"" + attribute);
-}
-
-std::string Absätze(const std::vector<Absatz>& absätze) {
-  std::string out;
-  for (const Absatz& a : absätze) {
-    std::string inhalt;
-    for (const Stück& s : a) {
-      if (s.art == Stück::Art::Lauf) {
-        inhalt += "<span" + StilAttribut(s.stil) + ">" + XmlMaskiert(s.text) + "</span>";
-      } else if (s.art == Stück::Art::Zeilenumbruch) {
-        inhalt += "<br/>";
-      }
-    }
-    out += Element("p", inhalt);
+// Appends <name attribute>inhalt</name>, or <name attribute/> when inhalt
+// appends nothing. Everything goes into one string as it is written: no
+// element's content is built on its own and copied.
+template <class Inhalt>
+void Element(std::string& out, std::string_view name, Inhalt&& inhalt, std::string_view attribute = {}) {
+  out += '<';
+  out += name;
+  out += attribute;
+  out += '>';
+  const std::size_t anfang = out.size();
+  inhalt();
+  if (out.size() == anfang) {
+    out.back() = '/';
+    out += '>';
+    return;
   }
-  return out;
+  out += "</";
+  out += name;
+  out += '>';
 }
 
-std::string Ergänzung(const Abschnitt& a, const std::string& namensraum = {}) {
-  std::string attribute = namensraum + " Kind=\"" +
-                          (a.lücke == Lückenart::Bieter ? "Bidder" : "Owner") +
+void Leer() {}
+
+std::string Namensraum() { return " xmlns=\"" + std::string(kGaebNamensraum) + "\""; }
+
+void Absätze(std::string& out, const std::vector<Absatz>& absätze) {
+  for (const Absatz& a : absätze) {
+    Element(out, "p", [&] {
+      for (const Stück& s : a) {
+        if (s.art == Stück::Art::Lauf) {
+          out += "<span";
+          StilAttribut(out, s.stil);
+          out += '>';
+          out += XmlMaskiert(s.text);
+          out += "</span>";
+        } else if (s.art == Stück::Art::Zeilenumbruch) {
+          out += "<br/>";
+        }
+      }
+    });
+  }
+}
+
+void Ergänzung(std::string& out, const Abschnitt& a, const std::string& namensraum = {}) {
+  std::string attribute = namensraum + " Kind=\"" + (a.lücke == Lückenart::Bieter ? "Bidder" : "Owner") +
                           "\" MarkLbl=\"" + std::to_string(a.marke) + "\"";
-  return Element("TextComplement",
-                 "<ComplCaption></ComplCaption>" + Element("ComplBody", Absätze(a.absätze)) +
-                     "<ComplTail></ComplTail>",
-                 attribute);
+  Element(
+      out, "TextComplement",
+      [&] {
+        out += "<ComplCaption></ComplCaption>";
+        Element(out, "ComplBody", [&] { Absätze(out, a.absätze); });
+        out += "<ComplTail></ComplTail>";
+      },
+      attribute);
 }
 
 // The content of DetailTxt (textElement "Text") or OutlTxt ("TextOutlTxt"):
 // stretches of text and gaps; at least one element.
-std::string Abschnitte(const Text& text, std::string_view textElement) {
-  std::string out;
+void Abschnitte(std::string& out, const Text& text, std::string_view textElement) {
+  const std::size_t anfang = out.size();
   for (const Abschnitt& a : text.Abschnitte()) {
-    out += a.istLücke ? Ergänzung(a) : Element(textElement, Absätze(a.absätze));
+    if (a.istLücke) {
+      Ergänzung(out, a);
+    } else {
+      Element(out, textElement, [&] { Absätze(out, a.absätze); });
+    }
   }
-  return out.empty() ? Element(textElement, {}) : out;
+  if (out.size() == anfang) Element(out, textElement, Leer);
 }
 
-std::string OutlineText(const Text& kurz) {
-  return Element("OutlineText", Element("OutlTxt", Abschnitte(kurz, "TextOutlTxt")));
+void OutlineText(std::string& out, const Text& kurz) {
+  Element(out, "OutlineText", [&] { Element(out, "OutlTxt", [&] { Abschnitte(out, kurz, "TextOutlTxt"); }); });
 }
 
 }  // namespace
 
 std::string SchreibeDescription(const Text* kurz, const Text* lang) {
-  if (lang == nullptr) return Wurzel("Description", OutlineText(*kurz));
-  std::string inhalt = Element("DetailTxt", Abschnitte(*lang, "Text"));
-  if (kurz != nullptr && !kurz->Leer()) inhalt += OutlineText(*kurz);
-  return Wurzel("Description", Element("CompleteText", inhalt));
+  std::string out;
+  Element(
+      out, "Description",
+      [&] {
+        if (lang == nullptr) return OutlineText(out, *kurz);
+        Element(out, "CompleteText", [&] {
+          Element(out, "DetailTxt", [&] { Abschnitte(out, *lang, "Text"); });
+          if (kurz != nullptr && !kurz->Leer()) OutlineText(out, *kurz);
+        });
+      },
+      Namensraum());
+  return out;
 }
 
 std::string SchreibeAddText(const Text* kurz, const Text* lang) {
-  std::string inhalt;
-  if (kurz != nullptr && !kurz->OhneInhalt()) {
-    inhalt += Element("OutlineAddText", Absätze(kurz->Absätze()));
-  }
-  inhalt += Element("DetailAddText", lang != nullptr ? Absätze(lang->Absätze()) : std::string());
-  return Wurzel("AddText", inhalt);
+  std::string out;
+  Element(
+      out, "AddText",
+      [&] {
+        if (kurz != nullptr && !kurz->OhneInhalt())
+          Element(out, "OutlineAddText", [&] { Absätze(out, kurz->Absätze()); });
+        Element(out, "DetailAddText", [&] {
+          if (lang != nullptr) Absätze(out, lang->Absätze());
+        });
+      },
+      Namensraum());
+  return out;
 }
 
 std::string SchreibeElement(std::string_view name, const Text& text) {
-  return Wurzel(name, Absätze(text.Absätze()));
+  std::string out;
+  Element(out, name, [&] { Absätze(out, text.Absätze()); }, Namensraum());
+  return out;
 }
 
 bool SchreibeEinzelneLücke(const Text& text, std::string& xml) {
   std::vector<Abschnitt> abschnitte = text.Abschnitte();
   if (abschnitte.size() != 1 || !abschnitte.front().istLücke) return false;
-  std::string ns = " xmlns=\"" + std::string(kGaebNamensraum) + "\"";
-  xml = Ergänzung(abschnitte.front(), ns);
+  xml.clear();
+  Ergänzung(xml, abschnitte.front(), Namensraum());
   return true;
 }
 
