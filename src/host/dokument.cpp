@@ -107,21 +107,38 @@ std::string Einfügen(const Katalog& k, bool mitZeile) {
   return "INSERT INTO " + k.Tabelle() + " (" + spalten + ") VALUES (" + fragen + ")";
 }
 
-void Schreibe(Serie& serie, const Dokument& d, const Satz& s, int zeile) {
-  thread_local std::vector<Variant> p;
-  p.clear();
-  const Katalog& k = s.katalog();
-  p.reserve(k.Anzahl() + 3);
-  p.emplace_back(d.belegart);
-  p.emplace_back(d.belegnummer);
-  if (zeile >= 0) p.emplace_back(static_cast<std::int32_t>(zeile));
-  for (std::size_t i = 0; i < k.Anzahl(); ++i) {
-    const std::string& sp = k.Spalte(i);
-    if (sp == "Belegart" || sp == "Belegnummer") continue;
-    p.push_back(s.Wert(i));
+// The rows of one table in one series of INSERTs. The parameters stay from
+// row to row: a value assigned over the last row's keeps its storage.
+class Einfüger {
+ public:
+  static constexpr std::size_t kKeinParameter = static_cast<std::size_t>(-1);
+
+  Einfüger(Verbindung& v, const Katalog& k, const Dokument& d, bool mitZeile)
+      : serie_(v, Einfügen(k, mitZeile)), vorne_(mitZeile ? 3 : 2), stelle_(k.Anzahl()) {
+    std::size_t n = vorne_;
+    for (std::size_t i = 0; i < k.Anzahl(); ++i) {
+      const std::string& sp = k.Spalte(i);
+      stelle_[i] = sp == "Belegart" || sp == "Belegnummer" ? kKeinParameter : n++;
+    }
+    p_.resize(n);
+    p_[0] = Variant(d.belegart);
+    p_[1] = Variant(d.belegnummer);
   }
-  serie.Zeile(p);
-}
+  void Zeile(const Satz& s, int zeile) {
+    if (vorne_ == 3) p_[2] = Variant(static_cast<std::int32_t>(zeile));
+    s.JederWert([this](std::size_t i, const Variant& w) {
+      if (stelle_[i] != kKeinParameter) p_[stelle_[i]] = w;
+    });
+    serie_.Zeile(p_);
+  }
+  void Ende() { serie_.Ende(); }
+
+ private:
+  Serie serie_;
+  std::size_t vorne_;                // Belegart, Belegnummer and the row number come first
+  std::vector<std::size_t> stelle_;  // parameter of each field
+  std::vector<Variant> p_;
+};
 
 }  // namespace
 
@@ -231,14 +248,14 @@ void SpeichereDokument(Verbindung& v, const Dokument& d) {
   const Variant key[] = {Variant(d.belegart), Variant(d.belegnummer)};
   for (const Katalog* k : {&KopfKatalog(), &PositionsKatalog(), &SchlusszeilenKatalog(), &AdressKatalog()})
     v.Ausführen("DELETE FROM " + k->Tabelle() + " WHERE Belegart = ? AND Belegnummer = ?", key);
-  Serie kopf(v, Einfügen(KopfKatalog(), false));
-  Schreibe(kopf, d, d.kopf, -1);
+  Einfüger kopf(v, KopfKatalog(), d, false);
+  kopf.Zeile(d.kopf, -1);
   kopf.Ende();
   for (auto [k, rows] : {std::pair{&PositionsKatalog(), &d.positionen}, {&SchlusszeilenKatalog(), &d.schlusszeilen},
                          {&AdressKatalog(), &d.adressen}}) {
-    Serie serie(v, Einfügen(*k, true));
-    for (std::size_t i = 0; i < rows->size(); ++i) Schreibe(serie, d, (*rows)[i], static_cast<int>(i));
-    serie.Ende();
+    Einfüger zeilen(v, *k, d, true);
+    for (std::size_t i = 0; i < rows->size(); ++i) zeilen.Zeile((*rows)[i], static_cast<int>(i));
+    zeilen.Ende();
   }
 }
 

@@ -36,6 +36,15 @@ class Satz : public Datensatz {
   // kNichtGelesen or the value is Empty; as SetzeWert would set them.
   static constexpr std::size_t kNichtGelesen = static_cast<std::size_t>(-1);
   void Lade(std::vector<Variant>& zeile, const std::vector<std::size_t>& spalte);
+  // Calls f(i, value) for every field in catalogue order, without a look-up each.
+  template <class F>
+  void JederWert(F&& f) const {
+    auto it = werte_.begin();
+    for (std::size_t i = 0; i < katalog_->Anzahl(); ++i) {
+      if (it != werte_.end() && it->first == i) f(i, (it++)->second);
+      else f(i, katalog_->Felder()[i].vorgabe);
+    }
+  }
 
  private:
   int Index(std::string_view name) const;

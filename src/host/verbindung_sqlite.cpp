@@ -161,7 +161,6 @@ class SqliteVerbindung : public Verbindung {
       // The same statement again (rows of one table in a row): no lookup.
       st = letzte_;
       sqlite3_reset(st);
-      sqlite3_clear_bindings(st);
       return Binde(st, sql, parameter);
     }
     std::string key(sql);
@@ -169,7 +168,6 @@ class SqliteVerbindung : public Verbindung {
     if (it != cache_.end()) {
       st = it->second;
       sqlite3_reset(st);
-      sqlite3_clear_bindings(st);
     } else {
       const char* rest = nullptr;
       int rc = sqlite3_prepare_v3(db_, key.data(), static_cast<int>(key.size()), SQLITE_PREPARE_PERSISTENT, &st,
@@ -187,6 +185,7 @@ class SqliteVerbindung : public Verbindung {
     return Binde(st, sql, parameter);
   }
 
+  // Every parameter is bound anew: no value of the statement's last run stays.
   sqlite3_stmt* Binde(sqlite3_stmt* st, std::string_view sql, std::span<const Variant> parameter) {
     int erwartet = sqlite3_bind_parameter_count(st);
     if (static_cast<std::size_t>(erwartet) != parameter.size())

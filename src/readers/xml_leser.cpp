@@ -62,6 +62,13 @@ std::string FremdeDatenart(std::string_view ns) {
   return "DA" + std::string(r.substr(0, n));
 }
 
+// White space alone.
+bool Leer(std::string_view t) {
+  for (char c : t)
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
+  return true;
+}
+
 // "2026-12-01" (or with a time behind) as the host's "20261201".
 std::string Datum(const std::string& s) {
   if (s.size() >= 10 && s[4] == '-' && s[7] == '-') return s.substr(0, 4) + s.substr(5, 2) + s.substr(8, 2);
@@ -271,7 +278,7 @@ void XmlLeser::Lauf() {
 void XmlLeser::Text(std::string_view t, bool cdata) {
   if (textTiefe_ >= 0) {
     TextZeichen(t);
-  } else if (cdata || t.find_first_not_of(" \t\r\n") != std::string_view::npos) {
+  } else if (cdata || !Leer(t)) {
     // White space alone between elements is layout.
     wert_ += t;
     if (wert_.size() > kGrößterText) Fehler("Ein Wert ist länger als 1 MB.");

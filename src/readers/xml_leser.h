@@ -102,7 +102,13 @@ class XmlLeser {
   void TextZeichen(std::string_view t);
   void TextElementEnde(std::string_view n);
   void TextSchluss(const std::string& name);  // the end of the text element itself
-  bool Formatiert() const;
+  // What the markup of the text element holds, found in one pass.
+  struct Textteile {
+    bool formatiert = false;  // markup plain lines lose (bold, lists, tables, gaps): the RTF form is kept too
+    bool kurz = false;        // a short text part (OutlTxt)
+    bool lang = false;        // a long text part (DetailTxt, DetailAddText)
+  };
+  Textteile Teile() const;
   void TextFertig(const std::string& name);
 
   xmlParserCtxtPtr ctxt_ = nullptr;

@@ -115,12 +115,24 @@ void XmlLeser::TextSchluss(const std::string& name) {
   TextFertig(name);
 }
 
-// Markup that plain lines lose (bold, lists, tables, gaps): only then is
-// the RTF form made and stored besides the plain one.
-bool XmlLeser::Formatiert() const {
-  for (const char* m : {"style=", "<table", "<ul", "<ol", "TextComplement", "<image", "<Image"})
-    if (textXml_.find(m) != std::string::npos) return true;
-  return false;
+XmlLeser::Textteile XmlLeser::Teile() const {
+  Textteile t;
+  const std::string_view x = textXml_;
+  auto bei = [&x](std::size_t i, std::string_view m) { return x.compare(i, m.size(), m) == 0; };
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    switch (x[i]) {
+      case 's': t.formatiert = t.formatiert || bei(i, "style="); break;
+      case 'T': t.formatiert = t.formatiert || bei(i, "TextComplement"); break;
+      case '<':
+        t.formatiert = t.formatiert || bei(i, "<table") || bei(i, "<ul") || bei(i, "<ol") || bei(i, "<image") ||
+                       bei(i, "<Image");
+        break;
+      case 'O': t.kurz = t.kurz || bei(i, "OutlTxt"); break;
+      case 'D': t.lang = t.lang || bei(i, "DetailTxt") || bei(i, "DetailAddText"); break;
+      default: break;
+    }
+  }
+  return t;
 }
 
 // The text element just read, in textXml_ as markup.
@@ -136,10 +148,10 @@ void XmlLeser::TextFertig(const std::string& name) {
     if (ereignis) return std::string(modus[0] == 'K' ? ereignis->first : ereignis->second);
     return texte_.NachText(xml, modus);
   };
-  const bool rtf = Formatiert();
-  const bool kurz = textXml_.find("OutlTxt") != std::string::npos || name == "LblTx";
-  const bool lang = textXml_.find("DetailTxt") != std::string::npos || textXml_.find("DetailAddText") != std::string::npos ||
-                    name == "Descrip";
+  const Textteile teile = Teile();
+  const bool rtf = teile.formatiert;
+  const bool kurz = teile.kurz || name == "LblTx";
+  const bool lang = teile.lang || name == "Descrip";
   if (name == "Descrip") {
     descrip_ = ZeilenZuAbsätzen(nachText(textXml_, "L"), textXml_);
     if (rtf) Setze(lv_.kopf, "InformationProjektRTF", Variant(texte_.NachRtf(textXml_, "L")));

@@ -6,18 +6,24 @@
 namespace gaeb::readers {
 
 void Maskiere(std::string_view s, std::string& out, bool attribut) {
-  for (char c : s) {
-    switch (c) {
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '&': out += "&amp;"; break;
+  std::size_t von = 0;  // start of the characters not appended yet
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    std::string_view ersatz;
+    switch (s[i]) {
+      case '<': ersatz = "&lt;"; break;
+      case '>': ersatz = "&gt;"; break;
+      case '&': ersatz = "&amp;"; break;
       case '"':
-        if (attribut) out += "&quot;";
-        else out += c;
+        if (!attribut) continue;
+        ersatz = "&quot;";
         break;
-      default: out += c;
+      default: continue;
     }
+    out.append(s.substr(von, i - von));
+    out.append(ersatz);
+    von = i + 1;
   }
+  out.append(s.substr(von));
 }
 
 namespace {
