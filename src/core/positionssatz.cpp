@@ -1,5 +1,7 @@
 #include "core/positionssatz.h"
 
+#include <unordered_map>
+
 #include "base/fehler.h"
 
 namespace gaeb {
@@ -58,14 +60,16 @@ Variant LeseEigenschaft(const Positionssatz& satz, std::string_view name) {
 }
 
 void SchreibeEigenschaft(Positionssatz& satz, std::string_view name, const Variant& wert) {
-#define GAEB_SCHREIBE(typ, feld, reset, w) \
-  if (name == #feld) {                     \
-    Zuweisen(satz.feld, wert);             \
-    return;                                \
-  }
-  GAEB_POSITIONSSATZ(GAEB_SCHREIBE)
-#undef GAEB_SCHREIBE
-  Unbekannt(name);
+  // One setter per property, found by name (rows of an import set several per row).
+  using Setzer = void (*)(Positionssatz&, const Variant&);
+  static const std::unordered_map<std::string_view, Setzer> setzer = {
+#define GAEB_SETZER(typ, feld, reset, w) {#feld, [](Positionssatz& s, const Variant& v) { Zuweisen(s.feld, v); }},
+      GAEB_POSITIONSSATZ(GAEB_SETZER)
+#undef GAEB_SETZER
+  };
+  auto it = setzer.find(name);
+  if (it == setzer.end()) Unbekannt(name);
+  it->second(satz, wert);
 }
 
 }  // namespace gaeb

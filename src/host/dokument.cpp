@@ -181,11 +181,12 @@ void Satz::SetzeWert(std::size_t i, Variant wert) {
   } else if (da) {
     it->second = std::move(wert);
   } else {
-    // Grow by a few entries, not by doubling: most records get one or two
-    // fields more after loading (the computed ones).
+    // Room for the fields a position mostly has at once, then grow by a few
+    // entries, not by doubling: most records get one or two fields more after
+    // loading (the computed ones).
     if (werte_.size() == werte_.capacity()) {
       std::size_t stelle = static_cast<std::size_t>(it - werte_.begin());
-      werte_.reserve(werte_.size() + 4);
+      werte_.reserve(werte_.empty() ? 16 : werte_.size() + 4);
       it = werte_.begin() + static_cast<std::ptrdiff_t>(stelle);
     }
     werte_.emplace(it, static_cast<std::uint16_t>(i), std::move(wert));

@@ -33,6 +33,7 @@ Importzeile& Lvsammler::Summe(int tiefe) {
 
 Importzeile& Lvsammler::Neu(std::int16_t positionstyp) {
   zeilen_.push_back(Zeile(positionstyp));
+  zeilen_.back().reserve(8);  // the properties of an item with prices and a short text
   return zeilen_.back();
 }
 

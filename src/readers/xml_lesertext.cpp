@@ -118,7 +118,10 @@ void XmlLeser::TextSchluss(const std::string& name) {
 XmlLeser::Textteile XmlLeser::Teile() const {
   Textteile t;
   const std::string_view x = textXml_;
-  auto bei = [&x](std::size_t i, std::string_view m) { return x.compare(i, m.size(), m) == 0; };
+  // The second character first: most places where a pattern's first one stands hold none.
+  auto bei = [&x](std::size_t i, std::string_view m) {
+    return i + m.size() <= x.size() && x[i + 1] == m[1] && x.compare(i, m.size(), m) == 0;
+  };
   for (std::size_t i = 0; i < x.size(); ++i) {
     switch (x[i]) {
       case 's': t.formatiert = t.formatiert || bei(i, "style="); break;
