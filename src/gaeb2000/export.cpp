@@ -145,6 +145,10 @@ bool Export::Ausgabe_BelegdatenDA2000(std::int16_t belegart, std::int32_t belegn
     }
 
     if (!abgebrochen) {
+      // A bill without a row that opens the header (none at all, or only
+      // texts above it) still gets its header and LV, so that the LV's end
+      // closes what was opened.
+      if (m_VorlaufOffen) Ausgabe_VorlaufDA2000();
       m_VorlaufOffen = true;
       const std::int32_t letzteSchlusszeile = b.LetzterSchlusszeilenindex();
       for (std::int32_t j = 0; j <= letzteSchlusszeile; ++j) {

@@ -365,6 +365,9 @@ void Export::Ausgabe_Zuschlag(std::int16_t art) {
 
 void Export::Ausgabe_Schluss() {
   Belegdaten& beleg = k_.Beleg();
+  // A bill without a row that opened the header records (none at all, or
+  // only preamble texts) gets them before its end records.
+  if (m_VorlaufOffen) Ausgabe_ZA00_ZA08();
   m_VorlaufOffen = true;  // from here on: the closing of the sums is pending
   const std::int32_t letzte = beleg.LetzterSchlusszeilenindex();
   for (std::int32_t j = 0; j <= letzte; ++j) {

@@ -178,26 +178,32 @@ bool Export::Ausgabe_BelegdatenDAXML(std::int16_t belegart, std::int32_t belegnu
     // Opening walk: preliminary texts before the first other position, then
     // the header and the bill's frame.
     const std::int32_t letzte = b.LetzterPositionsindex();
-    for (std::int32_t i = 0; i <= letzte; ++i) {
+    auto kopf = [&] {
+      if (m_VorlaufOffen) award_ = Ausgabe_VorlaufDAXML(doc_, root_);
+      if (m_BoQOffen) {
+        boq_ = Ausgabe_BOQXML(doc_, award_);
+        xmlNodePtr info = Ausgabe_BOQINFOXML(doc_, boq_);
+        totals_ = Ausgabe_TOTALSXML(doc_, info);
+        if (totals_ != nullptr) Ausgabe_BOQTOTALSUPDXML(doc_, totals_);
+        m_BoQBodyOffen = true;
+        body_ = Ausgabe_BOQBODYXML(doc_, boq_);
+      }
+    };
+    bool kopfGeschrieben = false;
+    for (std::int32_t i = 0; i <= letzte && !kopfGeschrieben; ++i) {
       b.WählePosition(i);
       const std::int16_t positionsart = PI("Positionstyp");
       if (positionsart != 50) {
-        if (m_VorlaufOffen) award_ = Ausgabe_VorlaufDAXML(doc_, root_);
-        if (m_BoQOffen) {
-          boq_ = Ausgabe_BOQXML(doc_, award_);
-          xmlNodePtr info = Ausgabe_BOQINFOXML(doc_, boq_);
-          totals_ = Ausgabe_TOTALSXML(doc_, info);
-          if (totals_ != nullptr) Ausgabe_BOQTOTALSUPDXML(doc_, totals_);
-          m_BoQBodyOffen = true;
-          body_ = Ausgabe_BOQBODYXML(doc_, boq_);
-        }
-        break;
-      }
-      if (AlsZahl(PS("KnzVbSb")) == 1) {
+        kopf();
+        kopfGeschrieben = true;
+      } else if (AlsZahl(PS("KnzVbSb")) == 1) {
         if (m_VorlaufOffen) award_ = Ausgabe_VorlaufDAXML(doc_, root_);
         Ausgabe_ADDTEXTXML(doc_, award_);
       }
     }
+    // A bill of texts alone, or of nothing, still gets its header and an
+    // empty bill body, which the schema allows.
+    if (!kopfGeschrieben) kopf();
 
     schreibe();
 

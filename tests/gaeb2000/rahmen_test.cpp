@@ -1,5 +1,5 @@
 // The GAEB 2000 export end to end against the real host: frame, totals, code page, closing
-// counts, a target the finishing pass cannot create, failing host calls; `gaeb export` and its exit codes.
+// counts, an empty bill, a target that cannot be made, failing host calls; `gaeb export` and its exit codes.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -91,7 +91,7 @@ void PreisBeleg(TestHost& h) {
   b.Speichere(*h.db);
 }
 
-TEST_F(Rahmen, FinishingPassFillsTheTotalsOnlyInsideLVInfo) {
+TEST_F(Rahmen, TheBillsTotalsStandOnlyInsideLVInfo) {
   PreisBeleg(h);
   Datei r = Export2000(*k, 1, Mit(true));
   ASSERT_TRUE(r.ergebnis);
@@ -137,7 +137,27 @@ TEST_F(Rahmen, CharacterSetDecidesTheCodePage) {
   EXPECT_EQ(Anzahl(erzwungen.zeilen, L(10, "[Zeichensatz]ANSI[end]")), 1);
 }
 
-TEST_F(Rahmen, TargetTheFinishingPassCannotCreate) {
+// A bill without rows still gets its frame: every block that ends was begun.
+TEST_F(Rahmen, AnEmptyBillGetsItsFrameAndAnEmptyLV) {
+  LV(3).Speichere(*h.db);
+  const Datei r = Export2000(*k, 3, Mit(true));
+  ASSERT_TRUE(r.ergebnis);
+  std::vector<std::string> offen;
+  for (const std::string& z : r.zeilen) {
+    const std::size_t b = z.find("#begin["), e = z.find("#end[");
+    if (b != std::string::npos) offen.push_back(z.substr(b + 7, z.find(']', b) - b - 7));
+    if (e == std::string::npos) continue;
+    ASSERT_FALSE(offen.empty()) << z;
+    EXPECT_EQ(z.substr(e + 5, z.find(']', e) - e - 5), offen.back()) << z;
+    offen.pop_back();
+  }
+  EXPECT_TRUE(offen.empty());
+  EXPECT_EQ(Anzahl(r.zeilen, L(11, "#begin[LV]")), 1);
+  EXPECT_EQ(Anzahl(r.zeilen, L(15, "[Summe]0,00[end]")), 1);
+  EXPECT_TRUE(h.Meldungen().empty());
+}
+
+TEST_F(Rahmen, TargetThatCannotBeMade) {
   // The target is a folder: nothing is reported, the folder stays, no temporary file is left, the file is
   // not complete.
   LV(3).Speichere(*h.db);

@@ -195,13 +195,19 @@ TEST_F(Kopf90, HomeCurrencyOutputConvertsTheAmounts) {
   PrüfeFelder(Export90(*k, 83, o), {{"08", 0, 3, 8, "EUR   "}, {"23", 0, 12, 36, " 0000001500  000000003000"}});
 }
 
-TEST_F(Kopf90, BillOfOnlyPreambleTextsHasNoHeader) {
+// A bill of preamble texts alone, or of nothing, gets its header records
+// before the end records: the file is a whole bill, if an empty one.
+TEST_F(Kopf90, BillWithoutPositionsStillGetsItsHeader) {
   Datei d = Lauf(LV90().Position(50, {{"Langtext", "Erste Vorbemerkung"}, {"Langtextdruck", true}, {"KnzVbSb", "1"}})
                        .Position(50, {{"Langtext", "Zweite"}, {"Langtextdruck", true}, {"KnzVbSb", "1"}}));
   ASSERT_TRUE(d.ergebnis);
   PrüfeZeilenformat(d);
-  EXPECT_EQ(d.Arten(), (std::vector<std::string>{"T0", "T1", "T9", "T0", "T1", "T9", "99", "99"}));
+  EXPECT_EQ(d.Arten(), (std::vector<std::string>{"T0", "T1", "T9", "T0", "T1", "T9", "00", "01", "02", "02", "03", "04",
+                                                 "08", "99", "99"}));
   EXPECT_EQ(Sp(d.zeilen[4], 1, 74), "T1Zweite" + Leer(66));
+  Datei leer = Lauf(LV90());
+  ASSERT_TRUE(leer.ergebnis);
+  EXPECT_EQ(leer.Arten(), (std::vector<std::string>{"00", "01", "02", "02", "03", "04", "08", "99", "99"}));
 }
 
 // Every call of the document data object fails once, one export after the
