@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <limits>
 #include <stdexcept>
+#include <unordered_map>
 
 #include "base/zahlformat.h"
 #include "core/positionssatz.h"
@@ -14,6 +15,19 @@
 namespace gaeb::cli {
 
 namespace {
+
+using namespace std::string_view_literals;
+
+// The property of a key, nullptr when there is none: FindeEigenschaft by hash.
+const Eigenschaft* EigenschaftVon(std::string_view key) {
+  static const std::unordered_map<std::string_view, const Eigenschaft*> kNachName = [] {
+    std::unordered_map<std::string_view, const Eigenschaft*> m;
+    for (const Eigenschaft& e : Eigenschaften()) m.emplace(e.name, &e);
+    return m;
+  }();
+  const auto it = kNachName.find(key);
+  return it == kNachName.end() ? nullptr : it->second;
+}
 
 [[noreturn]] void Falsch(std::size_t zeile, const std::string& key, const std::string& warum) {
   throw std::invalid_argument("row " + std::to_string(zeile) + ", key \"" + key + "\": " + warum);
@@ -66,7 +80,7 @@ constexpr std::size_t kGrößterText = 1 << 20;
 // The widest field of any format for a number property: digits before the
 // decimal point, and the decimals it is rounded to there.
 struct Zahlbreite {
-  const char* name;
+  std::string_view name;
   int stellen, nachkomma;
 };
 constexpr Zahlbreite kZahlbreiten[] = {
@@ -84,7 +98,8 @@ std::string Zahl(double d) {
 
 // True when d, rounded as the field writes it, has more digits before the point.
 bool ZuBreit(double d, int stellen, int nachkomma) {
-  return !std::isfinite(d) || Runde(std::fabs(d), nachkomma) >= std::pow(10.0, stellen);
+  constexpr double kZehnHoch[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+  return !std::isfinite(d) || Runde(std::fabs(d), nachkomma) >= kZehnHoch[stellen];
 }
 
 // The header creates the document and the end row saves it: rows before a
@@ -94,7 +109,7 @@ class Zeilenfolge {
   void Nimm(const Importzeile& z, std::size_t nr) {
     std::int16_t typ = 0;
     for (const auto& [name, wert] : z)
-      if (name == "Positionstyp") typ = wert.ToInt16();
+      if (name == "Positionstyp"sv) typ = wert.ToInt16();
     if (ende_ != 0)
       throw std::invalid_argument("row " + std::to_string(nr) + " follows the end row (Positionstyp 90) of row " +
                                   std::to_string(ende_));
@@ -231,7 +246,7 @@ class Zeilenleser {
       for (std::size_t j = 0; j < anzahl_; ++j) {
         if (j + 1 < anzahl_ && roh_[reihe_[j]].first == roh_[reihe_[j + 1]].first) continue;
         auto& [key, wert] = roh_[reihe_[j]];
-        const Eigenschaft* e = FindeEigenschaft(key);
+        const Eigenschaft* e = EigenschaftVon(key);
         if (e == nullptr && readers::Auftraggeberfeld(key).empty()) Falsch(zeilen_, key, "no such property");
         zeile_.emplace_back(key, Wert(zeilen_, key, wert, e ? e->typ : Eigenschaftstyp::String));
       }
@@ -300,10 +315,10 @@ void PrüfeImportzeile(const Importzeile& zeile, std::size_t nr) {
           Falsch(nr, name, Zahl(wert.ToDouble()) + " is wider than any GAEB format carries (at most " +
                                std::to_string(b.stellen) + " digits before the decimal point)");
     }
-    if (name == "Menge") menge = wert.ToDouble();
-    if (name == "Einzelpreis") preis = wert.ToDouble();
-    if (name == "Preiseinheit" && wert.ToDouble() != 0.0) einheit = wert.ToDouble();
-    if (name == "Positionstyp") typ = wert.ToInt16();
+    if (name == "Menge"sv) menge = wert.ToDouble();
+    if (name == "Einzelpreis"sv) preis = wert.ToDouble();
+    if (name == "Preiseinheit"sv && wert.ToDouble() != 0.0) einheit = wert.ToDouble();
+    if (name == "Positionstyp"sv) typ = wert.ToInt16();
   }
   const double gesamt = menge * preis / einheit;
   if ((typ == 40 || typ == 47) && ZuBreit(gesamt, kBetragsstellen, 2))
