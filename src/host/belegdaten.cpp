@@ -465,10 +465,16 @@ bool BelegdatenHost::DarfEinfügen(std::int16_t art) {
   return regeln_.Darf(art);
 }
 
+void BelegdatenHost::NeuePosition(Dokument& d) {
+  // The last row is complete: an import holds every row until the end.
+  if (!d.positionen.empty()) d.positionen.back().Straffe();
+  d.positionen.emplace_back(PositionsKatalog());
+}
+
 bool BelegdatenHost::FügeStrukturzeileEin(std::int16_t art, std::int16_t ebene) {
   Dokument& d = Aktuell();
   if (art != 20 && art != 21 && art != 22) return false;
-  d.positionen.emplace_back(PositionsKatalog());
+  NeuePosition(d);
   d.positionen.back().SetzeFeld("Positionstyp", art);
   d.positionen.back().SetzeFeld("HierarchieEbene", ebene);
   regeln_.Nach(art);
@@ -478,7 +484,7 @@ bool BelegdatenHost::FügeStrukturzeileEin(std::int16_t art, std::int16_t ebene)
 
 bool BelegdatenHost::FügePositionEin(std::int16_t art, const std::string& textschlüssel) {
   Dokument& d = Aktuell();
-  d.positionen.emplace_back(PositionsKatalog());
+  NeuePosition(d);
   Satz& p = d.positionen.back();
   p.SetzeFeld("Positionstyp", art);
   p.SetzeFeld("Textschlüssel", textschlüssel);

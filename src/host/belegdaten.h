@@ -146,6 +146,8 @@ class BelegdatenHost : public Belegdaten {
   std::unique_ptr<Projektteil> projekt_;
   std::unique_ptr<Datensatz> kopfSicht_, kopfPosition_;
 
+  // Appends an empty position.
+  void NeuePosition(Dokument& d);
   // The insert rules on the rows the document holds.
   void Einfügezustand();
   Einfügeregeln regeln_;

@@ -36,6 +36,8 @@ class Satz : public Datensatz {
   // kNichtGelesen or the value is Empty; as SetzeWert would set them.
   static constexpr std::size_t kNichtGelesen = static_cast<std::size_t>(-1);
   void Lade(std::vector<Variant>& zeile, const std::vector<std::size_t>& spalte);
+  // Gives back the room kept for more fields (of a record that is complete).
+  void Straffe() { werte_.shrink_to_fit(); }
   // Calls f(i, value) for every field in catalogue order, without a look-up each.
   template <class F>
   void JederWert(F&& f) const {

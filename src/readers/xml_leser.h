@@ -1,8 +1,8 @@
 // The GAEB DA XML reader's inner parts, for the readers only: the reader
-// object that libxml2's SAX parser drives piece by piece. Its element and
-// value handling lives in xml_leser.cpp, its text handling (a Description,
-// AddText, LblTx or Descrip kept as markup and as parse events for the text
-// converter) in xml_lesertext.cpp.
+// object that libxml2's SAX parser drives piece by piece. Its element
+// handling lives in xml_leser.cpp, its values in xml_werte.cpp, its text
+// handling (a Description, AddText, LblTx or Descrip kept as markup and as
+// parse events for the text converter) in xml_lesertext.cpp.
 #pragma once
 
 #include <libxml/parser.h>

@@ -155,6 +155,28 @@ TEST(Xml, TexteAlsEreignisseWieAlsMarkup) {
   }
 }
 
+TEST(Xml, RtfNurFürFormatiertenText) {
+  // Markup that plain lines lose keeps the RTF form too, wherever it stands
+  // in the text element; short and long parts are told by their elements.
+  const std::pair<std::string, bool> fälle[] = {
+      {"<p>schlicht <span>Text</span></p>", false},     {"<p style='font-weight:bold'>fett</p>", true},
+      {"<table><tr><td>Zelle</td></tr></table>", true}, {"<ul><li>eins</li></ul>", true},
+      {"<ol><li>eins</li></ol>", true},                 {"<p>Bild <image name='b'/></p>", true},
+      {"<p>Bild <Image name='b'/></p>", true},
+      {"<p>a <TextComplement Kind='Bidder' MarkLbl='1'><ComplBody><p>x</p></ComplBody></TextComplement></p>", true},
+  };
+  for (const auto& [text, rtf] : fälle) {
+    auto z = Lesen("<GAEB xmlns='http://www.gaeb.de/GAEB_DA_XML/200407'><Award><DP>83</DP><BoQ><BoQBody><Itemlist>"
+                   "<Item RNoPart='1'><Description><CompleteText><DetailTxt><Text>" + text + "</Text></DetailTxt>"
+                   "<OutlineText><OutlTxt><TextOutlTxt><p>kurz</p></TextOutlTxt></OutlTxt></OutlineText></CompleteText>"
+                   "</Description></Item></Itemlist></BoQBody></BoQ></Award></GAEB>");
+    ASSERT_EQ(z.size(), 3u) << text;
+    EXPECT_EQ(Text(z)(1, "Kurztext1"), "kurz") << text;
+    EXPECT_FALSE(Text(z)(1, "Langtext").empty()) << text;
+    EXPECT_EQ(!Text(z)(1, "LangtextRTF").empty(), rtf) << text;
+  }
+}
+
 TEST(Gaeb2000, KleinschreibungAnsiUndMehrzeiligeWerte) {
   std::string p =
       "#begin[gaeb]\r\n #begin[gaebinfo]\r\n  [zeichensatz]ANSI[end]\r\n #end[gaebinfo]\r\n"
