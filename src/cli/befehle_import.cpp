@@ -113,12 +113,22 @@ void RegistriereImport(CLI::App& app, Programm& programm, int& exitcode) {
     }
     std::string nummer = projekt;
     const bool neuesProjekt = nummer.empty();
-    if (neuesProjekt) nummer = NeuesProjekt(programm.Datenbank(), Projektname(zeilen.front(), datei));
+    const std::string projektname = Projektname(zeilen.front(), datei);
+    if (neuesProjekt) nummer = NeuesProjekt(programm.Datenbank(), projektname);
     zeilen.front().emplace_back("Projektnummer", Variant(nummer));
-    Importergebnis e = ImportiereZeilen(programm, zeilen, art, artikel ? &*artikel : nullptr);
+    // Each row is dropped once it is stored: the host builds the document
+    // while the rows go, so the two are not held at once.
+    const Zeilenquelle quelle{zeilen.size(), [&zeilen](const std::function<bool(const Importzeile&)>& nimm) {
+                                for (Importzeile& z : zeilen) {
+                                  const bool weiter = nimm(z);
+                                  Importzeile().swap(z);
+                                  if (!weiter) break;
+                                }
+                                return std::string();
+                              }};
+    Importergebnis e = ImportiereZeilen(programm, quelle, art, artikel ? &*artikel : nullptr);
     exitcode = MeldeImport(e, art, artikel);
-    if (e.gespeichert && neuesProjekt)
-      std::cout << "Projekt " << nummer << " (neu): " << Projektname(zeilen.front(), datei) << "\n";
+    if (e.gespeichert && neuesProjekt) std::cout << "Projekt " << nummer << " (neu): " << projektname << "\n";
     if (neuesProjekt && !e.gespeichert && !e.verbindungVerloren) {
       // Nothing stored: the project made for the bill goes again.
       const Variant key[] = {Variant(nummer)};
