@@ -50,9 +50,9 @@ bool IstNull(const Variant& v) {
 }
 
 // Reads the rows of a document table in order from the row number ab on,
-// at most anzahl rows (all when negative), a block of rows per query, so that
-// only one block of raw results is in memory at a time. Each row goes to
-// zeile with its row number.
+// at most anzahl rows (all when negative), a block of rows per query. Each
+// row goes from the statement into its record as it comes and then to zeile
+// with its row number: no raw result is held.
 void LeseZeilen(Verbindung& v, const Katalog& k, std::int16_t belegart, std::int32_t belegnummer, std::int32_t ab,
                 std::int64_t anzahl, const std::function<void(Satz&, std::int32_t)>& zeile,
                 const std::vector<std::size_t>* nur = nullptr) {

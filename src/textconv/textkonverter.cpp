@@ -198,18 +198,18 @@ void clsGaebTextkonverter::Ende_Instanz() {
   Gib_Instanz_frei();
 }
 
-void clsGaebTextkonverter::Gib_Instanz_frei() {
-  if (m_Konverter == 0 || m_hKonverter == nullptr) {
-    m_Konverter = 0;
-    return;
+void clsGaebTextkonverter::GibFrei(std::int32_t& instanz) {
+  if (instanz != 0 && m_hKonverter != nullptr) {
+    try {
+      Einsprung<decltype(&gtcConvFree)>("gtcConvFree")(instanz);
+    } catch (const Fehler&) {
+      // A library without gtcConvFree keeps its instance; nothing else to do.
+    }
   }
-  try {
-    Einsprung<decltype(&gtcConvFree)>("gtcConvFree")(m_Konverter);
-  } catch (const Fehler&) {
-    // A library without gtcConvFree keeps its instance; nothing else to do.
-  }
-  m_Konverter = 0;
+  instanz = 0;
 }
+
+void clsGaebTextkonverter::Gib_Instanz_frei() { GibFrei(m_Konverter); }
 
 namespace {
 
@@ -437,15 +437,7 @@ void clsGaebTextkonverter::GxmlEreignisseNachAsciiKL(std::string& kurz, std::str
 
 void clsGaebTextkonverter::Gib_Ereignisinstanz_frei() {
   ereignisText_ = false;
-  if (ereignisinstanz_ == 0 || m_hKonverter == nullptr) {
-    ereignisinstanz_ = 0;
-    return;
-  }
-  try {
-    Einsprung<decltype(&gtcConvFree)>("gtcConvFree")(ereignisinstanz_);
-  } catch (const Fehler&) {
-  }
-  ereignisinstanz_ = 0;
+  GibFrei(ereignisinstanz_);
 }
 
 std::string clsGaebTextkonverter::RunGtcConverterTest_RTF_GXML(const std::string& pTextL,

@@ -162,6 +162,9 @@ class clsGaebTextkonverter {
   void Ende_Instanz();
   void Gib_Instanz_frei();
   void Gib_Ereignisinstanz_frei();
+  // Frees a library instance (when there is one and the library is loaded)
+  // and sets it to 0.
+  void GibFrei(std::int32_t& instanz);
   // The lines of the last gtcGxml2Ascii or gtcGxmlEreignisse2Ascii of
   // instanz (holeName: gtcAsciiGetLineK or gtcAsciiGetLineL) into ergebnis.
   void HoleZeilen(std::int32_t instanz, const char* holeName, std::string& ergebnis);
